@@ -1,0 +1,17 @@
+// Reads .xls workbooks: Excel 97 (BIFF8, stream "Workbook") and Excel 5/95 (BIFF5/7, stream
+// "Book") from their OLE2 compound file, through libgsf.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "sheet/core/Workbook.h"
+
+namespace kestrel {
+
+/// @brief Reads the workbook file at `path`. Sets `fileType` to the format found (11 for BIFF8,
+/// 4 for BIFF5/7). Throws KestrelError naming the file for a missing, unreadable, corrupt,
+/// truncated, empty or non-workbook file. Declared sizes in the file are never trusted.
+Workbook readWorkbookFile(const std::string& path, int16_t& fileType);
+
+}  // namespace kestrel

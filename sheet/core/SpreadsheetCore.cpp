@@ -1,0 +1,191 @@
+// The current-cell component: cursor, cell access with range checks, and file operations.
+#include "sheet/core/SpreadsheetCore.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "engine/KestrelError.h"
+#include "engine/NumberText.h"
+#include "sheet/core/BiffReader.h"
+#include "sheet/core/BiffWriter.h"
+
+namespace kestrel {
+
+SpreadsheetCore::SpreadsheetCore() {
+    m_book.sheets.emplace_back("Sheet1");
+    m_maxRows.push_back(1);
+}
+
+void SpreadsheetCore::checkSheet(int sheet) const {
+    if (sheet < 1 || sheet > NumSheets()) {
+        throw KestrelError("Sheet " + std::to_string(sheet) + " does not exist: the workbook has " +
+                           std::to_string(NumSheets()) + (NumSheets() == 1 ? " sheet" : " sheets"));
+    }
+}
+
+void SpreadsheetCore::SetSheet(int sheet) {
+    checkSheet(sheet);
+    m_sheet = sheet;
+    m_book.activeSheet = sheet;
+    notify(SheetChange::ActiveSheet);
+}
+
+void SpreadsheetCore::SetRow(int row) {
+    if (row < 1 || row > kMaxSheetRows) {
+        throw KestrelError("Row " + std::to_string(row) + " is outside the sheet: rows run from 1 to " +
+                           std::to_string(kMaxSheetRows));
+    }
+    m_row = row;
+}
+
+void SpreadsheetCore::SetCol(int col) {
+    if (col < 1 || col > kMaxSheetCols) {
+        throw KestrelError("Column " + std::to_string(col) +
+                           " is outside the sheet: columns run from 1 (A) to " +
+                           std::to_string(kMaxSheetCols) + " (" + columnLetters(kMaxSheetCols) + ")");
+    }
+    m_col = col;
+}
+
+std::string SpreadsheetCore::Text() const {
+    const Cell* c = activeSheet().cell(m_row, m_col);
+    if (!c) return {};
+    return c->kind == CellKind::Number ? generalNumberText(c->number) : c->text;
+}
+
+void SpreadsheetCore::SetText(const std::string& text) {
+    activeSheet().setCell(m_row, m_col, text.empty() ? Cell{} : Cell::makeText(text));
+    notify(SheetChange::Cells);
+}
+
+double SpreadsheetCore::Number() const {
+    const Cell* c = activeSheet().cell(m_row, m_col);
+    if (!c) return 0.0;
+    switch (c->kind) {
+        case CellKind::Empty: return 0.0;
+        case CellKind::Number:
+        case CellKind::Boolean: return c->number;
+        case CellKind::Text:
+            if (auto v = parseRealNumber(c->text)) return *v;
+            break;
+        case CellKind::Error: break;
+    }
+    throw KestrelError("Cell " + cellAddress(m_row, m_col) + " of sheet \"" + activeSheet().name() +
+                       "\" holds \"" + c->text + "\", which is not a number");
+}
+
+void SpreadsheetCore::SetNumber(double value) {
+    activeSheet().setCell(m_row, m_col, Cell::makeNumber(value));
+    notify(SheetChange::Cells);
+}
+
+int SpreadsheetCore::MaxRow() const { return m_maxRows[static_cast<size_t>(m_sheet - 1)]; }
+
+void SpreadsheetCore::SetMaxRow(int rows) {
+    if (rows < 1 || rows > kMaxSheetRows) {
+        throw KestrelError("The grid cannot hold " + std::to_string(rows) + " rows: it holds 1 to " +
+                           std::to_string(kMaxSheetRows));
+    }
+    m_maxRows[static_cast<size_t>(m_sheet - 1)] = rows;
+    notify(SheetChange::MaxRow);
+}
+
+void SpreadsheetCore::SetFixedRows(int rows) {
+    if (rows < 0 || rows > kMaxSheetRows) {
+        throw KestrelError("Cannot fix " + std::to_string(rows) + " heading rows");
+    }
+    m_fixedRows = rows;
+    notify(SheetChange::View);
+}
+
+void SpreadsheetCore::SetViewScale(int scale) {
+    if (scale < 10 || scale > 400) {
+        throw KestrelError("Zoom " + std::to_string(scale) + "% is outside 10% to 400%");
+    }
+    m_viewScale = static_cast<int16_t>(scale);
+    notify(SheetChange::View);
+}
+
+void SpreadsheetCore::ReadWorkbook(const std::string& path, int16_t& fileType) {
+    Workbook book = readWorkbookFile(path, fileType);
+    if (book.sheets.empty()) book.sheets.emplace_back("Sheet1");
+    std::vector<int> maxRows;
+    for (const auto& s : book.sheets) maxRows.push_back(std::max(1, s.lastRow()));
+    const int active = std::clamp(book.activeSheet, 1, static_cast<int>(book.sheets.size()));
+    m_book = std::move(book);
+    m_book.activeSheet = active;
+    m_maxRows = std::move(maxRows);
+    m_sheet = active;
+    m_row = 1;
+    m_col = 1;
+    notify(SheetChange::Workbook);
+}
+
+void SpreadsheetCore::WriteWorkbook(const std::string& path, int16_t fileType) const {
+    writeWorkbookFile(m_book, path, fileType);
+}
+
+std::string SpreadsheetCore::SheetName(int sheet) const {
+    checkSheet(sheet);
+    return m_book.sheets[static_cast<size_t>(sheet - 1)].name();
+}
+
+void SpreadsheetCore::SetSheetName(int sheet, const std::string& name) {
+    checkSheet(sheet);
+    if (name.empty() || name.size() > 31 || name.find_first_of(":\\/?*[]") != std::string::npos) {
+        throw KestrelError("\"" + name + "\" is not a valid sheet name: use 1 to 31 characters, none of : \\ / ? * [ ]");
+    }
+    for (int i = 1; i <= NumSheets(); ++i) {
+        if (i != sheet && m_book.sheets[static_cast<size_t>(i - 1)].name() == name) {
+            throw KestrelError("The workbook already has a sheet named \"" + name + "\"");
+        }
+    }
+    m_book.sheets[static_cast<size_t>(sheet - 1)].setName(name);
+    notify(SheetChange::SheetNames);
+}
+
+void SpreadsheetCore::ClearBlock(int firstRow, int firstCol, int lastRow, int lastCol, int mode) {
+    (void)mode;
+    if (firstRow < 1 || firstCol < 1 || lastRow > kMaxSheetRows || lastCol > kMaxSheetCols ||
+        firstRow > lastRow || firstCol > lastCol) {
+        throw KestrelError("Cannot clear the block " + std::to_string(firstRow) + "," +
+                           std::to_string(firstCol) + " to " + std::to_string(lastRow) + "," +
+                           std::to_string(lastCol) + ": it lies outside the sheet");
+    }
+    activeSheet().clearBlock(firstRow, firstCol, lastRow, lastCol);
+    notify(SheetChange::Cells);
+}
+
+void SpreadsheetCore::ShowCurrentCell() { notify(SheetChange::ShowCurrentCell); }
+
+std::string generalNumberText(double value) {
+    if (std::isnan(value)) return "#NUM!";
+    if (std::isinf(value)) return "#NUM!";
+    if (value == 0) return "0";
+    char buffer[64];
+    const double magnitude = std::fabs(value);
+    if (magnitude >= 1e15 || magnitude < 1e-4) {
+        std::snprintf(buffer, sizeof buffer, "%.14E", value);
+        std::string s(buffer);
+        const size_t e = s.find('E');
+        std::string mantissa = s.substr(0, e), exponent = s.substr(e + 1);
+        if (mantissa.find('.') != std::string::npos) {
+            mantissa.erase(mantissa.find_last_not_of('0') + 1);
+            if (mantissa.back() == '.') mantissa.pop_back();
+        }
+        const char sign = exponent[0];
+        std::string digits = exponent.substr(1);
+        digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 2));
+        return mantissa + "E" + sign + digits;
+    }
+    std::snprintf(buffer, sizeof buffer, "%.15G", value);
+    std::string s(buffer);
+    if (s.find('.') != std::string::npos && s.find('E') == std::string::npos) {
+        s.erase(s.find_last_not_of('0') + 1);
+        if (s.back() == '.') s.pop_back();
+    }
+    return s;
+}
+
+}  // namespace kestrel

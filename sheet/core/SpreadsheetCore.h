@@ -1,0 +1,109 @@
+// The spreadsheet component's current-cell API over a workbook: set Sheet, Row and Col, then
+// read or write Text or Number. No Qt: the grid widget observes it through a listener.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "sheet/core/Workbook.h"
+
+namespace kestrel {
+
+/// File-type codes of ReadWorkbook / WriteWorkbook.
+inline constexpr int16_t kFileTypeExcel97 = 11;  // "Excel 97/Excel 8" (BIFF8)
+inline constexpr int16_t kFileTypeExcel5 = 4;    // "Excel 5 and 7/95" (BIFF5/BIFF7)
+
+/// @brief What changed, for a view that shows the component.
+enum class SheetChange {
+    Cells,            // one or more cell values of the active sheet
+    Workbook,         // the whole content was replaced (ReadWorkbook)
+    ActiveSheet,      // Sheet was set
+    SheetNames,       // a sheet was renamed
+    MaxRow,           // MaxRow of the active sheet was set
+    View,             // FixedRows or ViewScale was set
+    ShowCurrentCell,  // the view should scroll the current cell into view
+};
+
+/// @brief The spreadsheet component. A fresh component holds one empty sheet "Sheet1", with
+/// Sheet, Row and Col at 1. Every failing operation throws KestrelError with a clear message;
+/// nothing it is given can make it allocate beyond the cells actually stored.
+class SpreadsheetCore {
+public:
+    SpreadsheetCore();
+    virtual ~SpreadsheetCore() = default;
+
+    int Sheet() const { return m_sheet; }
+    /// @brief Makes sheet 1..NumSheets() active; resets nothing else.
+    void SetSheet(int sheet);
+    int NumSheets() const { return static_cast<int>(m_book.sheets.size()); }
+
+    int Row() const { return m_row; }
+    void SetRow(int row);  // 1..1,048,576
+    int Col() const { return m_col; }
+    void SetCol(int col);  // 1..16,384
+
+    /// @brief The current cell's text: empty for an empty cell, numbers as a spreadsheet shows
+    /// them in its general format (up to 15 significant digits), TRUE/FALSE, error literals.
+    std::string Text() const;
+    /// @brief An empty text empties the cell; any other text is stored as text.
+    void SetText(const std::string& text);
+    /// @brief Empty reads 0; a number (or a formula's cached number) reads as itself; a boolean
+    /// reads 1 or 0; text that is a real number reads as that number; any other text or an
+    /// error value throws an error naming the sheet, the cell and the text.
+    double Number() const;
+    void SetNumber(double value);
+
+    /// @brief Rows of the active sheet's grid. After a load each sheet's MaxRow is its last
+    /// used row (at least 1).
+    int MaxRow() const;
+    void SetMaxRow(int rows);  // 1..1,048,576
+    int FixedRows() const { return m_fixedRows; }
+    void SetFixedRows(int rows);  // 0..MaxRow
+    int16_t ViewScale() const { return m_viewScale; }
+    void SetViewScale(int scale);  // zoom in percent, 10..400
+
+    /// @brief Replaces the whole content with the file's workbook. Reads Excel 97 and Excel 5/95
+    /// files whatever `fileType` says; hands back the format found (11 or 4). On failure the
+    /// content is unchanged and the error names the file.
+    void ReadWorkbook(const std::string& path, int16_t& fileType);
+    /// @brief Writes every sheet atomically: code 11 as Excel 97, 4 as Excel 5.
+    void WriteWorkbook(const std::string& path, int16_t fileType) const;
+
+    std::string SheetName(int sheet) const;
+    /// @brief Renames a sheet; a name that is empty, longer than 31 characters, holds one of
+    /// : \ / ? * [ ] or is already another sheet's name is refused with an error.
+    void SetSheetName(int sheet, const std::string& name);
+
+    /// @brief Empties the cells of the block on the active sheet. Mode 1 clears values (the only
+    /// mode in use); every mode clears the cells' contents, since cells carry no formats here.
+    void ClearBlock(int firstRow, int firstCol, int lastRow, int lastCol, int mode);
+
+    /// @brief Asks the view to scroll the current cell into view.
+    void ShowCurrentCell();
+
+    const Workbook& workbook() const { return m_book; }
+    /// @brief Listener told of every change (a view). One listener; pass {} to remove.
+    void setChangeListener(std::function<void(SheetChange)> listener) { m_listener = std::move(listener); }
+
+private:
+    Worksheet& activeSheet() { return m_book.sheets[static_cast<size_t>(m_sheet - 1)]; }
+    const Worksheet& activeSheet() const { return m_book.sheets[static_cast<size_t>(m_sheet - 1)]; }
+    void checkSheet(int sheet) const;
+    void notify(SheetChange change) const {
+        if (m_listener) m_listener(change);
+    }
+
+    Workbook m_book;
+    std::vector<int> m_maxRows;  // per sheet
+    int m_sheet = 1, m_row = 1, m_col = 1;
+    int m_fixedRows = 0;
+    int16_t m_viewScale = 100;
+    std::function<void(SheetChange)> m_listener;
+};
+
+/// @brief A number as a spreadsheet's general format shows it: up to 15 significant digits,
+/// no trailing zeros, exponent form for very large or small magnitudes ("1E+20", "1.5E-07").
+std::string generalNumberText(double value);
+
+}  // namespace kestrel

@@ -1,0 +1,87 @@
+// Sparse sheet storage: rows sorted by number, each row's cells sorted by column.
+#include "sheet/core/Workbook.h"
+
+#include <algorithm>
+
+namespace kestrel {
+
+Worksheet::Row* Worksheet::findRow(int row) {
+    auto it = std::lower_bound(m_rows.begin(), m_rows.end(), row,
+                               [](const Row& r, int n) { return r.row < n; });
+    return it != m_rows.end() && it->row == row ? &*it : nullptr;
+}
+
+const Worksheet::Row* Worksheet::findRow(int row) const {
+    return const_cast<Worksheet*>(this)->findRow(row);
+}
+
+const Cell* Worksheet::cell(int row, int col) const {
+    const Row* r = findRow(row);
+    if (!r) return nullptr;
+    auto it = std::lower_bound(r->cells.begin(), r->cells.end(), col,
+                               [](const auto& p, int n) { return p.first < n; });
+    return it != r->cells.end() && it->first == col ? &it->second : nullptr;
+}
+
+void Worksheet::setCell(int row, int col, Cell cell) {
+    // Files and the calculation write rows and columns in ascending order: appending at the end
+    // is the common case and stays O(1).
+    auto rowIt = (!m_rows.empty() && m_rows.back().row < row)
+                     ? m_rows.end()
+                     : std::lower_bound(m_rows.begin(), m_rows.end(), row,
+                                        [](const Row& r, int n) { return r.row < n; });
+    if (rowIt == m_rows.end() || rowIt->row != row) {
+        if (cell.kind == CellKind::Empty) return;
+        rowIt = m_rows.insert(rowIt, Row{row, {}});
+    }
+    auto& cells = rowIt->cells;
+    auto colIt = (!cells.empty() && cells.back().first < col)
+                     ? cells.end()
+                     : std::lower_bound(cells.begin(), cells.end(), col,
+                                        [](const auto& p, int n) { return p.first < n; });
+    const bool present = colIt != cells.end() && colIt->first == col;
+    if (cell.kind == CellKind::Empty) {
+        if (present) cells.erase(colIt);
+        if (cells.empty()) m_rows.erase(rowIt);
+    } else if (present) {
+        colIt->second = std::move(cell);
+    } else {
+        cells.insert(colIt, {col, std::move(cell)});
+    }
+}
+
+void Worksheet::clearBlock(int firstRow, int firstCol, int lastRow, int lastCol) {
+    for (auto& r : m_rows) {
+        if (r.row < firstRow || r.row > lastRow) continue;
+        std::erase_if(r.cells, [&](const auto& p) { return p.first >= firstCol && p.first <= lastCol; });
+    }
+    std::erase_if(m_rows, [](const Row& r) { return r.cells.empty(); });
+}
+
+int Worksheet::lastRow() const { return m_rows.empty() ? 0 : m_rows.back().row; }
+
+int Worksheet::lastCol() const {
+    int last = 0;
+    for (const auto& r : m_rows) last = std::max(last, r.cells.back().first);
+    return last;
+}
+
+size_t Worksheet::cellCount() const {
+    size_t n = 0;
+    for (const auto& r : m_rows) n += r.cells.size();
+    return n;
+}
+
+std::string columnLetters(int col) {
+    std::string letters;
+    while (col > 0) {
+        int rem = (col - 1) % 26;
+        letters.insert(letters.begin(), static_cast<char>('A' + rem));
+        col = (col - 1) / 26;
+    }
+    return letters;
+}
+
+std::string cellAddress(int row, int col) { return columnLetters(col) + std::to_string(row); }
+
+}  // namespace kestrel
