@@ -1,0 +1,65 @@
+// The table of two-sample Kolmogorov-Smirnov critical values (Alpha, n, CritValue), loaded from
+// "KolmogorovSmirnov.cds" and looked up by sample size: exact match on n, first row in stored
+// order wins, 0 when no row matches or the table is closed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace kestrel {
+
+struct CriticalValueRow {
+    double Alpha = 0;     // significance level
+    int32_t n = 0;        // sample size: number of positions compared
+    double CritValue = 0; // critical value of the maximum difference of the two curves
+};
+
+/// @brief In-memory table with a filter "n=<m>" as used by lookups. Created open and empty.
+class CriticalValueTable {
+public:
+    /// @brief Closes the table, replaces its content with the file's rows and opens it. On any
+    /// failure (missing, unreadable, wrong header, a field of the wrong type) the table is left
+    /// closed and empty and KestrelError is thrown with the reason.
+    void load(const std::string& path);
+    void open() { m_open = true; }
+    /// @brief Closes the table: lookups return 0 until it is opened or loaded again.
+    void close() { m_open = false; }
+    bool isOpen() const { return m_open; }
+
+    /// @brief Sets the filter text "n=<m>", switches the filter on and returns the CritValue of
+    /// the first row (stored order) with n == m; 0 when none or when the table is closed.
+    double lookup(int32_t m);
+
+    void setFilterOn(bool on) { m_filterOn = on; }
+    bool filterOn() const { return m_filterOn; }
+    const std::string& filterText() const { return m_filterText; }
+
+    const std::vector<CriticalValueRow>& rows() const { return m_rows; }
+    /// @brief The rows the filter lets through (all rows when it is off; none when closed).
+    std::vector<CriticalValueRow> visibleRows() const;
+
+    /// @brief Opens the table if closed and writes every row, whatever the filter, atomically in
+    /// the same text format as load reads. Throws KestrelError naming the file on failure.
+    void save(const std::string& path);
+
+    /// @brief Replaces the content (tests, generator). Keeps the open state.
+    void setRows(std::vector<CriticalValueRow> rows);
+
+    /// @brief Display formats of the grid: Alpha "0.00#", CritValue "0.0000".
+    static std::string formatAlpha(double alpha);
+    static std::string formatCritValue(double value);
+
+    /// @brief The file text for `rows`: header "Alpha,n,CritValue", one row per line.
+    static std::string fileText(const std::vector<CriticalValueRow>& rows);
+
+private:
+    std::vector<CriticalValueRow> m_rows;
+    std::unordered_map<int32_t, size_t> m_firstRowOf;  // n -> index of its first row
+    bool m_open = true;
+    bool m_filterOn = false;
+    std::string m_filterText;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,29 @@
+// Reading the chosen rows of a sheet into the profile arrays, and writing the summary sheet:
+// the steps the main window and kestrel-batch share.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/ProfileData.h"
+#include "sheet/core/SpreadsheetCore.h"
+
+namespace kestrel {
+
+/// @brief Where the profiles are on the active sheet (rows and columns count from 1).
+struct ProfileRange {
+    int32_t FromRow = 2, ToRow = 3;
+    int32_t AgeCol = 1, Y1Col = 2, Y2Col = 3;
+};
+
+/// @brief data.resize(ToRow - FromRow + 1), then for every row in order sets Row, and for the
+/// Age, Y data (1) and Y data (2) columns in that order Col and reads Number into position k.
+/// Errors of the component (a cell that is no number, a row outside the sheet) pass through.
+void readProfileRows(SpreadsheetCore& source, const ProfileRange& range, ProfileData& data);
+
+/// @brief Renames sheet 1 to "Smry" (a failure is ignored), then ClearBlock(1, 1, 100, 20, 1).
+void prepareSummarySheet(SpreadsheetCore& target);
+
+/// @brief Row 1: the seven header texts; rows 2..n+1: the seven numbers of positions 1..n.
+void writeSummaryTable(SpreadsheetCore& target, const ProfileData& data);
+
+}  // namespace kestrel
