@@ -1,0 +1,37 @@
+// The settings and working fields of the shared state: what the settings file, the dialogs,
+// the calculation and saving exchange. Texts are UTF-8 as persisted; numbers are parsed from
+// them by the dialogs. The main window's shared state record derives from this and ProfileData.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+struct SettingsFields {
+    std::string IniBaseName;
+    double MinPeakHeight = 0;
+    double BaselinePeakHeight = 0;
+    std::string MinPeakHeightStr, BaselinePeakHeightStr;
+    int32_t MainLeft = 0, MainTop = 0, MainHeight = 0, MainWidth = 0;
+    int32_t SheetLeft = 0, SheetTop = 0, SheetHeight = 0, SheetWidth = 0;
+    std::string FromRowStr, ToRowStr;
+    int32_t FromRow = 0, ToRow = 0;
+    std::string AgeColStr, Y1ColStr, Y2ColStr;
+    std::string AgeWindowWidthStr;
+    int32_t AgeCol = 0, Y1Col = 0, Y2Col = 0;
+    double AgeWindowWidth = 0;
+    int32_t SheetIndex = 0;
+    std::string DataExportPath;     // folder of the last saved summary, no trailing "/"
+    std::string DataImportPath;     // folder of the last chosen workbook, with a trailing "/"
+    std::string ClientDatasetPath;  // folder of the critical value table
+    std::string WorkbookFileName;   // chosen workbook's name without its folder
+    std::string WorkbookPath;       // the same workbook's full path (loaded by the main window)
+    /// Last-row table of the import dialog: one entry per sheet of the loaded workbook (index 0
+    /// is sheet 1). Lasts for the whole run.
+    std::vector<int32_t> SheetLastRows;
+    std::string ProgramVersion = "1.0.0.0";
+};
+
+}  // namespace kestrel
