@@ -1,0 +1,136 @@
+// The whole-number and real-number rules, fixed-decimal formatting and atomic file writing.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+#include "engine/AtomicFile.h"
+#include "engine/KestrelError.h"
+#include "engine/NumberText.h"
+
+using kestrel::formatFixed;
+using kestrel::parseRealNumber;
+using kestrel::parseWholeNumber;
+
+TEST(WholeNumber, DecimalWithLeadingSpacesAndSign) {
+    EXPECT_EQ(parseWholeNumber("42"), 42);
+    EXPECT_EQ(parseWholeNumber("   7"), 7);
+    EXPECT_EQ(parseWholeNumber("-15"), -15);
+    EXPECT_EQ(parseWholeNumber("+15"), 15);
+    EXPECT_EQ(parseWholeNumber("007"), 7);
+}
+
+TEST(WholeNumber, HexadecimalAfterDollarXOr0x) {
+    EXPECT_EQ(parseWholeNumber("0x400"), 1024);
+    EXPECT_EQ(parseWholeNumber("0X400"), 1024);
+    EXPECT_EQ(parseWholeNumber("x1F"), 31);
+    EXPECT_EQ(parseWholeNumber("X1f"), 31);
+    EXPECT_EQ(parseWholeNumber("$ff"), 255);
+    EXPECT_EQ(parseWholeNumber("-$10"), -16);
+    EXPECT_EQ(parseWholeNumber("$7FFFFFFF"), 2147483647);
+}
+
+TEST(WholeNumber, RejectsWhatIsNotAWholeNumber) {
+    for (const char* text : {"", " ", "-", "+", "12 ", "1.0", "1e2", "abc", "wide", "$", "0x",
+                             "x", "$fg", "1,000", "--1", "\t5"}) {
+        EXPECT_FALSE(parseWholeNumber(text).has_value()) << '"' << text << '"';
+    }
+}
+
+TEST(WholeNumber, MustFitSigned32Bits) {
+    EXPECT_EQ(parseWholeNumber("2147483647"), 2147483647);
+    EXPECT_EQ(parseWholeNumber("-2147483648"), INT32_MIN);
+    EXPECT_FALSE(parseWholeNumber("2147483648").has_value());
+    EXPECT_FALSE(parseWholeNumber("-2147483649").has_value());
+    EXPECT_FALSE(parseWholeNumber("$80000000").has_value());
+    EXPECT_FALSE(parseWholeNumber("99999999999999999999999").has_value());
+}
+
+TEST(RealNumber, AcceptsDigitsFractionAndExponent) {
+    EXPECT_EQ(parseRealNumber("10.0"), 10.0);
+    EXPECT_EQ(parseRealNumber("1e1"), 10.0);
+    EXPECT_EQ(parseRealNumber("1E2"), 100.0);
+    EXPECT_EQ(parseRealNumber(" 7"), 7.0);
+    EXPECT_EQ(parseRealNumber("-2.5e-1"), -0.25);
+    EXPECT_EQ(parseRealNumber("+3."), 3.0);
+    EXPECT_EQ(parseRealNumber(".5"), 0.5);
+    EXPECT_EQ(parseRealNumber("0.1"), 0.1);  // correctly rounded, to the last bit
+    EXPECT_EQ(parseRealNumber("1e-400"), 0.0);
+}
+
+TEST(RealNumber, RejectsCommaTrailingCharactersAndOverflow) {
+    for (const char* text : {"", " ", "100,0", "50a", "1e", "1e+", "e5", ".", "-", "1.0 ",
+                             "1..0", "nan", "inf", "0x10", "1e400", "--1"}) {
+        EXPECT_FALSE(parseRealNumber(text).has_value()) << '"' << text << '"';
+    }
+}
+
+TEST(FixedFormat, RoundsHalfAwayFromZero) {
+    EXPECT_EQ(formatFixed(10, 2), "10.00");
+    EXPECT_EQ(formatFixed(0.5, 2), "0.50");
+    EXPECT_EQ(formatFixed(1234.567, 2), "1234.57");
+    EXPECT_EQ(formatFixed(7.456, 2), "7.46");
+    EXPECT_EQ(formatFixed(0.125, 2), "0.13");    // an exact binary tie rounds away from zero
+    EXPECT_EQ(formatFixed(-0.125, 2), "-0.13");
+    EXPECT_EQ(formatFixed(2.675, 2), "2.67");    // 2.675 is stored just below the tie
+    EXPECT_EQ(formatFixed(9.9999, 3), "10.000");
+    EXPECT_EQ(formatFixed(-12.5, 3), "-12.500");
+    EXPECT_EQ(formatFixed(123456789.0, 3), "123456789.000");
+    EXPECT_EQ(formatFixed(-0.0001, 2), "0.00");
+    EXPECT_EQ(formatFixed(0.5, 3, ","), "0,500");
+    EXPECT_EQ(formatFixed(1e300, 0).size(), 301u);
+}
+
+class AtomicFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = std::filesystem::temp_directory_path() /
+                ("kestrel-atomic-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(m_dir);
+    }
+    void TearDown() override {
+        kestrel::testing::failWritesAfter(-1);
+        std::filesystem::remove_all(m_dir);
+    }
+    static std::string slurp(const std::filesystem::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    std::filesystem::path m_dir;
+};
+
+TEST_F(AtomicFileTest, ReplacesContentAndLeavesNoTemporaryFile) {
+    const auto file = m_dir / "a.txt";
+    kestrel::writeFileAtomically(file.string(), "first");
+    kestrel::writeFileAtomically(file.string(), "second, longer");
+    EXPECT_EQ(slurp(file), "second, longer");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 1);
+}
+
+TEST_F(AtomicFileTest, FailureMidwayKeepsTheOldFileAndNamesIt) {
+    const auto file = m_dir / "keep.txt";
+    kestrel::writeFileAtomically(file.string(), "precious data");
+    kestrel::testing::failWritesAfter(3);
+    try {
+        kestrel::writeFileAtomically(file.string(), std::string(10000, 'x'));
+        FAIL() << "the write should have failed";
+    } catch (const kestrel::KestrelError& e) {
+        EXPECT_NE(std::string(e.what()).find(file.string()), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("No space left"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(slurp(file), "precious data");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 1);
+}
+
+TEST_F(AtomicFileTest, MissingFolderIsAClearError) {
+    const auto file = m_dir / "no-such-folder" / "x.txt";
+    EXPECT_THROW(kestrel::writeFileAtomically(file.string(), "x"), kestrel::KestrelError);
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
