@@ -5,24 +5,28 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace kestrel {
 
 struct CriticalValueRow {
-    double Alpha = 0;     // significance level
-    int32_t n = 0;        // sample size: number of positions compared
-    double CritValue = 0; // critical value of the maximum difference of the two curves
+    double Alpha = 0;      // significance level
+    int32_t n = 0;         // sample size: number of positions compared
+    double CritValue = 0;  // critical value of the maximum difference of the two curves
 };
 
 /// @brief In-memory table with a filter "n=<m>" as used by lookups. Created open and empty.
 class CriticalValueTable {
-public:
+  public:
     /// @brief Closes the table, replaces its content with the file's rows and opens it. On any
     /// failure (missing, unreadable, wrong header, a field of the wrong type) the table is left
     /// closed and empty and KestrelError is thrown with the reason.
     void load(const std::string& path);
+    /// @brief The loader on a text buffer (what load reads from the file); `displayName` names
+    /// the source in the error. Same failure behaviour as load.
+    void loadText(std::string_view text, const std::string& displayName);
     void open() { m_open = true; }
     /// @brief Closes the table: lookups return 0 until it is opened or loaded again.
     void close() { m_open = false; }
@@ -47,19 +51,39 @@ public:
     /// @brief Replaces the content (tests, generator). Keeps the open state.
     void setRows(std::vector<CriticalValueRow> rows);
 
-    /// @brief Display formats of the grid: Alpha "0.00#", CritValue "0.0000".
-    static std::string formatAlpha(double alpha);
-    static std::string formatCritValue(double value);
+    /// @brief Display formats of the grid: Alpha "0.00#", CritValue "0.0000", with the given
+    /// decimal separator.
+    static std::string formatAlpha(double alpha, std::string_view decimalSeparator = ".");
+    static std::string formatCritValue(double value, std::string_view decimalSeparator = ".");
 
-    /// @brief The file text for `rows`: header "Alpha,n,CritValue", one row per line.
+    /// @brief The file text for `rows`: header "Alpha,n,CritValue", one row per line, reals in
+    /// their shortest form that reads back to the same double. A value that is not finite
+    /// cannot be stored and throws KestrelError.
     static std::string fileText(const std::vector<CriticalValueRow>& rows);
 
-private:
+    /// @brief The one warning shown for any load failure: "Unable to load critical values from "
+    /// followed by the path as given.
+    static std::string loadFailureWarning(const std::string& path);
+
+  private:
     std::vector<CriticalValueRow> m_rows;
     std::unordered_map<int32_t, size_t> m_firstRowOf;  // n -> index of its first row
     bool m_open = true;
     bool m_filterOn = false;
     std::string m_filterText;
+    int32_t m_filterN = 0;
 };
+
+/// @brief The table file's name inside the folder `ClientDatasetPath`.
+inline constexpr const char* kCriticalValueFileName = "KolmogorovSmirnov.cds";
+
+/// @brief The path that load is given for a folder: folder + "/" + "KolmogorovSmirnov.cds",
+/// used unchanged (a folder ending in "/" gives a doubled separator, which the system accepts).
+std::string criticalValueTablePath(const std::string& folder);
+
+/// @brief Where the developer's save writes the whole table: $HOME/KolmogorovSmirnov.cds (the
+/// home folder from the user database when HOME is unset). Throws KestrelError when there is no
+/// home folder at all.
+std::string defaultTableSavePath();
 
 }  // namespace kestrel

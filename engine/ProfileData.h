@@ -1,6 +1,7 @@
 // The calculation's shared arrays: positions 1..NumRows of the chosen row range.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

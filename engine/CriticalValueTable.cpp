@@ -1,0 +1,218 @@
+// Loading, looking up and saving the table of Kolmogorov-Smirnov critical values.
+#include "engine/CriticalValueTable.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "engine/AtomicFile.h"
+#include "engine/KestrelError.h"
+#include "engine/NumberText.h"
+
+namespace kestrel {
+namespace {
+
+constexpr std::string_view kHeader = "Alpha,n,CritValue";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+// A table of every sample size up to a million is about 30 MB; anything far larger is not a
+// table and is refused before it is read into memory.
+constexpr long long kMaxFileBytes = 512LL * 1024 * 1024;
+
+// Why a file's bytes cannot be had, in the system's words.
+std::string readFileBytes(const std::string& path, std::string& bytes) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::strerror(errno);
+    if (S_ISDIR(info.st_mode)) return std::strerror(EISDIR);
+    if (info.st_size > kMaxFileBytes) return "the file is too large to be a table";
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::strerror(errno != 0 ? errno : EACCES);
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    if (in.bad()) return std::strerror(errno != 0 ? errno : EIO);
+    bytes = std::move(buffer).str();
+    return {};
+}
+
+bool isBlank(std::string_view line) {
+    return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+std::string_view stripLineEnd(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
+// One data line "alpha,n,crit"; the reason in `error` when it does not fit.
+std::optional<CriticalValueRow> parseRow(std::string_view line, std::string& error) {
+    const size_t first = line.find(',');
+    const size_t second = first == std::string_view::npos ? first : line.find(',', first + 1);
+    if (second == std::string_view::npos || line.find(',', second + 1) != std::string_view::npos) {
+        error = "it does not hold three comma-separated fields";
+        return std::nullopt;
+    }
+    const auto alpha = parseRealNumber(line.substr(0, first));
+    const auto n = parseWholeNumber(line.substr(first + 1, second - first - 1));
+    const auto crit = parseRealNumber(line.substr(second + 1));
+    if (!alpha)
+        error = "Alpha is not a real number";
+    else if (!n)
+        error = "n is not a whole number";
+    else if (!crit)
+        error = "CritValue is not a real number";
+    if (!error.empty()) return std::nullopt;
+    return CriticalValueRow{*alpha, *n, *crit};
+}
+
+std::vector<CriticalValueRow> parseTable(std::string_view text) {
+    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+    std::vector<CriticalValueRow> rows;
+    size_t lineNumber = 0;
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        const std::string_view line = stripLineEnd(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        ++lineNumber;
+        if (lineNumber == 1) {
+            if (line != kHeader) {
+                throw KestrelError("line 1 is not the header \"" + std::string(kHeader) + "\"");
+            }
+            continue;
+        }
+        if (isBlank(line)) continue;
+        std::string error;
+        auto row = parseRow(line, error);
+        if (!row) throw KestrelError("line " + std::to_string(lineNumber) + ": " + error);
+        rows.push_back(*row);
+    }
+    if (lineNumber == 0) throw KestrelError("the file is empty");
+    return rows;
+}
+
+void appendShortest(std::string& out, double value) {
+    if (!std::isfinite(value)) {
+        throw KestrelError("a value of the table is not a finite number");
+    }
+    char buffer[32];
+    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, end);
+}
+
+}  // namespace
+
+void CriticalValueTable::load(const std::string& path) {
+    close();
+    setRows({});
+    std::string bytes;
+    const std::string failure = readFileBytes(path, bytes);
+    if (!failure.empty()) throw KestrelError(loadFailureWarning(path) + ": " + failure);
+    loadText(bytes, path);
+}
+
+void CriticalValueTable::loadText(std::string_view text, const std::string& displayName) {
+    close();
+    setRows({});
+    std::vector<CriticalValueRow> rows;
+    try {
+        rows = parseTable(text);
+    } catch (const KestrelError& error) {
+        throw KestrelError(loadFailureWarning(displayName) + ": " + error.what());
+    }
+    setRows(std::move(rows));
+    open();
+}
+
+double CriticalValueTable::lookup(int32_t m) {
+    m_filterText = "n=" + std::to_string(m);
+    m_filterN = m;
+    m_filterOn = true;
+    if (!m_open) return 0.0;
+    const auto found = m_firstRowOf.find(m);
+    return found == m_firstRowOf.end() ? 0.0 : m_rows[found->second].CritValue;
+}
+
+std::vector<CriticalValueRow> CriticalValueTable::visibleRows() const {
+    if (!m_open) return {};
+    if (!m_filterOn) return m_rows;
+    std::vector<CriticalValueRow> visible;
+    for (const auto& row : m_rows) {
+        if (row.n == m_filterN) visible.push_back(row);
+    }
+    return visible;
+}
+
+void CriticalValueTable::save(const std::string& path) {
+    open();
+    std::string text;
+    try {
+        text = fileText(m_rows);
+    } catch (const KestrelError& error) {
+        throw KestrelError("Cannot write " + path + ": " + error.what());
+    }
+    writeFileAtomically(path, text);
+}
+
+void CriticalValueTable::setRows(std::vector<CriticalValueRow> rows) {
+    m_rows = std::move(rows);
+    m_firstRowOf.clear();
+    m_firstRowOf.reserve(m_rows.size());
+    for (size_t i = 0; i < m_rows.size(); ++i) m_firstRowOf.try_emplace(m_rows[i].n, i);
+}
+
+std::string CriticalValueTable::formatAlpha(double alpha, std::string_view decimalSeparator) {
+    // "0.00#": three decimals, the third shown only when it is not zero.
+    std::string text = formatFixed(alpha, 3, decimalSeparator);
+    if (std::isfinite(alpha) && text.back() == '0') text.pop_back();
+    return text;
+}
+
+std::string CriticalValueTable::formatCritValue(double value, std::string_view decimalSeparator) {
+    return formatFixed(value, 4, decimalSeparator);
+}
+
+std::string CriticalValueTable::fileText(const std::vector<CriticalValueRow>& rows) {
+    std::string text(kHeader);
+    text += '\n';
+    text.reserve(rows.size() * 32 + text.size());
+    for (const auto& row : rows) {
+        appendShortest(text, row.Alpha);
+        text += ',';
+        text += std::to_string(row.n);
+        text += ',';
+        appendShortest(text, row.CritValue);
+        text += '\n';
+    }
+    return text;
+}
+
+std::string CriticalValueTable::loadFailureWarning(const std::string& path) {
+    return "Unable to load critical values from " + path;
+}
+
+std::string criticalValueTablePath(const std::string& folder) {
+    return folder + "/" + kCriticalValueFileName;
+}
+
+std::string defaultTableSavePath() {
+    std::string home;
+    if (const char* value = std::getenv("HOME"); value != nullptr && *value != '\0') {
+        home = value;
+    } else if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir) {
+        home = entry->pw_dir;
+    }
+    if (home.empty()) {
+        throw KestrelError("Cannot save the critical value table: there is no home folder");
+    }
+    if (home.back() != '/') home += '/';
+    return home + kCriticalValueFileName;
+}
+
+}  // namespace kestrel
