@@ -1,0 +1,99 @@
+// kestrel-critvalues: writes the table of exact two-sample Kolmogorov-Smirnov critical values
+// for equal sample sizes in the format the program loads.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/AtomicFile.h"
+#include "engine/CriticalValueTable.h"
+#include "engine/KestrelError.h"
+#include "engine/KsDistribution.h"
+#include "engine/NumberText.h"
+
+namespace {
+
+struct Options {
+    double alpha = 0.05;
+    int32_t from = 1;
+    int32_t to = 65536;
+    std::string output;
+};
+
+constexpr const char* kUsage =
+    "Usage: kestrel-critvalues [OPTIONS] --output FILE\n"
+    "Writes exact two-sample Kolmogorov-Smirnov critical values for two samples of equal\n"
+    "size n: the smallest k/n with P(D >= k/n) <= alpha (1 where no k qualifies).\n"
+    "\n"
+    "  --output FILE   the table file to write (header Alpha,n,CritValue)\n"
+    "  --alpha A       significance level, 0 < A < 1 (default 0.05)\n"
+    "  --from N        first sample size (default 1)\n"
+    "  --to N          last sample size (default 65536)\n"
+    "  --help          show this text\n";
+
+[[noreturn]] void usageError(const std::string& message) {
+    std::fprintf(stderr, "kestrel-critvalues: %s\n(see kestrel-critvalues --help)\n",
+                 message.c_str());
+    std::exit(2);
+}
+
+int32_t wholeOption(std::string_view name, const char* text) {
+    const auto value = kestrel::parseWholeNumber(text);
+    if (!value) usageError(std::string(name) + " needs a whole number, not \"" + text + "\"");
+    return *value;
+}
+
+Options parseOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help") {
+            std::fputs(kUsage, stdout);
+            std::exit(0);
+        }
+        if (i + 1 >= argc) usageError("unknown option or missing value: " + std::string(arg));
+        const char* value = argv[++i];
+        if (arg == "--output") {
+            options.output = value;
+        } else if (arg == "--alpha") {
+            const auto alpha = kestrel::parseRealNumber(value);
+            if (!alpha || !(*alpha > 0 && *alpha < 1)) {
+                usageError(std::string("--alpha needs a number between 0 and 1, not \"") + value +
+                           "\"");
+            }
+            options.alpha = *alpha;
+        } else if (arg == "--from") {
+            options.from = wholeOption(arg, value);
+        } else if (arg == "--to") {
+            options.to = wholeOption(arg, value);
+        } else {
+            usageError("unknown option: " + std::string(arg));
+        }
+    }
+    if (options.output.empty()) usageError("--output FILE is required");
+    if (options.from < 1 || options.to < options.from) {
+        usageError("the sample sizes must satisfy 1 <= --from <= --to");
+    }
+    return options;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Options options = parseOptions(argc, argv);
+    std::vector<kestrel::CriticalValueRow> rows;
+    rows.reserve(static_cast<size_t>(options.to - options.from) + 1);
+    for (int64_t n = options.from; n <= options.to; ++n) {
+        const auto size = static_cast<int32_t>(n);
+        rows.push_back({options.alpha, size, kestrel::ksCriticalValue(size, options.alpha)});
+    }
+    try {
+        kestrel::writeFileAtomically(options.output, kestrel::CriticalValueTable::fileText(rows));
+    } catch (const kestrel::KestrelError& error) {
+        std::fprintf(stderr, "kestrel-critvalues: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
