@@ -1,0 +1,227 @@
+// Grid of the spreadsheet component: two table views over the active sheet (frozen heading band
+// and scrolling rows), kept in step with the core through its change listener.
+#include "sheet/widgets/SpreadsheetWidget.h"
+
+#include <QFontMetrics>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QShowEvent>
+#include <QStyle>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "sheet/widgets/SheetTableModel.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr int kDefaultColumns = 26;
+constexpr int kDefaultColumnWidth = 64;  // pixels at 100 %, a spreadsheet's usual column
+constexpr int kCellPadding = 4;          // pixels at 100 %, above and below the text
+
+int scaled(int pixels, int percent) {
+    return static_cast<int>(std::lround(pixels * percent / 100.0));
+}
+
+void setUpView(QTableView* view) {
+    view->setFrameShape(QFrame::NoFrame);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    view->setCornerButtonEnabled(false);
+    view->setWordWrap(false);
+    // Uniform rows keep a sheet of 65,536 rows as fast as one of ten.
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setMinimumSectionSize(1);
+    view->horizontalHeader()->setMinimumSectionSize(1);
+    view->horizontalHeader()->setHighlightSections(false);
+    view->verticalHeader()->setHighlightSections(false);
+}
+
+}  // namespace
+
+SpreadsheetWidget::SpreadsheetWidget(QWidget* parent) : QWidget(parent), m_baseFont(font()) {
+    m_refreshTimer.setSingleShot(true);
+    m_refreshTimer.setInterval(0);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &SpreadsheetWidget::refreshNow);
+    buildViews();
+    setChangeListener([this](SheetChange change) { onCoreChange(change); });
+    refreshNow();
+}
+
+SpreadsheetWidget::~SpreadsheetWidget() {
+    setChangeListener({});
+    // The models read the core, which is destroyed before QWidget deletes its children.
+    delete m_frame;
+    delete m_headingModel;
+    delete m_bodyModel;
+}
+
+void SpreadsheetWidget::buildViews() {
+    m_headingModel = new SheetTableModel(*this, this);
+    m_bodyModel = new SheetTableModel(*this, this);
+
+    m_frame = new QFrame(this);
+    static_cast<QFrame*>(m_frame)->setFrameShape(QFrame::StyledPanel);
+    m_heading = new QTableView(m_frame);
+    m_body = new QTableView(m_frame);
+    setUpView(m_heading);
+    setUpView(m_body);
+    m_heading->setModel(m_headingModel);
+    m_body->setModel(m_bodyModel);
+
+    m_heading->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_heading->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_heading->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_body->horizontalHeader()->hide();
+    // Always shown, so the body's viewport is exactly as wide as the heading's beside the
+    // corner piece, and the two scroll horizontally in step.
+    m_body->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    m_corner = new QWidget(m_frame);
+    m_corner->setFixedWidth(m_body->verticalScrollBar()->sizeHint().width());
+
+    auto* grid = new QGridLayout(m_frame);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    grid->addWidget(m_heading, 0, 0);
+    grid->addWidget(m_corner, 0, 1);
+    grid->addWidget(m_body, 1, 0, 1, 2);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(m_frame);
+
+    connect(m_body->horizontalScrollBar(), &QScrollBar::valueChanged,
+            m_heading->horizontalScrollBar(), &QScrollBar::setValue);
+    connect(m_heading->horizontalScrollBar(), &QScrollBar::valueChanged,
+            m_body->horizontalScrollBar(), &QScrollBar::setValue);
+    connect(m_heading->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int width) { m_body->setColumnWidth(column, width); });
+    // A click in one band ends the selection in the other.
+    connect(m_heading, &QTableView::pressed, m_body->selectionModel(),
+            &QItemSelectionModel::clearSelection);
+    connect(m_body, &QTableView::pressed, m_heading->selectionModel(),
+            &QItemSelectionModel::clearSelection);
+}
+
+void SpreadsheetWidget::onCoreChange(SheetChange change) {
+    switch (change) {
+        case SheetChange::Workbook:
+            m_minColumns = kDefaultColumns;
+            refreshNow();
+            break;
+        case SheetChange::ShowCurrentCell:
+            refreshNow();
+            scrollToCurrentCell();
+            break;
+        case SheetChange::View:
+            m_viewDirty = true;
+            m_refreshTimer.start();
+            break;
+        default:
+            m_refreshTimer.start();
+            break;
+    }
+}
+
+void SpreadsheetWidget::refreshNow() {
+    m_refreshTimer.stop();
+    if (m_viewDirty) {
+        m_viewDirty = false;
+        applyViewScale();
+    }
+    updateShape();
+    updateRowHeaderWidth();
+    updateHeadingHeight();
+}
+
+int SpreadsheetWidget::frozenRowCount() const {
+    return std::min(FixedRows(), MaxRow());
+}
+
+void SpreadsheetWidget::applyViewScale() {
+    const int percent = ViewScale();
+    QFont zoomed = m_baseFont;
+    if (m_baseFont.pointSizeF() > 0) {
+        zoomed.setPointSizeF(std::max(1.0, m_baseFont.pointSizeF() * percent / 100.0));
+    } else {
+        zoomed.setPixelSize(std::max(1, scaled(m_baseFont.pixelSize(), percent)));
+    }
+    m_rowHeight = QFontMetrics(zoomed).height() + std::max(2, scaled(kCellPadding, percent));
+    m_columnWidth = std::max(8, scaled(kDefaultColumnWidth, percent));
+    for (QTableView* view : {m_heading, m_body}) {
+        view->setFont(zoomed);
+        view->horizontalHeader()->setFont(zoomed);
+        view->verticalHeader()->setFont(zoomed);
+        view->verticalHeader()->setDefaultSectionSize(m_rowHeight);
+        view->horizontalHeader()->setDefaultSectionSize(m_columnWidth);
+    }
+    m_heading->horizontalHeader()->setFixedHeight(m_rowHeight);
+}
+
+void SpreadsheetWidget::updateShape() {
+    const Worksheet& sheet = workbook().sheets[static_cast<size_t>(Sheet() - 1)];
+    const int columns = std::max({kDefaultColumns, sheet.lastCol(), m_minColumns});
+    const int frozen = frozenRowCount();
+    m_headingModel->setShape(1, frozen, columns);
+    m_bodyModel->setShape(frozen + 1, MaxRow() - frozen, columns);
+}
+
+void SpreadsheetWidget::updateRowHeaderWidth() {
+    // Both bands get the width of the widest row number, so their columns line up.
+    const QFontMetrics metrics(m_body->verticalHeader()->font());
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+    const int width =
+        metrics.horizontalAdvance(QString(QString::number(MaxRow()).size(), '9')) + 4 * margin + 4;
+    m_heading->verticalHeader()->setFixedWidth(width);
+    m_body->verticalHeader()->setFixedWidth(width);
+}
+
+void SpreadsheetWidget::updateHeadingHeight() {
+    m_heading->setFixedHeight(m_heading->horizontalHeader()->height() +
+                              frozenRowCount() * m_rowHeight);
+}
+
+void SpreadsheetWidget::scrollToCurrentCell() {
+    if (Col() > m_headingModel->columnCount()) {
+        m_minColumns = Col();
+        updateShape();
+    }
+    const int row = std::min(Row(), MaxRow());
+    const int frozen = frozenRowCount();
+    if (row <= frozen) {
+        const QModelIndex index = m_headingModel->index(row - 1, Col() - 1);
+        m_body->selectionModel()->clear();
+        m_heading->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        m_heading->scrollTo(index);
+        m_body->verticalScrollBar()->setValue(0);
+    } else {
+        const QModelIndex index = m_bodyModel->index(row - frozen - 1, Col() - 1);
+        m_heading->selectionModel()->clear();
+        m_body->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        m_body->scrollTo(index);
+    }
+    // A hidden grid has no real viewport size yet; scroll again once it is shown.
+    m_scrollOnShow = !isVisible();
+}
+
+void SpreadsheetWidget::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_refreshTimer.isActive()) refreshNow();
+    if (m_scrollOnShow) {
+        m_scrollOnShow = false;
+        QTimer::singleShot(0, this, [this] {
+            const QModelIndex current = m_body->currentIndex();
+            if (current.isValid()) m_body->scrollTo(current);
+            const QModelIndex heading = m_heading->currentIndex();
+            if (heading.isValid()) m_heading->scrollTo(heading);
+        });
+    }
+}
+
+}  // namespace kestrel
