@@ -1,0 +1,34 @@
+// The workbook stream of an .xls file, built record by record in memory (BIFF8 or BIFF5).
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "sheet/core/Workbook.h"
+
+namespace kestrel::biff {
+
+enum class Format { Excel97, Excel5 };
+
+/// @brief "Excel 97" or "Excel 5", as users know the formats.
+const char* formatName(Format format);
+/// @brief The OLE2 stream that holds the workbook: "Workbook" (BIFF8) or "Book" (BIFF5).
+const char* streamName(Format format);
+/// @brief Rows per sheet the format holds: 65,536 (BIFF8) or 16,384 (BIFF5).
+int maxRows(Format format);
+inline constexpr int kMaxColumns = 256;
+
+struct StreamNotes {
+    /// Characters that Windows-1252 cannot hold and that became "?" (Excel 5 only).
+    size_t replacedCharacters = 0;
+};
+
+/// @brief The whole workbook stream: globals (fonts, 16 XFs, style, one BOUNDSHEET per sheet
+/// with its stream offset, BIFF8's shared strings) followed by one substream per sheet with its
+/// dimensions, cells and window settings. The active sheet is the selected tab. A workbook
+/// without sheets gets one empty sheet "Sheet1". Throws KestrelError, before anything is
+/// built, for a sheet, name or text the format cannot hold; the message names the sheet and,
+/// for a text, the cell, but not the file.
+std::string buildWorkbookStream(const Workbook& book, Format format, StreamNotes* notes = nullptr);
+
+}  // namespace kestrel::biff
