@@ -40,6 +40,23 @@ void readProfileRows(SpreadsheetCore& source, const ProfileRange& range, Profile
     }
 }
 
+int32_t findLastFilledRow(const SpreadsheetCore& sheet, int32_t col) {
+    if (col < 1 || col > kMaxSheetCols) {
+        throw KestrelError("Column " + std::to_string(col) +
+                           " is outside the sheet: columns run from 1 to " +
+                           std::to_string(kMaxSheetCols));
+    }
+    const Worksheet& cells = sheet.workbook().sheets.at(static_cast<size_t>(sheet.Sheet() - 1));
+    // Filled exactly when the cell's Text is not empty (a number always shows some text).
+    const auto filled = [&](int32_t row) {
+        const Cell* cell = cells.cell(row, col);
+        return cell != nullptr && (cell->kind == CellKind::Number || !cell->text.empty());
+    };
+    int32_t last = 0;
+    for (int32_t row = 2; row <= kMaxSheetRows && filled(row); ++row) last = row;
+    return last;
+}
+
 void prepareSummarySheet(SpreadsheetCore& target) {
     try {
         target.SetSheetName(1, "Smry");

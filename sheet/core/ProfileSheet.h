@@ -20,6 +20,12 @@ struct ProfileRange {
 /// Errors of the component (a cell that is no number, a row outside the sheet) pass through.
 void readProfileRows(SpreadsheetCore& source, const ProfileRange& range, ProfileData& data);
 
+/// @brief The import dialog's end-of-data scan on the active sheet: from row 2 down, the last
+/// row of the run of filled cells in column `col` (any text, even blanks, fills a cell); 0 when
+/// row 2 is empty. The scan stops at the sheet's last row at the latest. Reads the cells
+/// without moving the current cell. Throws KestrelError for a column outside the sheet.
+int32_t findLastFilledRow(const SpreadsheetCore& sheet, int32_t col);
+
 /// @brief Renames sheet 1 to "Smry" (a failure is ignored), then ClearBlock(1, 1, 100, 20, 1).
 void prepareSummarySheet(SpreadsheetCore& target);
 

@@ -1,0 +1,130 @@
+// Parsing kestrel-batch's command line from one table of options, which also writes --help.
+#include "tools/batch/BatchOptions.h"
+
+#include <algorithm>
+#include <functional>
+#include <string_view>
+
+namespace kestrel::batch {
+namespace {
+
+struct OptionSpec {
+    std::string_view name;       // "--sheet"
+    std::string_view valueName;  // "N"; empty for a flag
+    std::string_view help;
+    std::function<void(BatchOptions&, const std::string&)> apply;
+};
+
+// Every option, in the order --help lists them. A new option is one more row here.
+const std::vector<OptionSpec>& optionTable() {
+    static const std::vector<OptionSpec> table{
+        {"--sheet", "N", "1-based sheet index (default: the sheet active in the file)",
+         [](BatchOptions& o, const std::string& v) { o.sheet = v; }},
+        {"--age", "COLS", "Age column letters (default A)",
+         [](BatchOptions& o, const std::string& v) { o.age = v; }},
+        {"--y1", "COLS", "Y data (1) column letters (default B)",
+         [](BatchOptions& o, const std::string& v) { o.y1 = v; }},
+        {"--y2", "COLS", "Y data (2) column letters (default C)",
+         [](BatchOptions& o, const std::string& v) { o.y2 = v; }},
+        {"--from", "ROW", "first sheet row (default 2)",
+         [](BatchOptions& o, const std::string& v) { o.from = v; }},
+        {"--to", "ROW",
+         "last sheet row (default: from row 2 down to the last filled\n"
+         "                   cell of the Age column before the first empty one)",
+         [](BatchOptions& o, const std::string& v) { o.to = v; }},
+        {"--window", "WIDTH", "age window width, in age units (default 100)",
+         [](BatchOptions& o, const std::string& v) { o.window = v; }},
+        {"--min-peak", "H", "minimum peak height, in profile units (default 10)",
+         [](BatchOptions& o, const std::string& v) { o.minPeak = v; }},
+        {"--baseline", "H", "baseline peak height, in profile units (default 2)",
+         [](BatchOptions& o, const std::string& v) { o.baseline = v; }},
+        {"--table", "FILE", "critical value table (default: the installed KolmogorovSmirnov.cds)",
+         [](BatchOptions& o, const std::string& v) { o.table = v; }},
+        {"--summary", "FILE", "write the summary workbook there (Excel 97 format)",
+         [](BatchOptions& o, const std::string& v) { o.summary = v; }},
+        {"--excel5", "", "write the summary workbook in Excel 5 format instead",
+         [](BatchOptions& o, const std::string&) { o.excel5 = true; }},
+        {"--help", "", "show this text and exit",
+         [](BatchOptions& o, const std::string&) { o.help = true; }},
+    };
+    return table;
+}
+
+const OptionSpec* findOption(std::string_view name) {
+    for (const auto& spec : optionTable()) {
+        if (spec.name == name) return &spec;
+    }
+    return nullptr;
+}
+
+// One option at args[i]; advances i past its value.
+void applyOption(const std::vector<std::string>& args, size_t& i, BatchOptions& options) {
+    const std::string& arg = args[i];
+    const size_t equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    const OptionSpec* spec = findOption(name);
+    if (spec == nullptr) throw UsageError{"unknown option " + name};
+    if (spec->valueName.empty()) {
+        if (equals != std::string::npos) throw UsageError{name + " takes no value"};
+        spec->apply(options, {});
+        return;
+    }
+    if (equals != std::string::npos) {
+        spec->apply(options, arg.substr(equals + 1));
+    } else if (i + 1 < args.size()) {
+        spec->apply(options, args[++i]);
+    } else {
+        throw UsageError{name + " needs a value: " + name + " " + std::string(spec->valueName)};
+    }
+}
+
+}  // namespace
+
+BatchOptions parseBatchOptions(const std::vector<std::string>& args) {
+    BatchOptions options;
+    std::vector<std::string> positional;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            applyOption(args, i, options);
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (options.help) return options;
+    if (positional.empty()) throw UsageError{"no WORKBOOK given"};
+    if (positional.size() > 1) throw UsageError{"more than one WORKBOOK given: " + positional[1]};
+    options.workbook = positional.front();
+    return options;
+}
+
+std::string batchUsage() {
+    std::string text =
+        "Usage: kestrel-batch [OPTIONS] WORKBOOK\n"
+        "Compares the two probability profiles of an .xls workbook (Excel 97 or Excel 5) with the\n"
+        "two-sample Kolmogorov-Smirnov method, over the whole row range and within age windows\n"
+        "around the peaks. Prints one line per evaluated window (the whole range first):\n"
+        "  first position, its age, last position, its age, n=<rows>, Cutoff = <critical value>\n"
+        "Positions count from the first row of the range (1 = --from).\n"
+        "\n"
+        "Options (\"--name VALUE\" or \"--name=VALUE\"):\n";
+    for (const auto& spec : optionTable()) {
+        std::string left = "  " + std::string(spec.name);
+        if (!spec.valueName.empty()) left += " " + std::string(spec.valueName);
+        left.resize(std::max<size_t>(left.size() + 1, 19), ' ');
+        text += left + std::string(spec.help) + "\n";
+    }
+    text +=
+        "\n"
+        "Rows and the window width follow the import dialog's rules: whole numbers (decimal, or\n"
+        "hexadecimal after $, x or 0x), real numbers with \".\" as decimal point.\n"
+        "A table that cannot be loaded gives a warning and critical values of 0.\n"
+        "Exit status: 0 on success, 1 when the comparison or a file fails (one line on standard\n"
+        "error says why; no summary file is written), 2 for a command line it cannot understand.\n";
+    return text;
+}
+
+}  // namespace kestrel::batch

@@ -1,0 +1,40 @@
+// The command line of kestrel-batch: option texts as given, before any of them is checked.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrel::batch {
+
+/// @brief What the command line said. Numbers and column letters stay texts here: they are
+/// checked later, in the order and with the messages of the import dialog.
+struct BatchOptions {
+    std::string workbook;
+    std::optional<std::string> sheet;
+    std::string age = "A", y1 = "B", y2 = "C";
+    std::string from = "2";
+    std::optional<std::string> to;  // absent: the last filled Age cell from row 2 down
+    std::string window = "100";
+    std::string minPeak = "10";
+    std::string baseline = "2";
+    std::optional<std::string> table;    // absent: the installed table
+    std::optional<std::string> summary;  // absent: no summary workbook
+    bool excel5 = false;
+    bool help = false;
+};
+
+/// @brief A command line that cannot be understood (unknown option, missing value, no
+/// workbook): the caller prints it with a pointer to --help and exits with status 2.
+struct UsageError {
+    std::string message;
+};
+
+/// @brief Parses "--name VALUE", "--name=VALUE", flags and the one WORKBOOK argument ("--" ends
+/// the options). Throws UsageError.
+BatchOptions parseBatchOptions(const std::vector<std::string>& args);
+
+/// @brief The --help text.
+std::string batchUsage();
+
+}  // namespace kestrel::batch

@@ -1,0 +1,103 @@
+// The headless comparison: the same spreadsheet core and engine steps as the main window.
+#include "tools/batch/BatchRun.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "engine/CriticalValueTable.h"
+#include "engine/KestrelError.h"
+#include "engine/SummaryTable.h"
+#include "sheet/core/ProfileSheet.h"
+#include "sheet/core/SpreadsheetCore.h"
+#include "sheet/core/Workbook.h"
+
+namespace kestrel::batch {
+namespace {
+
+// Overwriting the workbook being read with its own summary would destroy the user's data.
+void refuseSummaryOverInput(const BatchSettings& settings) {
+    if (!settings.summary) return;
+    std::error_code error;
+    if (std::filesystem::equivalent(settings.workbook, *settings.summary, error)) {
+        throw KestrelError("The summary file " + *settings.summary +
+                           " is the workbook being compared; choose another name");
+    }
+}
+
+void selectSheet(SpreadsheetCore& source, const BatchSettings& settings) {
+    if (!settings.sheet) return;
+    const int32_t sheet = *settings.sheet;
+    if (sheet < 1 || sheet > source.NumSheets()) {
+        throw KestrelError("Incorrect value entered for sheet index: " + std::to_string(sheet) +
+                           " (the workbook " + settings.workbook + " holds sheets 1 to " +
+                           std::to_string(source.NumSheets()) + ")");
+    }
+    source.SetSheet(sheet);
+}
+
+int32_t lastRow(const SpreadsheetCore& source, const BatchSettings& settings) {
+    if (settings.toRow) return *settings.toRow;
+    const int32_t found = findLastFilledRow(source, settings.ageCol);
+    if (found == 0) {
+        throw KestrelError("Incorrect values entered for rows to import: the Age column " +
+                           columnLetters(settings.ageCol) + " of sheet \"" +
+                           source.SheetName(source.Sheet()) +
+                           "\" is empty at row 2; give the last row with --to");
+    }
+    return found;
+}
+
+void readRows(SpreadsheetCore& source, const BatchSettings& settings, ProfileData& data) {
+    ProfileRange range;
+    range.FromRow = settings.fromRow;
+    range.ToRow = lastRow(source, settings);
+    checkRowRange(range.FromRow, range.ToRow);
+    range.AgeCol = settings.ageCol;
+    range.Y1Col = settings.y1Col;
+    range.Y2Col = settings.y2Col;
+    try {
+        readProfileRows(source, range, data);
+    } catch (const KestrelError& error) {
+        throw KestrelError(settings.workbook + ": " + error.what());
+    }
+}
+
+void loadTable(CriticalValueTable& table, const std::string& path, std::ostream& err) {
+    try {
+        table.load(path);
+    } catch (const KestrelError& error) {
+        err << "kestrel-batch: warning: " << error.what() << '\n';
+    }
+}
+
+void writeSummary(const BatchSettings& settings, const ProfileData& data) {
+    SpreadsheetCore target;
+    prepareSummarySheet(target);
+    writeSummaryTable(target, data);
+    target.WriteWorkbook(*settings.summary, settings.excel5 ? kFileTypeExcel5 : kFileTypeExcel97);
+}
+
+}  // namespace
+
+void runBatch(const BatchSettings& settings, std::ostream& out, std::ostream& err) {
+    refuseSummaryOverInput(settings);
+    SpreadsheetCore source;
+    int16_t fileType = kFileTypeExcel97;
+    source.ReadWorkbook(settings.workbook, fileType);
+    selectSheet(source, settings);
+    ProfileData data;
+    readRows(source, settings, data);
+
+    CriticalValueTable table;
+    loadTable(table, settings.table, err);
+    ComparisonHooks hooks;
+    hooks.criticalValue = [&table](int32_t m) { return table.lookup(m); };
+    hooks.windowEvaluated = [&out](const ProfileWindow& w, double firstAge, double lastAge) {
+        out << windowLogLine(w.first, firstAge, w.last, lastAge, w.cutoff, ".") << '\n';
+    };
+    compareProfiles(data, settings.parameters, hooks);
+    out.flush();
+    if (settings.summary) writeSummary(settings, data);
+}
+
+}  // namespace kestrel::batch

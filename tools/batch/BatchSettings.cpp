@@ -1,0 +1,67 @@
+// Checking kestrel-batch's option texts with the import dialog's number rules and messages.
+#include "tools/batch/BatchSettings.h"
+
+#include "engine/KestrelError.h"
+#include "engine/NumberText.h"
+#include "sheet/core/AllSorts.h"
+#include "sheet/core/Workbook.h"
+
+namespace kestrel::batch {
+namespace {
+
+int32_t wholeNumber(const std::string& text, const std::string& message) {
+    const auto value = parseWholeNumber(text);
+    if (!value) throw KestrelError(message + ": \"" + text + "\"");
+    return *value;
+}
+
+double realNumber(const std::string& text, const std::string& message) {
+    const auto value = parseRealNumber(text);
+    if (!value) throw KestrelError(message + ": \"" + text + "\"");
+    return *value;
+}
+
+int32_t column(const std::string& letters, const std::string& field) {
+    const int32_t col = ColumnNumber(letters);
+    if (col < 1 || col > kMaxSheetCols) {
+        throw KestrelError("Incorrect column letters entered for " + field + ": \"" + letters +
+                           "\" names no column from A to " + columnLetters(kMaxSheetCols));
+    }
+    return col;
+}
+
+}  // namespace
+
+void checkRowRange(int32_t fromRow, int32_t toRow) {
+    if (toRow < fromRow) {
+        throw KestrelError("Incorrect values entered for rows to import: To row " +
+                           std::to_string(toRow) + " lies above From row " +
+                           std::to_string(fromRow));
+    }
+}
+
+BatchSettings checkBatchOptions(const BatchOptions& options, const std::string& defaultTable) {
+    BatchSettings settings;
+    settings.workbook = options.workbook;
+    settings.fromRow = wholeNumber(options.from, "Incorrect value entered for From row");
+    if (options.to) {
+        settings.toRow = wholeNumber(*options.to, "Incorrect value entered for To row");
+        checkRowRange(settings.fromRow, *settings.toRow);
+    }
+    auto& p = settings.parameters;
+    p.AgeWindowWidth = realNumber(options.window, "Incorrect value entered for Age window width");
+    p.MinPeakHeight = realNumber(options.minPeak, "Incorrect Minimum Peak Height entered");
+    p.BaselinePeakHeight = realNumber(options.baseline, "Incorrect Baseline Peak Height entered");
+    if (options.sheet) {
+        settings.sheet = wholeNumber(*options.sheet, "Incorrect value entered for sheet index");
+    }
+    settings.ageCol = column(options.age, "Age column");
+    settings.y1Col = column(options.y1, "Y data (1)");
+    settings.y2Col = column(options.y2, "Y data (2)");
+    settings.table = options.table.value_or(defaultTable);
+    settings.summary = options.summary;
+    settings.excel5 = options.excel5;
+    return settings;
+}
+
+}  // namespace kestrel::batch

@@ -1,0 +1,33 @@
+// kestrel-batch's checked settings: rows, columns and thresholds as numbers.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "engine/ProfileComparison.h"
+#include "tools/batch/BatchOptions.h"
+
+namespace kestrel::batch {
+
+struct BatchSettings {
+    std::string workbook;
+    std::optional<int32_t> sheet;  // absent: the sheet active in the file
+    int32_t ageCol = 1, y1Col = 2, y2Col = 3;
+    int32_t fromRow = 2;
+    std::optional<int32_t> toRow;  // absent: found in the Age column
+    SubdivisionParameters parameters;
+    std::string table;
+    std::optional<std::string> summary;
+    bool excel5 = false;
+};
+
+/// @brief Checks the option texts in the import dialog's order (From row, To row, the rows
+/// together, Age window width), then the thresholds and columns, and throws KestrelError with
+/// the dialog's message ("Incorrect value entered for From row", ...) at the first failure.
+/// `defaultTable` is used when --table is absent.
+BatchSettings checkBatchOptions(const BatchOptions& options, const std::string& defaultTable);
+
+/// @brief The rows together: "Incorrect values entered for rows to import" when to < from.
+void checkRowRange(int32_t fromRow, int32_t toRow);
+
+}  // namespace kestrel::batch

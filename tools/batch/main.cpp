@@ -1,0 +1,50 @@
+// kestrel-batch: compares the two profiles of a workbook without a window, for scripts and for
+// many workbooks at once.
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "engine/CriticalValueTable.h"
+#include "engine/KestrelError.h"
+#include "tools/batch/BatchOptions.h"
+#include "tools/batch/BatchRun.h"
+#include "tools/batch/BatchSettings.h"
+#include "tools/batch/DataFolder.h"
+
+namespace {
+
+int fail(const std::string& message, int status) {
+    std::cout.flush();
+    std::cerr << "kestrel-batch: " << message << std::endl;
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace kestrel::batch;
+    std::ios::sync_with_stdio(false);
+    try {
+        const BatchOptions options =
+            parseBatchOptions(std::vector<std::string>(argv + 1, argv + argc));
+        if (options.help) {
+            std::cout << batchUsage();
+            return 0;
+        }
+        const std::string defaultTable = kestrel::criticalValueTablePath(programDataFolder());
+        runBatch(checkBatchOptions(options, defaultTable), std::cout, std::cerr);
+        std::cout.flush();
+        return std::cout.good() ? 0 : fail("cannot write the window log to standard output", 1);
+    } catch (const UsageError& error) {
+        return fail(error.message + " (see kestrel-batch --help)", 2);
+    } catch (const kestrel::KestrelError& error) {
+        return fail(error.what(), 1);
+    } catch (const std::bad_alloc&) {
+        return fail("not enough memory for this workbook", 1);
+    } catch (const std::exception& error) {
+        return fail(error.what(), 1);
+    }
+}
