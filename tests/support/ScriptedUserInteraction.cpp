@@ -7,10 +7,11 @@ namespace kestrel::testsupport {
 
 template <class T>
 static T takeFront(std::deque<T>& queue, T otherwise) {
-    if (queue.empty()) return otherwise;
-    T front = std::move(queue.front());
-    queue.pop_front();
-    return front;
+    if (!queue.empty()) {
+        otherwise = std::move(queue.front());
+        queue.pop_front();
+    }
+    return otherwise;
 }
 
 std::optional<FileChoice> ScriptedUserInteraction::chooseOpenFile(QWidget*, const FileDialogSetup& setup) {
