@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "sheet/core/Workbook.h"
 
@@ -13,5 +14,12 @@ namespace kestrel {
 /// 4 for BIFF5/7). Throws KestrelError naming the file for a missing, unreadable, corrupt,
 /// truncated, empty or non-workbook file. Declared sizes in the file are never trusted.
 Workbook readWorkbookFile(const std::string& path, int16_t& fileType);
+
+/// @brief The same reader on the bytes of a file held in memory; errors name `displayName`.
+/// Only worksheets become sheets (chart sheets, macro sheets and modules are skipped); the
+/// active sheet is the one active in the file, or the first. Memory stays within a small
+/// multiple of the input's size, whatever the records claim.
+Workbook readWorkbookBytes(std::string_view bytes, const std::string& displayName,
+                           int16_t& fileType);
 
 }  // namespace kestrel
