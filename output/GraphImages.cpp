@@ -1,0 +1,58 @@
+// Rendering the graphs to PNG files.
+#include "output/GraphImages.h"
+
+#include <qcustomplot.h>
+
+#include <QBuffer>
+#include <QImage>
+#include <memory>
+
+#include "engine/AtomicFile.h"
+#include "engine/KestrelError.h"
+#include "output/ProbabilityGraphs.h"
+
+namespace kestrel {
+
+namespace {
+constexpr int kMinImageSide = 50;
+constexpr int kMaxImageSide = 10000;
+}  // namespace
+
+QByteArray graphPng(QCustomPlot& chart, int width, int height) {
+    if (width < kMinImageSide || width > kMaxImageSide || height < kMinImageSide ||
+        height > kMaxImageSide) {
+        throw KestrelError("Cannot draw the graph " + chart.objectName().toStdString() + " at " +
+                           std::to_string(width) + " x " + std::to_string(height) +
+                           " pixels: each side must be 50 to 10,000 pixels");
+    }
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        QCPPainter painter(&image);
+        chart.toPainter(&painter, width, height);
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        throw KestrelError("Cannot encode the graph " + chart.objectName().toStdString() +
+                           " as a PNG image");
+    }
+    return bytes;
+}
+
+void writeGraphImages(const ProfileData& data, const std::string& folder, int width, int height) {
+    std::unique_ptr<QCustomPlot> chart1(createCumulativeProbabilityGraph(nullptr));
+    std::unique_ptr<QCustomPlot> chart2(createProbabilityGraph(nullptr));
+    chart1->resize(width, height);
+    chart2->resize(width, height);
+    fillGraphs(*chart1, *chart2, data);
+    const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    for (QCustomPlot* chart : {chart1.get(), chart2.get()}) {
+        const QByteArray png = graphPng(*chart, width, height);
+        writeFileAtomically(base + chart->objectName().toStdString() + ".png",
+                            std::string_view(png.constData(), static_cast<size_t>(png.size())));
+    }
+}
+
+}  // namespace kestrel

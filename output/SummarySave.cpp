@@ -1,0 +1,68 @@
+// Save summary as: dialog set-up, proposed name, export folder, file-type code, the write.
+#include "output/SummarySave.h"
+
+#include "engine/SettingsFields.h"
+#include "sheet/core/SpreadsheetCore.h"
+
+namespace kestrel {
+
+namespace {
+
+const char* const kSummarySuffix = "_summary";
+constexpr int kDroppedCharacters = 4;
+
+bool isUtf8Continuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+std::string proposedSummaryName(const std::string& workbookFileName) {
+    size_t end = workbookFileName.size();
+    for (int dropped = 0; dropped < kDroppedCharacters && end > 0; ++dropped) {
+        do {
+            --end;
+        } while (end > 0 && isUtf8Continuation(workbookFileName[end]));
+    }
+    return workbookFileName.substr(0, end) + kSummarySuffix;
+}
+
+FileDialogSetup summarySaveDialogSetup(const std::string& exportPath,
+                                       const std::string& workbookFileName, int selectedFilter) {
+    FileDialogSetup setup;
+    setup.filters = QStringList{"Excel 97 (*.XLS *.xls)", "Excel 5 (*.XLS *.xls)"};
+    setup.selectedFilter = selectedFilter == 1 || selectedFilter == 2 ? selectedFilter : 1;
+    setup.initialFolder = QString::fromStdString(exportPath);
+    setup.proposedName = QString::fromStdString(proposedSummaryName(workbookFileName));
+    setup.defaultSuffix = "XLS";
+    setup.confirmOverwrite = true;
+    return setup;
+}
+
+std::string exportFolderOf(const std::string& chosenPath) {
+    const size_t slash = chosenPath.find_last_of('/');
+    if (slash == std::string::npos) return {};
+    std::string folder = chosenPath.substr(0, slash);
+    while (!folder.empty() && folder.back() == '/') folder.pop_back();
+    return folder.empty() ? "/" : folder;
+}
+
+int16_t fileTypeForSaveFilter(int filterIndex) {
+    return filterIndex == 2 ? kFileTypeExcel5 : kFileTypeExcel97;
+}
+
+bool saveSummary(SpreadsheetCore& target, SettingsFields& state, int& selectedFilter,
+                 UserInteraction& ui, QWidget* parent) {
+    const FileDialogSetup setup =
+        summarySaveDialogSetup(state.DataExportPath, state.WorkbookFileName, selectedFilter);
+    const std::optional<FileChoice> choice = ui.chooseSaveFile(parent, setup);
+    if (!choice || choice->path.isEmpty()) return false;
+    const std::string path = choice->path.toStdString();
+    // The folder is remembered before writing, so it holds even when the write then fails.
+    state.DataExportPath = exportFolderOf(path);
+    selectedFilter = choice->filterIndex;
+    target.WriteWorkbook(path, fileTypeForSaveFilter(choice->filterIndex));
+    return true;
+}
+
+}  // namespace kestrel
