@@ -62,7 +62,8 @@ double ksTailProbability(int32_t n, int32_t k) {
         sum += sign * term;
         sign = -sign;
     }
-    return 2 * sum;
+    // Rounding in the long alternating sums of small k may stray just outside [0, 1].
+    return std::clamp(2 * sum, 0.0, 1.0);
 }
 
 double ksCumulativeProbability(int32_t n, int32_t k) {

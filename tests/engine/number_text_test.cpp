@@ -1,12 +1,11 @@
 // The whole-number and real-number rules, fixed-decimal formatting and atomic file writing.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include <unistd.h>
 
 #include "engine/AtomicFile.h"
 #include "engine/KestrelError.h"
@@ -35,8 +34,8 @@ TEST(WholeNumber, HexadecimalAfterDollarXOr0x) {
 }
 
 TEST(WholeNumber, RejectsWhatIsNotAWholeNumber) {
-    for (const char* text : {"", " ", "-", "+", "12 ", "1.0", "1e2", "abc", "wide", "$", "0x",
-                             "x", "$fg", "1,000", "--1", "\t5"}) {
+    for (const char* text : {"", " ", "-", "+", "12 ", "1.0", "1e2", "abc", "wide", "$", "0x", "x",
+                             "$fg", "1,000", "--1", "\t5"}) {
         EXPECT_FALSE(parseWholeNumber(text).has_value()) << '"' << text << '"';
     }
 }
@@ -63,8 +62,8 @@ TEST(RealNumber, AcceptsDigitsFractionAndExponent) {
 }
 
 TEST(RealNumber, RejectsCommaTrailingCharactersAndOverflow) {
-    for (const char* text : {"", " ", "100,0", "50a", "1e", "1e+", "e5", ".", "-", "1.0 ",
-                             "1..0", "nan", "inf", "0x10", "1e400", "--1"}) {
+    for (const char* text : {"", " ", "100,0", "50a", "1e", "1e+", "e5", ".", "-", "1.0 ", "1..0",
+                             "nan", "inf", "0x10", "1e400", "--1"}) {
         EXPECT_FALSE(parseRealNumber(text).has_value()) << '"' << text << '"';
     }
 }
@@ -74,9 +73,9 @@ TEST(FixedFormat, RoundsHalfAwayFromZero) {
     EXPECT_EQ(formatFixed(0.5, 2), "0.50");
     EXPECT_EQ(formatFixed(1234.567, 2), "1234.57");
     EXPECT_EQ(formatFixed(7.456, 2), "7.46");
-    EXPECT_EQ(formatFixed(0.125, 2), "0.13");    // an exact binary tie rounds away from zero
+    EXPECT_EQ(formatFixed(0.125, 2), "0.13");  // an exact binary tie rounds away from zero
     EXPECT_EQ(formatFixed(-0.125, 2), "-0.13");
-    EXPECT_EQ(formatFixed(2.675, 2), "2.67");    // 2.675 is stored just below the tie
+    EXPECT_EQ(formatFixed(2.675, 2), "2.67");  // 2.675 is stored just below the tie
     EXPECT_EQ(formatFixed(9.9999, 3), "10.000");
     EXPECT_EQ(formatFixed(-12.5, 3), "-12.500");
     EXPECT_EQ(formatFixed(123456789.0, 3), "123456789.000");
@@ -86,7 +85,7 @@ TEST(FixedFormat, RoundsHalfAwayFromZero) {
 }
 
 class AtomicFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_dir = std::filesystem::temp_directory_path() /
                 ("kestrel-atomic-" + std::to_string(::getpid()) + "-" +

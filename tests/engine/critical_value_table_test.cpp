@@ -1,0 +1,171 @@
+// The critical value table: lookups, loading real files (and every way a load can fail),
+// saving and reading back.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "engine/CriticalValueTable.h"
+#include "engine/KestrelError.h"
+
+using kestrel::CriticalValueRow;
+using kestrel::CriticalValueTable;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class TableFiles : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_folder = fs::temp_directory_path() /
+                   ("kestrel-table-test-" + std::to_string(::getpid()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(m_folder);
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    std::string write(const std::string& name, const std::string& text) {
+        const fs::path path = m_folder / name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path.string();
+    }
+    static std::string readAll(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    // Loads a file that must fail: the table ends closed and empty, every lookup gives 0, and
+    // the message starts with the one warning naming the path.
+    void expectLoadFailure(const std::string& path, const std::string& reason) {
+        CriticalValueTable table;
+        table.setRows({{0.05, 10, 0.7}});
+        try {
+            table.load(path);
+            ADD_FAILURE() << "no failure for " << path;
+        } catch (const kestrel::KestrelError& error) {
+            const std::string message = error.what();
+            EXPECT_EQ(message.rfind(CriticalValueTable::loadFailureWarning(path), 0), 0u)
+                << message;
+            EXPECT_NE(message.find(reason), std::string::npos) << message;
+        }
+        EXPECT_FALSE(table.isOpen());
+        EXPECT_TRUE(table.rows().empty());
+        EXPECT_EQ(table.lookup(10), 0.0);
+    }
+
+    fs::path m_folder;
+};
+
+}  // namespace
+
+TEST(CriticalValueLookup, FirstRowInStoredOrderWinsWhateverItsAlpha) {
+    CriticalValueTable table;
+    table.setRows({{0.05, 10, 0.7}, {0.01, 10, 0.8}, {0.05, 11, 0.636}});
+    EXPECT_EQ(table.lookup(10), 0.7);
+    table.setRows({{0.01, 10, 0.8}, {0.05, 10, 0.7}});
+    EXPECT_EQ(table.lookup(10), 0.8);
+    EXPECT_EQ(table.lookup(12), 0.0);  // missing sample size
+    EXPECT_EQ(table.lookup(-3), 0.0);
+    EXPECT_EQ(table.filterText(), "n=-3");
+    EXPECT_TRUE(table.filterOn());
+}
+
+TEST(CriticalValueLookup, FilterShowsTheLookedUpRowsAndAClosedTableGivesZero) {
+    CriticalValueTable table;
+    table.setRows({{0.05, 10, 0.7}, {0.01, 10, 0.8}, {0.05, 37, 0.3}});
+    table.lookup(10);
+    EXPECT_EQ(table.filterText(), "n=10");
+    ASSERT_EQ(table.visibleRows().size(), 2u);
+    EXPECT_EQ(table.visibleRows()[1].CritValue, 0.8);
+    table.setFilterOn(false);
+    EXPECT_EQ(table.visibleRows().size(), 3u);
+    table.close();
+    EXPECT_EQ(table.lookup(37), 0.0);
+    EXPECT_TRUE(table.visibleRows().empty());
+    table.open();
+    EXPECT_EQ(table.lookup(37), 0.3);
+}
+
+TEST_F(TableFiles, LoadsRowsInFileOrderSkippingBlankLinesAndAcceptingCrLf) {
+    const std::string path = write("KolmogorovSmirnov.cds",
+                                   "Alpha,n,CritValue\r\n0.01,10,0.8\r\n\r\n  \n0.05,10,0.7\n"
+                                   "0.05,2147483647,1e-05\n0.05,-4,0.25");
+    CriticalValueTable table;
+    table.close();
+    table.load(path);
+    EXPECT_TRUE(table.isOpen());
+    ASSERT_EQ(table.rows().size(), 4u);
+    EXPECT_EQ(table.lookup(10), 0.8);
+    EXPECT_EQ(table.lookup(2147483647), 1e-05);
+    EXPECT_EQ(table.lookup(-4), 0.25);
+}
+
+TEST_F(TableFiles, EveryLoadFailureGivesTheOneWarningAndAClosedEmptyTable) {
+    expectLoadFailure((m_folder / "missing.cds").string(), "No such file");
+    expectLoadFailure(m_folder.string(), "directory");
+    expectLoadFailure(write("empty.cds", ""), "empty");
+    expectLoadFailure(write("header.cds", "Alpha,N,CritValue\n0.05,10,0.7\n"), "line 1");
+    expectLoadFailure(write("alpha.cds", "Alpha,n,CritValue\n0.05,10,0.7\nfive,11,0.6\n"),
+                      "line 3: Alpha");
+    expectLoadFailure(write("n.cds", "Alpha,n,CritValue\n0.05,10.5,0.7\n"), "line 2: n");
+    expectLoadFailure(write("big.cds", "Alpha,n,CritValue\n0.05,2147483648,0.7\n"), "line 2: n");
+    expectLoadFailure(write("crit.cds", "Alpha,n,CritValue\n0.05,10,0,7\n"), "three");
+    expectLoadFailure(write("short.cds", "Alpha,n,CritValue\n0.05,10\n"), "three");
+    expectLoadFailure(write("space.cds", "Alpha,n,CritValue\n0.05,10,0.7 \n"), "CritValue");
+    if (::geteuid() != 0) {
+        const std::string locked = write("locked.cds", "Alpha,n,CritValue\n0.05,10,0.7\n");
+        ::chmod(locked.c_str(), 0);
+        expectLoadFailure(locked, "Permission denied");
+    }
+}
+
+TEST_F(TableFiles, SavedTableReadsBackExactlyAndAFailedSaveLeavesTheOldFile) {
+    CriticalValueTable table;
+    table.setRows({{0.05, 1, 1.0}, {0.05, 22, 9.0 / 22}, {0.1, 7, 0.1 + 0.2}, {0.05, 3, 5e-324}});
+    table.lookup(22);  // the filter must not limit what is saved
+    table.close();     // saving opens the table
+    const std::string path = (m_folder / "saved.cds").string();
+    table.save(path);
+    EXPECT_TRUE(table.isOpen());
+    CriticalValueTable reread;
+    reread.load(path);
+    ASSERT_EQ(reread.rows().size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(reread.rows()[i].Alpha, table.rows()[i].Alpha);
+        EXPECT_EQ(reread.rows()[i].n, table.rows()[i].n);
+        EXPECT_EQ(reread.rows()[i].CritValue, table.rows()[i].CritValue) << i;
+    }
+    EXPECT_EQ(readAll(path).rfind("Alpha,n,CritValue\n0.05,1,1\n", 0), 0u);
+
+    const std::string before = readAll(path);
+    table.setRows({{0.05, 5, std::nan("")}});
+    EXPECT_THROW(table.save(path), kestrel::KestrelError);
+    EXPECT_THROW(table.save((m_folder / "no-such-folder" / "t.cds").string()),
+                 kestrel::KestrelError);
+    EXPECT_EQ(readAll(path), before);
+}
+
+TEST(CriticalValueTablePaths, FolderJoinAndDeveloperSavePath) {
+    EXPECT_EQ(kestrel::criticalValueTablePath("/opt/k"), "/opt/k/KolmogorovSmirnov.cds");
+    EXPECT_EQ(kestrel::criticalValueTablePath("/opt/k/"), "/opt/k//KolmogorovSmirnov.cds");
+    const char* home = std::getenv("HOME");
+    const std::string saved = home ? home : "";
+    ::setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(kestrel::defaultTableSavePath(), "/home/someone/KolmogorovSmirnov.cds");
+    ::unsetenv("HOME");
+    EXPECT_NE(kestrel::defaultTableSavePath().find("/KolmogorovSmirnov.cds"), std::string::npos);
+    if (home) ::setenv("HOME", saved.c_str(), 1);
+}
+
+TEST(CriticalValueTableDisplay, AlphaAndCritValueFormats) {
+    EXPECT_EQ(CriticalValueTable::formatAlpha(0.05), "0.05");
+    EXPECT_EQ(CriticalValueTable::formatAlpha(0.025, ","), "0,025");
+    EXPECT_EQ(CriticalValueTable::formatAlpha(0.1), "0.10");
+    EXPECT_EQ(CriticalValueTable::formatCritValue(9.0 / 22), "0.4091");
+    EXPECT_EQ(CriticalValueTable::formatCritValue(1, ","), "1,0000");
+}
