@@ -84,7 +84,6 @@ void SpreadsheetWidget::buildViews() {
     m_body->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     m_corner = new QWidget(m_frame);
-    m_corner->setFixedWidth(m_body->verticalScrollBar()->sizeHint().width());
 
     auto* grid = new QGridLayout(m_frame);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -138,6 +137,15 @@ void SpreadsheetWidget::refreshNow() {
     updateShape();
     updateRowHeaderWidth();
     updateHeadingHeight();
+    updateCornerWidth();
+}
+
+void SpreadsheetWidget::updateCornerWidth() {
+    // The style settles the scroll bar's width only once it has polished the bar.
+    const int width = m_body->verticalScrollBar()->sizeHint().width();
+    if (m_corner->width() == width && m_corner->minimumWidth() == width) return;
+    m_corner->setFixedWidth(width);
+    m_frame->layout()->activate();
 }
 
 int SpreadsheetWidget::frozenRowCount() const {
@@ -212,7 +220,7 @@ void SpreadsheetWidget::scrollToCurrentCell() {
 
 void SpreadsheetWidget::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (m_refreshTimer.isActive()) refreshNow();
+    refreshNow();
     if (m_scrollOnShow) {
         m_scrollOnShow = false;
         QTimer::singleShot(0, this, [this] {

@@ -53,6 +53,7 @@ class SpreadsheetWidget : public QWidget, public SpreadsheetCore {
     void updateShape();
     void updateRowHeaderWidth();
     void updateHeadingHeight();
+    void updateCornerWidth();
     void scrollToCurrentCell();
     int frozenRowCount() const;
 

@@ -1,0 +1,253 @@
+// The grid widget on the offscreen platform: shape, frozen heading band, zoom, scrolling to the
+// current cell, and gathering many cell changes into one repaint.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTableView>
+
+#include "sheet/widgets/SheetTableModel.h"
+#include "sheet/widgets/SpreadsheetWidget.h"
+
+using kestrel::SpreadsheetWidget;
+
+namespace {
+
+std::string cellText(const QAbstractItemModel* model, int row, int col) {
+    return model->data(model->index(row, col)).toString().toStdString();
+}
+
+QString header(const QAbstractItemModel* model, Qt::Orientation orientation, int section) {
+    return model->headerData(section, orientation).toString();
+}
+
+bool cellInViewport(const QTableView* view, const QModelIndex& index) {
+    return view->viewport()->rect().contains(view->visualRect(index));
+}
+
+const std::string kTestData = KESTREL_TEST_DATA_DIR;
+
+}  // namespace
+
+TEST(SpreadsheetWidget, ShowsMaxRowRowsAndLetteredColumnsWithRowOneFrozen) {
+    SpreadsheetWidget grid;
+    EXPECT_EQ(grid.bodyModel()->rowCount(), 1);
+    EXPECT_EQ(grid.headingModel()->rowCount(), 0);
+    EXPECT_EQ(grid.bodyModel()->columnCount(), 26);
+
+    grid.SetMaxRow(100);
+    grid.SetFixedRows(1);
+    grid.SetRow(1);
+    grid.SetCol(1);
+    grid.SetText("Age");
+    grid.SetRow(2);
+    grid.SetNumber(1.5);
+    grid.SetRow(3);
+    grid.SetCol(30);
+    grid.SetText("far");
+    grid.refreshNow();
+
+    const QAbstractItemModel* heading = grid.headingModel();
+    const QAbstractItemModel* body = grid.bodyModel();
+    ASSERT_EQ(heading->rowCount(), 1);
+    ASSERT_EQ(body->rowCount(), 99);
+    EXPECT_EQ(body->columnCount(), 30);
+    EXPECT_EQ(heading->columnCount(), 30);
+    EXPECT_EQ(header(heading, Qt::Horizontal, 0), "A");
+    EXPECT_EQ(header(heading, Qt::Horizontal, 25), "Z");
+    EXPECT_EQ(header(heading, Qt::Horizontal, 26), "AA");
+    EXPECT_EQ(header(heading, Qt::Horizontal, 29), "AD");
+    EXPECT_EQ(header(heading, Qt::Vertical, 0), "1");
+    EXPECT_EQ(header(body, Qt::Vertical, 0), "2");
+    EXPECT_EQ(header(body, Qt::Vertical, 98), "100");
+    EXPECT_EQ(cellText(heading, 0, 0), "Age");
+    EXPECT_EQ(cellText(body, 0, 0), "1.5");
+    EXPECT_EQ(cellText(body, 1, 29), "far");
+    EXPECT_EQ(cellText(body, 5, 5), "");
+    EXPECT_EQ(body->data(body->index(0, 0), Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                  Qt::AlignHorizontal_Mask,
+              Qt::AlignRight);
+    EXPECT_EQ(heading->data(heading->index(0, 0), Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                  Qt::AlignHorizontal_Mask,
+              Qt::AlignLeft);
+
+    // The heading band shows the column letters, the body none; row numbers line up.
+    EXPECT_FALSE(grid.headingView()->horizontalHeader()->isHidden());
+    EXPECT_TRUE(grid.bodyView()->horizontalHeader()->isHidden());
+    EXPECT_EQ(grid.headingView()->verticalHeader()->width(),
+              grid.bodyView()->verticalHeader()->width());
+
+    // Fewer rows than the heading band wants: the band holds what there is.
+    grid.SetFixedRows(3);
+    grid.SetMaxRow(2);
+    grid.refreshNow();
+    EXPECT_EQ(heading->rowCount(), 2);
+    EXPECT_EQ(body->rowCount(), 0);
+}
+
+TEST(SpreadsheetWidget, GathersCellChangesIntoOneUpdateOnTheNextEventLoopTurn) {
+    SpreadsheetWidget grid;
+    grid.SetMaxRow(2000);
+    grid.refreshNow();
+    QSignalSpy resets(grid.bodyModel(), &QAbstractItemModel::modelReset);
+    QSignalSpy changes(grid.bodyModel(), &QAbstractItemModel::dataChanged);
+
+    for (int row = 2; row <= 2000; ++row) {
+        grid.SetRow(row);
+        grid.SetCol(2);
+        grid.SetNumber(row * 0.25);
+    }
+    EXPECT_TRUE(grid.refreshPending());
+    EXPECT_EQ(resets.count() + changes.count(), 0);
+
+    QApplication::processEvents();
+    EXPECT_FALSE(grid.refreshPending());
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(cellText(grid.bodyModel(), 1998, 1), "499.75");
+    EXPECT_EQ(cellText(grid.bodyModel(), 1999, 1), "500");
+
+    // A change that widens the sheet reshapes the grid, once.
+    grid.SetRow(5);
+    grid.SetCol(40);
+    grid.SetText("x");
+    grid.SetCol(41);
+    grid.SetText("y");
+    QApplication::processEvents();
+    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(grid.bodyModel()->columnCount(), 41);
+}
+
+TEST(SpreadsheetWidget, ShowCurrentCellScrollsToAndSelectsTheCellAtOnce) {
+    SpreadsheetWidget grid;
+    grid.resize(500, 300);
+    grid.show();
+    grid.SetFixedRows(1);
+    grid.SetMaxRow(65536);
+    grid.SetRow(40000);
+    grid.SetCol(30);
+    grid.SetText("deep");
+    grid.ShowCurrentCell();
+
+    // No event loop turn in between: ShowCurrentCell brings the grid up to date itself.
+    QTableView* body = grid.bodyView();
+    const QModelIndex current = body->currentIndex();
+    ASSERT_TRUE(current.isValid());
+    EXPECT_EQ(current.row(), 40000 - 2);
+    EXPECT_EQ(current.column(), 29);
+    EXPECT_EQ(current.data().toString(), "deep");
+    EXPECT_TRUE(body->selectionModel()->isSelected(current));
+    EXPECT_TRUE(cellInViewport(body, current));
+    // The heading band scrolls sideways with the body.
+    EXPECT_GT(body->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(grid.headingView()->horizontalScrollBar()->value(),
+              body->horizontalScrollBar()->value());
+
+    // Back to the top-left corner: the frozen row holds the cell, the body is at its top.
+    grid.SetRow(1);
+    grid.SetCol(1);
+    grid.ShowCurrentCell();
+    EXPECT_EQ(grid.headingView()->currentIndex(), grid.headingModel()->index(0, 0));
+    EXPECT_FALSE(body->selectionModel()->hasSelection());
+    EXPECT_EQ(body->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(body->horizontalScrollBar()->value(), 0);
+
+    // A column beyond the grid's columns widens the grid instead of selecting nothing.
+    grid.SetRow(3);
+    grid.SetCol(60);
+    grid.ShowCurrentCell();
+    EXPECT_EQ(grid.bodyModel()->columnCount(), 60);
+    EXPECT_EQ(body->currentIndex(), grid.bodyModel()->index(1, 59));
+}
+
+TEST(SpreadsheetWidget, ViewScaleZoomsFontAndCellSizes) {
+    SpreadsheetWidget grid;
+    grid.SetFixedRows(1);
+    grid.SetMaxRow(50);
+    grid.refreshNow();
+    const int rowAt100 = grid.rowHeight();
+    const int columnAt100 = grid.columnWidth();
+    const qreal pointsAt100 = grid.bodyView()->font().pointSizeF();
+    EXPECT_EQ(grid.bodyView()->verticalHeader()->defaultSectionSize(), rowAt100);
+    EXPECT_EQ(grid.bodyView()->columnWidth(3), columnAt100);
+
+    grid.SetViewScale(70);
+    grid.refreshNow();
+    EXPECT_LT(grid.rowHeight(), rowAt100);
+    EXPECT_EQ(grid.columnWidth(), static_cast<int>(std::lround(columnAt100 * 0.7)));
+    EXPECT_NEAR(grid.bodyView()->font().pointSizeF(), pointsAt100 * 0.7, 0.01);
+    EXPECT_NEAR(grid.headingView()->horizontalHeader()->font().pointSizeF(), pointsAt100 * 0.7,
+                0.01);
+    EXPECT_EQ(grid.bodyView()->verticalHeader()->sectionSize(10), grid.rowHeight());
+    EXPECT_EQ(grid.headingView()->columnWidth(3), grid.columnWidth());
+    // The frozen band is exactly the column letters plus one row.
+    EXPECT_EQ(grid.headingView()->height(),
+              grid.headingView()->horizontalHeader()->height() + grid.rowHeight());
+
+    grid.SetViewScale(200);
+    grid.refreshNow();
+    EXPECT_GT(grid.rowHeight(), rowAt100);
+}
+
+TEST(SpreadsheetWidget, ColumnWidthsAndSidewaysScrollingStayInStepBetweenTheBands) {
+    SpreadsheetWidget grid;
+    grid.resize(400, 300);
+    grid.show();
+    grid.SetFixedRows(1);
+    grid.SetMaxRow(30);
+    grid.refreshNow();
+    grid.headingView()->horizontalHeader()->resizeSection(2, 150);
+    EXPECT_EQ(grid.bodyView()->columnWidth(2), 150);
+    grid.bodyView()->horizontalScrollBar()->setValue(120);
+    EXPECT_EQ(grid.headingView()->horizontalScrollBar()->value(), 120);
+    QApplication::processEvents();  // the window settles its layout
+    EXPECT_EQ(grid.headingView()->viewport()->width(), grid.bodyView()->viewport()->width());
+}
+
+TEST(SpreadsheetWidget, FollowsALoadedWorkbookAndTheActiveSheet) {
+    SpreadsheetWidget grid;
+    int16_t fileType = kestrel::kFileTypeExcel97;
+    grid.ReadWorkbook(kTestData + "/import/profiles.xls", fileType);
+    // Loading reshapes the grid at once, to the active sheet of the file.
+    ASSERT_EQ(grid.Sheet(), 2);
+    EXPECT_EQ(grid.bodyModel()->rowCount() + grid.headingModel()->rowCount(), 45);
+    EXPECT_EQ(grid.bodyModel()->columnCount(), 30);
+    EXPECT_EQ(cellText(grid.bodyModel(), 1, 29), "far right");
+
+    grid.SetSheet(1);
+    EXPECT_TRUE(grid.refreshPending());
+    grid.refreshNow();
+    EXPECT_EQ(grid.bodyModel()->rowCount(), 3);
+    EXPECT_EQ(grid.bodyModel()->columnCount(), 26);
+    EXPECT_EQ(cellText(grid.bodyModel(), 1, 0), "Ages in ka");
+}
+
+TEST(SpreadsheetWidget, StaysQuickOnA65536RowSheet) {
+    SpreadsheetWidget grid;
+    grid.resize(600, 400);
+    grid.show();
+    QElapsedTimer timer;
+    timer.start();
+    grid.SetFixedRows(1);
+    grid.SetMaxRow(65536);
+    for (int row = 1; row <= 65536; ++row) {
+        grid.SetRow(row);
+        grid.SetCol(1);
+        grid.SetNumber(row);
+    }
+    grid.SetRow(65536);
+    grid.ShowCurrentCell();
+    QApplication::processEvents();
+    grid.SetViewScale(70);
+    grid.refreshNow();
+    grid.repaint();
+    const qint64 elapsed = timer.elapsed();
+    std::printf("[ measure  ] fill 65,536 cells, scroll to the last, zoom and repaint: %lld ms\n",
+                static_cast<long long>(elapsed));
+    EXPECT_EQ(grid.bodyView()->currentIndex().data().toString(), "65536");
+    EXPECT_TRUE(cellInViewport(grid.bodyView(), grid.bodyView()->currentIndex()));
+    EXPECT_LT(elapsed, 10000);
+}
