@@ -1,0 +1,217 @@
+// kestrel-batch end to end: the built program run as a process on committed workbooks, its
+// window log, its messages and exit status, and its summary workbook read back.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/CriticalValueTable.h"
+#include "engine/ProfileComparison.h"
+#include "sheet/core/ProfileSheet.h"
+#include "sheet/core/SpreadsheetCore.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kProgram = std::string(KESTREL_BINARY_DIR) + "/tools/kestrel-batch";
+const std::string kProfiles = std::string(KESTREL_TEST_DATA_DIR) + "/batch/profiles.xls";
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+    std::vector<std::string> lines() const {
+        std::vector<std::string> result;
+        std::istringstream in(out);
+        for (std::string line; std::getline(in, line);) result.push_back(line);
+        return result;
+    }
+};
+
+std::string quoted(const std::string& text) {
+    std::string result = "'";
+    for (char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return result + "'";
+}
+
+std::string readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class Batch : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_folder = fs::temp_directory_path() /
+                   ("kestrel-batch-test-" + std::to_string(::getpid()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(m_folder);
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    Outcome run(const std::vector<std::string>& args) {
+        std::string command = quoted(kProgram);
+        for (const auto& arg : args) command += " " + quoted(arg);
+        const fs::path out = m_folder / "stdout", err = m_folder / "stderr";
+        command += " >" + quoted(out.string()) + " 2>" + quoted(err.string());
+        const int raw = std::system(command.c_str());
+        Outcome outcome;
+        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        outcome.out = readAll(out);
+        outcome.err = readAll(err);
+        return outcome;
+    }
+    // A failure: status 1, nothing on standard output after the error, one line on standard
+    // error that holds `message`, and no summary file.
+    void expectFailure(const std::vector<std::string>& args, const std::string& message) {
+        std::vector<std::string> withSummary = args;
+        withSummary.insert(withSummary.begin(), {"--summary", summaryPath()});
+        const Outcome outcome = run(withSummary);
+        EXPECT_EQ(outcome.status, 1) << outcome.err;
+        EXPECT_NE(outcome.err.find(message), std::string::npos) << outcome.err;
+        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+        EXPECT_FALSE(fs::exists(summaryPath()));
+    }
+    std::string summaryPath() const { return (m_folder / "out_summary.xls").string(); }
+
+    fs::path m_folder;
+};
+
+}  // namespace
+
+TEST_F(Batch, WorkedExampleLogWithTheShippedTable) {
+    const Outcome outcome = run({"--sheet", "1", "--window", "300", kProfiles});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(outcome.lines(),
+              (std::vector<std::string>{"1   100.000     10   1000.000    n=10    Cutoff = 0.700",
+                                        "2   200.000     6   600.000    n=5    Cutoff = 1.000"}));
+    EXPECT_EQ(run({"--sheet=1", "--window=1000", kProfiles}).lines().back(),
+              "2   200.000     10   1000.000    n=9    Cutoff = 0.667");
+    // From row 3 on, the positions count from row 3 and the ages follow.
+    EXPECT_EQ(run({"--sheet", "1", "--from", "3", "--to", "7", "--window", "500", kProfiles})
+                  .lines()
+                  .front(),
+              "1   200.000     5   600.000    n=5    Cutoff = 1.000");
+}
+
+TEST_F(Batch, ActiveSheetFoundEndColumnsNegativeAndLongAges) {
+    // Sheet "Shifted" is active in the file; its Age column E ends at row 9.
+    const Outcome outcome = run({"--age", "e", "--y1", " G", "--y2", "h ", "--window", "200",
+                                 "--min-peak", "1e1", kProfiles});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(
+        outcome.lines(),
+        (std::vector<std::string>{"1   -250.500     8   1234700.000    n=8    Cutoff = 0.750",
+                                  "1   -250.500     4   125.000    n=4    Cutoff = 1.000",
+                                  "6   1234567.500     8   1234700.000    n=3    Cutoff = 1.000"}));
+}
+
+TEST_F(Batch, SummaryWorkbookReadsBackInBothFormats) {
+    for (const bool excel5 : {false, true}) {
+        std::vector<std::string> args{"--sheet",   "1",           "--window", "300",
+                                      "--summary", summaryPath(), kProfiles};
+        if (excel5) args.insert(args.begin(), "--excel5");
+        const Outcome outcome = run(args);
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+
+        kestrel::SpreadsheetCore summary;
+        int16_t fileType = 0;
+        summary.ReadWorkbook(summaryPath(), fileType);
+        EXPECT_EQ(fileType, excel5 ? kestrel::kFileTypeExcel5 : kestrel::kFileTypeExcel97);
+        EXPECT_EQ(summary.SheetName(1), "Smry");
+        EXPECT_EQ(summary.workbook().sheets[0].lastRow(), 11);
+        EXPECT_EQ(summary.workbook().sheets[0].lastCol(), 7);
+        summary.SetRow(1);
+        summary.SetCol(5);
+        EXPECT_EQ(summary.Text(), "Difference (W)");
+        // Column by column against hand-known values: ages, the whole-range cutoff everywhere,
+        // the window 2..6 with its cutoff 1, zeros outside it.
+        for (int row = 2; row <= 11; ++row) {
+            summary.SetRow(row);
+            summary.SetCol(1);
+            EXPECT_EQ(summary.Number(), 100.0 * (row - 1));
+            summary.SetCol(6);
+            EXPECT_EQ(summary.Number(), 0.7);
+            summary.SetCol(7);
+            const bool inWindow = row >= 3 && row <= 7;
+            EXPECT_EQ(summary.Number(), inWindow ? 1.0 : 0.0) << row;
+            summary.SetCol(5);
+            if (inWindow) {
+                EXPECT_GT(summary.Number(), 0.0) << row;
+            } else {
+                EXPECT_EQ(summary.Number(), 0.0) << row;
+            }
+        }
+        summary.SetRow(5);
+        summary.SetCol(2);
+        EXPECT_DOUBLE_EQ(summary.Number(), 20 / (31 + 1e-9));
+        summary.SetCol(5);
+        EXPECT_DOUBLE_EQ(summary.Number(), 20 / (27 + 1e-9) - 13 / (19 + 1e-9));
+        fs::remove(summaryPath());
+    }
+}
+
+TEST_F(Batch, EntriesAreCheckedWithTheDialogsMessages) {
+    expectFailure({"--from", "x", kProfiles}, "Incorrect value entered for From row");
+    expectFailure({"--to", "", kProfiles}, "Incorrect value entered for To row");
+    expectFailure({"--from", "6", "--to", "5", kProfiles},
+                  "Incorrect values entered for rows to import");
+    expectFailure({"--window", "100,0", kProfiles}, "Incorrect value entered for Age window width");
+    expectFailure({"--min-peak", "ten", kProfiles}, "Incorrect Minimum Peak Height entered");
+    expectFailure({"--baseline", "2 ", kProfiles}, "Incorrect Baseline Peak Height entered");
+    expectFailure({"--y1", "1", kProfiles}, "Y data (1)");
+    expectFailure({"--age", "", kProfiles}, "Age column");
+    expectFailure({"--sheet", "4", kProfiles}, "sheets 1 to 3");
+    // Find end on sheet 1 with an empty column D: no rows at all.
+    expectFailure({"--sheet", "1", "--age", "D", kProfiles}, "is empty at row 2");
+    expectFailure({"--from", "0", "--to", "3", kProfiles}, "Row 0");
+}
+
+TEST_F(Batch, FileProblemsAreOneLineAndLeaveNoSummary) {
+    expectFailure({(m_folder / "missing.xls").string()}, "missing.xls");
+    const fs::path notWorkbook = m_folder / "text.xls";
+    std::ofstream(notWorkbook) << "Age,Y1,Y2\n1,2,3\n";
+    expectFailure({notWorkbook.string()}, "text.xls");
+    expectFailure({"--sheet", "3", kProfiles}, "Cell B5 of sheet \"Bad\"");
+
+    // A summary that cannot be written, and one that would overwrite the input.
+    Outcome outcome =
+        run({"--sheet", "1", "--summary", (m_folder / "no" / "s.xls").string(), kProfiles});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.err.find("s.xls"), std::string::npos) << outcome.err;
+    const fs::path copy = m_folder / "copy.xls";
+    fs::copy_file(kProfiles, copy);
+    outcome = run({"--sheet", "1", "--summary", copy.string(), copy.string()});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(readAll(copy), readAll(kProfiles));
+}
+
+TEST_F(Batch, MissingTableWarnsAndGivesZeroCutoffs) {
+    const std::string table = (m_folder / "none.cds").string();
+    const Outcome outcome = run({"--sheet", "1", "--window", "300", "--table", table, kProfiles});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_NE(outcome.err.find("Unable to load critical values from " + table), std::string::npos);
+    EXPECT_EQ(outcome.lines().at(0), "1   100.000     10   1000.000    n=10    Cutoff = 0.000");
+    EXPECT_EQ(outcome.lines().at(1), "2   200.000     6   600.000    n=5    Cutoff = 0.000");
+}
+
+TEST_F(Batch, CommandLineProblemsAndHelp) {
+    const Outcome help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* option : {"--sheet", "--age", "--y1", "--y2", "--from", "--to", "--window",
+                               "--min-peak", "--baseline", "--table", "--summary", "--excel5"}) {
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    }
+    EXPECT_EQ(run({}).status, 2);
+    EXPECT_EQ(run({"--colour", "red", kProfiles}).status, 2);
+    EXPECT_EQ(run({kProfiles, kProfiles}).status, 2);
+    EXPECT_EQ(run({kProfiles, "--window"}).status, 2);
+}
