@@ -1,0 +1,108 @@
+// The main window: menu, command buttons, the spreadsheet and graph pages, the hidden developer
+// page and the status bar, with the handlers of every command.
+#pragma once
+
+#include <QMainWindow>
+
+#include "engine/CriticalValueTable.h"
+
+class QAction;
+class QCustomPlot;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+class QTableView;
+
+namespace kestrel {
+class CriticalValueTableModel;
+class SpreadsheetWidget;
+class UserInteraction;
+}  // namespace kestrel
+
+/// @brief The program's one main window. Everything that waits for a person goes through the
+/// UserInteraction given to it, so tests drive this very window.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit TForm1(kestrel::UserInteraction& ui, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Button bar.
+    QFrame* Panel1;
+    QPushButton* bbExit;
+    QPushButton* bbImport;
+    QPushButton* bbEdit;
+    QPushButton* bbCalculate;
+    QPushButton* bbSave;
+    QPushButton* bbPrintGraph;
+    QPushButton* bbGraph;
+
+    // Pages.
+    QTabWidget* PageControl1;
+    QWidget* tsSprdSheets;
+    QWidget* tsGraph;
+    QWidget* tsHistogram;
+    QWidget* tsDeveloper;
+    QSplitter* Splitter1;
+    QGroupBox* gbSourceSpreadsheet;
+    QGroupBox* gbSummarySpreadsheet;
+    kestrel::SpreadsheetWidget* SprdSheetSource;
+    kestrel::SpreadsheetWidget* SprdSheetTarget;
+    QCustomPlot* Chart1;
+    QCustomPlot* Chart2;
+    QTableView* DBGrid1;
+    QPushButton* Button1;
+    QPlainTextEdit* Memo1;
+
+    QStatusBar* sbMain;
+    /// @brief Status panel 0..3 from the left (100, 50, 50 and 50 pixels wide).
+    QLabel* panel(int index) const;
+
+    // Menu.
+    QAction* Open1;
+    QAction* Saveas1;
+    QAction* Exit1;
+    QAction* Edit1;  // the top-level Edit menu: its enabled state governs the menu
+    QAction* Edit2;  // the menu's one item
+    QAction* Calculate1;
+    QAction* Minimumpeakheight1;
+    QAction* Baselinepeakheight1;
+    QAction* About1;
+
+    /// @brief The critical value table: created open and empty, loaded when the window is shown.
+    kestrel::CriticalValueTable cdsKS;
+    kestrel::CriticalValueTableModel* dsKS;
+
+    // Handlers.
+    void FormShow();
+    void FormClose();
+    void bbExitClick();
+    void About1Click();
+    void Button1Click();
+    void ReadSettings();
+    void WriteSettings();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void createMenu();
+    QFrame* createButtonBar();
+    QWidget* createSpreadsheetPage();
+    QWidget* createDeveloperPage();
+    void createStatusBar();
+    void connectCommands();
+    void loadCriticalValueTable();
+    void setGraphTabsVisible(bool visible);
+
+    kestrel::UserInteraction& m_ui;
+    QList<QLabel*> m_panels;
+    bool m_shown = false;
+};

@@ -1,0 +1,215 @@
+// Reading and writing the settings file with SimpleIni, which keeps keys with spaces as they
+// are and an existing file's order.
+#include "app/SettingsFile.h"
+
+// UTF-8 is kept as bytes: only the char interface is used, so no wide-character converter;
+// the templates are instantiated here (the Debian header keeps them behind SI_IMPLEMENTATION).
+#define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
+#include <SimpleIni.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+#include "engine/AtomicFile.h"
+#include "engine/KestrelError.h"
+#include "engine/NumberText.h"
+
+namespace kestrel {
+namespace {
+
+constexpr const char* kFilePaths = "File Paths";
+constexpr const char* kInputFields = "Input fields";
+constexpr const char* kSubdivision = "Profile subdivision parameters";
+constexpr const char* kFormPositions = "Form positions";
+
+struct TextKey {
+    const char* section;
+    const char* key;
+    std::string SettingsFields::*field;
+    const char* fallback;  // nullptr: the default folder
+};
+
+struct IntegerKey {
+    const char* key;
+    int32_t SettingsFields::*field;
+    int32_t fallback;
+};
+
+struct PeakHeightKey {
+    const char* key;
+    std::string SettingsFields::*text;
+    double SettingsFields::*value;
+    double fallback;
+    const char* fallbackText;
+    const char* warning;
+};
+
+// "File Paths" in the order they are written; they are read in another order (see below).
+const TextKey kFolderKeys[] = {
+    {kFilePaths, "Data import path", &SettingsFields::DataImportPath, nullptr},
+    {kFilePaths, "Data export path", &SettingsFields::DataExportPath, nullptr},
+    {kFilePaths, "Client dataset path", &SettingsFields::ClientDatasetPath, nullptr},
+};
+
+const TextKey kInputKeys[] = {
+    {kInputFields, "Age Column", &SettingsFields::AgeColStr, "A"},
+    {kInputFields, "Y data (1) Column", &SettingsFields::Y1ColStr, "B"},
+    {kInputFields, "Y data (2) Column", &SettingsFields::Y2ColStr, "C"},
+    {kInputFields, "Age window width", &SettingsFields::AgeWindowWidthStr, "100.0"},
+    {kInputFields, "From Row", &SettingsFields::FromRowStr, "2"},
+    {kInputFields, "To Row", &SettingsFields::ToRowStr, "3"},
+};
+
+const PeakHeightKey kPeakHeightKeys[] = {
+    {"Minimum Peak Height", &SettingsFields::MinPeakHeightStr, &SettingsFields::MinPeakHeight, 10.0,
+     "10.0", "Incorrect Minimum Peak Height from .ini file"},
+    {"Baseline Peak Height", &SettingsFields::BaselinePeakHeightStr,
+     &SettingsFields::BaselinePeakHeight, 2.0, "2.0",
+     "Incorrect Baseline Peak Height from .ini file"},
+};
+
+const IntegerKey kPositionKeys[] = {
+    {"Main Left", &SettingsFields::MainLeft, 1},
+    {"Main Top", &SettingsFields::MainTop, 1},
+    {"Main Height", &SettingsFields::MainHeight, 480},
+    {"Main Width", &SettingsFields::MainWidth, 800},
+    {"Sheet Left", &SettingsFields::SheetLeft, 1},
+    {"Sheet Top", &SettingsFields::SheetTop, 50},
+    {"Sheet Height", &SettingsFields::SheetHeight, 530},
+    {"Sheet Width", &SettingsFields::SheetWidth, 800},
+};
+
+void setUpIni(CSimpleIniA& ini) {
+    ini.SetUnicode(true);  // UTF-8, a byte-order mark is skipped
+    ini.SetMultiKey(false);
+    ini.SetMultiLine(false);
+    ini.SetSpaces(false);  // "key=value"
+}
+
+// The first kMaxSettingsTextLength characters of UTF-8 text; a character is never split.
+std::string clippedText(const char* value) {
+    std::string text(value);
+    size_t characters = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool startsCharacter = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+        if (startsCharacter && ++characters > kMaxSettingsTextLength) {
+            text.erase(i);
+            break;
+        }
+    }
+    return text;
+}
+
+void readText(const CSimpleIniA& ini, const TextKey& key, SettingsFields& fields,
+              std::string_view defaultFolder) {
+    const std::string fallback = key.fallback ? key.fallback : std::string(defaultFolder);
+    const char* value = ini.GetValue(key.section, key.key, nullptr);
+    fields.*key.field = value ? clippedText(value) : fallback;
+}
+
+void readPeakHeight(const CSimpleIniA& ini, const PeakHeightKey& key, SettingsFields& fields,
+                    const SettingsWarning& warn) {
+    const char* value = ini.GetValue(kSubdivision, key.key, nullptr);
+    fields.*key.text = value ? clippedText(value) : key.fallbackText;
+    const std::optional<double> parsed = parseRealNumber(fields.*key.text);
+    if (parsed) {
+        fields.*key.value = *parsed;
+    } else {
+        if (warn) warn(key.warning);
+        fields.*key.value = key.fallback;
+    }
+    // Stored with "." whatever the locale, so that the next start reads it back.
+    fields.*key.text = formatFixed(fields.*key.value, 2, ".");
+}
+
+void readInteger(const CSimpleIniA& ini, const IntegerKey& key, SettingsFields& fields) {
+    const char* value = ini.GetValue(kFormPositions, key.key, nullptr);
+    const std::optional<int32_t> parsed = value ? parseWholeNumber(value) : std::nullopt;
+    fields.*key.field = parsed ? *parsed : key.fallback;
+}
+
+void loadIni(CSimpleIniA& ini, std::string_view text) {
+    setUpIni(ini);
+    if (!text.empty()) ini.LoadData(text.data(), text.size());
+}
+
+// A whole file's bytes (empty when it does not exist), or the system's reason why it could not
+// be read.
+struct FileContent {
+    int error = 0;
+    std::string bytes;
+};
+
+FileContent fileContent(const std::string& path) {
+    FileContent content;
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        content.error = errno == ENOENT ? 0 : (errno ? errno : EIO);
+        return content;
+    }
+    content.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) content.error = EIO;
+    return content;
+}
+
+}  // namespace
+
+void readSettingsText(std::string_view iniText, SettingsFields& fields, const SettingsWarning& warn,
+                      std::string_view defaultFolder) {
+    CSimpleIniA ini;
+    loadIni(ini, iniText);
+    for (int index : {0, 2, 1}) readText(ini, kFolderKeys[index], fields, defaultFolder);
+    for (const TextKey& key : kInputKeys) readText(ini, key, fields, defaultFolder);
+    for (const PeakHeightKey& key : kPeakHeightKeys) readPeakHeight(ini, key, fields, warn);
+    for (const IntegerKey& key : kPositionKeys) readInteger(ini, key, fields);
+}
+
+void readSettingsFile(const std::string& path, SettingsFields& fields, const SettingsWarning& warn,
+                      std::string_view defaultFolder) {
+    // An unreadable file gives the defaults, as a missing one does; writing it will report.
+    const FileContent content = fileContent(path);
+    readSettingsText(content.error ? std::string() : content.bytes, fields, warn, defaultFolder);
+}
+
+std::string settingsText(std::string_view existingText, const SettingsFields& fields) {
+    CSimpleIniA ini;
+    loadIni(ini, existingText);
+    for (const TextKey& key : kFolderKeys)
+        ini.SetValue(key.section, key.key, (fields.*key.field).c_str());
+    for (const TextKey& key : kInputKeys)
+        ini.SetValue(key.section, key.key, (fields.*key.field).c_str());
+    for (const PeakHeightKey& key : kPeakHeightKeys) {
+        ini.SetValue(kSubdivision, key.key, (fields.*key.text).c_str());
+    }
+    for (const IntegerKey& key : kPositionKeys) {
+        ini.SetValue(kFormPositions, key.key, std::to_string(fields.*key.field).c_str());
+    }
+    std::string text;
+    ini.Save(text);
+    return text;
+}
+
+void writeSettingsFile(const std::string& path, const SettingsFields& fields) {
+    const FileContent existing = fileContent(path);
+    if (existing.error) {
+        // Rewriting a file we cannot read would lose whatever else it holds.
+        throw KestrelError("Unable to write to " + path + ": " + std::strerror(existing.error));
+    }
+    try {
+        writeFileAtomically(path, settingsText(existing.bytes, fields));
+    } catch (const KestrelError& e) {
+        const std::string prefix = "Cannot write " + path + ": ";
+        const std::string message = e.what();
+        const std::string reason =
+            message.rfind(prefix, 0) == 0 ? message.substr(prefix.size()) : message;
+        throw KestrelError("Unable to write to " + path + ": " + reason);
+    }
+}
+
+}  // namespace kestrel

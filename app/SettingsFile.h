@@ -1,0 +1,40 @@
+// The INI settings file: four sections, nineteen keys, read with defaults and checks, written
+// atomically. No Qt here, so command-line tools and fuzzers can use it.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "engine/SettingsFields.h"
+
+namespace kestrel {
+
+/// @brief Receives each warning of a read ("Incorrect Minimum Peak Height from .ini file", ...).
+using SettingsWarning = std::function<void(const std::string&)>;
+
+/// @brief Longest text taken from the file for a text key, in characters.
+inline constexpr size_t kMaxSettingsTextLength = 2047;
+
+/// @brief Fills the settings fields from INI text, key by key in reading order. A missing key
+/// takes its default (the three folders take `defaultFolder`); a key present with an empty value
+/// gives the empty text, or the default for an integer key. Peak heights are parsed with "." as
+/// the decimal point, a malformed one warns and takes its default, and both texts end in the
+/// "##0.00" form with "." whatever the locale. Integers follow the whole-number rule.
+void readSettingsText(std::string_view iniText, SettingsFields& fields, const SettingsWarning& warn,
+                      std::string_view defaultFolder = {});
+
+/// @brief readSettingsText() on the file at `path`; a missing or unreadable file reads as an
+/// empty one (all defaults, silently).
+void readSettingsFile(const std::string& path, SettingsFields& fields, const SettingsWarning& warn,
+                      std::string_view defaultFolder = {});
+
+/// @brief The INI text with all nineteen keys set from `fields`: keys that `existingText` holds
+/// are replaced in place (other keys and sections kept), missing ones are added in table order.
+std::string settingsText(std::string_view existingText, const SettingsFields& fields);
+
+/// @brief Writes all nineteen keys into the file at `path`, atomically. On any failure the file
+/// keeps its former content and KestrelError "Unable to write to <path>: <reason>" is thrown.
+void writeSettingsFile(const std::string& path, const SettingsFields& fields);
+
+}  // namespace kestrel

@@ -1,0 +1,29 @@
+// The real user interaction: Qt message boxes, file dialogs, the input box, modal dialogs and the
+// default printer.
+#pragma once
+
+#include "sheet/widgets/UserInteraction.h"
+
+namespace kestrel {
+
+/// @brief UserInteraction with the real Qt dialogs, as the running program uses them.
+class QtUserInteraction : public UserInteraction {
+  public:
+    void showMessage(QWidget* parent, const QString& text) override;
+    void showWarning(QWidget* parent, const QString& text) override;
+    void showError(QWidget* parent, const QString& text) override;
+
+    std::optional<FileChoice> chooseOpenFile(QWidget* parent,
+                                             const FileDialogSetup& setup) override;
+    std::optional<FileChoice> chooseSaveFile(QWidget* parent,
+                                             const FileDialogSetup& setup) override;
+
+    QString inputBox(QWidget* parent, const QString& caption, const QString& prompt,
+                     const QString& defaultText) override;
+
+    int runModal(QDialog& dialog) override;
+
+    std::unique_ptr<QPrinter> defaultPrinter(const QString& jobName) override;
+};
+
+}  // namespace kestrel
