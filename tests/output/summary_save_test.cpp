@@ -1,0 +1,187 @@
+// Save summary as: the proposed name, the dialog set-up, the export folder, both formats
+// written and read back, cancel, and a failed write over an existing file.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "engine/AtomicFile.h"
+#include "engine/KestrelError.h"
+#include "engine/SettingsFields.h"
+#include "output/SummarySave.h"
+#include "sheet/core/SpreadsheetCore.h"
+#include "tests/support/ScriptedUserInteraction.h"
+
+using namespace kestrel;
+using kestrel::testsupport::ScriptedUserInteraction;
+using kestrel::testsupport::Shown;
+
+namespace {
+
+QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll();
+}
+
+/// A small summary sheet "Smry": a heading row of texts and two rows of numbers.
+void fillSummary(SpreadsheetCore& sheet) {
+    sheet.SetSheetName(1, "Smry");
+    const char* headings[] = {"Age", "Curve 1", "Curve 2", "Difference"};
+    for (int col = 1; col <= 4; ++col) {
+        sheet.SetRow(1);
+        sheet.SetCol(col);
+        sheet.SetText(headings[col - 1]);
+        for (int row = 2; row <= 3; ++row) {
+            sheet.SetRow(row);
+            sheet.SetNumber(row * 100.0 + col + 0.125);
+        }
+    }
+}
+
+/// What python3-xlrd, a reader unrelated to ours, sees: "<biff version> <sheet> <C3> <A1>", or
+/// an empty text when python3 or xlrd is missing.
+QString readByXlrd(const QString& path) {
+    QProcess python;
+    python.start("/usr/bin/python3",
+                 {"-c",
+                  "import sys, xlrd\n"
+                  "b = xlrd.open_workbook(sys.argv[1])\n"
+                  "s = b.sheet_by_index(0)\n"
+                  "print(b.biff_version, s.name, s.cell_value(2, 2), s.cell_value(0, 0))",
+                  path});
+    if (!python.waitForFinished(30000) || python.exitCode() != 0) return {};
+    return QString::fromUtf8(python.readAllStandardOutput()).trimmed();
+}
+
+class SummarySaveTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        state.DataExportPath = folder.path().toStdString();
+        state.WorkbookFileName = "Profiles.xls";
+        fillSummary(summary);
+    }
+    void TearDown() override { kestrel::testing::failWritesAfter(-1); }
+    QString pathOf(const QString& name) const { return folder.filePath(name); }
+    void answer(const QString& path, int filter) {
+        ui.saveAnswers.push_back(FileChoice{path, filter});
+    }
+
+    QTemporaryDir folder;
+    SettingsFields state;
+    SpreadsheetCore summary;
+    ScriptedUserInteraction ui;
+    int selectedFilter = 1;
+};
+
+}  // namespace
+
+TEST(SummarySaveNames, ProposedNameDropsFourCharactersAndAppendsSummary) {
+    EXPECT_EQ(proposedSummaryName("Profiles.xls"), "Profiles_summary");
+    EXPECT_EQ(proposedSummaryName("data.xlsx"), "data._summary");
+    EXPECT_EQ(proposedSummaryName("a.xl"), "_summary");
+    EXPECT_EQ(proposedSummaryName("ab"), "_summary");
+    EXPECT_EQ(proposedSummaryName(""), "_summary");
+    // Characters, not bytes: "ö" and "€" are one character each.
+    EXPECT_EQ(proposedSummaryName("Größe.xls"), "Größe_summary");
+    EXPECT_EQ(proposedSummaryName("Kurve.€€€€"), "Kurve._summary");
+}
+
+TEST(SummarySaveNames, ExportFolderAndFileTypeCode) {
+    EXPECT_EQ(exportFolderOf("/home/ann/results/Profiles_summary.XLS"), "/home/ann/results");
+    EXPECT_EQ(exportFolderOf("/Profiles_summary.XLS"), "/");
+    EXPECT_EQ(exportFolderOf("/data//x.XLS"), "/data");
+    EXPECT_EQ(exportFolderOf("x.XLS"), "");
+    EXPECT_EQ(fileTypeForSaveFilter(1), 11);
+    EXPECT_EQ(fileTypeForSaveFilter(2), 4);
+    EXPECT_EQ(fileTypeForSaveFilter(0), 11);
+    EXPECT_EQ(fileTypeForSaveFilter(3), 11);
+}
+
+TEST_F(SummarySaveTest, DialogIsSetUpFromTheExportFolderAndWorkbookName) {
+    EXPECT_FALSE(saveSummary(summary, state, selectedFilter, ui, nullptr));
+    const auto choosers = ui.shownOf(Shown::SaveChooser);
+    ASSERT_EQ(choosers.size(), 1u);
+    const FileDialogSetup& setup = choosers[0].chooser;
+    EXPECT_EQ(setup.filters, (QStringList{"Excel 97 (*.XLS *.xls)", "Excel 5 (*.XLS *.xls)"}));
+    EXPECT_EQ(setup.selectedFilter, 1);
+    EXPECT_EQ(setup.initialFolder, folder.path());
+    EXPECT_EQ(setup.proposedName, "Profiles_summary");
+    EXPECT_EQ(setup.defaultSuffix, "XLS");
+    EXPECT_TRUE(setup.confirmOverwrite);
+    EXPECT_EQ(summarySaveDialogSetup("/x", "data.xlsx", 7).selectedFilter, 1);
+}
+
+TEST_F(SummarySaveTest, CancelWritesNothingAndChangesNothing) {
+    state.DataExportPath = "/somewhere/else";
+    selectedFilter = 2;
+    EXPECT_FALSE(saveSummary(summary, state, selectedFilter, ui, nullptr));
+    EXPECT_EQ(state.DataExportPath, "/somewhere/else");
+    EXPECT_EQ(selectedFilter, 2);
+    EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(SummarySaveTest, BothFormatsAreWrittenAndReadBack) {
+    ASSERT_TRUE(QDir(folder.path()).mkdir("out"));
+    const QString excel97 = pathOf("out/Profiles_summary.XLS");
+    const QString excel5 = pathOf("Profiles_summary5.XLS");
+    answer(excel97, 1);
+    answer(excel5, 2);
+
+    ASSERT_TRUE(saveSummary(summary, state, selectedFilter, ui, nullptr));
+    EXPECT_EQ(state.DataExportPath, pathOf("out").toStdString());
+    EXPECT_EQ(selectedFilter, 1);
+    // The next save starts in the folder of this one, with the same entry.
+    ASSERT_TRUE(saveSummary(summary, state, selectedFilter, ui, nullptr));
+    const auto choosers = ui.shownOf(Shown::SaveChooser);
+    ASSERT_EQ(choosers.size(), 2u);
+    EXPECT_EQ(choosers[1].chooser.initialFolder, pathOf("out"));
+    EXPECT_EQ(state.DataExportPath, folder.path().toStdString());
+    EXPECT_EQ(selectedFilter, 2);
+    EXPECT_EQ(summarySaveDialogSetup(state.DataExportPath, "x.xls", selectedFilter).selectedFilter,
+              2);
+
+    for (const auto& [path, code] :
+         {std::pair{excel97, int16_t{11}}, std::pair{excel5, int16_t{4}}}) {
+        SCOPED_TRACE(path.toStdString());
+        SpreadsheetCore back;
+        int16_t fileType = 0;
+        back.ReadWorkbook(path.toStdString(), fileType);
+        EXPECT_EQ(fileType, code);
+        EXPECT_EQ(back.SheetName(1), "Smry");
+        back.SetRow(1);
+        back.SetCol(4);
+        EXPECT_EQ(back.Text(), "Difference");
+        back.SetRow(3);
+        back.SetCol(2);
+        EXPECT_EQ(back.Number(), 302.125);
+    }
+    const QString oracle97 = readByXlrd(excel97);
+    if (oracle97.isEmpty())
+        GTEST_SKIP() << "/usr/bin/python3 with xlrd is not installed: no independent read-back";
+    EXPECT_EQ(oracle97.toStdString(), "80 Smry 303.125 Age");
+    // BIFF5 and BIFF7 (Excel 5 and Excel 95) share one record format; xlrd may name either.
+    const QString oracle5 = readByXlrd(excel5);
+    EXPECT_TRUE(oracle5 == "50 Smry 303.125 Age" || oracle5 == "70 Smry 303.125 Age")
+        << oracle5.toStdString();
+}
+
+TEST_F(SummarySaveTest, AFailedWriteKeepsTheOldFileButRemembersTheFolder) {
+    ASSERT_TRUE(QDir(folder.path()).mkdir("keep"));
+    const QString path = pathOf("keep/Profiles_summary.XLS");
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("the summary saved last week");
+    }
+    answer(path, 1);
+    kestrel::testing::failWritesAfter(100);
+    EXPECT_THROW(saveSummary(summary, state, selectedFilter, ui, nullptr), KestrelError);
+    kestrel::testing::failWritesAfter(-1);
+    EXPECT_EQ(contentsOf(path), "the summary saved last week");
+    EXPECT_EQ(QDir(pathOf("keep")).entryList(QDir::Files), QStringList{"Profiles_summary.XLS"});
+    EXPECT_EQ(state.DataExportPath, pathOf("keep").toStdString());
+}
