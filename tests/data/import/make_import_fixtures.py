@@ -11,7 +11,9 @@ profiles.xls (Excel 97, written by xlwt), the second sheet active in the file:
                 row 2, so the sheet is 30 columns wide.
   3 "EmptyAge"  headings in row 1; A2 empty while A3:A5 and B2:B10 hold numbers.
   4 "Blanks"    A2:A5 numbers, A6 three spaces, A7 a number, A8 empty.
-profiles_excel5.xls: the same workbook saved by ssconvert as Excel 5/95 (BIFF7).
+profiles_excel5.xls: the same workbook saved by ssconvert as Excel 5/95 (BIFF7). Gnumeric
+  declares code page 1200 (UTF-16) in it while it stores the sheet names and texts as 8-bit
+  Windows-1252 bytes, a quirk a reader must survive.
 many_sheets.xls (Excel 97): twelve sheets "S1" to "S12"; sheet n holds ages in A2 to A(n + 3).
 """
 import math

@@ -1,0 +1,89 @@
+// The sheet import dialog of the Open command: workbook, sheet, rows, columns and age window.
+#pragma once
+
+#include <QDialog>
+
+#include "engine/SettingsFields.h"
+#include "sheet/widgets/SpreadsheetWidget.h"
+#include "sheet/widgets/UserInteraction.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+/// @brief Modal dialog in which the user picks a workbook file, one of its sheets, the rows to
+/// import, the Age and the two Y data columns and the age window width. It previews the chosen
+/// sheet, can find the last filled row of the Age column, checks the entries on OK and leaves
+/// everything in the shared settings; the caller then loads `state.WorkbookPath`.
+///
+/// Errors of loading a workbook (kestrel::KestrelError) propagate out of the handlers to the
+/// application's general error report; the dialog then stays open as it was.
+class TfmSheetImport : public QDialog {
+    Q_OBJECT
+  public:
+    TfmSheetImport(kestrel::SettingsFields& state, kestrel::UserInteraction& ui,
+                   QWidget* parent = nullptr);
+
+    // Button bar, left to right.
+    QPushButton* bbCancel = nullptr;
+    QPushButton* bbOpenSheet = nullptr;
+    QPushButton* bbImport = nullptr;
+    /// Preview of the chosen sheet.
+    kestrel::SpreadsheetWidget* SprdSheet = nullptr;
+    QGroupBox* gbDefineSheet = nullptr;
+    QComboBox* cbSheetName = nullptr;
+    QGroupBox* gbDefineRows = nullptr;
+    QLineEdit* eFromRow = nullptr;
+    QLineEdit* eToRow = nullptr;
+    QToolButton* sbFindLastRow = nullptr;
+    QLabel* lFindNote1 = nullptr;
+    QLabel* lFindNote2 = nullptr;
+    QGroupBox* gbDefineFields = nullptr;
+    QLineEdit* eAgeColStr = nullptr;
+    QLineEdit* eY1ColStr = nullptr;
+    QLineEdit* eY2ColStr = nullptr;
+    QLineEdit* eAgeWindowWidthStr = nullptr;
+
+    /// @brief First show: hides what needs a workbook, fills the fields from the settings and
+    /// opens the file chooser at once.
+    void FormShow();
+    /// @brief Open: file chooser, load into the preview, sheet list and last-row table.
+    void bbOpenSheetClick();
+    /// @brief A sheet was chosen from the list or its name typed: select it and find its end.
+    void cbSheetNameChange();
+    /// @brief Find end: the last filled row of the Age column, scanning from row 2.
+    void sbFindLastRowClick();
+    /// @brief OK: stores the texts, checks them in order and accepts when all pass.
+    void bbImportClick();
+
+    /// @brief The sheet list entry a text names (exactly, ignoring case), or -1.
+    int sheetEntryNamed(const QString& text) const;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void buildControls();
+    QWidget* buildButtonBar();
+    QGroupBox* buildSheetGroup();
+    QGroupBox* buildRowsGroup();
+    QGroupBox* buildFieldsGroup();
+    void setWorkbookControlsVisible(bool visible);
+    void fillFieldsFromSettings();
+    void fillSheetList();
+    void resetLastRowTable();
+    void showPreviewTopLeft();
+    void setLastRowEntry(int sheet, int32_t lastRow);
+    int32_t lastRowEntry(int sheet) const;
+    bool checkColumn(const std::string& letters, int32_t& column, const char* caption);
+    void onSheetListTextChanged(const QString& text);
+
+    kestrel::SettingsFields& m_state;
+    kestrel::UserInteraction& m_ui;
+    bool m_shownOnce = false;
+    bool m_fillingSheetList = false;
+    int m_selectedEntry = -1;  // the sheet list entry last chosen
+};
