@@ -47,28 +47,30 @@ void report(const ComparisonHooks& hooks, int panel, int64_t position) {
     if (hooks.progress) hooks.progress(panel, static_cast<int32_t>(position));
 }
 
-// One profile's running sums and total, in exactly the order of additions of a sheet read row
-// by row: the offset enters the total once, with the first value.
-void cumulate(const std::vector<double>& values, std::vector<double>& curve, int64_t n) {
-    curve[1] = values[1];
-    double total = kTotalOffset + values[1];
-    for (int64_t k = 2; k <= n; ++k) {
-        curve[k] = curve[k - 1] + values[k];
-        total = total + values[k];
-    }
-    for (int64_t k = 1; k <= n; ++k) curve[k] = curve[k] / total;
-}
-
-// The same running sums restricted to positions first..last, into scratch[1..m].
-void windowCurve(const std::vector<double>& values, int64_t first, int64_t m,
-                 std::vector<double>& w) {
-    w[1] = values[first];
-    double total = kTotalOffset + values[first];
+// Cumulative shares of both profiles over positions first..first + m - 1, into out1[1..m] and
+// out2[1..m]: running sums in sheet order, each divided by its total, which carries the 1e-9
+// once, added to the first value. The two profiles share one loop so that their dependent
+// additions overlap.
+void cumulativeShares(const ProfileData& data, int64_t first, int64_t m, double* out1,
+                      double* out2) {
+    const double* y1 = data.Y1Data.data() + first - 1;
+    const double* y2 = data.Y2Data.data() + first - 1;
+    double sum1 = y1[1], sum2 = y2[1];
+    double total1 = kTotalOffset + y1[1], total2 = kTotalOffset + y2[1];
+    out1[1] = sum1;
+    out2[1] = sum2;
     for (int64_t j = 2; j <= m; ++j) {
-        w[j] = w[j - 1] + values[first + j - 1];
-        total = total + values[first + j - 1];
+        sum1 = sum1 + y1[j];
+        sum2 = sum2 + y2[j];
+        total1 = total1 + y1[j];
+        total2 = total2 + y2[j];
+        out1[j] = sum1;
+        out2[j] = sum2;
     }
-    for (int64_t j = 1; j <= m; ++j) w[j] = w[j] / total;
+    for (int64_t j = 1; j <= m; ++j) {
+        out1[j] = out1[j] / total1;
+        out2[j] = out2[j] / total2;
+    }
 }
 
 void evaluateWindowWith(ProfileData& data, const ProfileWindow& window,
@@ -80,8 +82,7 @@ void evaluateWindowWith(ProfileData& data, const ProfileWindow& window,
     const int64_t first = window.first;
     const int64_t m = static_cast<int64_t>(window.last) - first + 1;
     for (int64_t k = first; k <= window.last; ++k) data.CutoffW[k] = window.cutoff;
-    windowCurve(data.Y1Data, first, m, scratch.W1);
-    windowCurve(data.Y2Data, first, m, scratch.W2);
+    cumulativeShares(data, first, m, scratch.W1.data(), scratch.W2.data());
     for (int64_t j = 1; j <= m; ++j) {
         data.DifferenceW[first + j - 1] = std::fabs(scratch.W1[j] - scratch.W2[j]);
     }
@@ -100,15 +101,16 @@ void resetResults(ProfileData& data) {
     }
 }
 
-// Whole-range evaluation: it fills Cutoff and logs the whole range, then leaves nothing in the
-// window arrays.
-void evaluateWholeRange(ProfileData& data, const ComparisonHooks& hooks, WindowScratch& scratch) {
+// Whole-range evaluation: its log line and its cutoff in Cutoff. Its window curves would be the
+// whole-range curves (same additions in the same order) and its DifferenceW and CutoffW are
+// reset to 0 at once, so they are left at the 0 they already hold instead of being computed.
+void evaluateWholeRange(ProfileData& data, const ComparisonHooks& hooks) {
     const int64_t n = data.NumRows;
     const double c = criticalValueFor(hooks, n);
-    evaluateWindowWith(data, ProfileWindow{1, data.NumRows, c}, hooks, scratch);
-    for (int64_t k = 1; k <= n; ++k) data.Cutoff[k] = data.CutoffW[k];
-    std::fill(data.DifferenceW.begin(), data.DifferenceW.end(), 0.0);
-    std::fill(data.CutoffW.begin(), data.CutoffW.end(), 0.0);
+    if (hooks.windowEvaluated) {
+        hooks.windowEvaluated(ProfileWindow{1, data.NumRows, c}, data.AgeData[1], data.AgeData[n]);
+    }
+    for (int64_t k = 1; k <= n; ++k) data.Cutoff[k] = c;
 }
 
 // Walks the positions left to right in stretches; each stretch yields at most one window.
@@ -163,13 +165,12 @@ std::vector<ProfileWindow> compareProfiles(ProfileData& data, const SubdivisionP
                                            const ComparisonHooks& hooks) {
     checkArrays(data);
     resetResults(data);
-    cumulate(data.Y1Data, data.Curve1, data.NumRows);
-    cumulate(data.Y2Data, data.Curve2, data.NumRows);
+    cumulativeShares(data, 1, data.NumRows, data.Curve1.data(), data.Curve2.data());
     for (int64_t k = 1; k <= data.NumRows; ++k) {
         data.Difference[k] = std::fabs(data.Curve1[k] - data.Curve2[k]);
     }
+    evaluateWholeRange(data, hooks);
     WindowScratch scratch(static_cast<size_t>(data.NumRows));
-    evaluateWholeRange(data, hooks, scratch);
     return subdivide(data, params, hooks, scratch);
 }
 
