@@ -112,8 +112,13 @@ std::string batchUsage() {
         "\n"
         "Options (\"--name VALUE\" or \"--name=VALUE\"):\n";
     for (const auto& spec : optionTable()) {
-        std::string left = "  " + std::string(spec.name);
-        if (!spec.valueName.empty()) left += " " + std::string(spec.valueName);
+        // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "literal" + string.
+        std::string left = "  ";
+        left += spec.name;
+        if (!spec.valueName.empty()) {
+            left += ' ';
+            left += spec.valueName;
+        }
         left.resize(std::max<size_t>(left.size() + 1, 19), ' ');
         text += left + std::string(spec.help) + "\n";
     }
