@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "engine/KestrelError.h"
+#include "sheet/core/GLibLogCapture.h"
 
 namespace kestrel {
 namespace {
@@ -21,20 +22,22 @@ struct GObjectUnref {
 using OutputPtr = std::unique_ptr<GsfOutput, GObjectUnref>;
 using OutfilePtr = std::unique_ptr<GsfOutfile, GObjectUnref>;
 
-[[noreturn]] void fail(GsfOutput* output, const char* what) {
+// libgsf reports through the output's error and through GLib's log; both go into the message.
+[[noreturn]] void fail(GsfOutput* output, const char* what, const GLibLogCapture& log) {
     const GError* error = output ? gsf_output_error(output) : nullptr;
     std::string message = std::string("the compound file could not be built (") + what;
     if (error && error->message) message += std::string(": ") + error->message;
+    if (!log.joined().empty()) message += "; " + log.joined();
     throw KestrelError(message + ")");
 }
 
 // libgsf takes the length as a size_t but is happiest with moderate chunks.
-void writeAll(GsfOutput* out, std::string_view content) {
+void writeAll(GsfOutput* out, std::string_view content, const GLibLogCapture& log) {
     constexpr size_t kChunk = 1 << 20;
     for (size_t done = 0; done < content.size(); done += kChunk) {
         const size_t n = std::min(kChunk, content.size() - done);
         if (!gsf_output_write(out, n, reinterpret_cast<const guint8*>(content.data() + done))) {
-            fail(out, "writing the stream");
+            fail(out, "writing the stream", log);
         }
     }
 }
@@ -42,20 +45,22 @@ void writeAll(GsfOutput* out, std::string_view content) {
 }  // namespace
 
 std::string buildCompoundFile(const std::string& streamName, std::string_view content) {
+    const GLibLogCapture log;
     OutputPtr memory(gsf_output_memory_new());
-    if (!memory) fail(nullptr, "no memory output");
+    if (!memory) fail(nullptr, "no memory output", log);
     OutfilePtr ole(gsf_outfile_msole_new(memory.get()));
-    if (!ole) fail(memory.get(), "no compound file writer");
+    if (!ole) fail(memory.get(), "no compound file writer", log);
     {
         OutputPtr stream(gsf_outfile_new_child(ole.get(), streamName.c_str(), FALSE));
-        if (!stream) fail(GSF_OUTPUT(ole.get()), "creating the stream");
-        writeAll(stream.get(), content);
-        if (!gsf_output_close(stream.get())) fail(stream.get(), "closing the stream");
+        if (!stream) fail(GSF_OUTPUT(ole.get()), "creating the stream", log);
+        writeAll(stream.get(), content, log);
+        if (!gsf_output_close(stream.get())) fail(stream.get(), "closing the stream", log);
     }
-    if (!gsf_output_close(GSF_OUTPUT(ole.get()))) fail(GSF_OUTPUT(ole.get()), "closing the file");
+    if (!gsf_output_close(GSF_OUTPUT(ole.get())))
+        fail(GSF_OUTPUT(ole.get()), "closing the file", log);
     const gsf_off_t size = gsf_output_size(memory.get());
     const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(memory.get()));
-    if (size <= 0 || !bytes) fail(memory.get(), "empty result");
+    if (size <= 0 || !bytes) fail(memory.get(), "empty result", log);
     return std::string(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
 }
 

@@ -10,6 +10,7 @@
 
 #include "core_writer_support.h"
 #include "engine/KestrelError.h"
+#include "sheet/core/BiffReader.h"
 #include "sheet/core/BiffWriter.h"
 #include "sheet/core/SpreadsheetCore.h"
 
@@ -275,6 +276,78 @@ TEST(WriterSsconvert, GnumericReadsBothFormats) {
             EXPECT_EQ(fields[3], "\"Größe " + std::to_string(row) + "\"") << line;
         }
         EXPECT_FALSE(std::getline(lines, line)) << "extra line: " << line;
+    }
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+using namespace writertest;
+
+void expectSameWorkbook(const Workbook& read, const Workbook& written, const std::string& what) {
+    ASSERT_EQ(read.sheets.size(), written.sheets.size()) << what;
+    EXPECT_EQ(read.activeSheet, written.activeSheet) << what;
+    for (size_t i = 0; i < written.sheets.size(); ++i) {
+        const Worksheet& a = read.sheets[i];
+        const Worksheet& b = written.sheets[i];
+        EXPECT_EQ(a.name(), b.name()) << what;
+        EXPECT_EQ(a.cellCount(), b.cellCount()) << what << ", sheet " << b.name();
+        b.forEachCell([&](int row, int col, const Cell& expected) {
+            const std::string where = what + ", " + b.name() + "!" + cellAddress(row, col);
+            const Cell* got = a.cell(row, col);
+            ASSERT_NE(got, nullptr) << where;
+            EXPECT_EQ(got->kind, expected.kind) << where;
+            if (expected.kind == CellKind::Number || expected.kind == CellKind::Boolean) {
+                EXPECT_EQ(bitsOf(got->number), bitsOf(expected.number)) << where;
+            }
+            if (expected.kind != CellKind::Number) {
+                EXPECT_EQ(got->text, expected.text) << where;
+            }
+        });
+    }
+}
+
+// The workbook reader reads back exactly what the writer wrote, in both formats.
+TEST(WriterOwnReader, EveryCellSheetNameAndTheActiveSheetComeBack) {
+    TempDir dir;
+    Workbook book;
+    book.sheets.emplace_back("Smry");
+    book.sheets.emplace_back("Profiles £");
+    book.sheets.emplace_back("Blank");
+    Worksheet& s = book.sheets[0];
+    const std::vector<std::string> headings = {
+        "Age", "Curve 1", "Curve 2", "Difference", "Difference (W)", "Cutoff", "Cutoff (W)"};
+    for (size_t c = 0; c < headings.size(); ++c) {
+        s.setCell(1, static_cast<int>(c) + 1, Cell::makeText(headings[c]));
+    }
+    for (int row = 2; row <= 5001; ++row) {
+        for (int col = 1; col <= 7; ++col) {
+            s.setCell(row, col,
+                      Cell::makeNumber(std::sin(row * 0.37 + col) * std::pow(10, col - 4)));
+        }
+    }
+    Worksheet& p = book.sheets[1];
+    p.setCell(1, 1, Cell::makeText("Größe – “Ä” ½ €"));
+    p.setCell(2, 2, Cell::makeBoolean(true));
+    p.setCell(2, 3, Cell::makeBoolean(false));
+    p.setCell(3, 1, Cell::makeError("#DIV/0!"));
+    p.setCell(3, 2, Cell::makeError("#N/A"));
+    p.setCell(4, 200, Cell::makeNumber(-0.0));
+    for (int row = 10; row <= 900; ++row) {
+        p.setCell(row, 4,
+                  Cell::makeText("sample " + std::to_string(row) + std::string(row % 200, 'z')));
+    }
+    book.activeSheet = 2;
+
+    for (const int16_t code : {int16_t{11}, int16_t{4}}) {
+        const std::string path = dir.file("roundtrip" + std::to_string(code) + ".xls");
+        writeWorkbookFile(book, path, code);
+        int16_t found = 0;
+        const Workbook read = readWorkbookFile(path, found);
+        EXPECT_EQ(found, code);
+        expectSameWorkbook(read, book, "code " + std::to_string(code));
     }
 }
 
