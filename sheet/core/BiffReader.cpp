@@ -195,9 +195,15 @@ std::string readWholeFile(const std::string& path) {
     if (!std::filesystem::exists(status)) throw readError(path, "the file does not exist");
     if (std::filesystem::is_directory(status)) throw readError(path, "it is a folder, not a file");
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file)
+    if (!file) {
         throw readError(path, std::string("it cannot be opened (") + std::strerror(errno) + ")");
+    }
+    const uintmax_t expected = std::filesystem::file_size(path, ec);
+    if (!ec && expected > kLargestFile) {
+        throw readError(path, "it is too large to be an Excel 97-2003 workbook");
+    }
     std::string bytes;
+    if (!ec) bytes.reserve(static_cast<size_t>(expected));
     char buffer[1 << 16];
     size_t got;
     while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {

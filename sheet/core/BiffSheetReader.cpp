@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 #include "sheet/core/LittleEndian.h"
 #include "sheet/core/ReadError.h"
@@ -76,7 +77,7 @@ void BiffSheetReader::read(std::string_view stream, size_t start, size_t end) {
         damaged("holds a cell record that is cut short");
     }
     if (depth != 0) damaged("is cut short (its end-of-sheet record is missing)");
-    storeCells();
+    storeLateCells();
 }
 
 void BiffSheetReader::onCellRecord(BiffRecordCursor& cursor) {
@@ -204,7 +205,13 @@ std::string BiffSheetReader::readRecordText(BiffRecordCursor& cursor, size_t ski
 
 void BiffSheetReader::addCell(uint16_t row, uint16_t col, Cell cell) {
     if (col >= kMaxSheetCols) return;  // beyond what a sheet holds
-    m_cells.push_back(PendingCell{row, col, std::move(cell)});
+    if (row > m_lastRow || (row == m_lastRow && col > m_lastCol)) {
+        m_sheet.setCell(row + 1, col + 1, std::move(cell));  // appends: O(1)
+        m_lastRow = row;
+        m_lastCol = col;
+    } else {
+        m_lateCells.push_back(PendingCell{row, col, std::move(cell)});
+    }
 }
 
 void BiffSheetReader::addNumber(uint16_t row, uint16_t col, double value) {
@@ -220,17 +227,25 @@ void BiffSheetReader::addText(uint16_t row, uint16_t col, std::string text) {
     addCell(row, col, text.empty() ? Cell{} : Cell::makeText(std::move(text)));
 }
 
-void BiffSheetReader::storeCells() {
-    auto before = [](const PendingCell& a, const PendingCell& b) {
+void BiffSheetReader::storeLateCells() {
+    // Excel writes rows and columns in ascending order; other writers need not. Rebuild the
+    // sheet from all its cells in order, each late cell after the earlier ones for its address,
+    // so that the last record for a cell wins, in O(n log n) however the records are ordered.
+    if (m_lateCells.empty()) return;
+    std::vector<PendingCell> cells;
+    cells.reserve(m_sheet.cellCount() + m_lateCells.size());
+    m_sheet.forEachCell([&](int row, int col, const Cell& c) {
+        cells.push_back(
+            PendingCell{static_cast<uint16_t>(row - 1), static_cast<uint16_t>(col - 1), c});
+    });
+    std::move(m_lateCells.begin(), m_lateCells.end(), std::back_inserter(cells));
+    m_lateCells = {};
+    std::stable_sort(cells.begin(), cells.end(), [](const PendingCell& a, const PendingCell& b) {
         return a.row != b.row ? a.row < b.row : a.col < b.col;
-    };
-    // Excel writes rows and columns in ascending order; other writers need not.
-    if (!std::is_sorted(m_cells.begin(), m_cells.end(), before)) {
-        std::stable_sort(m_cells.begin(), m_cells.end(), before);
-    }
-    for (auto& c : m_cells) m_sheet.setCell(c.row + 1, c.col + 1, std::move(c.cell));
-    m_cells.clear();
-    m_cells.shrink_to_fit();
+    });
+    Worksheet rebuilt(m_sheet.name());
+    for (auto& c : cells) rebuilt.setCell(c.row + 1, c.col + 1, std::move(c.cell));
+    m_sheet = std::move(rebuilt);
 }
 
 void BiffSheetReader::damaged(const std::string& what) const {

@@ -55,12 +55,15 @@ class BiffSheetReader {
     void addCell(uint16_t row, uint16_t col, Cell cell);
     void addNumber(uint16_t row, uint16_t col, double value);
     void addText(uint16_t row, uint16_t col, std::string text);
-    void storeCells();
+    void storeLateCells();
     [[noreturn]] void damaged(const std::string& what) const;
 
     BiffBookContext& m_context;
     Worksheet& m_sheet;
-    std::vector<PendingCell> m_cells;
+    // Cells arriving in ascending order go straight into the sheet; the others wait here.
+    std::vector<PendingCell> m_lateCells;
+    int m_lastRow = -1;
+    int m_lastCol = -1;
     std::optional<std::pair<uint16_t, uint16_t>> m_formulaAwaitingString;
 };
 

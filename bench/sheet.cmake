@@ -1,0 +1,3 @@
+# Benchmarks of the sheet core: reading a large Excel 97 workbook.
+add_executable(kestrel_reader_bench ${CMAKE_CURRENT_SOURCE_DIR}/reader_bench.cpp)
+target_link_libraries(kestrel_reader_bench PRIVATE kestrel_sheet_core benchmark::benchmark)
