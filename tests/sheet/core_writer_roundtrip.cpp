@@ -260,6 +260,7 @@ TEST(WriterSsconvert, GnumericReadsBothFormats) {
         writeWorkbookFile(book, xls, code);
         const CommandResult r = runCommand("ssconvert '" + xls + "' '" + csv + "'");
         ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, "") << "gnumeric complained about the file";
         std::istringstream lines(readBytes(csv));
         std::string line;
         std::getline(lines, line);
