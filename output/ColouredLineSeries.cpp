@@ -77,11 +77,21 @@ class PolylinePainter {
             m_offset = travelled + t0 * std::hypot(d.x(), d.y());
             m_line.append(start);
         }
-        m_line.append(end);
+        // Vertices closer than a pixel to the last one drawn change nothing visible but cost
+        // stroking time; the last of them is kept so a run still ends at its true point.
+        if (continues && QCPVector2D(end - m_line.last()).lengthSquared() < kMinStepSquared) {
+            m_pending = end;
+            m_hasPending = true;
+        } else {
+            m_line.append(end);
+            m_hasPending = false;
+        }
         m_openEnd = t1 == 1;
     }
 
     void flush() {
+        if (m_hasPending) m_line.append(m_pending);
+        m_hasPending = false;
         if (m_line.size() >= 2) {
             QPen pen = m_pen;
             pen.setColor(m_colour);
@@ -102,6 +112,9 @@ class PolylinePainter {
     QColor m_colour;
     double m_offset = 0;
     bool m_openEnd = false;
+    QPointF m_pending;
+    bool m_hasPending = false;
+    static constexpr double kMinStepSquared = 0.5 * 0.5;
 };
 
 }  // namespace
