@@ -1,8 +1,7 @@
 // The main window: construction of its controls and the window-level commands (show, close,
-// Exit, About, the developer page's table save).
+// Exit, About, the developer page's table save). The other commands are in KR_mainCommands.cpp
+// and the calculation in KR_mainCalculate.cpp.
 #include "app/KR_main.h"
-
-#include <qcustomplot.h>
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -24,6 +23,7 @@
 #include "app/ProgramPaths.h"
 #include "app/SettingsFile.h"
 #include "app/WindowGeometry.h"
+#include "output/ProbabilityGraphs.h"
 #include "sheet/widgets/SpreadsheetWidget.h"
 #include "sheet/widgets/UserInteraction.h"
 
@@ -31,7 +31,7 @@ using kestrel::sharedState;
 
 namespace {
 
-enum PageIndex { kSpreadsheetsPage = 0, kGraphPage = 1, kHistogramPage = 2, kDeveloperPage = 3 };
+enum PageIndex { kGraphPage = 1, kHistogramPage = 2, kDeveloperPage = 3 };
 
 QPushButton* barButton(QWidget* bar, const QString& caption, QStyle::StandardPixmap picture,
                        int left) {
@@ -57,18 +57,20 @@ TForm1::TForm1(kestrel::UserInteraction& ui, QWidget* parent) : QMainWindow(pare
 
     PageControl1 = new QTabWidget(central);
     tsSprdSheets = createSpreadsheetPage();
+    tsSprdSheets->setObjectName("tsSprdSheets");
     PageControl1->addTab(tsSprdSheets, "Spreadsheets");
     tsGraph = new QWidget;
-    Chart1 = new QCustomPlot(tsGraph);
-    Chart1->setObjectName("Chart1");
+    tsGraph->setObjectName("tsGraph");
+    Chart1 = kestrel::createCumulativeProbabilityGraph(tsGraph);
     (new QVBoxLayout(tsGraph))->addWidget(Chart1);
     PageControl1->addTab(tsGraph, "Cumulative Probability Graph");
     tsHistogram = new QWidget;
-    Chart2 = new QCustomPlot(tsHistogram);
-    Chart2->setObjectName("Chart2");
+    tsHistogram->setObjectName("tsHistogram");
+    Chart2 = kestrel::createProbabilityGraph(tsHistogram);
     (new QVBoxLayout(tsHistogram))->addWidget(Chart2);
     PageControl1->addTab(tsHistogram, "Probability Graph");
     tsDeveloper = createDeveloperPage();
+    tsDeveloper->setObjectName("tsDeveloper");
     PageControl1->addTab(tsDeveloper, "tsDeveloper");
     layout->addWidget(PageControl1, 1);
     setCentralWidget(central);
@@ -181,8 +183,23 @@ void TForm1::connectCommands() {
     // A close-kind button: it closes the window itself.
     connect(bbExit, &QPushButton::clicked, this, &QWidget::close);
     connect(Exit1, &QAction::triggered, this, &TForm1::bbExitClick);
+    connect(Open1, &QAction::triggered, this, &TForm1::Open1Click);
+    connect(bbImport, &QPushButton::clicked, this, &TForm1::Open1Click);
+    connect(Edit2, &QAction::triggered, this, &TForm1::bbEditClick);
+    connect(bbEdit, &QPushButton::clicked, this, &TForm1::bbEditClick);
+    connect(Calculate1, &QAction::triggered, this, &TForm1::Calculate1Click);
+    connect(bbCalculate, &QPushButton::clicked, this, &TForm1::Calculate1Click);
+    connect(Saveas1, &QAction::triggered, this, &TForm1::Saveas1Click);
+    connect(bbSave, &QPushButton::clicked, this, &TForm1::Saveas1Click);
+    connect(bbPrintGraph, &QPushButton::clicked, this, &TForm1::bbPrintGraphClick);
+    connect(bbGraph, &QPushButton::clicked, this, &TForm1::bbGraphClick);
+    connect(Minimumpeakheight1, &QAction::triggered, this, &TForm1::Minimumpeakheight1Click);
+    connect(Baselinepeakheight1, &QAction::triggered, this, &TForm1::Baselinepeakheight1Click);
     connect(About1, &QAction::triggered, this, &TForm1::About1Click);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+        if (!m_pageChangeByCommand) PageControl1Change();
+    });
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -205,12 +222,23 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::setGraphTabsVisible(bool visible) {
+    // Hiding the page in front moves to another page; that is the command's doing, not the user's.
+    m_pageChangeByCommand = true;
     PageControl1->setTabVisible(kGraphPage, visible);
     PageControl1->setTabVisible(kHistogramPage, visible);
+    m_pageChangeByCommand = false;
+}
+
+void TForm1::showPage(QWidget* page) {
+    m_pageChangeByCommand = true;
+    PageControl1->setCurrentWidget(page);
+    m_pageChangeByCommand = false;
 }
 
 void TForm1::FormShow() {
+    m_pageChangeByCommand = true;
     PageControl1->setTabVisible(kDeveloperPage, false);
+    m_pageChangeByCommand = false;
     sharedState().IniBaseName = kestrel::programIniBaseName();
     Edit1->setEnabled(false);
     bbEdit->setEnabled(false);
@@ -222,7 +250,7 @@ void TForm1::FormShow() {
     bbSave->setEnabled(false);
     setGraphTabsVisible(false);
     bbPrintGraph->setVisible(false);
-    PageControl1->setCurrentIndex(kSpreadsheetsPage);
+    showPage(tsSprdSheets);
     ReadSettings();
     const SharedState& state = sharedState();
     kestrel::applyStoredGeometry(*this, state.MainLeft, state.MainTop, state.MainHeight,

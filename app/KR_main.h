@@ -2,7 +2,9 @@
 // page and the status bar, with the handlers of every command.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
+#include <cstdint>
 
 #include "engine/CriticalValueTable.h"
 
@@ -82,8 +84,20 @@ class TForm1 : public QMainWindow {
     // Handlers.
     void FormShow();
     void FormClose();
+    void Open1Click();
     void bbExitClick();
     void About1Click();
+    void bbEditClick();
+    void Minimumpeakheight1Click();
+    void Baselinepeakheight1Click();
+    /// @brief The calculation: reads the chosen rows, compares the profiles, logs every window,
+    /// fills the graphs and writes the summary table.
+    void Calculate1Click();
+    void Saveas1Click();
+    void bbPrintGraphClick();
+    /// @brief The user switched pages: Print is shown on the graph pages only.
+    void PageControl1Change();
+    void bbGraphClick();
     void Button1Click();
     void ReadSettings();
     void WriteSettings();
@@ -101,8 +115,18 @@ class TForm1 : public QMainWindow {
     void connectCommands();
     void loadCriticalValueTable();
     void setGraphTabsVisible(bool visible);
+    void showPage(QWidget* page);
+    void emptySummaryForOpen();
+    void appendWindowLine(int32_t first, double firstAge, int32_t last, double lastAge,
+                          double cutoff);
+    void showProgress(int panelIndex, int32_t position);
+    void finishCalculation();
 
     kestrel::UserInteraction& m_ui;
     QList<QLabel*> m_panels;
     bool m_shown = false;
+    bool m_pageChangeByCommand = false;  // page switches made by commands skip PageControl1Change
+    int m_saveFilter = 1;                // filter entry of the last confirmed save of this run
+    QElapsedTimer m_statusClock;
+    qint64 m_lastStatusRepaint = -1;  // ms on m_statusClock; -1 before the first repaint
 };

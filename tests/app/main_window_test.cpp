@@ -3,82 +3,31 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QDir>
 #include <QFile>
 #include <QFont>
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTemporaryDir>
-#include <QScreen>
 #include <QTest>
-#include <fstream>
-#include <sstream>
 
 #include "app/CriticalValueTableModel.h"
 #include "app/KR_About.h"
 #include "app/KR_main.h"
-#include "app/KR_var.h"
-#include "app/ProgramPaths.h"
-#include "engine/AtomicFile.h"
 #include "sheet/widgets/SpreadsheetWidget.h"
-#include "tests/support/ScriptedUserInteraction.h"
+#include "tests/app/MainWindowFixture.h"
 
 namespace {
 
 using kestrel::sharedState;
-using kestrel::testsupport::ScriptedUserInteraction;
+using kestrel::testsupport::MainWindowTest;
+using kestrel::testsupport::readAll;
 using kestrel::testsupport::Shown;
-
-std::string readAll(const QString& path) {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeAll(const QString& path, const std::string& text) {
-    std::ofstream(path.toStdString(), std::ios::binary) << text;
-}
-
-// A fresh program start: the settings folder and the table folder are temporary, the shared
-// state is zeroed.
-class MainWindowTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
-        kestrel::resetSharedState();
-        QDir().mkpath(tableFolder());
-        writeAll(tableFolder() + "/KolmogorovSmirnov.cds",
-                 "Alpha,n,CritValue\n0.05,10,0.7\n0.01,10,0.8\n0.05,11,0.6\n");
-    }
-    void TearDown() override {
-        kestrel::testing::failWritesAfter(-1);
-        qputenv("XDG_CONFIG_HOME", m_oldConfig);
-    }
-
-    QString tableFolder() const { return m_dir.filePath("tables"); }
-    QString settingsPath() const {
-        return QString::fromStdString(kestrel::settingsFilePath(kestrel::programIniBaseName()));
-    }
-    // A settings file whose table folder is ours, plus the given lines of [Form positions] etc.
-    void writeSettings(const std::string& more = "") {
-        writeAll(settingsPath(),
-                 "[File Paths]\nClient dataset path=" + tableFolder().toStdString() + "\n" + more);
-    }
-
-    std::vector<Shown> warnings() const { return m_ui.shownOf(Shown::Warning); }
-
-    QTemporaryDir m_dir;
-    QByteArray m_oldConfig;
-    ScriptedUserInteraction m_ui;
-};
+using kestrel::testsupport::writeAll;
 
 TEST_F(MainWindowTest, AfterStartOnlyOpenExitOptionsAndAboutRespond) {
     writeSettings();
@@ -95,7 +44,6 @@ TEST_F(MainWindowTest, AfterStartOnlyOpenExitOptionsAndAboutRespond) {
     EXPECT_TRUE(form.bbExit->isVisible() && form.bbExit->isEnabled());
     EXPECT_FALSE(form.Edit1->isEnabled());
     EXPECT_FALSE(form.bbEdit->isEnabled());
-    EXPECT_FALSE(form.Calculate1->isEnabled());
     EXPECT_FALSE(form.Calculate1->isVisible());
     EXPECT_FALSE(form.bbCalculate->isEnabled());
     EXPECT_FALSE(form.bbCalculate->isVisible());
@@ -104,8 +52,8 @@ TEST_F(MainWindowTest, AfterStartOnlyOpenExitOptionsAndAboutRespond) {
     EXPECT_TRUE(form.bbSave->isVisible());
     EXPECT_FALSE(form.bbPrintGraph->isVisible());
     EXPECT_FALSE(form.bbGraph->isVisible());
-    EXPECT_FALSE(form.SprdSheetSource->isVisible());
-    EXPECT_FALSE(form.SprdSheetTarget->isVisible());
+    EXPECT_TRUE(form.SprdSheetSource->isHidden());
+    EXPECT_TRUE(form.SprdSheetTarget->isHidden());
     EXPECT_EQ(form.PageControl1->currentWidget(), form.tsSprdSheets);
     EXPECT_TRUE(form.PageControl1->isTabVisible(0));
     EXPECT_FALSE(form.PageControl1->isTabVisible(1));
@@ -144,7 +92,7 @@ TEST_F(MainWindowTest, ShowReadsSettingsAppliesGeometryAndLoadsTheTable) {
     EXPECT_EQ(form.size(), QSize(600, 400));
 
     EXPECT_TRUE(form.cdsKS.isOpen());
-    EXPECT_EQ(form.cdsKS.rows().size(), 3u);
+    EXPECT_EQ(form.cdsKS.rows().size(), 5u);
     EXPECT_DOUBLE_EQ(form.cdsKS.lookup(10), 0.7);  // first matching row in file order
     // The developer grid shows the table's rows formatted, following its filter.
     form.dsKS->refresh();
@@ -154,7 +102,7 @@ TEST_F(MainWindowTest, ShowReadsSettingsAppliesGeometryAndLoadsTheTable) {
     EXPECT_EQ(form.DBGrid1->model()->index(1, 2).data().toString(), "0.8000");
     form.cdsKS.setFilterOn(false);
     form.dsKS->refresh();
-    EXPECT_EQ(form.DBGrid1->model()->rowCount(), 3);
+    EXPECT_EQ(form.DBGrid1->model()->rowCount(), 5);
 }
 
 TEST_F(MainWindowTest, MissingTableWarnsOnceWithThePathAndLookupsGiveZero) {

@@ -1,0 +1,103 @@
+// The calculation command of the main window: rows in, comparison with its window log and
+// status progress, graphs and summary table out.
+#include <QLabel>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include "app/CriticalValueTableModel.h"
+#include "app/KR_main.h"
+#include "app/KR_var.h"
+#include "engine/ProfileComparison.h"
+#include "engine/SummaryTable.h"
+#include "output/ProbabilityGraphs.h"
+#include "sheet/core/ProfileSheet.h"
+#include "sheet/widgets/SpreadsheetWidget.h"
+
+using kestrel::sharedState;
+
+namespace {
+
+// The status bar is the only sign of progress; repainting it for every examined position would
+// cost more than the comparison itself, so it is repainted at most this often.
+constexpr qint64 kStatusRepaintIntervalMs = 15;
+
+}  // namespace
+
+void TForm1::Calculate1Click() {
+    SharedState& state = sharedState();
+    SprdSheetSource->SetSheet(state.SheetIndex);
+    SprdSheetSource->SetViewScale(70);
+    kestrel::prepareSummarySheet(*SprdSheetTarget);
+
+    const kestrel::ProfileRange range{state.FromRow, state.ToRow, state.AgeCol, state.Y1Col,
+                                      state.Y2Col};
+    kestrel::readProfileRows(*SprdSheetSource, range, state);
+
+    kestrel::ComparisonHooks hooks;
+    hooks.criticalValue = [this](int32_t sampleSize) { return cdsKS.lookup(sampleSize); };
+    hooks.windowEvaluated = [this](const kestrel::ProfileWindow& window, double firstAge,
+                                   double lastAge) {
+        appendWindowLine(window.first, firstAge, window.last, lastAge, window.cutoff);
+    };
+    hooks.progress = [this](int panelIndex, int32_t position) {
+        showProgress(panelIndex, position);
+    };
+    m_statusClock.start();
+    m_lastStatusRepaint = -1;
+    const kestrel::SubdivisionParameters parameters{state.MinPeakHeight, state.BaselinePeakHeight,
+                                                    state.AgeWindowWidth};
+    kestrel::compareProfiles(state, parameters, hooks);
+    finishCalculation();
+}
+
+void TForm1::finishCalculation() {
+    panel(1)->clear();
+    panel(2)->clear();
+    sbMain->repaint();
+    Saveas1->setEnabled(true);
+    bbSave->setEnabled(true);
+    bbGraphClick();
+    setGraphTabsVisible(true);
+    kestrel::writeSummaryTable(*SprdSheetTarget, sharedState());
+    showPage(tsGraph);
+
+    // Both spreadsheets at their first data row, under the frozen heading row.
+    SprdSheetSource->SetFixedRows(1);
+    SprdSheetSource->SetRow(2);
+    SprdSheetSource->SetCol(1);
+    SprdSheetSource->ShowCurrentCell();
+    SprdSheetTarget->SetRow(2);
+    SprdSheetTarget->SetCol(1);
+    SprdSheetTarget->ShowCurrentCell();
+
+    panel(0)->clear();
+    sbMain->repaint();
+    // The grid of the table shows the rows of the last lookup, as the filter is left on.
+    dsKS->refresh();
+}
+
+void TForm1::appendWindowLine(int32_t first, double firstAge, int32_t last, double lastAge,
+                              double cutoff) {
+    const std::string separator = QLocale().decimalPoint().toStdString();
+    Memo1->appendPlainText(QString::fromStdString(
+        kestrel::windowLogLine(first, firstAge, last, lastAge, cutoff, separator)));
+}
+
+void TForm1::showProgress(int panelIndex, int32_t position) {
+    QLabel* label = panel(panelIndex);
+    if (!label) return;
+    label->setText(QString::number(position));
+    // A new stretch (panel 2) is always shown, so the last text of every search is seen.
+    const qint64 now = m_statusClock.elapsed();
+    if (panelIndex == 2 || m_lastStatusRepaint < 0 ||
+        now - m_lastStatusRepaint >= kStatusRepaintIntervalMs) {
+        sbMain->repaint();
+        m_lastStatusRepaint = now;
+    }
+}
+
+void TForm1::bbGraphClick() {
+    kestrel::fillGraphs(*Chart1, *Chart2, sharedState());
+}

@@ -1,0 +1,113 @@
+// The main window's commands that open, edit, prompt, save and print.
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "app/CriticalValueTableModel.h"
+#include "app/KR_chng.h"
+#include "app/KR_main.h"
+#include "app/KR_var.h"
+#include "app/WindowGeometry.h"
+#include "output/GraphPrint.h"
+#include "output/SummarySave.h"
+#include "sheet/widgets/KR_ShtIm.h"
+#include "sheet/widgets/SpreadsheetWidget.h"
+#include "sheet/widgets/UserInteraction.h"
+
+using kestrel::sharedState;
+
+namespace {
+
+// Columns of the summary spreadsheet that Open empties before a new calculation.
+constexpr int kSummaryColumnsEmptiedByOpen = 30;
+
+}  // namespace
+
+void TForm1::Open1Click() {
+    Memo1->clear();
+    SprdSheetSource->setVisible(false);
+    SprdSheetTarget->setVisible(false);
+    Calculate1->setEnabled(false);
+    bbCalculate->setEnabled(false);
+    Saveas1->setEnabled(false);
+    bbSave->setEnabled(false);
+    setGraphTabsVisible(false);
+
+    SharedState& state = sharedState();
+    bool confirmed = false;
+    {
+        TfmSheetImport dialog(state, m_ui, this);
+        kestrel::applyStoredGeometry(dialog, state.SheetLeft, state.SheetTop, state.SheetHeight,
+                                     state.SheetWidth);
+        confirmed = m_ui.runModal(dialog) == QDialog::Accepted;
+        if (confirmed) {
+            state.SheetLeft = dialog.x();
+            state.SheetTop = dialog.y();
+            state.SheetHeight = dialog.height();
+            state.SheetWidth = dialog.width();
+        }
+    }
+    if (!confirmed) return;
+
+    int16_t fileType = kestrel::kFileTypeExcel97;
+    SprdSheetSource->ReadWorkbook(state.WorkbookPath, fileType);
+    SprdSheetSource->setVisible(true);
+    SprdSheetSource->SetViewScale(70);
+    SprdSheetSource->SetRow(1);
+    SprdSheetSource->SetCol(1);
+    SprdSheetTarget->setVisible(true);
+    Edit1->setEnabled(true);
+    bbEdit->setEnabled(true);
+    Calculate1->setEnabled(true);
+    bbCalculate->setEnabled(true);
+    emptySummaryForOpen();
+
+    Calculate1Click();
+
+    SprdSheetTarget->SetRow(1);
+    SprdSheetTarget->SetCol(1);
+    SprdSheetTarget->ShowCurrentCell();
+    bbPrintGraph->setVisible(true);
+    cdsKS.setFilterOn(false);
+    dsKS->refresh();
+}
+
+void TForm1::emptySummaryForOpen() {
+    // Rows 1 to ToRow (the last sheet row of the data, not the row count), 30 columns.
+    const int32_t lastRow = sharedState().ToRow;
+    if (lastRow < 1) return;
+    SprdSheetTarget->ClearBlock(1, 1, lastRow, kSummaryColumnsEmptiedByOpen, 1);
+}
+
+void TForm1::bbEditClick() {
+    if (!runChangeSettings(sharedState(), m_ui, this)) {
+        m_ui.showWarning(this, "Incorrect value entered");
+        bbCalculate->setEnabled(false);
+        bbSave->setEnabled(false);
+        bbPrintGraph->setEnabled(false);
+        Saveas1->setEnabled(false);
+        Calculate1->setEnabled(false);
+        return;
+    }
+    Calculate1Click();
+}
+
+void TForm1::Minimumpeakheight1Click() {
+    Minimumpeakheight1Prompt(sharedState(), m_ui, this);
+}
+
+void TForm1::Baselinepeakheight1Click() {
+    Baselinepeakheight1Prompt(sharedState(), m_ui, this);
+}
+
+void TForm1::Saveas1Click() {
+    kestrel::saveSummary(*SprdSheetTarget, sharedState(), m_saveFilter, m_ui, this);
+}
+
+void TForm1::bbPrintGraphClick() {
+    kestrel::printGraphInFront(PageControl1->currentWidget(), *Chart1, *Chart2, m_ui);
+}
+
+void TForm1::PageControl1Change() {
+    bbPrintGraph->setVisible(kestrel::printButtonVisibleFor(PageControl1->currentWidget()));
+}

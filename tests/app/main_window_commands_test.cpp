@@ -1,0 +1,265 @@
+// The main window's commands driven as a user would, on the offscreen platform: Open with the
+// real import dialog and a real workbook (written by xlwt), the calculation's results in the
+// summary, log, status bar and controls, Cancel, Edit, page switches, Save and Print.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+
+#include "app/CriticalValueTableModel.h"
+#include "app/KR_chng.h"
+#include "app/KR_main.h"
+#include "engine/KestrelError.h"
+#include "output/ProbabilityGraphs.h"
+#include "sheet/core/SpreadsheetCore.h"
+#include "sheet/widgets/KR_ShtIm.h"
+#include "sheet/widgets/SpreadsheetWidget.h"
+#include "tests/app/MainWindowFixture.h"
+
+namespace {
+
+using kestrel::sharedState;
+using kestrel::testsupport::Shown;
+
+// Sheet 1 "Profiles": the ten-row worked example (ages 100..1000 in A, profiles in B and C,
+// rows 2 to 11). Sheet 3 "Bad": "n/a" in B5.
+const QString kWorkbook = QStringLiteral(KESTREL_TEST_DATA_DIR "/batch/profiles.xls");
+
+class MainWindowCommands : public kestrel::testsupport::MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        writeSettings();
+        m_form = std::make_unique<TForm1>(m_ui);
+        m_form->show();
+        ASSERT_TRUE(m_ui.shown.empty());
+    }
+
+    // The user picks the workbook, the sheet, rows, columns and width, and presses OK.
+    void scriptImport(const QString& sheet, const QString& from, const QString& to,
+                      const QString& width, QPoint movedTo = {}) {
+        m_ui.openAnswers.push_back(kestrel::FileChoice{kWorkbook, 1});
+        m_ui.modalActions.push_back([=](QDialog& dialog) {
+            auto& import = dynamic_cast<TfmSheetImport&>(dialog);
+            import.cbSheetName->setCurrentText(sheet);
+            import.eFromRow->setText(from);
+            import.eToRow->setText(to);
+            import.eAgeColStr->setText("a");
+            import.eY1ColStr->setText("B");
+            import.eY2ColStr->setText("c");
+            import.eAgeWindowWidthStr->setText(width);
+            if (!movedTo.isNull()) import.move(movedTo);
+            QTest::mouseClick(import.bbImport, Qt::LeftButton);
+        });
+    }
+
+    QStringList logLines() const {
+        return m_form->Memo1->toPlainText().split('\n', Qt::SkipEmptyParts);
+    }
+
+    std::unique_ptr<TForm1> m_form;
+};
+
+TEST_F(MainWindowCommands, OpenImportsCalculatesAndShowsTheResults) {
+    // A text beyond the summary's cleared block, in the last data row and in the row after.
+    auto& target = *m_form->SprdSheetTarget;
+    target.SetRow(11);
+    target.SetCol(25);
+    target.SetText("stale");
+    target.SetRow(12);
+    target.SetText("kept");
+
+    scriptImport("Profiles", "2", "11", "300", QPoint(70, 80));
+    m_form->Open1Click();
+    EXPECT_TRUE(m_ui.shownOf(Shown::Message).empty());
+    EXPECT_TRUE(m_ui.shownOf(Shown::Warning).empty());
+    EXPECT_EQ(sharedState().SheetLeft, 70) << "the confirmed dialog's place is kept";
+    EXPECT_EQ(sharedState().SheetTop, 80);
+    EXPECT_EQ(target.Row(), 1) << "the summary is scrolled to its first cell";
+    EXPECT_EQ(target.Col(), 1);
+
+    // The window log: the whole range, then the one window 2..6 with its own sample size.
+    EXPECT_EQ(logLines(), QStringList({"1   100.000     10   1000.000    n=10    Cutoff = 0.700",
+                                       "2   200.000     6   600.000    n=5    Cutoff = 0.500"}));
+
+    // The summary sheet "Smry": headers, one row per position, the window's cutoff only inside.
+    EXPECT_EQ(target.SheetName(1), "Smry");
+    target.SetRow(1);
+    target.SetCol(7);
+    EXPECT_EQ(target.Text(), "Cutoff (W)");
+    for (int k = 1; k <= 10; ++k) {
+        target.SetRow(k + 1);
+        target.SetCol(1);
+        EXPECT_DOUBLE_EQ(target.Number(), 100.0 * k);
+        target.SetCol(6);
+        EXPECT_DOUBLE_EQ(target.Number(), 0.7);
+        target.SetCol(7);
+        EXPECT_DOUBLE_EQ(target.Number(), k >= 2 && k <= 6 ? 0.5 : 0.0) << "position " << k;
+    }
+    target.SetRow(12);
+    target.SetCol(1);
+    EXPECT_EQ(target.Text(), "") << "nothing is written below the table";
+    target.SetRow(11);
+    target.SetCol(25);
+    EXPECT_EQ(target.Text(), "") << "Open empties rows 1 to To Row, columns 1 to 30";
+    target.SetRow(12);
+    EXPECT_EQ(target.Text(), "kept");
+
+    // Controls as a confirmed Open leaves them.
+    EXPECT_FALSE(m_form->SprdSheetSource->isHidden());
+    EXPECT_FALSE(m_form->SprdSheetTarget->isHidden());
+    EXPECT_TRUE(m_form->Edit1->isEnabled() && m_form->bbEdit->isEnabled());
+    EXPECT_TRUE(m_form->bbCalculate->isEnabled());  // (a hidden QAction always reads disabled)
+    EXPECT_TRUE(m_form->Saveas1->isEnabled() && m_form->bbSave->isEnabled());
+    EXPECT_TRUE(m_form->bbPrintGraph->isVisible());
+    EXPECT_TRUE(m_form->PageControl1->isTabVisible(1));
+    EXPECT_TRUE(m_form->PageControl1->isTabVisible(2));
+    EXPECT_FALSE(m_form->PageControl1->isTabVisible(3));
+    EXPECT_EQ(m_form->PageControl1->currentWidget(), m_form->tsGraph);
+    EXPECT_EQ(m_form->SprdSheetSource->FixedRows(), 1);
+    EXPECT_EQ(m_form->SprdSheetSource->ViewScale(), 70);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(m_form->panel(i)->text(), "") << "panel " << i;
+
+    // The graphs hold the ten positions; the table's filter is off again.
+    EXPECT_EQ(kestrel::graphSeries(*m_form->Chart1, 0)->pointCount(), 10);
+    EXPECT_FALSE(m_form->cdsKS.filterOn());
+    EXPECT_EQ(m_form->DBGrid1->model()->rowCount(), 5);
+}
+
+TEST_F(MainWindowCommands, CancelledOpenHidesResultsButKeepsEdit) {
+    scriptImport("Profiles", "2", "11", "300");
+    m_form->Open1Click();
+    ASSERT_TRUE(m_form->Edit1->isEnabled());
+    const int sheetLeft = sharedState().SheetLeft;
+
+    m_ui.openAnswers.push_back(kestrel::FileChoice{kWorkbook, 1});
+    m_ui.modalActions.push_back([](QDialog& dialog) {
+        auto& import = dynamic_cast<TfmSheetImport&>(dialog);
+        import.move(300, 300);
+        QTest::mouseClick(import.bbCancel, Qt::LeftButton);
+    });
+    m_form->Open1Click();
+
+    EXPECT_EQ(sharedState().SheetLeft, sheetLeft) << "a cancelled dialog's place is not kept";
+    EXPECT_TRUE(m_form->Memo1->toPlainText().isEmpty());
+    EXPECT_TRUE(m_form->SprdSheetSource->isHidden());
+    EXPECT_TRUE(m_form->SprdSheetTarget->isHidden());
+    EXPECT_FALSE(m_form->PageControl1->isTabVisible(1));
+    EXPECT_FALSE(m_form->PageControl1->isTabVisible(2));
+    EXPECT_FALSE(m_form->Saveas1->isEnabled() || m_form->bbSave->isEnabled());
+    EXPECT_FALSE(m_form->bbCalculate->isEnabled());
+    EXPECT_TRUE(m_form->Edit1->isEnabled() && m_form->bbEdit->isEnabled());
+    EXPECT_TRUE(m_form->bbPrintGraph->isVisible()) << "Print keeps its former state";
+}
+
+TEST_F(MainWindowCommands, FailuresEndTheCommandWithTheStateReachedSoFar) {
+    // A cell that is no number ends the calculation before Save is enabled.
+    scriptImport("Bad", "2", "6", "100");
+    try {
+        m_form->Open1Click();
+        FAIL() << "a text cell in a value column must raise an error";
+    } catch (const kestrel::KestrelError& e) {
+        EXPECT_NE(std::string(e.what()).find("B5"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(m_form->SprdSheetSource->isHidden());
+    EXPECT_FALSE(m_form->bbSave->isEnabled());
+    EXPECT_FALSE(m_form->PageControl1->isTabVisible(1));
+
+    // A workbook that vanishes between the dialog and the load: the controls stay as Open's
+    // first steps left them.
+    const QString copy = m_dir.filePath("vanishing.xls");
+    ASSERT_TRUE(QFile::copy(kWorkbook, copy));
+    m_ui.openAnswers.push_back(kestrel::FileChoice{copy, 1});
+    m_ui.modalActions.push_back([&](QDialog& dialog) {
+        auto& import = dynamic_cast<TfmSheetImport&>(dialog);
+        import.cbSheetName->setCurrentText("Profiles");
+        QFile::remove(copy);
+        QTest::mouseClick(import.bbImport, Qt::LeftButton);
+    });
+    EXPECT_THROW(m_form->Open1Click(), kestrel::KestrelError);
+    EXPECT_TRUE(m_form->SprdSheetSource->isHidden());
+    EXPECT_FALSE(m_form->bbCalculate->isEnabled());
+}
+
+TEST_F(MainWindowCommands, EditRecalculatesOrDisablesTheResultCommands) {
+    scriptImport("Profiles", "2", "11", "300");
+    m_form->Open1Click();
+
+    m_ui.modalActions.push_back([](QDialog& dialog) {
+        auto& change = dynamic_cast<TfmChangeSettings&>(dialog);
+        change.eAgeWindowWidthStr->setText("500");
+        QTest::mouseClick(change.bbOK, Qt::LeftButton);
+    });
+    m_form->bbEditClick();
+    // The log keeps the earlier lines and gets the new ones: window 2..7 with width 500.
+    const QStringList lines = logLines();
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[3], "2   200.000     7   700.000    n=6    Cutoff = 0.450");
+
+    m_ui.modalActions.push_back([](QDialog& dialog) { dialog.reject(); });
+    m_form->bbEditClick();
+    ASSERT_EQ(warnings().size(), 1u);
+    EXPECT_EQ(warnings()[0].text, "Incorrect value entered");
+    EXPECT_FALSE(m_form->bbPrintGraph->isEnabled());
+    EXPECT_FALSE(m_form->bbSave->isEnabled() || m_form->Saveas1->isEnabled());
+    EXPECT_FALSE(m_form->bbCalculate->isEnabled());
+    EXPECT_TRUE(m_form->Edit1->isEnabled());
+    EXPECT_EQ(logLines().size(), 4) << "no recalculation";
+}
+
+TEST_F(MainWindowCommands, PrintFollowsTheUsersPageSwitches) {
+    scriptImport("Profiles", "2", "11", "300");
+    m_form->Open1Click();
+    auto* tabs = m_form->PageControl1->findChild<QTabBar*>();
+    ASSERT_NE(tabs, nullptr);
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    EXPECT_EQ(m_form->PageControl1->currentWidget(), m_form->tsSprdSheets);
+    EXPECT_FALSE(m_form->bbPrintGraph->isVisible());
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
+    EXPECT_EQ(m_form->PageControl1->currentWidget(), m_form->tsHistogram);
+    EXPECT_TRUE(m_form->bbPrintGraph->isVisible());
+
+    // Print sends the graph in front to the printer, named after it.
+    m_ui.printerPdfPath = m_dir.filePath("printed.pdf");
+    QTest::mouseClick(m_form->bbPrintGraph, Qt::LeftButton);
+    ASSERT_EQ(m_ui.shownOf(Shown::Printer).size(), 1u);
+    EXPECT_EQ(m_ui.shownOf(Shown::Printer)[0].text, "Chart2");
+    EXPECT_GT(QFile(m_ui.printerPdfPath).size(), 0);
+}
+
+TEST_F(MainWindowCommands, SaveWritesTheSummaryWorkbookAndRemembersTheFolder) {
+    scriptImport("Profiles", "2", "11", "300");
+    m_form->Open1Click();
+    const QString saved = m_dir.filePath("out/profiles_summary.xls");
+    QDir().mkpath(m_dir.filePath("out"));
+    m_ui.saveAnswers.push_back(kestrel::FileChoice{saved, 2});
+    QTest::mouseClick(m_form->bbSave, Qt::LeftButton);
+    ASSERT_EQ(m_ui.shownOf(Shown::SaveChooser).size(), 1u);
+    EXPECT_EQ(m_ui.shownOf(Shown::SaveChooser)[0].chooser.proposedName, "profiles_summary");
+    EXPECT_EQ(sharedState().DataExportPath, m_dir.filePath("out").toStdString());
+
+    kestrel::SpreadsheetCore back;
+    int16_t fileType = kestrel::kFileTypeExcel97;
+    back.ReadWorkbook(saved.toStdString(), fileType);
+    EXPECT_EQ(fileType, kestrel::kFileTypeExcel5);
+    EXPECT_EQ(back.SheetName(1), "Smry");
+    back.SetRow(11);
+    back.SetCol(1);
+    EXPECT_DOUBLE_EQ(back.Number(), 1000.0);
+
+    // The next save starts with the entry chosen last.
+    m_ui.saveAnswers.push_back(std::nullopt);
+    m_form->Saveas1->trigger();
+    EXPECT_EQ(m_ui.shownOf(Shown::SaveChooser)[1].chooser.selectedFilter, 2);
+}
+
+}  // namespace
