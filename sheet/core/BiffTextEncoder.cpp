@@ -75,7 +75,7 @@ std::u16string utf8ToUtf16(std::string_view utf8) {
 Cp1252Encoder::Cp1252Encoder() {
     iconv_t cd = ::iconv_open("CP1252", "UTF-32LE");
     if (cd == reinterpret_cast<iconv_t>(-1)) {
-        throw KestrelError("The system has no converter to the Windows-1252 character set");
+        throw KestrelError("the system has no converter to the Windows-1252 character set");
     }
     m_cd = cd;
 }
@@ -103,7 +103,7 @@ std::string Cp1252Encoder::encode(std::string_view utf8) {
     while (inLeft > 0) {
         if (::iconv(cd, &in, &inLeft, &dst, &outLeft) != static_cast<size_t>(-1)) break;
         if (errno != EILSEQ && errno != EINVAL) {
-            throw KestrelError("Cannot convert text to the Windows-1252 character set");
+            throw KestrelError("text could not be converted to the Windows-1252 character set");
         }
         // One output byte per input character always fits, so only unmappable input is left.
         *dst++ = '?';

@@ -26,9 +26,9 @@ struct StreamNotes {
 /// @brief The whole workbook stream: globals (fonts, 16 XFs, style, one BOUNDSHEET per sheet
 /// with its stream offset, BIFF8's shared strings) followed by one substream per sheet with its
 /// dimensions, cells and window settings. The active sheet is the selected tab. A workbook
-/// without sheets gets one empty sheet "Sheet1". Throws KestrelError, before anything is
-/// built, for a sheet, name or text the format cannot hold; the message names the sheet and,
-/// for a text, the cell, but not the file.
+/// without sheets gets one empty sheet "Sheet1". Throws KestrelError for a sheet, name or text
+/// the format cannot hold; the message names the sheet and, for a text, the cell, but not the
+/// file (the caller knows it).
 std::string buildWorkbookStream(const Workbook& book, Format format, StreamNotes* notes = nullptr);
 
 }  // namespace kestrel::biff
