@@ -2,6 +2,7 @@
 // sheet list, active sheet, shared strings) and then every worksheet's cells.
 #include "sheet/core/BiffReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -147,12 +148,10 @@ Globals readGlobals(std::string_view stream, const std::string& streamName,
 }
 
 /// Where a sheet's substream must end at the latest: the next sheet's start, or the stream end.
-size_t substreamEnd(const Globals& g, uint32_t offset, size_t streamSize) {
-    size_t end = streamSize;
-    for (const auto& s : g.sheets) {
-        if (s.offset > offset && s.offset < end) end = s.offset;
-    }
-    return end;
+/// `starts` holds every sheet's offset, sorted.
+size_t substreamEnd(const std::vector<uint32_t>& starts, uint32_t offset, size_t streamSize) {
+    const auto next = std::upper_bound(starts.begin(), starts.end(), offset);
+    return next == starts.end() ? streamSize : std::min<size_t>(*next, streamSize);
 }
 
 void checkSheetOffsets(const Globals& g, size_t streamSize, const std::string& file) {
@@ -174,6 +173,9 @@ Workbook readSheets(const WorkbookStream& ws, Globals& g, const std::string& fil
     checkSheetOffsets(g, ws.bytes.size(), file);
     BiffBookContext context{file, g.biff8, &decoder, &g.sharedStrings,
                             kTextAllowanceBase + kTextAllowancePerByte * ws.bytes.size()};
+    std::vector<uint32_t> starts;
+    for (const auto& s : g.sheets) starts.push_back(s.offset);
+    std::sort(starts.begin(), starts.end());
     Workbook book;
     for (size_t i = 0; i < g.sheets.size(); ++i) {
         const SheetEntry& s = g.sheets[i];
@@ -183,7 +185,7 @@ Workbook readSheets(const WorkbookStream& ws, Globals& g, const std::string& fil
         book.sheets.emplace_back(s.name.empty() ? "Sheet" + std::to_string(book.sheets.size() + 1)
                                                 : s.name);
         BiffSheetReader(context, book.sheets.back())
-            .read(ws.bytes, s.offset, substreamEnd(g, s.offset, ws.bytes.size()));
+            .read(ws.bytes, s.offset, substreamEnd(starts, s.offset, ws.bytes.size()));
     }
     if (book.sheets.empty()) throw readError(file, "it holds no worksheet");
     return book;
