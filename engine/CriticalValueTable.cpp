@@ -1,18 +1,18 @@
 // Loading, looking up and saving the table of Kolmogorov-Smirnov critical values.
 #include "engine/CriticalValueTable.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <optional>
-#include <sstream>
 
 #include "engine/AtomicFile.h"
 #include "engine/KestrelError.h"
@@ -33,12 +33,22 @@ std::string readFileBytes(const std::string& path, std::string& bytes) {
     if (::stat(path.c_str(), &info) != 0) return std::strerror(errno);
     if (S_ISDIR(info.st_mode)) return std::strerror(EISDIR);
     if (info.st_size > kMaxFileBytes) return "the file is too large to be a table";
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::strerror(errno != 0 ? errno : EACCES);
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) return std::strerror(errno != 0 ? errno : EIO);
-    bytes = std::move(buffer).str();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    bytes.clear();
+    bytes.reserve(static_cast<size_t>(info.st_size));
+    char buffer[65536];
+    ssize_t got = 0;
+    while ((got = ::read(fd, buffer, sizeof buffer)) != 0) {
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 || static_cast<long long>(bytes.size()) + got > kMaxFileBytes) {
+            const int error = got < 0 ? errno : EFBIG;
+            ::close(fd);
+            return std::strerror(error);
+        }
+        bytes.append(buffer, static_cast<size_t>(got));
+    }
+    ::close(fd);
     return {};
 }
 
@@ -75,6 +85,7 @@ std::optional<CriticalValueRow> parseRow(std::string_view line, std::string& err
 std::vector<CriticalValueRow> parseTable(std::string_view text) {
     if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
     std::vector<CriticalValueRow> rows;
+    rows.reserve(text.size() / 16);  // a generated row takes about 30 bytes
     size_t lineNumber = 0;
     while (!text.empty()) {
         const size_t end = text.find('\n');
@@ -135,8 +146,15 @@ double CriticalValueTable::lookup(int32_t m) {
     m_filterN = m;
     m_filterOn = true;
     if (!m_open) return 0.0;
-    const auto found = m_firstRowOf.find(m);
-    return found == m_firstRowOf.end() ? 0.0 : m_rows[found->second].CritValue;
+    if (m_index.empty()) {
+        const auto found =
+            std::lower_bound(m_rows.begin(), m_rows.end(), m,
+                             [](const CriticalValueRow& row, int32_t n) { return row.n < n; });
+        return found != m_rows.end() && found->n == m ? found->CritValue : 0.0;
+    }
+    const auto found =
+        std::lower_bound(m_index.begin(), m_index.end(), std::pair<int32_t, size_t>(m, 0));
+    return found != m_index.end() && found->first == m ? m_rows[found->second].CritValue : 0.0;
 }
 
 std::vector<CriticalValueRow> CriticalValueTable::visibleRows() const {
@@ -162,9 +180,16 @@ void CriticalValueTable::save(const std::string& path) {
 
 void CriticalValueTable::setRows(std::vector<CriticalValueRow> rows) {
     m_rows = std::move(rows);
-    m_firstRowOf.clear();
-    m_firstRowOf.reserve(m_rows.size());
-    for (size_t i = 0; i < m_rows.size(); ++i) m_firstRowOf.try_emplace(m_rows[i].n, i);
+    m_index.clear();
+    const bool ascending =
+        std::adjacent_find(m_rows.begin(), m_rows.end(),
+                           [](const CriticalValueRow& a, const CriticalValueRow& b) {
+                               return a.n >= b.n;
+                           }) == m_rows.end();
+    if (ascending) return;
+    m_index.reserve(m_rows.size());
+    for (size_t i = 0; i < m_rows.size(); ++i) m_index.emplace_back(m_rows[i].n, i);
+    std::sort(m_index.begin(), m_index.end());  // ties ordered by row index: stored order
 }
 
 std::string CriticalValueTable::formatAlpha(double alpha, std::string_view decimalSeparator) {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace kestrel {
@@ -67,7 +67,10 @@ class CriticalValueTable {
 
   private:
     std::vector<CriticalValueRow> m_rows;
-    std::unordered_map<int32_t, size_t> m_firstRowOf;  // n -> index of its first row
+    // Lookup index: empty when the rows' n ascend strictly (the generated table), so that a
+    // binary search on the rows themselves finds n; otherwise (n, row index) pairs sorted by n
+    // with equal n kept in stored order, so that the first of them is the first stored row.
+    std::vector<std::pair<int32_t, size_t>> m_index;
     bool m_open = true;
     bool m_filterOn = false;
     std::string m_filterText;
