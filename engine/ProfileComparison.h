@@ -30,7 +30,8 @@ struct ComparisonHooks {
     /// Critical value for a sample size (a count of positions). Required.
     std::function<double(int32_t sampleSize)> criticalValue;
     /// Called first in every window evaluation, the whole range included (the window log line).
-    std::function<void(const ProfileWindow& window, double firstAge, double lastAge)> windowEvaluated;
+    std::function<void(const ProfileWindow& window, double firstAge, double lastAge)>
+        windowEvaluated;
     /// Progress of the subdivision: panel 2 = first position of the stretch being searched,
     /// panel 1 = position being examined. May be empty.
     std::function<void(int panel, int32_t position)> progress;
@@ -38,13 +39,17 @@ struct ComparisonHooks {
 
 /// @brief Runs the comparison on data whose AgeData, Y1Data and Y2Data hold positions
 /// 1..data.NumRows (NumRows >= 1): curves (with 1e-9 added once to each total), Difference,
-/// the whole-range evaluation (Cutoff filled, DifferenceW/CutoffW then reset to 0), and the
-/// subdivision. Returns the reported windows (not the whole range) in order.
+/// the whole-range evaluation (its log line, Cutoff filled, DifferenceW/CutoffW left at 0), and
+/// the subdivision. The result arrays are sized to NumRows + 1 entries. Returns the reported
+/// windows (not the whole range) in order. Throws KestrelError when NumRows < 1 or the input
+/// arrays hold fewer positions than NumRows. For non-negative profiles the curves never
+/// decrease and stay within [0, 1] (1 itself once a total is so large that 1e-9 vanishes).
 std::vector<ProfileWindow> compareProfiles(ProfileData& data, const SubdivisionParameters& params,
                                            const ComparisonHooks& hooks);
 
 /// @brief Evaluates positions first..last: CutoffW := cutoff there, DifferenceW := the absolute
-/// difference of the two window curves. Calls hooks.windowEvaluated first.
+/// difference of the two window curves. Calls hooks.windowEvaluated first. The window 1..n
+/// reproduces Difference exactly. Throws KestrelError for a window outside 1..NumRows.
 void evaluateWindow(ProfileData& data, const ProfileWindow& window, const ComparisonHooks& hooks);
 
 }  // namespace kestrel

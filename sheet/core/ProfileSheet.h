@@ -18,6 +18,8 @@ struct ProfileRange {
 /// @brief data.resize(ToRow - FromRow + 1), then for every row in order sets Row, and for the
 /// Age, Y data (1) and Y data (2) columns in that order Col and reads Number into position k.
 /// Errors of the component (a cell that is no number, a row outside the sheet) pass through.
+/// The range is checked before anything is sized: To row below From row is "Incorrect values
+/// entered for rows to import", rows and columns outside the sheet are the component's errors.
 void readProfileRows(SpreadsheetCore& source, const ProfileRange& range, ProfileData& data);
 
 /// @brief The import dialog's end-of-data scan on the active sheet: from row 2 down, the last
