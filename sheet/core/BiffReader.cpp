@@ -26,7 +26,7 @@ constexpr int16_t kFileTypeBiff5 = 4;
 constexpr uint16_t kBofWorkbookGlobals = 0x0005;
 constexpr uintmax_t kLargestFile = uintmax_t{1} << 30;
 constexpr size_t kTextAllowanceBase = size_t{16} << 20;
-constexpr size_t kTextAllowancePerByte = 64;
+constexpr size_t kTextAllowancePerByte = 32;
 
 struct SheetEntry {
     uint32_t offset = 0;
