@@ -31,6 +31,8 @@ QByteArray graphPng(QCustomPlot& chart, int width, int height) {
         QCPPainter painter(&image);
         chart.toPainter(&painter, width, height);
     }
+    // Drawing at another size left the layout of that size; the screen gets its own back.
+    chart.replot(QCustomPlot::rpQueuedReplot);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

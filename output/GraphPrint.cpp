@@ -59,6 +59,7 @@ void printGraph(QCustomPlot& chart, UserInteraction& ui) {
                       (page.height() - scale * size.height()) / 2);
     painter.scale(scale, scale);
     chart.toPainter(&painter, size.width(), size.height());
+    chart.replot(QCustomPlot::rpQueuedReplot);
     if (!painter.end() || printer->printerState() == QPrinter::Error) {
         abandon(*printer, chart, "the printer reported an error while the page was drawn");
     }

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
+#include <QToolTip>
 #include <memory>
 
 #include "output/ProbabilityGraphs.h"
@@ -80,4 +83,28 @@ TEST_F(GraphNavigationTest, MiddleOrCtrlDragPansAllAxesTogether) {
     fillGraphs(*other, *chart, testdata::twoPeakProfile(101));
     EXPECT_EQ(chart->xAxis->range(), QCPRange(0, 1000));
     EXPECT_EQ(chart->yAxis->range(), QCPRange(0, 1.05));
+}
+
+TEST_F(GraphNavigationTest, ShowAllInTheContextMenuAndAPointTooltip) {
+    drag(*chart, pixelOf(500, 0.8), pixelOf(1000, 0.2), Qt::LeftButton);
+    ASSERT_LT(chart->xAxis->range().size(), 1000);
+    QString menuEntries;
+    QTimer::singleShot(0, [&menuEntries] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        for (QAction* action : menu->actions()) menuEntries += action->text();
+        menu->actions().first()->trigger();
+        menu->close();
+    });
+    emit chart->customContextMenuRequested(pixelOf(700, 0.5));
+    EXPECT_EQ(menuEntries, "Show all");
+    EXPECT_EQ(chart->xAxis->range(), QCPRange(0, 3000));
+
+    // Hovering over the point of position 61 (age 600) of "Curve 1" names it.
+    const QPoint onPoint(qRound(chart->xAxis->coordToPixel(600)),
+                         qRound(chart->yAxis2->coordToPixel(graphSeries(*chart, 0)->point(60).y)));
+    sendMouse(*chart, QEvent::MouseMove, onPoint, Qt::NoButton, Qt::NoButton);
+    EXPECT_TRUE(QToolTip::text().startsWith("Curve 1, position 61\nAge 600\n"))
+        << QToolTip::text().toStdString();
+    QToolTip::hideText();
 }
