@@ -54,6 +54,7 @@ void TfmSheetImport::buildControls() {
     SprdSheet->SetFixedRows(1);
     SprdSheet->SetViewScale(kPreviewScale);
 
+    buildFieldsGroup();
     auto* groups = new QHBoxLayout;
     groups->addWidget(buildSheetGroup());
     groups->addWidget(buildRowsGroup(), 1);
@@ -62,7 +63,9 @@ void TfmSheetImport::buildControls() {
     layout->addWidget(buildButtonBar());
     layout->addWidget(SprdSheet, 1);
     layout->addLayout(groups);
-    layout->addWidget(buildFieldsGroup());
+    layout->addWidget(gbDefineFields);
+    // Without the preview the spare room goes below the groups, not into them.
+    layout->addStretch(0);
 }
 
 QWidget* TfmSheetImport::buildButtonBar() {
@@ -110,6 +113,7 @@ QGroupBox* TfmSheetImport::buildRowsGroup() {
     gbDefineRows = new QGroupBox("Define rows to import", this);
     eFromRow = new QLineEdit(gbDefineRows);
     eToRow = new QLineEdit(gbDefineRows);
+    for (QLineEdit* row : {eFromRow, eToRow}) row->setFixedWidth(70);
     sbFindLastRow = new QToolButton(gbDefineRows);
     sbFindLastRow->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     sbFindLastRow->setToolTip("Find end of file");
@@ -136,8 +140,8 @@ QGroupBox* TfmSheetImport::buildFieldsGroup() {
     eY1ColStr = new QLineEdit(gbDefineFields);
     eY2ColStr = new QLineEdit(gbDefineFields);
     eAgeWindowWidthStr = new QLineEdit(gbDefineFields);
-    for (QLineEdit* column : {eAgeColStr, eY1ColStr, eY2ColStr}) column->setMaximumWidth(60);
-    eAgeWindowWidthStr->setMaximumWidth(100);
+    for (QLineEdit* column : {eAgeColStr, eY1ColStr, eY2ColStr}) column->setFixedWidth(50);
+    eAgeWindowWidthStr->setFixedWidth(80);
 
     auto* layout = new QGridLayout(gbDefineFields);
     layout->addWidget(new QLabel("Column", gbDefineFields), 0, 1);
@@ -147,10 +151,11 @@ QGroupBox* TfmSheetImport::buildFieldsGroup() {
     layout->addWidget(eY1ColStr, 2, 1);
     layout->addWidget(new QLabel("Y data (2)", gbDefineFields), 3, 0);
     layout->addWidget(eY2ColStr, 3, 1);
-    layout->addWidget(new QLabel("Time window", gbDefineFields), 4, 0);
-    layout->addWidget(eAgeWindowWidthStr, 4, 1);
-    layout->addWidget(new QLabel("age units", gbDefineFields), 4, 2);
-    layout->setColumnStretch(3, 1);
+    layout->setColumnMinimumWidth(2, 24);
+    layout->addWidget(new QLabel("Time window", gbDefineFields), 1, 3);
+    layout->addWidget(eAgeWindowWidthStr, 1, 4);
+    layout->addWidget(new QLabel("age units", gbDefineFields), 1, 5);
+    layout->setColumnStretch(6, 1);
     return gbDefineFields;
 }
 

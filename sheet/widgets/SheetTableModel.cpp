@@ -38,9 +38,14 @@ const Cell* SheetTableModel::cellAt(const QModelIndex& index) const {
 }
 
 QVariant SheetTableModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole && role != Qt::TextAlignmentRole) return {};
+    if (role != Qt::DisplayRole && role != Qt::TextAlignmentRole && role != kCellNumberRole) {
+        return {};
+    }
     const Cell* cell = cellAt(index);
     if (!cell) return {};
+    if (role == kCellNumberRole) {
+        return cell->kind == CellKind::Number ? QVariant(cell->number) : QVariant();
+    }
     if (role == Qt::TextAlignmentRole) {
         // Numbers to the right, text to the left, truth values and errors centred, as a
         // spreadsheet aligns them by default.

@@ -7,6 +7,9 @@
 
 namespace kestrel {
 
+/// @brief The model role that holds a number cell's value (double); absent for other cells.
+inline constexpr int kCellNumberRole = Qt::UserRole + 1;
+
 /// @brief Shows rows `firstRow` .. `firstRow + rows - 1` (sheet rows, 1-based) and columns 1 ..
 /// `cols` of the active sheet of a SpreadsheetCore, read-only. Column headers are the column
 /// letters, row headers the sheet row numbers. Cells are read from the core on demand, so the

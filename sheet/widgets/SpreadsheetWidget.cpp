@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sheet/widgets/CellDelegate.h"
 #include "sheet/widgets/SheetTableModel.h"
 
 namespace kestrel {
@@ -72,6 +73,8 @@ void SpreadsheetWidget::buildViews() {
     m_body = new QTableView(m_frame);
     setUpView(m_heading);
     setUpView(m_body);
+    m_heading->setItemDelegate(new CellDelegate(m_heading));
+    m_body->setItemDelegate(new CellDelegate(m_body));
     m_heading->setModel(m_headingModel);
     m_body->setModel(m_bodyModel);
 
@@ -214,21 +217,31 @@ void SpreadsheetWidget::scrollToCurrentCell() {
         m_body->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
         m_body->scrollTo(index);
     }
-    // A hidden grid has no real viewport size yet; scroll again once it is shown.
+    // The viewport may not have its final size yet (a grid just shown or not shown at all):
+    // scroll again once the layout has settled, and again when a hidden grid is shown.
     m_scrollOnShow = !isVisible();
+    if (!m_rescrollQueued) {
+        m_rescrollQueued = true;
+        QTimer::singleShot(0, this, &SpreadsheetWidget::rescrollToCurrentCell);
+    }
+}
+
+void SpreadsheetWidget::rescrollToCurrentCell() {
+    m_rescrollQueued = false;
+    if (isVisible()) m_scrollOnShow = false;
+    const QModelIndex heading = m_heading->currentIndex();
+    if (heading.isValid()) m_heading->scrollTo(heading);
+    const QModelIndex body = m_body->currentIndex();
+    if (body.isValid()) m_body->scrollTo(body);
 }
 
 void SpreadsheetWidget::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     refreshNow();
-    if (m_scrollOnShow) {
+    if (m_scrollOnShow && !m_rescrollQueued) {
         m_scrollOnShow = false;
-        QTimer::singleShot(0, this, [this] {
-            const QModelIndex current = m_body->currentIndex();
-            if (current.isValid()) m_body->scrollTo(current);
-            const QModelIndex heading = m_heading->currentIndex();
-            if (heading.isValid()) m_heading->scrollTo(heading);
-        });
+        m_rescrollQueued = true;
+        QTimer::singleShot(0, this, &SpreadsheetWidget::rescrollToCurrentCell);
     }
 }
 

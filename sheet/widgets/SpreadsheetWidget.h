@@ -55,6 +55,7 @@ class SpreadsheetWidget : public QWidget, public SpreadsheetCore {
     void updateHeadingHeight();
     void updateCornerWidth();
     void scrollToCurrentCell();
+    void rescrollToCurrentCell();
     int frozenRowCount() const;
 
     QFont m_baseFont;
@@ -67,6 +68,7 @@ class SpreadsheetWidget : public QWidget, public SpreadsheetCore {
     QTimer m_refreshTimer;
     bool m_viewDirty = true;
     bool m_scrollOnShow = false;
+    bool m_rescrollQueued = false;
     int m_minColumns = 26;
     int m_rowHeight = 0;
     int m_columnWidth = 0;

@@ -4,11 +4,15 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
+#include <cmath>
 
+#include "engine/NumberText.h"
+#include "sheet/widgets/CellDelegate.h"
 #include "sheet/widgets/SheetTableModel.h"
 #include "sheet/widgets/SpreadsheetWidget.h"
 
@@ -29,6 +33,16 @@ bool cellInViewport(const QTableView* view, const QModelIndex& index) {
 }
 
 const std::string kTestData = KESTREL_TEST_DATA_DIR;
+
+/// Half a unit of the last digit a number text shows: "5711.57" 0.005, "4E+05" 50000.
+double halfUnitOfLastPlace(const QString& text) {
+    const qsizetype e = text.indexOf('E');
+    const QString mantissa = e < 0 ? text : text.left(e);
+    const int exponent = e < 0 ? 0 : text.mid(e + 1).toInt();
+    const qsizetype point = mantissa.indexOf('.');
+    const int decimals = point < 0 ? 0 : static_cast<int>(mantissa.size() - point - 1);
+    return 0.5 * std::pow(10.0, exponent - decimals);
+}
 
 }  // namespace
 
@@ -250,4 +264,38 @@ TEST(SpreadsheetWidget, StaysQuickOnA65536RowSheet) {
     EXPECT_EQ(grid.bodyView()->currentIndex().data().toString(), "65536");
     EXPECT_TRUE(cellInViewport(grid.bodyView(), grid.bodyView()->currentIndex()));
     EXPECT_LT(elapsed, 10000);
+}
+
+TEST(CellDelegate, NumbersRoundToTheirCellWidthWithoutChangingMagnitude) {
+    QFont font = QApplication::font();
+    const QFontMetricsF metrics(font);
+    auto widthOf = [&](const char* text) {
+        return static_cast<int>(std::ceil(metrics.horizontalAdvance(text)));
+    };
+    EXPECT_EQ(kestrel::fitNumberText(5711.571428571, font, 1000), "5711.571428571");
+    EXPECT_EQ(kestrel::fitNumberText(5711.571428571, font, widthOf("5711.57")), "5711.57");
+    EXPECT_EQ(kestrel::fitNumberText(5711.571428571, font, widthOf("5712")), "5712");
+    EXPECT_EQ(kestrel::fitNumberText(0.00916381944, font, widthOf("0.0092")), "0.0092");
+    // An integer part that does not fit turns to exponent form, never to fewer digits.
+    EXPECT_EQ(kestrel::fitNumberText(400000, font, widthOf("4E+05")), "4E+05");
+    EXPECT_EQ(kestrel::fitNumberText(-123456.789, font, widthOf("-123457")), "-123457");
+    EXPECT_EQ(kestrel::fitNumberText(-123456.789, font, widthOf("-1E+05")), "-1E+05");
+    EXPECT_EQ(kestrel::fitNumberText(0.0004, font, widthOf("0")), "#");
+
+    for (double value :
+         {0.00916381944, 5711.571428571, 400000.0, -123456.789, 1.5e-7, 1e20, -0.5, 2.0 / 3.0}) {
+        int previousLength = 0;
+        for (int width = 2; width <= 160; width += 3) {
+            const QString text = kestrel::fitNumberText(value, font, width);
+            SCOPED_TRACE(std::to_string(value) + " in " + std::to_string(width) +
+                         " px: " + text.toStdString());
+            EXPECT_GE(text.size(), previousLength);  // more room never shows less
+            previousLength = static_cast<int>(text.size());
+            if (text.startsWith('#')) continue;
+            EXPECT_LE(metrics.horizontalAdvance(text), width);
+            const auto shown = kestrel::parseRealNumber(text.toStdString());
+            ASSERT_TRUE(shown.has_value());
+            EXPECT_LE(std::fabs(*shown - value), halfUnitOfLastPlace(text) * (1 + 1e-9));
+        }
+    }
 }
