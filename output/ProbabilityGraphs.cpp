@@ -74,6 +74,8 @@ void setUpAxes(QCustomPlot& chart, bool peakHeightShown) {
 
     chart.xAxis2->setLabel("Extra variables");
     chart.xAxis2->setVisible(false);
+    // Room for half of the last age label where no right axis is shown.
+    chart.axisRect()->setMinimumMargins(QMargins(15, 15, 40, 15));
 }
 
 void setUpLegend(QCustomPlot& chart) {
