@@ -121,6 +121,7 @@ class TForm1 : public QMainWindow {
                           double cutoff);
     void showProgress(int panelIndex, int32_t position);
     void finishCalculation();
+    void showWholeSummary();
 
     kestrel::UserInteraction& m_ui;
     QList<QLabel*> m_panels;

@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <algorithm>
 
 #include "app/CriticalValueTableModel.h"
 #include "app/KR_main.h"
@@ -22,6 +23,9 @@ namespace {
 // The status bar is the only sign of progress; repainting it for every examined position would
 // cost more than the comparison itself, so it is repainted at most this often.
 constexpr qint64 kStatusRepaintIntervalMs = 15;
+
+// The most rows a sheet's grid can have.
+constexpr int64_t kMaxSummaryGridRows = 1048576;
 
 }  // namespace
 
@@ -61,6 +65,7 @@ void TForm1::finishCalculation() {
     bbGraphClick();
     setGraphTabsVisible(true);
     kestrel::writeSummaryTable(*SprdSheetTarget, sharedState());
+    showWholeSummary();
     showPage(tsGraph);
 
     // Both spreadsheets at their first data row, under the frozen heading row.
@@ -76,6 +81,13 @@ void TForm1::finishCalculation() {
     sbMain->repaint();
     // The grid of the table shows the rows of the last lookup, as the filter is left on.
     dsKS->refresh();
+}
+
+void TForm1::showWholeSummary() {
+    // The summary sheet's grid starts with one row; it must show every row of the table.
+    const int tableRows = static_cast<int>(
+        std::min<int64_t>(static_cast<int64_t>(sharedState().NumRows) + 1, kMaxSummaryGridRows));
+    if (SprdSheetTarget->MaxRow() < tableRows) SprdSheetTarget->SetMaxRow(tableRows);
 }
 
 void TForm1::appendWindowLine(int32_t first, double firstAge, int32_t last, double lastAge,

@@ -93,6 +93,7 @@ TEST_F(MainWindowCommands, OpenImportsCalculatesAndShowsTheResults) {
 
     // The summary sheet "Smry": headers, one row per position, the window's cutoff only inside.
     EXPECT_EQ(target.SheetName(1), "Smry");
+    EXPECT_GE(target.MaxRow(), 11) << "the grid shows every row of the table";
     target.SetRow(1);
     target.SetCol(7);
     EXPECT_EQ(target.Text(), "Cutoff (W)");
