@@ -255,9 +255,4 @@ TEST_F(SettingsWrite, FailedWriteKeepsTheOldFileAndNamesIt) {
         << "no temporary file may be left behind";
 }
 
-TEST_F(SettingsWrite, MissingFolderIsReported) {
-    const std::string inMissing = (m_dir.path() + "/no/such/kestrel.INI").toStdString();
-    EXPECT_THROW(kestrel::writeSettingsFile(inMissing, sample()), kestrel::KestrelError);
-}
-
 }  // namespace
