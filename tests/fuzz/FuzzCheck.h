@@ -20,6 +20,12 @@ inline void require(bool condition, const std::string& what) {
     if (!condition) throw InvariantBroken(what);
 }
 
+/// @brief As require, for checks made at every position: the message is only built on failure.
+inline void requireAt(bool condition, const char* what, long long position) {
+    if (!condition)
+        throw InvariantBroken(std::string(what) + " at position " + std::to_string(position));
+}
+
 /// @brief Reads the input front to back; once it runs dry every read yields zeros.
 class ByteReader {
   public:

@@ -78,14 +78,13 @@ inline void checkCurves(const ProfileData& d) {
     for (const std::vector<double>* curve : {&d.Curve1, &d.Curve2}) {
         for (int32_t k = 1; k <= d.NumRows; ++k) {
             const double v = (*curve)[k];
-            require(v >= 0 && v < 1, "a curve left [0, 1) at position " + std::to_string(k));
-            require(k == 1 || v >= (*curve)[k - 1],
-                    "a curve decreased at position " + std::to_string(k));
+            requireAt(v >= 0 && v < 1, "a curve left [0, 1)", k);
+            requireAt(k == 1 || v >= (*curve)[k - 1], "a curve decreased", k);
         }
     }
     for (int32_t k = 1; k <= d.NumRows; ++k) {
-        require(d.Difference[k] == std::fabs(d.Curve1[k] - d.Curve2[k]),
-                "Difference is not |Curve1 - Curve2| at position " + std::to_string(k));
+        requireAt(d.Difference[k] == std::fabs(d.Curve1[k] - d.Curve2[k]),
+                  "Difference is not |Curve1 - Curve2|", k);
     }
 }
 
@@ -96,25 +95,22 @@ inline void checkWindowPlacement(const ProfileCase& c, const std::vector<Profile
     int32_t previousLast = 0;
     std::vector<char> inWindow(static_cast<size_t>(d.NumRows) + 1, 0);
     for (const ProfileWindow& w : windows) {
-        const std::string name =
-            "window " + std::to_string(w.first) + ".." + std::to_string(w.last);
-        require(w.first > previousLast && w.first <= w.last && w.last <= d.NumRows,
-                name + " is out of order or outside the positions");
+        requireAt(w.first > previousLast && w.first <= w.last && w.last <= d.NumRows,
+                  "a window out of order or outside the positions starts", w.first);
         previousLast = w.last;
-        require(w.cutoff == fuzzCriticalValue(w.last - w.first + 1),
-                name + " carries the critical value of another sample size");
-        require(w.last == d.NumRows || isBaseline(d, w.last, c.params),
-                name + " ends neither at the last position nor at a baseline");
+        requireAt(w.cutoff == fuzzCriticalValue(w.last - w.first + 1),
+                  "a window with the critical value of another sample size starts", w.first);
+        requireAt(w.last == d.NumRows || isBaseline(d, w.last, c.params),
+                  "a window ending neither at the last position nor at a baseline starts", w.first);
         bool hasPeak = false;
         for (int32_t k = w.first; k <= w.last; ++k) {
             inWindow[k] = 1;
             hasPeak = hasPeak || isPeak(d, k, c.params);
         }
-        require(hasPeak, name + " holds no peak");
+        requireAt(hasPeak, "a window without a peak starts", w.first);
     }
     for (int32_t k = 1; k <= d.NumRows; ++k) {
-        require(!isPeak(d, k, c.params) || inWindow[k],
-                "the peak at position " + std::to_string(k) + " lies in no window");
+        requireAt(!isPeak(d, k, c.params) || inWindow[k], "a peak lies in no window", k);
     }
 }
 
@@ -126,16 +122,15 @@ inline void checkWindowArrays(const ProfileCase& c, const std::vector<ProfileWin
     for (int32_t k = 1; k <= d.NumRows; ++k) {
         while (next < windows.size() && windows[next].last < k) ++next;
         const bool inside = next < windows.size() && windows[next].first <= k;
-        const std::string at = " at position " + std::to_string(k);
-        require(d.Cutoff[k] == whole, "Cutoff is not the whole-range value" + at);
+        requireAt(d.Cutoff[k] == whole, "Cutoff is not the whole-range value", k);
         if (inside) {
-            require(d.CutoffW[k] == windows[next].cutoff, "CutoffW is not its window's value" + at);
-            require(c.quantized ? d.DifferenceW[k] >= 0 && d.DifferenceW[k] < 1
-                                : !(d.DifferenceW[k] < 0),
-                    "DifferenceW is out of range" + at);
+            requireAt(d.CutoffW[k] == windows[next].cutoff, "CutoffW is not its window's value", k);
+            requireAt(c.quantized ? d.DifferenceW[k] >= 0 && d.DifferenceW[k] < 1
+                                  : !(d.DifferenceW[k] < 0),
+                      "DifferenceW is out of range", k);
         } else {
-            require(d.CutoffW[k] == 0 && d.DifferenceW[k] == 0,
-                    "CutoffW or DifferenceW is not 0 outside the windows" + at);
+            requireAt(d.CutoffW[k] == 0 && d.DifferenceW[k] == 0,
+                      "CutoffW or DifferenceW is not 0 outside the windows", k);
         }
     }
 }
@@ -147,8 +142,8 @@ inline void checkWholeRangeWindow(ProfileData copy) {
     evaluateWindow(copy, ProfileWindow{1, copy.NumRows, 0.5}, hooks);
     for (int32_t k = 1; k <= copy.NumRows; ++k) {
         const double a = copy.DifferenceW[k], b = copy.Difference[k];
-        require(a == b || (std::isnan(a) && std::isnan(b)),
-                "the whole-range window differs from Difference at position " + std::to_string(k));
+        requireAt(a == b || (std::isnan(a) && std::isnan(b)),
+                  "the whole-range window differs from Difference", k);
     }
 }
 
@@ -162,16 +157,15 @@ inline void checkProfileComparison(std::string_view bytes) {
     std::vector<ProfileWindow> logged;
     ComparisonHooks hooks;
     hooks.criticalValue = [n](int32_t m) {
-        require(m >= 1 && m <= n, "critical value asked for sample size " + std::to_string(m));
+        requireAt(m >= 1 && m <= n, "critical value asked for a sample size outside 1..n", m);
         return fuzzCriticalValue(m);
     };
     hooks.windowEvaluated = [&logged](const ProfileWindow& w, double, double) {
         logged.push_back(w);
     };
     hooks.progress = [n](int panel, int32_t position) {
-        require((panel == 1 || panel == 2) && position >= 1 && position <= n,
-                "progress reported panel " + std::to_string(panel) + " position " +
-                    std::to_string(position));
+        requireAt((panel == 1 || panel == 2) && position >= 1 && position <= n,
+                  "progress reported outside panels 1 and 2 or positions 1..n", position);
     };
     const std::vector<ProfileWindow> windows = compareProfiles(c.data, c.params, hooks);
 
