@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -492,4 +493,26 @@ TEST_F(SheetImport, TheExcel5FilterLoadsExcel5WorkbooksOfOtherPrograms) {
         QTest::mouseClick(dialog->sbFindLastRow, Qt::LeftButton);
         EXPECT_EQ(dialog->eToRow->text(), c.lastRow);
     }
+}
+
+TEST_F(SheetImport, FindEndScansAFullLengthAgeColumnQuickly) {
+    showDialog(std::nullopt);
+    kestrel::SpreadsheetWidget& preview = *dialog->SprdSheet;
+    preview.SetCol(1);
+    for (int row = 2; row <= 65536; ++row) {
+        preview.SetRow(row);
+        preview.SetNumber(row * 0.5);
+    }
+    state.SheetIndex = 1;
+    state.SheetLastRows.assign(1, 1);
+    dialog->eAgeColStr->setText("a");
+    QElapsedTimer timer;
+    timer.start();
+    QTest::mouseClick(dialog->sbFindLastRow, Qt::LeftButton);
+    const qint64 elapsed = timer.elapsed();
+    std::printf("[ measure  ] Find end over 65,535 filled Age cells: %lld ms\n",
+                static_cast<long long>(elapsed));
+    EXPECT_EQ(dialog->eToRow->text(), "65536");
+    EXPECT_EQ(state.SheetLastRows[0], 65537);
+    EXPECT_LT(elapsed, 5000);
 }
