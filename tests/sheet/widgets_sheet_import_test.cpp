@@ -358,14 +358,6 @@ TEST_F(SheetImport, OkStoresUpperCasedTextsAndTheNumbersRead) {
     EXPECT_EQ(state.Y2Col, 28);
     EXPECT_DOUBLE_EQ(state.AgeWindowWidth, 100.0);
     EXPECT_EQ(state.SheetIndex, 2);
-
-    // Three letters name a column by the first alone.
-    dialog = std::make_unique<TfmSheetImport>(state, ui);
-    ui.openAnswers.push_back(fixture("profiles.xls"));
-    dialog->show();
-    EXPECT_TRUE(clickOk("2", "40", "abc", "B", "C", "50").empty());
-    EXPECT_EQ(state.AgeColStr, "ABC");
-    EXPECT_EQ(state.AgeCol, 1);
 }
 
 TEST_F(SheetImport, AFailedCheckKeepsWhatWasStoredBeforeItThroughACancel) {

@@ -177,23 +177,6 @@ TEST(SpreadsheetWidget, ShowCurrentCellScrollsToAndSelectsTheCellAtOnce) {
     EXPECT_EQ(body->currentIndex(), grid.bodyModel()->index(1, 59));
 }
 
-TEST(SpreadsheetWidget, AGridHiddenAtShowCurrentCellScrollsThereWhenShown) {
-    // The main window fills and positions its grids while they are hidden, then shows them.
-    SpreadsheetWidget grid;
-    grid.resize(500, 300);
-    grid.SetFixedRows(1);
-    grid.SetMaxRow(5000);
-    grid.SetRow(4321);
-    grid.SetCol(12);
-    grid.ShowCurrentCell();
-    QApplication::processEvents();
-    grid.show();
-    QApplication::processEvents();
-    const QModelIndex current = grid.bodyView()->currentIndex();
-    EXPECT_EQ(current, grid.bodyModel()->index(4321 - 2, 11));
-    EXPECT_TRUE(cellInViewport(grid.bodyView(), current));
-}
-
 TEST(SpreadsheetWidget, ViewScaleZoomsFontAndCellSizes) {
     SpreadsheetWidget grid;
     grid.SetFixedRows(1);
