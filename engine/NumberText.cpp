@@ -68,6 +68,25 @@ long decimalMagnitude(std::string_view number) {
     return position + exponent;
 }
 
+// The decimal expansion of a non-negative finite double with enough digits after the point to
+// round it half away from zero to `decimals` places. glibc prints the exact binary value; a
+// short expansion decides the rounding unless the digits after the rounding position could
+// have been changed by glibc's own rounding (all 9s) or stand at an exact tie (5 then all 0s),
+// in which case the full exact expansion (at most 1074 fraction digits) is used.
+std::string decimalExpansion(double magnitude, int decimals) {
+    constexpr int kGuardDigits = 20;
+    char shortBuffer[400];
+    std::snprintf(shortBuffer, sizeof shortBuffer, "%.*f", decimals + kGuardDigits, magnitude);
+    std::string text(shortBuffer);
+    const std::string_view guard = std::string_view(text).substr(text.find('.') + 1 + decimals + 1);
+    const bool ambiguous = (guard.find_first_not_of('9') == std::string_view::npos ||
+                           guard.find_first_not_of('0') == std::string_view::npos);
+    if (!ambiguous) return text;
+    std::vector<char> buffer(1500);
+    std::snprintf(buffer.data(), buffer.size(), "%.1100f", magnitude);
+    return std::string(buffer.data());
+}
+
 }  // namespace
 
 std::optional<int32_t> parseWholeNumber(std::string_view text) {
@@ -138,12 +157,8 @@ std::optional<double> parseRealNumber(std::string_view text) {
 std::string formatFixed(double value, int decimals, std::string_view decimalSeparator) {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-    // The exact decimal expansion of the double (glibc prints it exactly), then rounding half
-    // away from zero by hand, so that ties such as 0.125 always round up in magnitude.
-    const double magnitudeValue = std::fabs(value);
-    std::vector<char> buffer(1500);
-    std::snprintf(buffer.data(), buffer.size(), "%.1100f", magnitudeValue);
-    std::string exact(buffer.data());
+    decimals = std::clamp(decimals, 0, 30);
+    const std::string exact = decimalExpansion(std::fabs(value), decimals);
     const size_t point = exact.find('.');
     std::string digits = exact.substr(0, point) + exact.substr(point + 1, decimals);
     const bool roundUp = exact[point + 1 + decimals] >= '5';

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -132,4 +135,41 @@ TEST_F(AtomicFileTest, MissingFolderIsAClearError) {
     const auto file = m_dir / "no-such-folder" / "x.txt";
     EXPECT_THROW(kestrel::writeFileAtomically(file.string(), "x"), kestrel::KestrelError);
     EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+// Reference: round the full exact expansion by hand.
+static std::string referenceFixed(double v, int decimals) {
+    std::vector<char> buffer(1500);
+    std::snprintf(buffer.data(), buffer.size(), "%.1100f", std::fabs(v));
+    std::string exact(buffer.data());
+    const size_t point = exact.find('.');
+    std::string digits = exact.substr(0, point) + exact.substr(point + 1, decimals);
+    if (exact[point + 1 + decimals] >= '5') {
+        int j = static_cast<int>(digits.size()) - 1;
+        while (j >= 0 && digits[j] == '9') digits[j--] = '0';
+        if (j < 0) digits.insert(digits.begin(), '1');
+        else ++digits[j];
+    }
+    std::string result = digits.substr(0, digits.size() - decimals);
+    if (decimals > 0) result += "." + digits.substr(digits.size() - decimals);
+    if (v < 0 && digits.find_first_not_of('0') != std::string::npos) result.insert(0, "-");
+    return result;
+}
+
+TEST(FixedFormat, AgreesWithTheExactExpansionOnTiesAndRandomValues) {
+    std::vector<double> values;
+    for (int i = -2000; i <= 2000; ++i) values.push_back(i / 8.0);  // many exact ties
+    for (int i = 0; i < 2000; ++i) values.push_back(i * 0.001 + 0.0005);
+    uint64_t state = 0x9E3779B97F4A7C15ULL;
+    for (int i = 0; i < 5000; ++i) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        double v;
+        uint64_t bits = state;
+        std::memcpy(&v, &bits, sizeof v);
+        if (std::isfinite(v)) values.push_back(v);
+        values.push_back(static_cast<double>(state >> 11) / 1e6 - 4e6);
+    }
+    for (double v : values) {
+        for (int d : {0, 2, 3}) ASSERT_EQ(formatFixed(v, d), referenceFixed(v, d)) << v << " " << d;
+    }
 }
