@@ -68,7 +68,7 @@ void SpreadsheetWidget::buildViews() {
     m_bodyModel = new SheetTableModel(*this, this);
 
     m_frame = new QFrame(this);
-    static_cast<QFrame*>(m_frame)->setFrameShape(QFrame::StyledPanel);
+    m_frame->setFrameShape(QFrame::StyledPanel);
     m_heading = new QTableView(m_frame);
     m_body = new QTableView(m_frame);
     setUpView(m_heading);

@@ -8,6 +8,7 @@
 
 #include "sheet/core/SpreadsheetCore.h"
 
+class QFrame;
 class QTableView;
 
 namespace kestrel {
@@ -62,7 +63,7 @@ class SpreadsheetWidget : public QWidget, public SpreadsheetCore {
     QTableView* m_heading = nullptr;
     QTableView* m_body = nullptr;
     QWidget* m_corner = nullptr;
-    QWidget* m_frame = nullptr;
+    QFrame* m_frame = nullptr;
     SheetTableModel* m_headingModel = nullptr;
     SheetTableModel* m_bodyModel = nullptr;
     QTimer m_refreshTimer;
