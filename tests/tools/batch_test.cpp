@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/CriticalValueTable.h"
@@ -214,4 +216,37 @@ TEST_F(Batch, CommandLineProblemsAndHelp) {
     EXPECT_EQ(run({"--colour", "red", kProfiles}).status, 2);
     EXPECT_EQ(run({kProfiles, kProfiles}).status, 2);
     EXPECT_EQ(run({kProfiles, "--window"}).status, 2);
+}
+
+// Width and height from a PNG's header chunk, or {0, 0} when the bytes are no PNG.
+static std::pair<uint32_t, uint32_t> pngSize(const std::string& bytes) {
+    if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 ||
+        bytes.compare(12, 4, "IHDR") != 0) {
+        return {0, 0};
+    }
+    auto be32 = [&](size_t at) {
+        uint32_t v = 0;
+        for (size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+        return v;
+    };
+    return {be32(16), be32(20)};
+}
+
+TEST_F(Batch, GraphImagesAreWrittenOnlyIntoAnExistingFolder) {
+    const std::string sample = std::string(KESTREL_SOURCE_DIR) + "/data/samples/Profiles97.xls";
+    const fs::path graphs = m_folder / "graphs";
+    fs::create_directories(graphs);
+    Outcome outcome = run({"--graphs", graphs.string(), sample});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.err, "");  // Qt's own notes stay out of a script's error stream
+    EXPECT_GE(outcome.lines().size(), 2u);
+    const std::string chart1 = readAll(graphs / "Chart1.png"), chart2 = readAll(graphs / "Chart2.png");
+    EXPECT_EQ(pngSize(chart1), (std::pair<uint32_t, uint32_t>{1000, 600}));
+    EXPECT_EQ(pngSize(chart2), (std::pair<uint32_t, uint32_t>{1000, 600}));
+    EXPECT_NE(chart1, chart2);
+    EXPECT_EQ(std::distance(fs::directory_iterator(graphs), {}), 2);
+
+    // A folder that does not exist: one line, nothing compared, no summary.
+    expectFailure({"--graphs", (m_folder / "nowhere").string(), sample}, "nowhere");
+    EXPECT_EQ(run({"--graphs", (m_folder / "nowhere").string(), sample}).out, "");
 }

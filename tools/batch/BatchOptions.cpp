@@ -44,6 +44,8 @@ const std::vector<OptionSpec>& optionTable() {
          [](BatchOptions& o, const std::string& v) { o.summary = v; }},
         {"--excel5", "", "write the summary workbook in Excel 5 format instead",
          [](BatchOptions& o, const std::string&) { o.excel5 = true; }},
+        {"--graphs", "DIR", "write the two graphs there as Chart1.png and Chart2.png",
+         [](BatchOptions& o, const std::string& v) { o.graphs = v; }},
         {"--help", "", "show this text and exit",
          [](BatchOptions& o, const std::string&) { o.help = true; }},
     };

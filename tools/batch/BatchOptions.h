@@ -21,6 +21,7 @@ struct BatchOptions {
     std::optional<std::string> table;    // absent: the installed table
     std::optional<std::string> summary;  // absent: no summary workbook
     bool excel5 = false;
+    std::optional<std::string> graphs;  // absent: no graph images
     bool help = false;
 };
 

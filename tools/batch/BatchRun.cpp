@@ -24,6 +24,16 @@ void refuseSummaryOverInput(const BatchSettings& settings) {
     }
 }
 
+// Checked before any work, so that a wrong folder costs no reading and leaves no file behind.
+void checkGraphsFolder(const BatchSettings& settings, const GraphWriter& writeGraphs) {
+    if (!settings.graphs) return;
+    if (!writeGraphs) throw KestrelError("This kestrel-batch was built without graph images");
+    std::error_code error;
+    if (!std::filesystem::is_directory(*settings.graphs, error)) {
+        throw KestrelError("The graphs folder " + *settings.graphs + " does not exist");
+    }
+}
+
 void selectSheet(SpreadsheetCore& source, const BatchSettings& settings) {
     if (!settings.sheet) return;
     const int32_t sheet = *settings.sheet;
@@ -79,8 +89,10 @@ void writeSummary(const BatchSettings& settings, const ProfileData& data) {
 
 }  // namespace
 
-void runBatch(const BatchSettings& settings, std::ostream& out, std::ostream& err) {
+void runBatch(const BatchSettings& settings, std::ostream& out, std::ostream& err,
+              const GraphWriter& writeGraphs) {
     refuseSummaryOverInput(settings);
+    checkGraphsFolder(settings, writeGraphs);
     SpreadsheetCore source;
     int16_t fileType = kFileTypeExcel97;
     source.ReadWorkbook(settings.workbook, fileType);
@@ -97,6 +109,7 @@ void runBatch(const BatchSettings& settings, std::ostream& out, std::ostream& er
     };
     compareProfiles(data, settings.parameters, hooks);
     out.flush();
+    if (settings.graphs) writeGraphs(data, *settings.graphs);
     if (settings.summary) writeSummary(settings, data);
 }
 

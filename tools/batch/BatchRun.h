@@ -1,16 +1,24 @@
 // One kestrel-batch run: workbook in, window log out, summary workbook optionally written.
 #pragma once
 
+#include <functional>
 #include <ostream>
+#include <string>
 
+#include "engine/ProfileData.h"
 #include "tools/batch/BatchSettings.h"
 
 namespace kestrel::batch {
+
+/// @brief Draws the two graphs of `data` into `folder` (Chart1.png, Chart2.png).
+using GraphWriter = std::function<void(const ProfileData& data, const std::string& folder)>;
 
 /// @brief Reads the workbook, finds the rows, compares the profiles and prints one log line per
 /// evaluated window to `out` ("." as decimal separator); writes the summary workbook when
 /// asked. A table that cannot be loaded is a warning on `err`, and the run goes on with
 /// critical values of 0. Any other failure throws KestrelError before the summary is written.
-void runBatch(const BatchSettings& settings, std::ostream& out, std::ostream& err);
+/// The graph images are written by `writeGraphs` (before the summary) when settings.graphs is set.
+void runBatch(const BatchSettings& settings, std::ostream& out, std::ostream& err,
+              const GraphWriter& writeGraphs = {});
 
 }  // namespace kestrel::batch

@@ -61,6 +61,7 @@ BatchSettings checkBatchOptions(const BatchOptions& options, const std::string& 
     settings.table = options.table.value_or(defaultTable);
     settings.summary = options.summary;
     settings.excel5 = options.excel5;
+    settings.graphs = options.graphs;
     return settings;
 }
 

@@ -19,6 +19,7 @@ struct BatchSettings {
     std::string table;
     std::optional<std::string> summary;
     bool excel5 = false;
+    std::optional<std::string> graphs;  // folder for Chart1.png and Chart2.png
 };
 
 /// @brief Checks the option texts in the import dialog's order (From row, To row, the rows

@@ -9,6 +9,7 @@
 
 #include "engine/CriticalValueTable.h"
 #include "engine/KestrelError.h"
+#include "tools/batch/BatchGraphs.h"
 #include "tools/batch/BatchOptions.h"
 #include "tools/batch/BatchRun.h"
 #include "tools/batch/BatchSettings.h"
@@ -35,7 +36,12 @@ int main(int argc, char** argv) {
             return 0;
         }
         const std::string defaultTable = kestrel::criticalValueTablePath(programDataFolder());
-        runBatch(checkBatchOptions(options, defaultTable), std::cout, std::cerr);
+#ifdef KESTREL_BATCH_GRAPHS
+        const GraphWriter graphs = writeBatchGraphs;
+#else
+        const GraphWriter graphs;
+#endif
+        runBatch(checkBatchOptions(options, defaultTable), std::cout, std::cerr, graphs);
         std::cout.flush();
         return std::cout.good() ? 0 : fail("cannot write the window log to standard output", 1);
     } catch (const UsageError& error) {
