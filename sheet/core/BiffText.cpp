@@ -94,9 +94,9 @@ struct CodepageDecoder::Converter {
 };
 
 CodepageDecoder::CodepageDecoder(uint16_t codepage) : m_converter(std::make_unique<Converter>()) {
-    // 1200 marks UTF-16 text; Excel 97 strings say so themselves, but an Excel 5 file may too.
-    m_utf16 = codepage == 1200;
-    if (m_utf16) return;
+    // Byte strings are never UTF-16: Excel 5 files that declare code page 1200 (some other
+    // programs write them so) hold Windows-1252 bytes, as Excel itself reads them.
+    if (codepage == 1200) codepage = 1252;
     m_converter->handle = iconv_open("UTF-8", iconvNameOf(codepage).c_str());
     if (m_converter->handle == reinterpret_cast<iconv_t>(-1)) {
         m_converter->handle = iconv_open("UTF-8", "CP1252");
@@ -107,15 +107,6 @@ CodepageDecoder::~CodepageDecoder() = default;
 
 std::string CodepageDecoder::toUtf8(std::string_view bytes) const {
     std::string out;
-    if (m_utf16) {
-        std::u16string units(bytes.size() / 2, u'\0');
-        for (size_t i = 0; i < units.size(); ++i) {
-            units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                             (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-        }
-        appendUtf16AsUtf8(out, units);
-        return out;
-    }
     if (isAscii(bytes)) return std::string(bytes);
     iconv_t cd = m_converter->handle;
     if (cd == reinterpret_cast<iconv_t>(-1)) {

@@ -26,7 +26,6 @@ class CodepageDecoder {
   private:
     struct Converter;
     std::unique_ptr<Converter> m_converter;
-    bool m_utf16 = false;
 };
 
 /// @brief Appends the UTF-8 form of UTF-16 code units; an unpaired surrogate becomes U+FFFD.

@@ -152,3 +152,18 @@ INSTANTIATE_TEST_SUITE_P(SavedThreeWays, ReaderOnSsconvertWorkbook,
                              std::string name = info.param.file;
                              return name.substr(0, name.find('.'));
                          });
+
+// Gnumeric writes Excel 5/95 files whose CODEPAGE record says 1200 (UTF-16) while their byte
+// strings are Windows-1252, as in every Excel 5 file: names and texts must read as written.
+TEST(ReaderOnExcel5WithUtf16CodePage, ReadsByteStringsAsWindows1252) {
+    int16_t fileType = 11;
+    const kestrel::Workbook book = kestrel::readWorkbookFile(
+        std::string(KESTREL_TEST_DATA_DIR) + "/import/profiles_excel5.xls", fileType);
+    EXPECT_EQ(fileType, 4);  // Excel 5, whatever code was passed in
+    ASSERT_GE(book.sheets.size(), 2u);
+    EXPECT_EQ(book.sheets[0].name(), "Notes");
+    EXPECT_EQ(book.sheets[1].name(), "Profiles");
+    const kestrel::Cell* heading = book.sheets[1].cell(1, 1);
+    ASSERT_NE(heading, nullptr);
+    EXPECT_EQ(heading->text, "Age");
+}
