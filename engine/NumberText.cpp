@@ -68,23 +68,29 @@ long decimalMagnitude(std::string_view number) {
     return position + exponent;
 }
 
+// The value with `precision` digits after the point, always with "." whatever the C locale
+// says, correctly rounded from the exact binary value.
+std::string fixedDigits(double magnitude, int precision) {
+    std::vector<char> buffer(static_cast<size_t>(precision) + 330);
+    auto [end, error] =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
+                      std::chars_format::fixed, precision);
+    (void)error;  // the buffer holds 309 integer digits and every fraction digit asked for
+    return std::string(buffer.data(), end);
+}
+
 // The decimal expansion of a non-negative finite double with enough digits after the point to
-// round it half away from zero to `decimals` places. glibc prints the exact binary value; a
+// round it half away from zero to `decimals` places. to_chars prints the exact binary value; a
 // short expansion decides the rounding unless the digits after the rounding position could
-// have been changed by glibc's own rounding (all 9s) or stand at an exact tie (5 then all 0s),
+// have been changed by that rounding (all 9s) or stand at an exact tie (5 then all 0s),
 // in which case the full exact expansion (at most 1074 fraction digits) is used.
 std::string decimalExpansion(double magnitude, int decimals) {
     constexpr int kGuardDigits = 20;
-    char shortBuffer[400];
-    std::snprintf(shortBuffer, sizeof shortBuffer, "%.*f", decimals + kGuardDigits, magnitude);
-    std::string text(shortBuffer);
+    const std::string text = fixedDigits(magnitude, decimals + kGuardDigits);
     const std::string_view guard = std::string_view(text).substr(text.find('.') + 1 + decimals + 1);
-    const bool ambiguous = (guard.find_first_not_of('9') == std::string_view::npos ||
-                           guard.find_first_not_of('0') == std::string_view::npos);
-    if (!ambiguous) return text;
-    std::vector<char> buffer(1500);
-    std::snprintf(buffer.data(), buffer.size(), "%.1100f", magnitude);
-    return std::string(buffer.data());
+    const bool ambiguous = guard.find_first_not_of('9') == std::string_view::npos ||
+                           guard.find_first_not_of('0') == std::string_view::npos;
+    return ambiguous ? fixedDigits(magnitude, 1100) : text;
 }
 
 }  // namespace
