@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Runs every benchmark and prints one markdown table:
+#   - the Google Benchmark programs of bench/ (reader, engine, graph replot: whichever exist),
+#     median of 5 repetitions;
+#   - kestrel-batch as a whole process on generated 5,000- and 65,535-row workbooks
+#     (kestrel-make-samples --rows), timed by hyperfine, peak memory by /usr/bin/time -v.
+# Usage: scripts/bench.sh [BUILD_DIR]   (default build-hardening; a Release build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build-hardening}
+python=/usr/bin/python3
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTREL_BENCH=ON >/dev/null
+benches=()
+known=$(cmake --build "$build" --target help)
+for target in kestrel_reader_bench kestrel_engine_bench kestrel_replot_bench; do
+  if grep -q "^$target:" <<<"$known"; then benches+=("$target"); fi
+done
+cmake --build "$build" -j 2 --target kestrel-batch kestrel-make-samples \
+  kestrel_critical_value_table "${benches[@]}" >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+rows=()  # markdown table rows
+
+# Google Benchmark: one row per benchmark, the median of its repetitions.
+for target in "${benches[@]}"; do
+  binary=$(find "$build/bench" -maxdepth 2 -type f -name "$target" | head -n 1)
+  QT_QPA_PLATFORM=offscreen "$binary" --benchmark_repetitions=5 \
+    --benchmark_report_aggregates_only=true --benchmark_format=json \
+    --benchmark_out="$work/$target.json" --benchmark_out_format=json >/dev/null 2>&1
+  while IFS= read -r line; do rows+=("$line"); done < <("$python" - "$work/$target.json" "$target" <<'PY'
+import json, sys
+data = json.load(open(sys.argv[1]))
+for b in data["benchmarks"]:
+    if b.get("aggregate_name") != "median":
+        continue
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
+    name = b["run_name"].split("/repeats:")[0]
+    print(f"| {sys.argv[2]} | {name} | {b['real_time'] * scale:.3f} ms | |")
+PY
+  )
+done
+
+# kestrel-batch as a process: hyperfine for time, /usr/bin/time for peak memory.
+batch=$build/tools/kestrel-batch
+for n in 5000 65535; do
+  book=$work/profiles_$n.xls
+  "$build/tools/kestrel-make-samples" --rows "$n" "$book" >/dev/null
+  for variant in log summary; do
+    args=("$book")
+    [ $variant = summary ] && args=(--summary "$work/summary_$n.xls" "$book")
+    hyperfine -N --warmup 3 --runs 20 --export-json "$work/h.json" \
+      "$batch ${args[*]}" >/dev/null 2>&1
+    median=$("$python" -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"][0]; print("%.1f" % (r["median"] * 1000))' "$work/h.json")
+    peak=$(/usr/bin/time -v "$batch" "${args[@]}" 2>&1 >/dev/null |
+           sed -n 's/.*Maximum resident set size (kbytes): //p')
+    label="window log only"
+    [ $variant = summary ] && label="window log + summary workbook"
+    rows+=("| kestrel-batch | $n data rows, $label | $median ms | $((peak / 1024)) MB |")
+  done
+done
+
+echo "Machine: $(nproc) cores, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1)"
+echo
+echo "| Program | Benchmark | Median time | Peak memory |"
+echo "|---|---|---:|---:|"
+printf '%s\n' "${rows[@]}"
