@@ -141,16 +141,27 @@ TEST_F(HostileWorkbooks, ClaimedCountsOfStringsRowsAndColumnsAreNotTrusted) {
     for (uint32_t i = 0; i < 1300; ++i) longRun += le16(15) + le32((i << 2) | 2);
     longRun += le16(0xFFFF);
     kestrel::SpreadsheetCore mulrk;
-    const std::string outcome =
-        load("mulrk.xls", oneSheetStream("", rec(0x00BD, shortRun) + rec(0x00BD, longRun)), mulrk);
-    if (outcome == "read") {
-        size_t cells = 0;
-        mulrk.workbook().sheets.at(0).forEachCell([&](int row, int col, const kestrel::Cell&) {
-            EXPECT_LE(col, kestrel::kMaxSheetCols) << "row " << row;
-            ++cells;
-        });
-        EXPECT_LE(cells, 2u + 4u) << "two entries, then columns 16,381 to 16,384 only";
-    }
+    ASSERT_EQ(
+        load("mulrk.xls", oneSheetStream("", rec(0x00BD, shortRun) + rec(0x00BD, longRun)), mulrk),
+        "read");
+    std::vector<std::string> addresses;
+    mulrk.workbook().sheets.at(0).forEachCell([&](int row, int col, const kestrel::Cell&) {
+        addresses.push_back(kestrel::cellAddress(row, col));
+    });
+    EXPECT_EQ(addresses,
+              (std::vector<std::string>{
+                  "A4", "B4", kestrel::cellAddress(5, 16381), kestrel::cellAddress(5, 16382),
+                  kestrel::cellAddress(5, 16383), kestrel::cellAddress(5, 16384)}))
+        << "the entries that are there, up to the last addressable column";
+
+    // A cell that refers to string 2^31 - 1 of a table that holds three.
+    kestrel::SpreadsheetCore farIndex;
+    EXPECT_NE(load("sst-index.xls",
+                   oneSheetStream(rec(0x00FC, strings),
+                                  rec(0x00FD, le16(1) + le16(0) + le16(15) + le32(0x7FFFFFFFu))),
+                   farIndex)
+                  .find("shared string 2147483647"),
+              std::string::npos);
 }
 
 TEST_F(HostileWorkbooks, EndlessChainsAndSheetsPastTheEndAreRefused) {
