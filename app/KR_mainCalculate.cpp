@@ -62,6 +62,9 @@ void TForm1::finishCalculation() {
     sbMain->repaint();
     Saveas1->setEnabled(true);
     bbSave->setEnabled(true);
+    // New graphs can be printed: an Edit that ended without OK disabled Print, and nothing else
+    // would ever enable it again in this run.
+    bbPrintGraph->setEnabled(true);
     bbGraphClick();
     setGraphTabsVisible(true);
     kestrel::writeSummaryTable(*SprdSheetTarget, sharedState());

@@ -2,6 +2,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "app/CriticalValueTableModel.h"
 #include "app/KR_chng.h"
@@ -74,7 +75,8 @@ void TForm1::Open1Click() {
 
 void TForm1::emptySummaryForOpen() {
     // Rows 1 to ToRow (the last sheet row of the data, not the row count), 30 columns.
-    const int32_t lastRow = sharedState().ToRow;
+    // Rows past the sheet's end hold nothing; the calculation reports such a range itself.
+    const int32_t lastRow = std::min(sharedState().ToRow, kestrel::kMaxSheetRows);
     if (lastRow < 1) return;
     SprdSheetTarget->ClearBlock(1, 1, lastRow, kSummaryColumnsEmptiedByOpen, 1);
 }

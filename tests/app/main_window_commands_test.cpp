@@ -215,6 +215,25 @@ TEST_F(MainWindowCommands, EditRecalculatesOrDisablesTheResultCommands) {
     EXPECT_FALSE(m_form->bbCalculate->isEnabled());
     EXPECT_TRUE(m_form->Edit1->isEnabled());
     EXPECT_EQ(logLines().size(), 4) << "no recalculation";
+
+    // A later confirmed Edit draws new graphs, and they can be printed again.
+    m_ui.modalActions.push_back([](QDialog& dialog) {
+        QTest::mouseClick(dynamic_cast<TfmChangeSettings&>(dialog).bbOK, Qt::LeftButton);
+    });
+    m_form->bbEditClick();
+    EXPECT_TRUE(m_form->bbPrintGraph->isEnabled());
+    EXPECT_TRUE(m_form->bbSave->isEnabled() && m_form->Saveas1->isEnabled());
+}
+
+TEST_F(MainWindowCommands, ToRowFarPastTheSheetIsAMessageNotAnAllocation) {
+    scriptImport("Profiles", "2", "2000000000", "300");
+    try {
+        m_form->Open1Click();
+        FAIL() << "a range past the sheet must be refused";
+    } catch (const kestrel::KestrelError& error) {
+        EXPECT_NE(std::string(error.what()).find("2000000000"), std::string::npos) << error.what();
+    }
+    EXPECT_FALSE(m_form->bbSave->isEnabled()) << "no results from a refused range";
 }
 
 TEST_F(MainWindowCommands, PrintFollowsTheUsersPageSwitches) {
