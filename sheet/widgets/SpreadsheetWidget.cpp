@@ -163,12 +163,16 @@ void SpreadsheetWidget::applyViewScale() {
     } else {
         zoomed.setPixelSize(std::max(1, scaled(m_baseFont.pixelSize(), percent)));
     }
-    m_rowHeight = QFontMetrics(zoomed).height() + std::max(2, scaled(kCellPadding, percent));
+    // A row must also hold its row number, which the style draws inside header margins.
+    const int headerMargin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+    m_rowHeight = QFontMetrics(zoomed).height() +
+                  std::max({2, scaled(kCellPadding, percent), headerMargin});
     m_columnWidth = std::max(8, scaled(kDefaultColumnWidth, percent));
     for (QTableView* view : {m_heading, m_body}) {
         view->setFont(zoomed);
         view->horizontalHeader()->setFont(zoomed);
         view->verticalHeader()->setFont(zoomed);
+        view->verticalHeader()->setMinimumSectionSize(1);
         view->verticalHeader()->setDefaultSectionSize(m_rowHeight);
         view->horizontalHeader()->setDefaultSectionSize(m_columnWidth);
     }
