@@ -53,8 +53,8 @@ const std::vector<OptionSpec>& optionTable() {
 }
 
 const OptionSpec* findOption(std::string_view name) {
-    for (const auto& spec : optionTable()) {
-        if (spec.name == name) return &spec;
+    for (const auto& option : optionTable()) {
+        if (option.name == name) return &option;
     }
     return nullptr;
 }
@@ -64,19 +64,19 @@ void applyOption(const std::vector<std::string>& args, size_t& i, BatchOptions& 
     const std::string& arg = args[i];
     const size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
-    const OptionSpec* spec = findOption(name);
-    if (spec == nullptr) throw UsageError{"unknown option " + name};
-    if (spec->valueName.empty()) {
+    const OptionSpec* option = findOption(name);
+    if (option == nullptr) throw UsageError{"unknown option " + name};
+    if (option->valueName.empty()) {
         if (equals != std::string::npos) throw UsageError{name + " takes no value"};
-        spec->apply(options, {});
+        option->apply(options, {});
         return;
     }
     if (equals != std::string::npos) {
-        spec->apply(options, arg.substr(equals + 1));
+        option->apply(options, arg.substr(equals + 1));
     } else if (i + 1 < args.size()) {
-        spec->apply(options, args[++i]);
+        option->apply(options, args[++i]);
     } else {
-        throw UsageError{name + " needs a value: " + name + " " + std::string(spec->valueName)};
+        throw UsageError{name + " needs a value: " + name + " " + std::string(option->valueName)};
     }
 }
 
@@ -113,16 +113,16 @@ std::string batchUsage() {
         "Positions count from the first row of the range (1 = --from).\n"
         "\n"
         "Options (\"--name VALUE\" or \"--name=VALUE\"):\n";
-    for (const auto& spec : optionTable()) {
+    for (const auto& option : optionTable()) {
         // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "literal" + string.
         std::string left = "  ";
-        left += spec.name;
-        if (!spec.valueName.empty()) {
+        left += option.name;
+        if (!option.valueName.empty()) {
             left += ' ';
-            left += spec.valueName;
+            left += option.valueName;
         }
         left.resize(std::max<size_t>(left.size() + 1, 19), ' ');
-        text += left + std::string(spec.help) + "\n";
+        text += left + std::string(option.help) + "\n";
     }
     text +=
         "\n"
