@@ -221,6 +221,16 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void TForm1::hideWorkbookAndResults() {
+    SprdSheetSource->setVisible(false);
+    SprdSheetTarget->setVisible(false);
+    Calculate1->setEnabled(false);
+    bbCalculate->setEnabled(false);
+    Saveas1->setEnabled(false);
+    bbSave->setEnabled(false);
+    setGraphTabsVisible(false);
+}
+
 void TForm1::setGraphTabsVisible(bool visible) {
     // Hiding the page in front moves to another page; that is the command's doing, not the user's.
     m_pageChangeByCommand = true;
@@ -242,13 +252,7 @@ void TForm1::FormShow() {
     sharedState().IniBaseName = kestrel::programIniBaseName();
     Edit1->setEnabled(false);
     bbEdit->setEnabled(false);
-    SprdSheetSource->setVisible(false);
-    SprdSheetTarget->setVisible(false);
-    Calculate1->setEnabled(false);
-    bbCalculate->setEnabled(false);
-    Saveas1->setEnabled(false);
-    bbSave->setEnabled(false);
-    setGraphTabsVisible(false);
+    hideWorkbookAndResults();
     bbPrintGraph->setVisible(false);
     showPage(tsSprdSheets);
     ReadSettings();

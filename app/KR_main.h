@@ -114,6 +114,9 @@ class TForm1 : public QMainWindow {
     void createStatusBar();
     void connectCommands();
     void loadCriticalValueTable();
+    /// @brief Both spreadsheets and the graph tabs hidden, Calculate and Save disabled: the
+    /// state in which the start and Open leave the results until a calculation.
+    void hideWorkbookAndResults();
     void setGraphTabsVisible(bool visible);
     void showPage(QWidget* page);
     void emptySummaryForOpen();

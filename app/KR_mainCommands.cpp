@@ -26,13 +26,7 @@ constexpr int kSummaryColumnsEmptiedByOpen = 30;
 
 void TForm1::Open1Click() {
     Memo1->clear();
-    SprdSheetSource->setVisible(false);
-    SprdSheetTarget->setVisible(false);
-    Calculate1->setEnabled(false);
-    bbCalculate->setEnabled(false);
-    Saveas1->setEnabled(false);
-    bbSave->setEnabled(false);
-    setGraphTabsVisible(false);
+    hideWorkbookAndResults();
 
     SharedState& state = sharedState();
     bool confirmed = false;
