@@ -93,12 +93,16 @@ void runBatch(const BatchSettings& settings, std::ostream& out, std::ostream& er
               const GraphWriter& writeGraphs) {
     refuseSummaryOverInput(settings);
     checkGraphsFolder(settings, writeGraphs);
-    SpreadsheetCore source;
-    int16_t fileType = kFileTypeExcel97;
-    source.ReadWorkbook(settings.workbook, fileType);
-    selectSheet(source, settings);
     ProfileData data;
-    readRows(source, settings, data);
+    {
+        // The workbook is let go as soon as its rows are read: a large summary then has the
+        // memory to itself.
+        SpreadsheetCore source;
+        int16_t fileType = kFileTypeExcel97;
+        source.ReadWorkbook(settings.workbook, fileType);
+        selectSheet(source, settings);
+        readRows(source, settings, data);
+    }
 
     CriticalValueTable table;
     loadTable(table, settings.table, err);
