@@ -2,8 +2,8 @@
 #include "sheet/core/SpreadsheetCore.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "engine/KestrelError.h"
 #include "engine/NumberText.h"
@@ -33,7 +33,8 @@ void SpreadsheetCore::SetSheet(int sheet) {
 
 void SpreadsheetCore::SetRow(int row) {
     if (row < 1 || row > kMaxSheetRows) {
-        throw KestrelError("Row " + std::to_string(row) + " is outside the sheet: rows run from 1 to " +
+        throw KestrelError("Row " + std::to_string(row) +
+                           " is outside the sheet: rows run from 1 to " +
                            std::to_string(kMaxSheetRows));
     }
     m_row = row;
@@ -41,9 +42,9 @@ void SpreadsheetCore::SetRow(int row) {
 
 void SpreadsheetCore::SetCol(int col) {
     if (col < 1 || col > kMaxSheetCols) {
-        throw KestrelError("Column " + std::to_string(col) +
-                           " is outside the sheet: columns run from 1 (A) to " +
-                           std::to_string(kMaxSheetCols) + " (" + columnLetters(kMaxSheetCols) + ")");
+        throw KestrelError(
+            "Column " + std::to_string(col) + " is outside the sheet: columns run from 1 (A) to " +
+            std::to_string(kMaxSheetCols) + " (" + columnLetters(kMaxSheetCols) + ")");
     }
     m_col = col;
 }
@@ -63,13 +64,16 @@ double SpreadsheetCore::Number() const {
     const Cell* c = activeSheet().cell(m_row, m_col);
     if (!c) return 0.0;
     switch (c->kind) {
-        case CellKind::Empty: return 0.0;
+        case CellKind::Empty:
+            return 0.0;
         case CellKind::Number:
-        case CellKind::Boolean: return c->number;
+        case CellKind::Boolean:
+            return c->number;
         case CellKind::Text:
             if (auto v = parseRealNumber(c->text)) return *v;
             break;
-        case CellKind::Error: break;
+        case CellKind::Error:
+            break;
     }
     throw KestrelError("Cell " + cellAddress(m_row, m_col) + " of sheet \"" + activeSheet().name() +
                        "\" holds \"" + c->text + "\", which is not a number");
@@ -80,12 +84,14 @@ void SpreadsheetCore::SetNumber(double value) {
     notify(SheetChange::Cells);
 }
 
-int SpreadsheetCore::MaxRow() const { return m_maxRows[static_cast<size_t>(m_sheet - 1)]; }
+int SpreadsheetCore::MaxRow() const {
+    return m_maxRows[static_cast<size_t>(m_sheet - 1)];
+}
 
 void SpreadsheetCore::SetMaxRow(int rows) {
     if (rows < 1 || rows > kMaxSheetRows) {
-        throw KestrelError("The grid cannot hold " + std::to_string(rows) + " rows: it holds 1 to " +
-                           std::to_string(kMaxSheetRows));
+        throw KestrelError("The grid cannot hold " + std::to_string(rows) +
+                           " rows: it holds 1 to " + std::to_string(kMaxSheetRows));
     }
     m_maxRows[static_cast<size_t>(m_sheet - 1)] = rows;
     notify(SheetChange::MaxRow);
@@ -146,7 +152,9 @@ void SpreadsheetCore::SetSheetName(int sheet, const std::string& name) {
     checkSheet(sheet);
     if (name.empty() || utf16Length(name) > 31 ||
         name.find_first_of(":\\/?*[]") != std::string::npos) {
-        throw KestrelError("\"" + name + "\" is not a valid sheet name: use 1 to 31 characters, none of : \\ / ? * [ ]");
+        throw KestrelError(
+            "\"" + name +
+            "\" is not a valid sheet name: use 1 to 31 characters, none of : \\ / ? * [ ]");
     }
     for (int i = 1; i <= NumSheets(); ++i) {
         if (i != sheet && m_book.sheets[static_cast<size_t>(i - 1)].name() == name) {
@@ -169,18 +177,29 @@ void SpreadsheetCore::ClearBlock(int firstRow, int firstCol, int lastRow, int la
     notify(SheetChange::Cells);
 }
 
-void SpreadsheetCore::ShowCurrentCell() { notify(SheetChange::ShowCurrentCell); }
+void SpreadsheetCore::ShowCurrentCell() {
+    notify(SheetChange::ShowCurrentCell);
+}
+
+namespace {
+
+std::string charsOf(double value, std::chars_format format, int precision) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, format, precision);
+    return std::string(buffer, result.ptr);
+}
+
+}  // namespace
 
 std::string generalNumberText(double value) {
     if (std::isnan(value)) return "#NUM!";
     if (std::isinf(value)) return "#NUM!";
     if (value == 0) return "0";
-    char buffer[64];
+    // to_chars, unlike printf, writes "." whatever the C library's locale says.
     const double magnitude = std::fabs(value);
     if (magnitude >= 1e15 || magnitude < 1e-4) {
-        std::snprintf(buffer, sizeof buffer, "%.14E", value);
-        std::string s(buffer);
-        const size_t e = s.find('E');
+        std::string s = charsOf(value, std::chars_format::scientific, 14);
+        const size_t e = s.find('e');
         std::string mantissa = s.substr(0, e), exponent = s.substr(e + 1);
         if (mantissa.find('.') != std::string::npos) {
             mantissa.erase(mantissa.find_last_not_of('0') + 1);
@@ -191,13 +210,8 @@ std::string generalNumberText(double value) {
         digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 2));
         return mantissa + "E" + sign + digits;
     }
-    std::snprintf(buffer, sizeof buffer, "%.15G", value);
-    std::string s(buffer);
-    if (s.find('.') != std::string::npos && s.find('E') == std::string::npos) {
-        s.erase(s.find_last_not_of('0') + 1);
-        if (s.back() == '.') s.pop_back();
-    }
-    return s;
+    // Below 1e15 and from 1e-4 on, 15 significant digits never need an exponent.
+    return charsOf(value, std::chars_format::general, 15);
 }
 
 }  // namespace kestrel
