@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/KestrelError.h"
+#include "tests/sheet/BiffTestBytes.h"
 #include "sheet/core/Ole2Writer.h"
 #include "sheet/core/ProfileSheet.h"
 #include "sheet/core/SpreadsheetCore.h"
@@ -24,20 +25,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string le16(uint32_t v) {
-    return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
-}
-std::string le32(uint32_t v) {
-    return le16(v & 0xFFFF) + le16(v >> 16);
-}
-std::string f64(double v) {
-    uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    return le32(static_cast<uint32_t>(bits)) + le32(static_cast<uint32_t>(bits >> 32));
-}
-std::string rec(uint16_t id, const std::string& data) {
-    return le16(id) + le16(static_cast<uint16_t>(data.size())) + data;
-}
+using kestrel::testbytes::f64;
+using kestrel::testbytes::le16;
+using kestrel::testbytes::le32;
+using kestrel::testbytes::rec;
 std::string bof(uint16_t type) {
     return rec(0x0809, le16(0x0600) + le16(type) + std::string(12, '\0'));
 }
