@@ -26,7 +26,7 @@ if [ -n "${KESTREL_FUZZ_TARGETS:-}" ]; then read -r -a targets <<<"$KESTREL_FUZZ
 echo "== Building the fuzz targets in $build"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DKESTREL_FUZZ=ON -DKESTREL_SANITIZE=ON -DKESTREL_GUI=OFF -DKESTREL_BENCH=OFF >/dev/null
+  -DKESTREL_FUZZ=ON -DKESTREL_SANITIZE=ON -DKESTREL_GUI=OFF -DKESTREL_BENCH=OFF -DKESTREL_WERROR=ON >/dev/null
 cmake --build "$build" --target kestrel_fuzz_all kestrel-critvalues -j 2
 
 work=$build/fuzz-work
