@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 #include "engine/KestrelError.h"
 #include "sheet/widgets/QtUserInteraction.h"
@@ -25,16 +26,22 @@ namespace {
 
 using kestrel::QtUserInteraction;
 
-// Runs `action` on the next modal window once it is up; closes it afterwards should the action
-// have left it open, so a failing check cannot hang the test.
+// Runs `action` on the next modal window once it is up and active, as a person sees it: the
+// window has the keyboard focus where it puts it. (Acting earlier makes a test depend on when the
+// platform delivers the activation: a file chooser, for one, leaves its name field alone while
+// that field has the focus.) Closes the window afterwards should the action have left it open,
+// so a failing check cannot hang the test.
 void onNextModal(std::function<void(QWidget*)> action) {
     auto* timer = new QTimer;
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+    auto polls = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, action, polls] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal) return;
+        if (!modal->isActiveWindow() && ++*polls < 500) return;
         timer->stop();
         timer->deleteLater();
+        EXPECT_TRUE(modal->isActiveWindow()) << "the modal window was never activated";
         action(modal);
         if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible()) {
             dialog->reject();
@@ -136,7 +143,10 @@ TEST(QtUserInteractionTest, FileChoosersStartWhereToldAndReportPathAndFilter) {
         EXPECT_EQ(chooser->windowTitle(), "Open");
         EXPECT_EQ(chooser->directory().absolutePath(), QDir(dir.path()).absolutePath());
         EXPECT_EQ(chooser->selectedNameFilter(), setup.filters[1]);
-        chooser->selectFile("b.xls");
+        auto* nameEdit = chooser->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(nameEdit, nullptr);
+        EXPECT_TRUE(nameEdit->hasFocus()) << "the name can be typed at once";
+        QTest::keyClicks(nameEdit, "b.xls");
         static_cast<QDialog*>(chooser)->accept();  // as the Open or Save button does
     });
     std::optional<kestrel::FileChoice> choice = ui.chooseOpenFile(nullptr, setup);
