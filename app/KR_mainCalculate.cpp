@@ -33,11 +33,13 @@ void TForm1::Calculate1Click() {
     SharedState& state = sharedState();
     SprdSheetSource->SetSheet(state.SheetIndex);
     SprdSheetSource->SetViewScale(70);
-    kestrel::prepareSummarySheet(*SprdSheetTarget);
 
+    // Every row is read and checked before the summary is emptied: a range that holds a cell
+    // which is no number leaves the previous results, summary, graphs and Save as they were.
     const kestrel::ProfileRange range{state.FromRow, state.ToRow, state.AgeCol, state.Y1Col,
                                       state.Y2Col};
     kestrel::readProfileRows(*SprdSheetSource, range, state);
+    kestrel::prepareSummarySheet(*SprdSheetTarget);
 
     kestrel::ComparisonHooks hooks;
     hooks.criticalValue = [this](int32_t sampleSize) { return cdsKS.lookup(sampleSize); };
@@ -87,10 +89,11 @@ void TForm1::finishCalculation() {
 }
 
 void TForm1::showWholeSummary() {
-    // The summary sheet's grid starts with one row; it must show every row of the table.
+    // The summary sheet's grid shows exactly the table: every row of it, and no empty rows left
+    // over from a longer earlier table.
     const int tableRows = static_cast<int>(
         std::min<int64_t>(static_cast<int64_t>(sharedState().NumRows) + 1, kMaxSummaryGridRows));
-    if (SprdSheetTarget->MaxRow() < tableRows) SprdSheetTarget->SetMaxRow(tableRows);
+    SprdSheetTarget->SetMaxRow(tableRows);
 }
 
 void TForm1::appendWindowLine(int32_t first, double firstAge, int32_t last, double lastAge,

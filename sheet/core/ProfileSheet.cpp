@@ -2,7 +2,9 @@
 // current-cell API.
 #include "sheet/core/ProfileSheet.h"
 
+#include <algorithm>
 #include <string>
+#include <utility>
 
 #include "engine/KestrelError.h"
 #include "engine/SummaryTable.h"
@@ -28,16 +30,20 @@ void checkRange(SpreadsheetCore& source, const ProfileRange& range) {
 
 void readProfileRows(SpreadsheetCore& source, const ProfileRange& range, ProfileData& data) {
     checkRange(source, range);
-    data.resize(range.ToRow - range.FromRow + 1);
-    for (int32_t k = 1; k <= data.NumRows; ++k) {
+    // Every row is read and checked before the caller's arrays change: a cell that is no number
+    // leaves the previous results whole.
+    ProfileData rows;
+    rows.resize(range.ToRow - range.FromRow + 1);
+    for (int32_t k = 1; k <= rows.NumRows; ++k) {
         source.SetRow(range.FromRow + k - 1);
         source.SetCol(range.AgeCol);
-        data.AgeData[k] = source.Number();
+        rows.AgeData[k] = source.Number();
         source.SetCol(range.Y1Col);
-        data.Y1Data[k] = source.Number();
+        rows.Y1Data[k] = source.Number();
         source.SetCol(range.Y2Col);
-        data.Y2Data[k] = source.Number();
+        rows.Y2Data[k] = source.Number();
     }
+    data = std::move(rows);
 }
 
 int32_t findLastFilledRow(const SpreadsheetCore& sheet, int32_t col) {
@@ -63,7 +69,10 @@ void prepareSummarySheet(SpreadsheetCore& target) {
     } catch (const KestrelError&) {
         // The sheet keeps its former name; the summary is written all the same.
     }
-    target.ClearBlock(1, 1, 100, 20, 1);
+    // The whole used part of the sheet, and never less than the first 100 rows x 20 columns:
+    // a table shorter than the last one must leave none of the last one's rows behind.
+    const Worksheet& sheet = target.workbook().sheets.at(static_cast<size_t>(target.Sheet() - 1));
+    target.ClearBlock(1, 1, std::max(100, sheet.lastRow()), std::max(20, sheet.lastCol()), 1);
 }
 
 void writeSummaryTable(SpreadsheetCore& target, const ProfileData& data) {

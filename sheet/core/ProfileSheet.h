@@ -15,9 +15,11 @@ struct ProfileRange {
     int32_t AgeCol = 1, Y1Col = 2, Y2Col = 3;
 };
 
-/// @brief data.resize(ToRow - FromRow + 1), then for every row in order sets Row, and for the
-/// Age, Y data (1) and Y data (2) columns in that order Col and reads Number into position k.
-/// Errors of the component (a cell that is no number, a row outside the sheet) pass through.
+/// @brief Sizes the arrays for ToRow - FromRow + 1 positions, then for every row in order sets
+/// Row, and for the Age, Y data (1) and Y data (2) columns in that order Col and reads Number
+/// into position k. Errors of the component (a cell that is no number, a row outside the sheet)
+/// pass through, and `data` is then left exactly as it was: it changes only once every row
+/// has been read.
 /// The range is checked before anything is sized: To row below From row is "Incorrect values
 /// entered for rows to import", rows and columns outside the sheet are the component's errors.
 void readProfileRows(SpreadsheetCore& source, const ProfileRange& range, ProfileData& data);
@@ -28,7 +30,8 @@ void readProfileRows(SpreadsheetCore& source, const ProfileRange& range, Profile
 /// without moving the current cell. Throws KestrelError for a column outside the sheet.
 int32_t findLastFilledRow(const SpreadsheetCore& sheet, int32_t col);
 
-/// @brief Renames sheet 1 to "Smry" (a failure is ignored), then ClearBlock(1, 1, 100, 20, 1).
+/// @brief Renames sheet 1 to "Smry" (a failure is ignored), then empties the active sheet: the
+/// block from A1 to its last used cell, at least rows 1-100 x columns 1-20.
 void prepareSummarySheet(SpreadsheetCore& target);
 
 /// @brief Row 1: the seven header texts; rows 2..n+1: the seven numbers of positions 1..n.

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -46,8 +47,9 @@ class MainWindowCommands : public kestrel::testsupport::MainWindowTest {
 
     // The user picks the workbook, the sheet, rows, columns and width, and presses OK.
     void scriptImport(const QString& sheet, const QString& from, const QString& to,
-                      const QString& width, QPoint movedTo = {}) {
-        m_ui.openAnswers.push_back(kestrel::FileChoice{kWorkbook, 1});
+                      const QString& width, QPoint movedTo = {},
+                      const QString& workbook = kWorkbook) {
+        m_ui.openAnswers.push_back(kestrel::FileChoice{workbook, 1});
         m_ui.modalActions.push_back([=](QDialog& dialog) {
             auto& import = dynamic_cast<TfmSheetImport&>(dialog);
             import.cbSheetName->setCurrentText(sheet);
@@ -59,6 +61,16 @@ class MainWindowCommands : public kestrel::testsupport::MainWindowTest {
             import.eAgeWindowWidthStr->setText(width);
             if (!movedTo.isNull()) import.move(movedTo);
             QTest::mouseClick(import.bbImport, Qt::LeftButton);
+        });
+    }
+
+    // The user confirms Edit with these rows.
+    void editRows(const QString& from, const QString& to) {
+        m_ui.modalActions.push_back([=](QDialog& dialog) {
+            auto& change = dynamic_cast<TfmChangeSettings&>(dialog);
+            change.eFromRow->setText(from);
+            change.eToRow->setText(to);
+            QTest::mouseClick(change.bbOK, Qt::LeftButton);
         });
     }
 
@@ -113,7 +125,7 @@ TEST_F(MainWindowCommands, OpenImportsCalculatesAndShowsTheResults) {
     target.SetCol(25);
     EXPECT_EQ(target.Text(), "") << "Open empties rows 1 to To Row, columns 1 to 30";
     target.SetRow(12);
-    EXPECT_EQ(target.Text(), "kept");
+    EXPECT_EQ(target.Text(), "") << "nothing of an earlier content stays in the summary";
 
     // Controls as a confirmed Open leaves them.
     EXPECT_FALSE(m_form->SprdSheetSource->isHidden());
@@ -189,6 +201,62 @@ TEST_F(MainWindowCommands, FailuresEndTheCommandWithTheStateReachedSoFar) {
     EXPECT_THROW(m_form->Open1Click(), kestrel::KestrelError);
     EXPECT_TRUE(m_form->SprdSheetSource->isHidden());
     EXPECT_FALSE(m_form->bbCalculate->isEnabled());
+}
+
+TEST_F(MainWindowCommands, ASavedSummaryHoldsExactlyTheCurrentCalculation) {
+    // 300 rows, then an Edit down to 50: the saved workbook has the header and 50 rows, none of
+    // the earlier 300 below them, as read by xlrd, a reader unrelated to ours.
+    const QString samples = QStringLiteral(KESTREL_SOURCE_DIR "/data/samples/Profiles97.xls");
+    scriptImport("Profiles", "2", "301", "100", {}, samples);
+    m_form->Open1Click();
+    editRows("2", "51");
+    m_form->bbEditClick();
+    EXPECT_EQ(m_form->SprdSheetTarget->MaxRow(), 51) << "the grid shows the table, no more";
+
+    const QString saved = m_dir.filePath("profiles_summary.xls");
+    m_ui.saveAnswers.push_back(kestrel::FileChoice{saved, 1});
+    m_form->Saveas1Click();
+    QProcess python;
+    python.start("/usr/bin/python3",
+                 {"-c", "import sys, xlrd\n"
+                        "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                        "print(s.name, s.nrows, s.ncols, '%.6f' % s.cell_value(50, 0))\n",
+                  saved});
+    ASSERT_TRUE(python.waitForFinished(30000));
+    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    m_form->SprdSheetSource->SetSheet(1);
+    m_form->SprdSheetSource->SetRow(51);
+    m_form->SprdSheetSource->SetCol(1);
+    EXPECT_EQ(QString::fromUtf8(python.readAllStandardOutput()).trimmed(),
+              QString("Smry 51 7 %1").arg(m_form->SprdSheetSource->Number(), 0, 'f', 6));
+}
+
+TEST_F(MainWindowCommands, AFailedEditLeavesThePreviousResultsWholeAndUsable) {
+    scriptImport("Profiles", "2", "11", "300");
+    m_form->Open1Click();
+    auto& target = *m_form->SprdSheetTarget;
+    const QStringList logBefore = logLines();
+
+    // Row 1 holds the heading "Age", which is no number.
+    editRows("1", "11");
+    try {
+        m_form->bbEditClick();
+        FAIL() << "a heading read as a number must raise an error";
+    } catch (const kestrel::KestrelError& error) {
+        EXPECT_NE(std::string(error.what()).find("A1"), std::string::npos) << error.what();
+    }
+    EXPECT_TRUE(m_form->bbSave->isEnabled() && m_form->Saveas1->isEnabled());
+    EXPECT_EQ(logLines(), logBefore);
+    EXPECT_EQ(sharedState().NumRows, 10);
+    EXPECT_EQ(kestrel::graphSeries(*m_form->Chart1, 0)->pointCount(), 10);
+    for (int row = 1; row <= 11; ++row) {
+        target.SetRow(row);
+        target.SetCol(1);
+        EXPECT_NE(target.Text(), "") << "summary row " << row << " is whole";
+    }
+    target.SetCol(4);
+    target.SetRow(11);
+    EXPECT_DOUBLE_EQ(target.Number(), sharedState().Difference[10]);
 }
 
 TEST_F(MainWindowCommands, EditRecalculatesOrDisablesTheResultCommands) {
