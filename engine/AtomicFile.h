@@ -7,15 +7,21 @@
 
 namespace kestrel {
 
-/// @brief Replaces `path` with `bytes` atomically. On any failure (folder missing, no space,
-/// permission denied) the temporary file is removed, the old file is left byte-for-byte intact
-/// and KestrelError is thrown: "Cannot write <path>: <system reason>".
+/// @brief Replaces `path` with `bytes` atomically. A symbolic link is written through: the file
+/// at the end of its chain of links is replaced (created when the last link dangles) and the
+/// links stay as they are. An existing file keeps its permissions. On any failure (folder
+/// missing, no space, permission denied, a loop of links) the temporary file is removed, the old
+/// file is left byte-for-byte intact and KestrelError is thrown: "Cannot write <path>: <system
+/// reason>".
 void writeFileAtomically(const std::string& path, std::string_view bytes);
 
 namespace testing {
 /// @brief Failure injection for tests: the next writes fail with "No space left on device" once
 /// `bytes` bytes of a file have been written; a negative value switches it off again.
 void failWritesAfter(long long bytes);
+/// @brief Failure injection for tests: while on, flushing a written file to disk fails with
+/// "Input/output error" (as a failing disk does), before the file replaces anything.
+void failFlushes(bool on);
 }  // namespace testing
 
 }  // namespace kestrel

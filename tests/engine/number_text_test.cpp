@@ -1,17 +1,11 @@
-// The whole-number and real-number rules, fixed-decimal formatting and atomic file writing.
+// The whole-number and real-number rules and fixed-decimal formatting.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "engine/AtomicFile.h"
-#include "engine/KestrelError.h"
 #include "engine/NumberText.h"
 
 using kestrel::formatFixed;
@@ -85,56 +79,6 @@ TEST(FixedFormat, RoundsHalfAwayFromZero) {
     EXPECT_EQ(formatFixed(-0.0001, 2), "0.00");
     EXPECT_EQ(formatFixed(0.5, 3, ","), "0,500");
     EXPECT_EQ(formatFixed(1e300, 0).size(), 301u);
-}
-
-class AtomicFileTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("kestrel-atomic-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_dir);
-    }
-    void TearDown() override {
-        kestrel::testing::failWritesAfter(-1);
-        std::filesystem::remove_all(m_dir);
-    }
-    static std::string slurp(const std::filesystem::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    std::filesystem::path m_dir;
-};
-
-TEST_F(AtomicFileTest, ReplacesContentAndLeavesNoTemporaryFile) {
-    const auto file = m_dir / "a.txt";
-    kestrel::writeFileAtomically(file.string(), "first");
-    kestrel::writeFileAtomically(file.string(), "second, longer");
-    EXPECT_EQ(slurp(file), "second, longer");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 1);
-}
-
-TEST_F(AtomicFileTest, FailureMidwayKeepsTheOldFileAndNamesIt) {
-    const auto file = m_dir / "keep.txt";
-    kestrel::writeFileAtomically(file.string(), "precious data");
-    kestrel::testing::failWritesAfter(3);
-    try {
-        kestrel::writeFileAtomically(file.string(), std::string(10000, 'x'));
-        FAIL() << "the write should have failed";
-    } catch (const kestrel::KestrelError& e) {
-        EXPECT_NE(std::string(e.what()).find(file.string()), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find("No space left"), std::string::npos) << e.what();
-    }
-    EXPECT_EQ(slurp(file), "precious data");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 1);
-}
-
-TEST_F(AtomicFileTest, MissingFolderIsAClearError) {
-    const auto file = m_dir / "no-such-folder" / "x.txt";
-    EXPECT_THROW(kestrel::writeFileAtomically(file.string(), "x"), kestrel::KestrelError);
-    EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 // Reference: round the full exact expansion by hand.
