@@ -311,5 +311,8 @@ void TForm1::ReadSettings() {
 
 void TForm1::WriteSettings() {
     const SharedState& state = sharedState();
-    kestrel::writeSettingsFile(kestrel::settingsFilePath(state.IniBaseName), state);
+    for (const std::string& note :
+         kestrel::writeSettingsFile(kestrel::settingsFilePath(state.IniBaseName), state)) {
+        m_ui.showWarning(this, QString::fromStdString(note));
+    }
 }

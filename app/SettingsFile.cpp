@@ -15,6 +15,7 @@
 #include <iterator>
 #include <optional>
 
+#include "app/IniValueText.h"
 #include "engine/AtomicFile.h"
 #include "engine/KestrelError.h"
 #include "engine/NumberText.h"
@@ -91,9 +92,16 @@ void setUpIni(CSimpleIniA& ini) {
     ini.SetSpaces(false);  // "key=value"
 }
 
-// The first kMaxSettingsTextLength characters of UTF-8 text; a character is never split.
-std::string clippedText(const char* value) {
-    std::string text(value);
+size_t utf8Characters(std::string_view text) {
+    size_t characters = 0;
+    for (unsigned char c : text) characters += (c & 0xC0) != 0x80;
+    return characters;
+}
+
+// The value a key's INI text stands for, cut to its first kMaxSettingsTextLength characters;
+// a character is never split.
+std::string clippedText(const char* iniText) {
+    std::string text = iniValueFromText(iniText);
     size_t characters = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const bool startsCharacter = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
@@ -103,6 +111,21 @@ std::string clippedText(const char* value) {
         }
     }
     return text;
+}
+
+// Sets a text key so that it reads back exactly; a text longer than a read takes keeps the
+// value the file had, and the note says so.
+void setText(CSimpleIniA& ini, const char* section, const char* key, const std::string& value,
+             std::vector<std::string>* notes) {
+    if (utf8Characters(value) > kMaxSettingsTextLength) {
+        if (notes) {
+            notes->push_back("The setting \"" + std::string(key) +
+                             "\" was not saved: it is longer than " +
+                             std::to_string(kMaxSettingsTextLength) + " characters");
+        }
+        return;
+    }
+    ini.SetValue(section, key, iniValueText(value).c_str());
 }
 
 void readText(const CSimpleIniA& ini, const TextKey& key, SettingsFields& fields,
@@ -177,15 +200,16 @@ void readSettingsFile(const std::string& path, SettingsFields& fields, const Set
     readSettingsText(content.error ? std::string() : content.bytes, fields, warn, defaultFolder);
 }
 
-std::string settingsText(std::string_view existingText, const SettingsFields& fields) {
+std::string settingsText(std::string_view existingText, const SettingsFields& fields,
+                         std::vector<std::string>* notes) {
     CSimpleIniA ini;
     loadIni(ini, existingText);
     for (const TextKey& key : kFolderKeys)
-        ini.SetValue(key.section, key.key, (fields.*key.field).c_str());
+        setText(ini, key.section, key.key, fields.*key.field, notes);
     for (const TextKey& key : kInputKeys)
-        ini.SetValue(key.section, key.key, (fields.*key.field).c_str());
+        setText(ini, key.section, key.key, fields.*key.field, notes);
     for (const PeakHeightKey& key : kPeakHeightKeys) {
-        ini.SetValue(kSubdivision, key.key, (fields.*key.text).c_str());
+        setText(ini, kSubdivision, key.key, fields.*key.text, notes);
     }
     for (const IntegerKey& key : kPositionKeys) {
         ini.SetValue(kFormPositions, key.key, std::to_string(fields.*key.field).c_str());
@@ -195,14 +219,15 @@ std::string settingsText(std::string_view existingText, const SettingsFields& fi
     return text;
 }
 
-void writeSettingsFile(const std::string& path, const SettingsFields& fields) {
+std::vector<std::string> writeSettingsFile(const std::string& path, const SettingsFields& fields) {
     const FileContent existing = fileContent(path);
     if (existing.error) {
         // Rewriting a file we cannot read would lose whatever else it holds.
         throw KestrelError("Unable to write to " + path + ": " + std::strerror(existing.error));
     }
+    std::vector<std::string> notes;
     try {
-        writeFileAtomically(path, settingsText(existing.bytes, fields));
+        writeFileAtomically(path, settingsText(existing.bytes, fields, &notes));
     } catch (const KestrelError& e) {
         const std::string prefix = "Cannot write " + path + ": ";
         const std::string message = e.what();
@@ -210,6 +235,7 @@ void writeSettingsFile(const std::string& path, const SettingsFields& fields) {
             message.rfind(prefix, 0) == 0 ? message.substr(prefix.size()) : message;
         throw KestrelError("Unable to write to " + path + ": " + reason);
     }
+    return notes;
 }
 
 }  // namespace kestrel

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/SettingsFields.h"
 
@@ -31,10 +32,16 @@ void readSettingsFile(const std::string& path, SettingsFields& fields, const Set
 
 /// @brief The INI text with all nineteen keys set from `fields`: keys that `existingText` holds
 /// are replaced in place (other keys and sections kept), missing ones are added in table order.
-std::string settingsText(std::string_view existingText, const SettingsFields& fields);
+/// Every text reads back exactly as it is in `fields` (quoted and escaped where an INI line
+/// cannot hold it as it stands); a text longer than kMaxSettingsTextLength characters, which a
+/// read would cut, is not written: its key keeps what `existingText` held, and a note saying so
+/// goes to `notes`.
+std::string settingsText(std::string_view existingText, const SettingsFields& fields,
+                         std::vector<std::string>* notes = nullptr);
 
-/// @brief Writes all nineteen keys into the file at `path`, atomically. On any failure the file
-/// keeps its former content and KestrelError "Unable to write to <path>: <reason>" is thrown.
-void writeSettingsFile(const std::string& path, const SettingsFields& fields);
+/// @brief Writes all nineteen keys into the file at `path`, atomically, and returns the notes of
+/// settingsText() (texts too long to be saved). On any failure the file keeps its former
+/// content and KestrelError "Unable to write to <path>: <reason>" is thrown.
+std::vector<std::string> writeSettingsFile(const std::string& path, const SettingsFields& fields);
 
 }  // namespace kestrel

@@ -1,6 +1,7 @@
 // Hostile settings files, checked by the same properties as the settings fuzz target (read
 // without failing, peak heights in their "##0.00" form, everything read is written back and reads
-// the same), and every input that fuzz target found, replayed.
+// the same; fields set from any text write and read back exactly), and every input that fuzz
+// target found, replayed.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,6 +17,7 @@ namespace fs = std::filesystem;
 void checkText(const std::string& what, const std::string& text) {
     try {
         kestrel::fuzz::checkSettingsText(text);
+        kestrel::fuzz::checkSettingsFields(text);
     } catch (const kestrel::fuzz::InvariantBroken& broken) {
         ADD_FAILURE() << what << ": " << broken.what();
     }
@@ -43,6 +45,19 @@ TEST(HostileSettingsFiles, OddTextsReadAndWriteBackUnchanged) {
         {"CR line ends and a byte-order mark", "\xEF\xBB\xBF[Input fields]\rTo Row=99\r\n"},
     };
     for (const auto& [what, text] : cases) checkText(what, text);
+
+    // Fields as the program sets them (texts separated by 0x1E): folders and entries that an
+    // INI line cannot hold as they stand read back exactly.
+    const std::string sep = "\x1E";
+    const std::pair<const char*, std::string> fields[] = {
+        {"a folder whose name holds a section line",
+         "/home/u/a\n[Form positions]\nMain Width=5/" + sep + "/x" + sep + "/y"},
+        {"blanks at both ends", "  /lead" + sep + "trail/\t " + sep + " " + sep + " b"},
+        {"quotes and backslashes", "\"/q\"" + sep + "\"" + sep + "C:\\dir\\" + sep + "\\\""},
+        {"control characters and CR", std::string("a\0b\x01\x7f\rc", 9) + sep + "\r\n"},
+        {"a text too long to be read back", std::string(2048, 'x') + sep + "ok"},
+    };
+    for (const auto& [what, bytes] : fields) checkText(what, bytes);
 
     const fs::path folder =
         fs::path(KESTREL_TEST_DATA_DIR) / "fuzz-regressions" / "fuzz_settings_text";

@@ -2,6 +2,7 @@
 // heights end in their "##0.00" form, and what was read is written back and reads the same.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,6 +69,59 @@ inline void checkSettingsText(std::string_view text) {
     const auto a = detail::persistedFields(first), b = detail::persistedFields(second);
     for (size_t i = 0; i < a.size(); ++i) {
         require(a[i] == b[i], "field " + std::to_string(i) + " reads back as \"" + b[i] +
+                                  "\" instead of \"" + a[i] + "\"");
+    }
+}
+
+// Fields set as a user's entries and chosen folders would set them, from any bytes: the input
+// split at each 0x1E byte gives the nine texts, the window positions come from its size. Written
+// and read back, every text is exactly what was set; one too long for a read is refused with a
+// note and keeps the value the file had.
+inline void checkSettingsFields(std::string_view bytes) {
+    const auto textsOf = [](SettingsFields& f) {
+        return std::array<std::string*, 9>{&f.DataImportPath, &f.DataExportPath,
+                                           &f.ClientDatasetPath, &f.AgeColStr, &f.Y1ColStr,
+                                           &f.Y2ColStr, &f.AgeWindowWidthStr, &f.FromRowStr,
+                                           &f.ToRowStr};
+    };
+    SettingsFields set;
+    const auto texts = textsOf(set);
+    size_t index = 0;
+    for (char c : bytes) {
+        if (c != '\x1E') {
+            texts[index]->push_back(c);
+        } else if (++index == texts.size()) {
+            break;
+        }
+    }
+    int32_t* positions[] = {&set.MainLeft,  &set.MainTop,  &set.MainHeight,  &set.MainWidth,
+                            &set.SheetLeft, &set.SheetTop, &set.SheetHeight, &set.SheetWidth};
+    for (size_t i = 0; i < std::size(positions); ++i) {
+        *positions[i] = static_cast<int32_t>(0x9E3779B9u * (bytes.size() + i * 977u));
+    }
+    set.MinPeakHeight = static_cast<double>(bytes.size()) / 7;
+    set.MinPeakHeightStr = formatFixed(set.MinPeakHeight, 2, ".");
+    set.BaselinePeakHeightStr = "-2.50";
+
+    const std::string before = "[File Paths]\nData import path=/before\n";
+    std::vector<std::string> notes;
+    const std::string written = settingsText(before, set, &notes);
+    SettingsFields back;
+    readSettingsText(written, back, {}, "/default/folder");
+
+    // What a refused text reads back as: the value the file held before.
+    SettingsFields expected = set, previous;
+    readSettingsText(before, previous, {}, "/default/folder");
+    size_t refused = 0;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (detail::utf8Characters(*texts[i]) <= kMaxSettingsTextLength) continue;
+        ++refused;
+        *textsOf(expected)[i] = *textsOf(previous)[i];
+    }
+    require(notes.size() == refused, "a text too long to be saved went without a note");
+    const auto a = detail::persistedFields(expected), b = detail::persistedFields(back);
+    for (size_t i = 0; i < a.size(); ++i) {
+        require(a[i] == b[i], "set field " + std::to_string(i) + " reads back as \"" + b[i] +
                                   "\" instead of \"" + a[i] + "\"");
     }
 }
