@@ -226,7 +226,15 @@ size_t writeBoundSheet(RecordWriter& w, const std::string& name, Context& ctx) {
             }
         }
     } else {
+        const size_t replacedBefore = ctx.cp1252->replacedCount();
         const std::string bytes = ctx.cp1252->encode(name);
+        // A name written with "?" in place of a character is another name, and two such names
+        // can even collide: refused, not changed.
+        if (ctx.cp1252->replacedCount() != replacedBefore) {
+            throw KestrelError("the sheet name " + quoted(name) +
+                               " holds characters that Excel 5 cannot store (it keeps Western "
+                               "European text only); save as Excel 97 or rename the sheet");
+        }
         w.u8(static_cast<uint8_t>(bytes.size()));
         w.raw(bytes);
     }

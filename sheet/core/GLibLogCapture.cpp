@@ -3,6 +3,8 @@
 
 #include <glib.h>
 
+#include "engine/MessageText.h"
+
 namespace kestrel {
 
 namespace {
@@ -52,6 +54,24 @@ std::string GLibLogCapture::joined() const {
         text += m;
     }
     return text;
+}
+
+std::string GLibLogCapture::detail(const char* errorMessage) const {
+    if (errorMessage && *errorMessage) return libraryDetail(errorMessage);
+    for (const std::string& message : m_messages) {
+        // "ole_seek_block: assertion 'block < ...' failed" speaks of the library's insides.
+        if (message.find("assertion") != std::string::npos) continue;
+        const size_t domainEnd = message.find(": ");
+        return libraryDetail(domainEnd == std::string::npos ? message
+                                                            : message.substr(domainEnd + 2));
+    }
+    return {};
+}
+
+std::string GLibLogCapture::reasonWithDetail(const std::string& reason,
+                                             const char* errorMessage) const {
+    const std::string text = detail(errorMessage);
+    return text.empty() ? reason : reason + " (" + text + ")";
 }
 
 }  // namespace kestrel

@@ -20,6 +20,12 @@ class GLibLogCapture {
     const std::vector<std::string>& messages() const { return m_messages; }
     /// @brief The messages joined with "; ", empty when there were none.
     std::string joined() const;
+    /// @brief The library's own word on a failure, short and on one line (see libraryDetail):
+    /// the error's message when there is one, else the first message logged that is not an
+    /// internal assertion; empty when there is neither.
+    std::string detail(const char* errorMessage = nullptr) const;
+    /// @brief `reason`, followed by detail() in brackets when there is one.
+    std::string reasonWithDetail(const std::string& reason, const char* errorMessage = nullptr) const;
 
     /// @brief Adds one message to `capture` (called by the installed GLib handlers).
     static void record(GLibLogCapture* capture, const char* domain, int level, const char* message);

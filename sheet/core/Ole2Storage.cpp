@@ -64,11 +64,9 @@ bool isBareBiffStream(std::string_view bytes) {
     return bytes.size() >= 8 && readU16le(bytes.data()) == 0x0809;
 }
 
-std::string withLibraryMessages(std::string reason, const GLibLogCapture& log, GError* error) {
-    std::string detail = error && error->message ? error->message : "";
-    const std::string logged = log.joined();
-    if (!logged.empty()) detail += (detail.empty() ? "" : "; ") + logged;
-    return detail.empty() ? reason : reason + " (" + detail + ")";
+std::string withLibraryMessages(const std::string& reason, const GLibLogCapture& log,
+                                GError* error) {
+    return log.reasonWithDetail(reason, error ? error->message : nullptr);
 }
 
 std::optional<int> findWorkbookChild(GsfInfile* ole) {
@@ -110,7 +108,7 @@ std::string readChildWhole(GsfInfile* ole, int index, std::string_view fileBytes
     GPtr<GsfInput> stream(gsf_infile_child_by_index(ole, index));
     if (!stream) {
         throw readError(displayName,
-                        withLibraryMessages("its workbook stream cannot be opened", log, nullptr));
+                        withLibraryMessages("it is damaged: its workbook stream cannot be opened", log, nullptr));
     }
     const gsf_off_t size = gsf_input_size(stream.get());
     // A stream is made of the file's own sectors, so it cannot be larger than the file.

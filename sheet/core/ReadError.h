@@ -4,11 +4,14 @@
 #include <string>
 
 #include "engine/KestrelError.h"
+#include "engine/MessageText.h"
 
 namespace kestrel {
 
 inline KestrelError readError(const std::string& fileName, const std::string& reason) {
-    return KestrelError("Cannot read " + fileName + ": " + reason);
+    // One line, even for a file whose name holds a line break.
+    const std::string message = "Cannot read " + fileName + ": " + reason;
+    return KestrelError(messageExcerpt(message, message.size()));
 }
 
 }  // namespace kestrel

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "engine/KestrelError.h"
+#include "engine/MessageText.h"
 #include "engine/NumberText.h"
 #include "sheet/core/BiffReader.h"
 #include "sheet/core/BiffWriter.h"
@@ -67,8 +68,10 @@ double SpreadsheetCore::Number() const {
         case CellKind::Empty:
             return 0.0;
         case CellKind::Number:
-        case CellKind::Boolean:
             return c->number;
+        case CellKind::Boolean:
+            // TRUE and FALSE are no measurements: refused like any other text.
+            break;
         case CellKind::Text:
             if (auto v = parseRealNumber(c->text)) return *v;
             break;
@@ -76,7 +79,7 @@ double SpreadsheetCore::Number() const {
             break;
     }
     throw KestrelError("Cell " + cellAddress(m_row, m_col) + " of sheet \"" + activeSheet().name() +
-                       "\" holds \"" + c->text + "\", which is not a number");
+                       "\" holds \"" + messageExcerpt(c->text) + "\", which is not a number");
 }
 
 void SpreadsheetCore::SetNumber(double value) {

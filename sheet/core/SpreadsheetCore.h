@@ -48,9 +48,9 @@ public:
     std::string Text() const;
     /// @brief An empty text empties the cell; any other text is stored as text.
     void SetText(const std::string& text);
-    /// @brief Empty reads 0; a number (or a formula's cached number) reads as itself; a boolean
-    /// reads 1 or 0; text that is a real number reads as that number; any other text or an
-    /// error value throws an error naming the sheet, the cell and the text.
+    /// @brief Empty reads 0; a number (or a formula's cached number) reads as itself; text that
+    /// is a real number reads as that number; any other text, a boolean or an error value throws
+    /// an error naming the sheet, the cell and the text (cut to 40 characters, on one line).
     double Number() const;
     void SetNumber(double value);
 
@@ -64,8 +64,10 @@ public:
     void SetViewScale(int scale);  // zoom in percent, 10..400
 
     /// @brief Replaces the whole content with the file's workbook. Reads Excel 97 and Excel 5/95
-    /// files whatever `fileType` says; hands back the format found (11 or 4). On failure the
-    /// content is unchanged and the error names the file.
+    /// (.xls), Excel 2007+ (.xlsx, .xlsm), OpenDocument (.ods) and comma-separated (.csv) files,
+    /// chosen by content whatever `fileType` or the name says; hands back the format found
+    /// (11 or 4 for .xls, else a WorkbookFormat code). On failure the content is unchanged and
+    /// the error names the file.
     void ReadWorkbook(const std::string& path, int16_t& fileType);
     /// @brief Writes every sheet atomically: code 11 as Excel 97, 4 as Excel 5.
     void WriteWorkbook(const std::string& path, int16_t fileType) const;

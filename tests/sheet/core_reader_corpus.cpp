@@ -5,8 +5,11 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
@@ -189,12 +192,43 @@ TEST(ReaderCorpus, EveryFileIsReadOrRefusedWithAMessageNamingIt) {
         } else {
             EXPECT_EQ(outcome.error.rfind("Cannot read " + path.string() + ": ", 0), 0u)
                 << outcome.error;
+            EXPECT_EQ(outcome.error.find('\n'), std::string::npos) << outcome.error;
             std::printf("  refused %s: %s\n", path.filename().c_str(),
                         outcome.error.substr(12 + path.string().size() + 2).c_str());
         }
     }
     // Most of the corpus is ordinary Excel output and must be read.
     EXPECT_GE(read, static_cast<int>(files.size()) * 3 / 4);
+}
+
+// Damaged copies of a real workbook (bytes changed in its container's header and directory):
+// each is read or refused on one short line that names the file, with no library advice text.
+TEST(ReaderCorpus, DamagedCopiesAreRefusedOnOneShortLine) {
+    const fs::path original = kCorpus / "xlrd__profiles.xls";
+    std::ifstream in(original, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_GT(bytes.size(), 4096u) << original;
+    const fs::path copy = fs::temp_directory_path() / "kestrel-damaged-copy.xls";
+    std::mt19937 random(20261207);
+    int refused = 0;
+    for (int i = 0; i < 300; ++i) {
+        std::string damaged = bytes;
+        for (int n = 1 + static_cast<int>(random() % 20); n > 0; --n) {
+            damaged[random() % 2048] = static_cast<char>(random());
+        }
+        std::ofstream(copy, std::ios::binary | std::ios::trunc) << damaged;
+        const Outcome outcome = readCorpusFile(copy);
+        if (outcome.read) continue;
+        ++refused;
+        const std::string prefix = "Cannot read " + copy.string() + ": ";
+        EXPECT_EQ(outcome.error.rfind(prefix, 0), 0u) << outcome.error;
+        EXPECT_EQ(outcome.error.find('\n'), std::string::npos) << outcome.error;
+        EXPECT_LE(outcome.error.size(), prefix.size() + 200) << outcome.error;
+        EXPECT_EQ(outcome.error.find("you'll want"), std::string::npos) << outcome.error;
+        EXPECT_EQ(outcome.error.find("assertion"), std::string::npos) << outcome.error;
+    }
+    fs::remove(copy);
+    EXPECT_GT(refused, 100);
 }
 
 TEST(ReaderCorpus, AgreesWithXlrdOnSheetsActiveSheetAndEveryCell) {

@@ -39,7 +39,7 @@ std::string errorOf(F&& f) {
 
 }  // namespace
 
-TEST(SpreadsheetNumber, ReadsEmptyNumbersBooleansAndNumericTextAndRefusesOtherText) {
+TEST(SpreadsheetNumber, ReadsEmptyNumbersAndNumericTextAndRefusesBooleansAndOtherText) {
     SpreadsheetCore s;
     int16_t fileType = 11;
     s.ReadWorkbook(fixture("formulas_biff7.xls"), fileType);
@@ -51,9 +51,11 @@ TEST(SpreadsheetNumber, ReadsEmptyNumbersBooleansAndNumericTextAndRefusesOtherTe
     at(s, 3, 1);
     EXPECT_EQ(s.Number(), 110.0) << "a formula reads its cached result";
     at(s, 5, 1);
-    EXPECT_EQ(s.Number(), 1.0) << "TRUE";
+    EXPECT_EQ(errorOf([&] { s.Number(); }),
+              "Cell A5 of sheet \"Données €\" holds \"TRUE\", which is not a number");
     at(s, 5, 2);
-    EXPECT_EQ(s.Number(), 0.0) << "FALSE";
+    EXPECT_EQ(errorOf([&] { s.Number(); }),
+              "Cell B5 of sheet \"Données €\" holds \"FALSE\", which is not a number");
     at(s, 6, 2);  // "  42.5 ": the trailing space makes it text, not a number
     EXPECT_EQ(errorOf([&] { s.Number(); }),
               "Cell B6 of sheet \"Données €\" holds \"  42.5 \", which is not a number");
@@ -72,6 +74,13 @@ TEST(SpreadsheetNumber, ReadsEmptyNumbersBooleansAndNumericTextAndRefusesOtherTe
         EXPECT_NE(errorOf([&] { s.Number(); }).find("holds \"" + text + "\""), std::string::npos)
             << text;
     }
+    // A long or multi-line cell is quoted on one line, cut after 40 characters.
+    s.SetText(std::string(32767, 'x'));
+    EXPECT_EQ(errorOf([&] { s.Number(); }),
+              "Cell C3 of sheet \"Données €\" holds \"" + std::string(40, 'x') +
+                  "\u2026\", which is not a number");
+    s.SetText("é\nline two");
+    EXPECT_NE(errorOf([&] { s.Number(); }).find("holds \"é line two\""), std::string::npos);
 }
 
 TEST(SpreadsheetText, ShowsNumbersInGeneralFormatAndEmptiesCellsOnEmptyText) {

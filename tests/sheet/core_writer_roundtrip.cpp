@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(BothFormats, WriterRoundTrip,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Text beyond Windows-1252 is where the two formats differ.
-TEST(WriterText, Excel97KeepsAnyTextAndExcel5ReplacesWhatCp1252CannotHold) {
+TEST(WriterText, Excel97KeepsAnyTextAndExcel5RefusesSheetNamesAndReplacesCellText) {
     if (const std::string missing = xlrdMissingReason(); !missing.empty()) {
         GTEST_SKIP() << "Skipping the xlrd read-back: " << missing;
     }
@@ -227,12 +227,21 @@ TEST(WriterText, Excel97KeepsAnyTextAndExcel5ReplacesWhatCp1252CannotHold) {
 
     book.sheets[0].setCell(2, 1, Cell::makeText("Ω"));
     WorkbookWriteNotes notes;
+    // A sheet name is refused rather than written as "?????" (two such names would collide).
+    try {
+        writeWorkbookFile(book, dir.file("5.xls"), 4, notes);
+        ADD_FAILURE() << "a sheet name Excel 5 cannot store must be refused";
+    } catch (const kestrel::KestrelError& e) {
+        EXPECT_NE(std::string(e.what()).find("\"Текст\""), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(fileExists(dir.file("5.xls")));
+    book.sheets[0].setName("Größe");
     writeWorkbookFile(book, dir.file("5.xls"), 4, notes);
     const XlrdBook read5 = readWithXlrd(dir.file("5.xls"));
-    EXPECT_EQ(read5.sheets.at(0).name, "?????");
+    EXPECT_EQ(read5.sheets.at(0).name, "Größe");
     EXPECT_EQ(read5.sheets.at(0).cells.at({1, 1}).value, "Größe € – “quoted” ½ ? ? ?");
     EXPECT_EQ(read5.sheets.at(0).cells.at({2, 1}).value, "?");
-    EXPECT_EQ(notes.replacedCharacters, 5u + 3u + 1u);
+    EXPECT_EQ(notes.replacedCharacters, 3u + 1u);
 }
 
 // A second, unrelated reader: gnumeric's ssconvert turns our file into CSV.

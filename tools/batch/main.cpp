@@ -9,6 +9,7 @@
 
 #include "engine/CriticalValueTable.h"
 #include "engine/KestrelError.h"
+#include "engine/MessageText.h"
 #include "tools/batch/BatchGraphs.h"
 #include "tools/batch/BatchOptions.h"
 #include "tools/batch/BatchRun.h"
@@ -19,7 +20,8 @@ namespace {
 
 int fail(const std::string& message, int status) {
     std::cout.flush();
-    std::cerr << "kestrel-batch: " << message << std::endl;
+    // One line, whatever a file name or a library put into the message.
+    std::cerr << "kestrel-batch: " << kestrel::messageExcerpt(message, message.size()) << std::endl;
     return status;
 }
 
