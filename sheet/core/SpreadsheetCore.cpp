@@ -8,8 +8,8 @@
 #include "engine/KestrelError.h"
 #include "engine/MessageText.h"
 #include "engine/NumberText.h"
-#include "sheet/core/BiffReader.h"
 #include "sheet/core/BiffWriter.h"
+#include "sheet/core/WorkbookReader.h"
 
 namespace kestrel {
 
@@ -117,7 +117,9 @@ void SpreadsheetCore::SetViewScale(int scale) {
 }
 
 void SpreadsheetCore::ReadWorkbook(const std::string& path, int16_t& fileType) {
-    Workbook book = readWorkbookFile(path, fileType);
+    WorkbookFormat format = WorkbookFormat::Excel97;
+    Workbook book = readAnyWorkbookFile(path, format);
+    fileType = static_cast<int16_t>(format);
     if (book.sheets.empty()) book.sheets.emplace_back("Sheet1");
     std::vector<int> maxRows;
     for (const auto& s : book.sheets) maxRows.push_back(std::max(1, s.lastRow()));

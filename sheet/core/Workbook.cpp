@@ -2,6 +2,8 @@
 #include "sheet/core/Workbook.h"
 
 #include <algorithm>
+#include <iterator>
+#include <stdexcept>
 
 namespace kestrel {
 
@@ -48,6 +50,20 @@ void Worksheet::setCell(int row, int col, Cell cell) {
     } else {
         cells.insert(colIt, {col, std::move(cell)});
     }
+}
+
+void Worksheet::appendRow(int row, std::vector<std::pair<int, Cell>>& cells) {
+    if (cells.empty()) return;
+    if (!m_rows.empty() && m_rows.back().row >= row) {
+        throw std::invalid_argument("Worksheet::appendRow: rows must be appended in order");
+    }
+    // A vector built by push_back keeps up to twice the room it needs; a row copied out at its
+    // exact size does not, and the caller's buffer is reused for the next row.
+    Row stored{row, {}};
+    stored.cells.reserve(cells.size());
+    std::move(cells.begin(), cells.end(), std::back_inserter(stored.cells));
+    cells.clear();
+    m_rows.push_back(std::move(stored));
 }
 
 void Worksheet::clearBlock(int firstRow, int firstCol, int lastRow, int lastCol) {

@@ -41,6 +41,11 @@ public:
     const Cell* cell(int row, int col) const;
     /// @brief Stores a cell; an Empty cell erases what was there.
     void setCell(int row, int col, Cell cell);
+    /// @brief Stores a whole row below every row stored so far, holding no spare capacity (what
+    /// the file readers use: a million rows cost their cells and little more). `cells` are
+    /// non-empty cells sorted by column; an empty list stores nothing. Throws
+    /// std::invalid_argument when `row` is not below the last stored row.
+    void appendRow(int row, std::vector<std::pair<int, Cell>>& cells);
     /// @brief Empties every cell of the block (inclusive bounds).
     void clearBlock(int firstRow, int firstCol, int lastRow, int lastCol);
 
