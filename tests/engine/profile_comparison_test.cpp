@@ -100,21 +100,53 @@ TEST(ProfileComparison, WorkedExampleWindowsForThreeWidths) {
     }
 }
 
+// The curves of positions first..last as the definition adds, written out independently: running
+// sums in sheet order, each total starting at 1e-9 and taking the values in sheet order.
+struct Curves {
+    std::vector<double> curve1, curve2, difference;
+};
+Curves curvesInDefinitionOrder(const std::vector<double>& y1, const std::vector<double>& y2,
+                               size_t first, size_t last, bool offsetLast = false) {
+    double total1 = offsetLast ? 0 : 1e-9, total2 = offsetLast ? 0 : 1e-9;
+    for (size_t k = first; k <= last; ++k) {
+        total1 += y1[k - 1];
+        total2 += y2[k - 1];
+    }
+    if (offsetLast) total1 += 1e-9, total2 += 1e-9;
+    Curves c;
+    double sum1 = 0, sum2 = 0;
+    for (size_t k = first; k <= last; ++k) {
+        sum1 = k == first ? y1[k - 1] : sum1 + y1[k - 1];
+        sum2 = k == first ? y2[k - 1] : sum2 + y2[k - 1];
+        c.curve1.push_back(sum1 / total1);
+        c.curve2.push_back(sum2 / total2);
+        c.difference.push_back(std::fabs(sum1 / total1 - sum2 / total2));
+    }
+    return c;
+}
+
 TEST(ProfileComparison, CurvesAndDifferencesOfTheWholeRange) {
-    ProfileData data = workedExample();
+    // The worked example's shape (one window, 2..6, at width 300) with fractional values, whose
+    // sums depend on where the 1e-9 enters them.
+    const std::vector<double> y1{0, 1.1, 4.3, 13.3, 6.2, 1.3, 0, 0, 3.9, 0.1};
+    const std::vector<double> y2{0, 1, 3.1, 9.4, 5.9, 1, 1, 0, 2.2, 0.3};
+    ProfileData data = makeData({100, 200, 300, 400, 500, 600, 700, 800, 900, 1000}, y1, y2);
     ComparisonRun run;
     run.compare(data, 300);
-    const double t1 = 1e-9 + 31, t2 = 1e-9 + 22;
-    EXPECT_DOUBLE_EQ(data.Curve1[4], 20 / t1);
-    EXPECT_DOUBLE_EQ(data.Curve2[4], 13 / t2);
-    EXPECT_DOUBLE_EQ(data.Difference[4], std::fabs(20 / t1 - 13 / t2));
-    // With the extra 1e-9 in the totals, a positive profile's curve ends just below 1.
-    EXPECT_LT(data.Curve1[10], 1.0);
-    EXPECT_GT(data.Curve1[10], 1.0 - 1e-9);
-    EXPECT_LT(data.Curve2[10], 1.0);
-    // Inside the window 2..6 the curves restart: totals 27 and 19.
-    EXPECT_DOUBLE_EQ(data.DifferenceW[4], std::fabs(20 / (27 + 1e-9) - 13 / (19 + 1e-9)));
-    EXPECT_DOUBLE_EQ(data.DifferenceW[2], std::fabs(1 / (27 + 1e-9) - 1 / (19 + 1e-9)));
+    ASSERT_EQ(run.windows, (std::vector<ProfileWindow>{{2, 6, 0.05}}));
+
+    const Curves whole = curvesInDefinitionOrder(y1, y2, 1, 10);
+    ASSERT_NE(curvesInDefinitionOrder(y1, y2, 1, 10, true).curve1, whole.curve1)
+        << "the profile must tell the places of the 1e-9 apart";
+    EXPECT_EQ(std::vector<double>(data.Curve1.begin() + 1, data.Curve1.end()), whole.curve1);
+    EXPECT_EQ(std::vector<double>(data.Curve2.begin() + 1, data.Curve2.end()), whole.curve2);
+    EXPECT_EQ(std::vector<double>(data.Difference.begin() + 1, data.Difference.end()),
+              whole.difference);
+    // Inside the window the curves restart from its first position.
+    const Curves window = curvesInDefinitionOrder(y1, y2, 2, 6);
+    ASSERT_NE(curvesInDefinitionOrder(y1, y2, 2, 6, true).difference, window.difference);
+    EXPECT_EQ(std::vector<double>(data.DifferenceW.begin() + 2, data.DifferenceW.begin() + 7),
+              window.difference);
 }
 
 TEST(ProfileComparison, WholeRangeWindowReproducesTheDifferenceExactly) {
@@ -165,13 +197,14 @@ TEST(ProfileComparison, AllZeroProfileAndNoPeakReportNoWindow) {
 }
 
 TEST(ProfileComparison, BaselineValueIsNotBaselineAndStartIsTheLastBaselineBeforeThePeak) {
-    // Positions 1, 3 and 4 are baseline; 2 holds a value equal to the baseline height.
+    // Positions 1, 3 and 7 are baseline; 2, 4 (first profile) and 6 (second profile) hold a
+    // value equal to the baseline height, which is not below it.
     ProfileData data =
-        makeData({0, 10, 20, 30, 40, 50, 60}, {1, 2, 0, 1, 11, 3, 0}, {0, 0, 1, 1, 4, 2, 0});
+        makeData({0, 10, 20, 30, 40, 50, 60}, {1, 2, 0, 2, 11, 0, 0}, {0, 0, 1, 1, 4, 2, 0});
     ComparisonRun run;
-    run.compare(data, 30);
-    // Start at 4 (age 30); 6 holds 2 (not baseline); 7 is baseline and 60 - 30 >= 30.
-    EXPECT_EQ(run.windows, (std::vector<ProfileWindow>{{4, 7, 0.04}}));
+    run.compare(data, 20);
+    // Start at 3 (age 20), not 4; 6 is not baseline though 50 - 20 >= 20; 7 is and ends it.
+    EXPECT_EQ(run.windows, (std::vector<ProfileWindow>{{3, 7, 0.05}}));
 }
 
 TEST(ProfileComparison, TwoWindowsInSuccessionAndTwoPeaksInOneWindow) {
