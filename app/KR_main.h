@@ -124,6 +124,7 @@ class TForm1 : public QMainWindow {
                           double cutoff);
     void showProgress(int panelIndex, int32_t position);
     void finishCalculation();
+    void reportMissingCriticalValues();
     void showWholeSummary();
 
     kestrel::UserInteraction& m_ui;

@@ -86,6 +86,7 @@ void TForm1::finishCalculation() {
     sbMain->repaint();
     // The grid of the table shows the rows of the last lookup, as the filter is left on.
     dsKS->refresh();
+    reportMissingCriticalValues();
 }
 
 void TForm1::showWholeSummary() {

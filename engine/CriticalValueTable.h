@@ -1,6 +1,7 @@
 // The table of two-sample Kolmogorov-Smirnov critical values (Alpha, n, CritValue), loaded from
 // "KolmogorovSmirnov.cds" and looked up by sample size: exact match on n, first row in stored
-// order wins, 0 when no row matches or the table is closed.
+// order wins, 0 when no row matches or the table is closed. The sizes a loaded table lacks are
+// remembered, so that a calculation can say which of its critical values were not there.
 #pragma once
 
 #include <cstdint>
@@ -33,8 +34,18 @@ class CriticalValueTable {
     bool isOpen() const { return m_open; }
 
     /// @brief Sets the filter text "n=<m>", switches the filter on and returns the CritValue of
-    /// the first row (stored order) with n == m; 0 when none or when the table is closed.
+    /// the first row (stored order) with n == m; 0 when none or when the table is closed. An open
+    /// table without such a row records m as missing.
     double lookup(int32_t m);
+
+    /// @brief The sizes recorded as missing since the last call (or load), each once, in the
+    /// order they were first looked up; the record starts empty again. A closed table records
+    /// nothing: its failure to load has been reported already.
+    std::vector<int32_t> takeMissingSizes();
+    /// @brief The name the rows were loaded from (the path given to load), "" before any load.
+    const std::string& source() const { return m_source; }
+    /// @brief "no critical value for <m> rows in <source>": the line that reports a missing size.
+    static std::string missingSizeWarning(int32_t m, const std::string& source);
 
     void setFilterOn(bool on) { m_filterOn = on; }
     bool filterOn() const { return m_filterOn; }
@@ -66,11 +77,15 @@ class CriticalValueTable {
     static std::string loadFailureWarning(const std::string& path);
 
   private:
+    const CriticalValueRow* firstRowOf(int32_t m) const;
+
     std::vector<CriticalValueRow> m_rows;
     // Lookup index: empty when the rows' n ascend strictly (the generated table), so that a
     // binary search on the rows themselves finds n; otherwise (n, row index) pairs sorted by n
     // with equal n kept in stored order, so that the first of them is the first stored row.
     std::vector<std::pair<int32_t, size_t>> m_index;
+    std::vector<int32_t> m_missing;  // in lookup order, repeats included
+    std::string m_source;
     bool m_open = true;
     bool m_filterOn = false;
     std::string m_filterText;

@@ -12,6 +12,7 @@
 
 #include "engine/CriticalValueTable.h"
 #include "engine/KestrelError.h"
+#include "engine/NumberText.h"
 
 using kestrel::CriticalValueRow;
 using kestrel::CriticalValueTable;
@@ -75,6 +76,27 @@ TEST(CriticalValueLookup, FirstRowInStoredOrderWinsWhateverItsAlpha) {
     EXPECT_TRUE(table.filterOn());
 }
 
+TEST(CriticalValueLookup, SizesTheLoadedTableLacksAreRecordedOnceInTheOrderAskedFor) {
+    CriticalValueTable table;
+    table.loadText("Alpha,n,CritValue\n0.05,10,0.7\n0.05,11,0\n", "/tables/hand.cds");
+    EXPECT_EQ(table.source(), "/tables/hand.cds");
+    EXPECT_EQ(table.lookup(70000), 0.0);  // still 0, as documented
+    table.lookup(10);
+    table.lookup(11);  // a row whose value is 0 is not missing
+    table.lookup(5);
+    table.lookup(70000);
+    EXPECT_EQ(table.takeMissingSizes(), (std::vector<int32_t>{70000, 5}));
+    EXPECT_TRUE(table.takeMissingSizes().empty()) << "taking starts a new record";
+    EXPECT_EQ(CriticalValueTable::missingSizeWarning(70000, table.source()),
+              "no critical value for 70000 rows in /tables/hand.cds");
+
+    // A new load starts a new record; a table that could not be loaded records nothing.
+    table.lookup(6);
+    EXPECT_THROW(table.loadText("Alpha,n\n", "/tables/bad.cds"), kestrel::KestrelError);
+    table.lookup(6);
+    EXPECT_TRUE(table.takeMissingSizes().empty());
+}
+
 TEST(CriticalValueLookup, FilterShowsTheLookedUpRowsAndAClosedTableGivesZero) {
     CriticalValueTable table;
     table.setRows({{0.05, 10, 0.7}, {0.01, 10, 0.8}, {0.05, 37, 0.3}});
@@ -103,6 +125,42 @@ TEST_F(TableFiles, LoadsRowsInFileOrderSkippingBlankLinesAndAcceptingCrLf) {
     EXPECT_EQ(table.lookup(10), 0.8);
     EXPECT_EQ(table.lookup(2147483647), 1e-05);
     EXPECT_EQ(table.lookup(-4), 0.25);
+}
+
+TEST_F(TableFiles, FieldsReadAsTheNumberRulesReadThemInEveryForm) {
+    // Plain digits (the generated form) and every other form the rules allow or refuse.
+    std::vector<std::string> reals = {"0.05",   "1",    "1.",    ".5",   "007.25",
+                                      "+0.5",   "-0.5", "  0.5", "5E-1", "1e400",
+                                      "1e-400", "1..2", ".",     "",     "0x10"};
+    reals.push_back("0.0018758773803710938");      // a generated critical value
+    reals.push_back(std::string(45, '1') + ".5");  // too long for plain reading
+    reals.push_back("0." + std::string(45, '0') + "1");
+    const std::vector<std::string> wholes = {
+        "7",   "000000010", "999999999", "1000000000", "2147483647", "2147483648", "+12",
+        "-12", " 12",       "$1F",       "0x10",       "1.0",        "",           "12a"};
+    for (const std::string& real : reals) {
+        CriticalValueTable table;
+        const auto expected = kestrel::parseRealNumber(real);
+        const std::string text = "Alpha,n,CritValue\n" + real + ",3," + real + "\n";
+        if (!expected) {
+            EXPECT_THROW(table.loadText(text, "t.cds"), kestrel::KestrelError) << real;
+            continue;
+        }
+        ASSERT_NO_THROW(table.loadText(text, "t.cds")) << real;
+        EXPECT_EQ(table.rows().at(0).Alpha, *expected) << real;
+        EXPECT_EQ(table.rows().at(0).CritValue, *expected) << real;
+    }
+    for (const std::string& whole : wholes) {
+        CriticalValueTable table;
+        const auto expected = kestrel::parseWholeNumber(whole);
+        const std::string text = "Alpha,n,CritValue\n0.05," + whole + ",0.5\n";
+        if (!expected) {
+            EXPECT_THROW(table.loadText(text, "t.cds"), kestrel::KestrelError) << whole;
+            continue;
+        }
+        ASSERT_NO_THROW(table.loadText(text, "t.cds")) << whole;
+        EXPECT_EQ(table.rows().at(0).n, *expected) << whole;
+    }
 }
 
 TEST_F(TableFiles, EveryLoadFailureGivesTheOneWarningAndAClosedEmptyTable) {

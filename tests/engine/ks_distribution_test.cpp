@@ -1,11 +1,13 @@
 // The exact two-sample Kolmogorov-Smirnov distribution and critical values, against published
-// values and against an independent count of lattice paths.
+// values, an independent count of lattice paths (small samples) and the reflection sum taken as
+// products in long double (large samples).
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
 #include "engine/KsDistribution.h"
+#include "tests/support/ReflectionSumOracle.h"
 
 using kestrel::ksCriticalCount;
 using kestrel::ksCriticalValue;
@@ -94,4 +96,21 @@ TEST(KsDistribution, LargeSamplesApproachTheAsymptoticValue) {
         EXPECT_NEAR(ksCriticalValue(n, 0.05), asymptotic, 2.0 / n) << "n=" << n;
     }
     EXPECT_NEAR(ksCriticalValue(65536, 0.05), 1.3581 * std::sqrt(2.0 / 65536), 2.0 / 65536);
+}
+
+TEST(KsDistribution, LargeSamplesMatchTheReflectionSumUpToTheSheetLimit) {
+    // Sizes past the old table's end, the closest call to alpha of the whole range (329,806),
+    // the sheet limit, and a stride through all of them.
+    std::vector<int32_t> sizes = {65536, 65537, 70000, 329806, 1048575, 1048576};
+    for (int32_t n = 70001; n < 1048576; n += 24989) sizes.push_back(n);
+    for (const int32_t n : sizes) {
+        const kestrel::testsupport::ReflectionSumOracle oracle(n);
+        const int32_t k = oracle.criticalCount(0.05);
+        EXPECT_EQ(ksCriticalCount(n, 0.05), k) << "n=" << n;
+        for (const int32_t j : {k - 1, k}) {
+            const long double exact = oracle.tail(j);
+            EXPECT_NEAR(ksTailProbability(n, j), static_cast<double>(exact), 1e-11 * exact)
+                << "n=" << n << " k=" << j;
+        }
+    }
 }

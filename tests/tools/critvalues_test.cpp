@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +11,7 @@
 
 #include "engine/CriticalValueTable.h"
 #include "engine/KsDistribution.h"
+#include "tests/support/ReflectionSumOracle.h"
 
 namespace {
 
@@ -24,12 +26,12 @@ int runGenerator(const std::string& arguments) {
 
 }  // namespace
 
-TEST(ShippedTable, HoldsEverySampleSizeInOrderWithExactValues) {
+TEST(ShippedTable, HoldsEverySampleSizeASheetCanHoldInOrderWithExactValues) {
     const std::string path = kestrel::criticalValueTablePath(KESTREL_BUILD_DATA_DIR);
     kestrel::CriticalValueTable table;
     table.load(path);
     const auto& rows = table.rows();
-    ASSERT_EQ(rows.size(), 65536u);
+    ASSERT_EQ(rows.size(), 1048576u);
     for (size_t i = 0; i < rows.size(); ++i) {
         ASSERT_EQ(rows[i].n, static_cast<int32_t>(i + 1));
         ASSERT_EQ(rows[i].Alpha, 0.05);
@@ -45,8 +47,12 @@ TEST(ShippedTable, HoldsEverySampleSizeInOrderWithExactValues) {
     EXPECT_EQ(table.lookup(20), 0.45);
     EXPECT_EQ(table.lookup(22), 9.0 / 22);
     EXPECT_EQ(table.lookup(40), 0.325);
-    EXPECT_EQ(table.lookup(65536), kestrel::ksCriticalValue(65536, 0.05));
-    EXPECT_EQ(table.lookup(65537), 0.0);
+    // Past the old end of the table up to the sheet limit, against the reflection sum.
+    for (const int32_t n : {65536, 65537, 70000, 329806, 777777, 1048576}) {
+        const int32_t k = kestrel::testsupport::ReflectionSumOracle(n).criticalCount(0.05);
+        EXPECT_EQ(table.lookup(n), static_cast<double>(k) / n) << "n=" << n;
+    }
+    EXPECT_EQ(table.lookup(1048577), 0.0);
 }
 
 TEST(Generator, OptionsChooseRangeAndLevelAndBadOptionsFail) {
@@ -62,10 +68,23 @@ TEST(Generator, OptionsChooseRangeAndLevelAndBadOptionsFail) {
     EXPECT_EQ(table.lookup(5), 1.0);
     EXPECT_EQ(table.lookup(10), 0.8);
 
+    // A level the computation cannot tell from a tail probability is refused, not guessed:
+    // P(D >= 11/100) itself, written exactly.
+    char alpha[32];
+    const auto written =
+        std::to_chars(alpha, alpha + sizeof alpha - 1, kestrel::ksTailProbability(100, 11));
+    *written.ptr = '\0';
+    EXPECT_EQ(runGenerator(std::string("--alpha ") + alpha + " --from 99 --to 100 --output " +
+                           path.string()),
+              1);
+    table.load(path.string());
+    EXPECT_EQ(table.rows().size(), 8u) << "a refused run leaves the file as it was";
+    EXPECT_EQ(runGenerator("--alpha 0.58 --from 100 --to 100 --output " + path.string()), 0);
+
     EXPECT_EQ(runGenerator("--alpha 1.5 --output " + path.string()), 2);
     EXPECT_EQ(runGenerator("--from 10 --to 9 --output " + path.string()), 2);
     EXPECT_EQ(runGenerator("--to 20"), 2);
-    EXPECT_EQ(runGenerator("--output " + (path.parent_path() / "no" / "t.cds").string()), 1);
-    EXPECT_EQ(table.rows().size(), 8u);
+    EXPECT_EQ(runGenerator("--to 20 --output " + (path.parent_path() / "no" / "t.cds").string()),
+              1);
     fs::remove(path);
 }

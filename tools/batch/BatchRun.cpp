@@ -80,6 +80,15 @@ void loadTable(CriticalValueTable& table, const std::string& path, std::ostream&
     }
 }
 
+// A size the loaded table lacks was compared against 0: said once per size, on standard error
+// so that the window log stays as it is.
+void reportMissingSizes(CriticalValueTable& table, std::ostream& err) {
+    for (const int32_t m : table.takeMissingSizes()) {
+        err << "kestrel-batch: warning: "
+            << CriticalValueTable::missingSizeWarning(m, table.source()) << '\n';
+    }
+}
+
 void writeSummary(const BatchSettings& settings, const ProfileData& data) {
     SpreadsheetCore target;
     prepareSummarySheet(target);
@@ -113,6 +122,7 @@ void runBatch(const BatchSettings& settings, std::ostream& out, std::ostream& er
     };
     compareProfiles(data, settings.parameters, hooks);
     out.flush();
+    reportMissingSizes(table, err);
     if (settings.graphs) writeGraphs(data, *settings.graphs);
     if (settings.summary) writeSummary(settings, data);
 }

@@ -1,0 +1,120 @@
+// kestrel-batch and the critical value table: a row count past the end of the data gets its
+// exact critical value from the shipped table, and a size a hand-made table lacks is said once
+// per size on standard error while the window log stays as it was.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "engine/NumberText.h"
+#include "sheet/core/SpreadsheetCore.h"
+#include "tests/support/ReflectionSumOracle.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kProgram = std::string(KESTREL_BINARY_DIR) + "/tools/kestrel-batch";
+// Sheet 1: ten rows; with a time window of 300 the whole range (n=10) and positions 2..6 (n=5).
+const std::string kProfiles = std::string(KESTREL_TEST_DATA_DIR) + "/batch/profiles.xls";
+
+std::string readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class BatchCriticalValues : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_folder = fs::temp_directory_path() /
+                   ("kestrel-batch-cv-test-" + std::to_string(::getpid()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(m_folder);
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    // Runs kestrel-batch with `arguments` (no quoting needed: our paths hold no blanks); true
+    // when it ended with status 0. Its output is in m_out and m_err.
+    bool run(const std::string& arguments) {
+        const fs::path out = m_folder / "stdout", err = m_folder / "stderr";
+        const std::string command =
+            kProgram + " " + arguments + " >" + out.string() + " 2>" + err.string();
+        const int raw = std::system(command.c_str());
+        m_out = readAll(out);
+        m_err = readAll(err);
+        return WIFEXITED(raw) && WEXITSTATUS(raw) == 0;
+    }
+    std::string write(const std::string& name, const std::string& text) {
+        const fs::path path = m_folder / name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path.string();
+    }
+
+    fs::path m_folder;
+    std::string m_out, m_err;
+};
+
+// An Excel 97 sheet filled to its last row (65,536): a heading, then ages 1, 2, ... and two
+// profiles with one peak each, the second later.
+std::string writeFullSheet(const fs::path& path) {
+    kestrel::SpreadsheetCore book;
+    book.SetRow(1);
+    const char* headings[] = {"Age", "Y data (1)", "Y data (2)"};
+    for (int col = 1; col <= 3; ++col) {
+        book.SetCol(col);
+        book.SetText(headings[col - 1]);
+    }
+    for (int row = 2; row <= 65536; ++row) {
+        const double age = row - 1;
+        const double z1 = (age - 20000) / 3000, z2 = (age - 26000) / 3000;
+        const double values[] = {age, 30 * std::exp(-0.5 * z1 * z1), 30 * std::exp(-0.5 * z2 * z2)};
+        book.SetRow(row);
+        for (int col = 1; col <= 3; ++col) {
+            book.SetCol(col);
+            book.SetNumber(values[col - 1]);
+        }
+    }
+    book.WriteWorkbook(path.string(), kestrel::kFileTypeExcel97);
+    return path.string();
+}
+
+}  // namespace
+
+TEST_F(BatchCriticalValues, RowsPastTheTableOfOldAndPastTheDataGetTheirExactCriticalValue) {
+    // Rows 2 to 70,001: 70,000 rows, the last 4,465 past the sheet's data and read as 0.
+    const std::string workbook = writeFullSheet(m_folder / "full.xls");
+    ASSERT_TRUE(run("--to 70001 --window 5000 " + workbook)) << m_err;
+    EXPECT_EQ(m_err, "");
+    const int32_t k = kestrel::testsupport::ReflectionSumOracle(70000).criticalCount(0.05);
+    const std::string cutoff = kestrel::formatFixed(static_cast<double>(k) / 70000, 3);
+    ASSERT_NE(cutoff, "0.000");
+    EXPECT_EQ(m_out.substr(0, m_out.find('\n')),
+              "1   1.000     70000   0.000    n=70000    Cutoff = " + cutoff);
+    EXPECT_EQ(m_out.find("Cutoff = 0.000"), std::string::npos) << m_out;
+}
+
+TEST_F(BatchCriticalValues, EachSizeAHandMadeTableLacksIsOneWarningLineAndTheLogStaysAsItIs) {
+    const std::string table = write("hand.cds", "Alpha,n,CritValue\n0.05,11,0.6\n0.05,5,0.5\n");
+    ASSERT_TRUE(run("--sheet 1 --window 300 --table " + table + " " + kProfiles)) << m_err;
+    EXPECT_EQ(m_err, "kestrel-batch: warning: no critical value for 10 rows in " + table + "\n");
+    EXPECT_EQ(m_out,
+              "1   100.000     10   1000.000    n=10    Cutoff = 0.000\n"
+              "2   200.000     6   600.000    n=5    Cutoff = 0.500\n");
+
+    const std::string empty = write("empty.cds", "Alpha,n,CritValue\n");
+    ASSERT_TRUE(run("--sheet 1 --window 300 --table " + empty + " " + kProfiles)) << m_err;
+    EXPECT_EQ(m_err, "kestrel-batch: warning: no critical value for 10 rows in " + empty +
+                         "\nkestrel-batch: warning: no critical value for 5 rows in " + empty +
+                         "\n");
+
+    // A table that could not be loaded was said at its load; the sizes are not said again.
+    const std::string none = (m_folder / "none.cds").string();
+    ASSERT_TRUE(run("--sheet 1 --window 300 --table " + none + " " + kProfiles)) << m_err;
+    EXPECT_EQ(m_err.find("no critical value"), std::string::npos) << m_err;
+    EXPECT_NE(m_err.find("Unable to load critical values from " + none), std::string::npos);
+}
