@@ -101,15 +101,29 @@ std::optional<int32_t> readWhole(std::string_view text) {
     return value;
 }
 
+// The rows of a generated table all hold the same Alpha text: it is read once, at its first row.
+struct AlphaMemo {
+    std::string_view text;
+    double value = 0;
+};
+
+std::optional<double> readAlpha(std::string_view text, AlphaMemo& memo) {
+    if (!memo.text.empty() && text == memo.text) return memo.value;
+    const auto alpha = readReal(text);
+    if (alpha) memo = {text, *alpha};
+    return alpha;
+}
+
 // One data line "alpha,n,crit"; the reason in `error` when it does not fit.
-std::optional<CriticalValueRow> parseRow(std::string_view line, std::string& error) {
+std::optional<CriticalValueRow> parseRow(std::string_view line, AlphaMemo& memo,
+                                         std::string& error) {
     const size_t first = line.find(',');
     const size_t second = first == std::string_view::npos ? first : line.find(',', first + 1);
     if (second == std::string_view::npos || line.find(',', second + 1) != std::string_view::npos) {
         error = "it does not hold three comma-separated fields";
         return std::nullopt;
     }
-    const auto alpha = readReal(line.substr(0, first));
+    const auto alpha = readAlpha(line.substr(0, first), memo);
     const auto n = readWhole(line.substr(first + 1, second - first - 1));
     const auto crit = readReal(line.substr(second + 1));
     if (!alpha)
@@ -127,6 +141,7 @@ std::vector<CriticalValueRow> parseTable(std::string_view text) {
     std::vector<CriticalValueRow> rows;
     rows.reserve(text.size() / 32);  // a generated row takes about 33 bytes
     size_t lineNumber = 0;
+    AlphaMemo memo;
     while (!text.empty()) {
         const size_t end = text.find('\n');
         const std::string_view line = stripLineEnd(text.substr(0, end));
@@ -140,7 +155,7 @@ std::vector<CriticalValueRow> parseTable(std::string_view text) {
         }
         if (isBlank(line)) continue;
         std::string error;
-        auto row = parseRow(line, error);
+        auto row = parseRow(line, memo, error);
         if (!row) throw KestrelError("line " + std::to_string(lineNumber) + ": " + error);
         rows.push_back(*row);
     }
