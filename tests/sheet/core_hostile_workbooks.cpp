@@ -167,7 +167,11 @@ TEST_F(HostileWorkbooks, EndlessChainsAndSheetsPastTheEndAreRefused) {
 
     // Thousands of sheets that all start four gigabytes into a stream of a few kilobytes.
     std::string globals;
-    for (int i = 0; i < 5000; ++i) globals += boundSheet(0xFFFFFFF0u, "S" + std::to_string(i));
+    for (int i = 0; i < 5000; ++i) {
+        std::string name = "S";
+        name += std::to_string(i);
+        globals += boundSheet(0xFFFFFFF0u, name);
+    }
     kestrel::SpreadsheetCore past;
     EXPECT_NE(load("offsets.xls", bof(5) + globals + eof(), past)
                   .find("does not start where the workbook says"),
