@@ -8,6 +8,7 @@ packages=(
   libqcustomplot-dev libgsf-1-dev libsimpleini-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   python3 python3-xlrd python3-xlwt
+  gnumeric ghostscript
   xvfb xauth imagemagick
 )
 missing=()
