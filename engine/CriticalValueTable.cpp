@@ -12,155 +12,58 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <unordered_set>
 
 #include "engine/AtomicFile.h"
+#include "engine/CriticalValueTableParser.h"
 #include "engine/KestrelError.h"
 #include "engine/NumberText.h"
 
 namespace kestrel {
 namespace {
 
-constexpr std::string_view kHeader = "Alpha,n,CritValue";
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-// A table of every sample size up to a million is about 30 MB; anything far larger is not a
-// table and is refused before it is read into memory.
+// A table of every sample size up to a million is about 35 MB; anything far larger is not a
+// table and is refused before it is read.
 constexpr long long kMaxFileBytes = 512LL * 1024 * 1024;
 
-// Why a file's bytes cannot be had, in the system's words.
-std::string readFileBytes(const std::string& path, std::string& bytes) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return std::strerror(errno);
-    if (S_ISDIR(info.st_mode)) return std::strerror(EISDIR);
-    if (info.st_size > kMaxFileBytes) return "the file is too large to be a table";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::strerror(errno);
-    bytes.clear();
-    bytes.reserve(static_cast<size_t>(info.st_size));
-    char buffer[65536];
-    ssize_t got = 0;
-    while ((got = ::read(fd, buffer, sizeof buffer)) != 0) {
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0 || static_cast<long long>(bytes.size()) + got > kMaxFileBytes) {
-            const int error = got < 0 ? errno : EFBIG;
-            ::close(fd);
-            return std::strerror(error);
-        }
-        bytes.append(buffer, static_cast<size_t>(got));
-    }
-    ::close(fd);
-    return {};
-}
+// Closes a file descriptor however its reading ends.
+class FileCloser {
+  public:
+    explicit FileCloser(int fd) : m_fd(fd) {}
+    ~FileCloser() { ::close(m_fd); }
+    FileCloser(const FileCloser&) = delete;
+    FileCloser& operator=(const FileCloser&) = delete;
 
-bool isBlank(std::string_view line) {
-    return line.find_first_not_of(" \t") == std::string_view::npos;
-}
-
-std::string_view stripLineEnd(std::string_view line) {
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    return line;
-}
-
-// The generated table has a million rows, and its fields take the plain forms below; reading
-// those directly keeps a program start quick. Every other text goes through the general rules,
-// which give the same value for these forms.
-
-// Up to 40 characters of digits with at most one "." (a value from_chars can never take out of
-// range); anything else by the real-number rule.
-std::optional<double> readReal(std::string_view text) {
-    constexpr size_t kPlainLength = 40;
-    bool digit = false;
-    bool point = false;
-    bool plain = text.size() <= kPlainLength;
-    for (size_t i = 0; plain && i < text.size(); ++i) {
-        const char c = text[i];
-        if (c >= '0' && c <= '9')
-            digit = true;
-        else if (c == '.' && !point)
-            point = true;
-        else
-            plain = false;
-    }
-    if (!plain || !digit) return parseRealNumber(text);
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) return parseRealNumber(text);
-    return value;
-}
-
-// One to nine decimal digits (always within 32 bits); anything else by the whole-number rule.
-std::optional<int32_t> readWhole(std::string_view text) {
-    constexpr size_t kPlainDigits = 9;
-    if (text.empty() || text.size() > kPlainDigits) return parseWholeNumber(text);
-    int32_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return parseWholeNumber(text);
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
-// The rows of a generated table all hold the same Alpha text: it is read once, at its first row.
-struct AlphaMemo {
-    std::string_view text;
-    double value = 0;
+  private:
+    int m_fd;
 };
 
-std::optional<double> readAlpha(std::string_view text, AlphaMemo& memo) {
-    if (!memo.text.empty() && text == memo.text) return memo.value;
-    const auto alpha = readReal(text);
-    if (alpha) memo = {text, *alpha};
-    return alpha;
+[[noreturn]] void failWithSystemReason(int error) {
+    throw KestrelError(std::strerror(error));
 }
 
-// One data line "alpha,n,crit"; the reason in `error` when it does not fit.
-std::optional<CriticalValueRow> parseRow(std::string_view line, AlphaMemo& memo,
-                                         std::string& error) {
-    const size_t first = line.find(',');
-    const size_t second = first == std::string_view::npos ? first : line.find(',', first + 1);
-    if (second == std::string_view::npos || line.find(',', second + 1) != std::string_view::npos) {
-        error = "it does not hold three comma-separated fields";
-        return std::nullopt;
+// The rows of the table file, read in pieces; KestrelError with the reason (in the system's
+// words when the file's bytes cannot be had) when it cannot be loaded.
+std::vector<CriticalValueRow> readTableFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) failWithSystemReason(errno);
+    if (S_ISDIR(info.st_mode)) failWithSystemReason(EISDIR);
+    if (info.st_size > kMaxFileBytes) throw KestrelError("the file is too large to be a table");
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) failWithSystemReason(errno);
+    const FileCloser closer(fd);
+    CriticalValueTableParser parser(static_cast<size_t>(info.st_size));
+    std::vector<char> buffer(256 * 1024);
+    long long total = 0;
+    ssize_t got = 0;
+    while ((got = ::read(fd, buffer.data(), buffer.size())) != 0) {
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) failWithSystemReason(errno);
+        total += got;
+        if (total > kMaxFileBytes) failWithSystemReason(EFBIG);
+        parser.feed(std::string_view(buffer.data(), static_cast<size_t>(got)));
     }
-    const auto alpha = readAlpha(line.substr(0, first), memo);
-    const auto n = readWhole(line.substr(first + 1, second - first - 1));
-    const auto crit = readReal(line.substr(second + 1));
-    if (!alpha)
-        error = "Alpha is not a real number";
-    else if (!n)
-        error = "n is not a whole number";
-    else if (!crit)
-        error = "CritValue is not a real number";
-    if (!error.empty()) return std::nullopt;
-    return CriticalValueRow{*alpha, *n, *crit};
-}
-
-std::vector<CriticalValueRow> parseTable(std::string_view text) {
-    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
-    std::vector<CriticalValueRow> rows;
-    rows.reserve(text.size() / 32);  // a generated row takes about 33 bytes
-    size_t lineNumber = 0;
-    AlphaMemo memo;
-    while (!text.empty()) {
-        const size_t end = text.find('\n');
-        const std::string_view line = stripLineEnd(text.substr(0, end));
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        ++lineNumber;
-        if (lineNumber == 1) {
-            if (line != kHeader) {
-                throw KestrelError("line 1 is not the header \"" + std::string(kHeader) + "\"");
-            }
-            continue;
-        }
-        if (isBlank(line)) continue;
-        std::string error;
-        auto row = parseRow(line, memo, error);
-        if (!row) throw KestrelError("line " + std::to_string(lineNumber) + ": " + error);
-        rows.push_back(*row);
-    }
-    if (lineNumber == 0) throw KestrelError("the file is empty");
-    return rows;
+    return parser.finish();
 }
 
 void appendShortest(std::string& out, double value) {
@@ -178,10 +81,14 @@ void CriticalValueTable::load(const std::string& path) {
     close();
     setRows({});
     m_source = path;
-    std::string bytes;
-    const std::string failure = readFileBytes(path, bytes);
-    if (!failure.empty()) throw KestrelError(loadFailureWarning(path) + ": " + failure);
-    loadText(bytes, path);
+    std::vector<CriticalValueRow> rows;
+    try {
+        rows = readTableFile(path);
+    } catch (const KestrelError& error) {
+        throw KestrelError(loadFailureWarning(path) + ": " + error.what());
+    }
+    setRows(std::move(rows));
+    open();
 }
 
 void CriticalValueTable::loadText(std::string_view text, const std::string& displayName) {
@@ -190,7 +97,9 @@ void CriticalValueTable::loadText(std::string_view text, const std::string& disp
     m_source = displayName;
     std::vector<CriticalValueRow> rows;
     try {
-        rows = parseTable(text);
+        CriticalValueTableParser parser(text.size());
+        parser.feed(text);
+        rows = parser.finish();
     } catch (const KestrelError& error) {
         throw KestrelError(loadFailureWarning(displayName) + ": " + error.what());
     }
@@ -286,7 +195,7 @@ std::string CriticalValueTable::formatCritValue(double value, std::string_view d
 }
 
 std::string CriticalValueTable::fileText(const std::vector<CriticalValueRow>& rows) {
-    std::string text(kHeader);
+    std::string text(kCriticalValueTableHeader);
     text += '\n';
     text.reserve(rows.size() * 32 + text.size());
     for (const auto& row : rows) {

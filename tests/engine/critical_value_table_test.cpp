@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/CriticalValueTable.h"
+#include "engine/CriticalValueTableParser.h"
 #include "engine/KestrelError.h"
 #include "engine/NumberText.h"
 
@@ -125,6 +126,43 @@ TEST_F(TableFiles, LoadsRowsInFileOrderSkippingBlankLinesAndAcceptingCrLf) {
     EXPECT_EQ(table.lookup(10), 0.8);
     EXPECT_EQ(table.lookup(2147483647), 1e-05);
     EXPECT_EQ(table.lookup(-4), 0.25);
+}
+
+TEST(CriticalValueTableParser, TextReadInPiecesOfAnySizeGivesTheSameRowsAndErrors) {
+    // A file is read in pieces: lines, line ends and the byte order mark may be cut anywhere.
+    const std::string text =
+        "\xEF\xBB\xBF"
+        "Alpha,n,CritValue\r\n0.05,10,0.7\r\n\r\n \t\n0.01,10,0.8\n"
+        "0.05,65536,0.0053062438964843750\n0.1,7,1e-1";
+    const std::vector<CriticalValueRow> expected = {
+        {0.05, 10, 0.7}, {0.01, 10, 0.8}, {0.05, 65536, 0.005306243896484375}, {0.1, 7, 0.1}};
+    for (size_t pieceSize = 1; pieceSize <= text.size(); ++pieceSize) {
+        kestrel::CriticalValueTableParser parser;
+        for (size_t at = 0; at < text.size(); at += pieceSize) {
+            parser.feed(std::string_view(text).substr(at, pieceSize));
+        }
+        const std::vector<CriticalValueRow> rows = parser.finish();
+        ASSERT_EQ(rows.size(), expected.size()) << "pieces of " << pieceSize;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(rows[i].Alpha, expected[i].Alpha) << pieceSize << " row " << i;
+            EXPECT_EQ(rows[i].n, expected[i].n) << pieceSize << " row " << i;
+            EXPECT_EQ(rows[i].CritValue, expected[i].CritValue) << pieceSize << " row " << i;
+        }
+    }
+    // The line that does not fit is named whether it ends in a piece or at the end of the text.
+    for (const char* last : {"0.05,11,x\n0.05,12,0.5\n", "0.05,11,x"}) {
+        kestrel::CriticalValueTableParser parser;
+        std::string message;
+        try {
+            for (const char c : "Alpha,n,CritValue\n\n" + std::string(last)) {
+                parser.feed(std::string_view(&c, 1));
+            }
+            parser.finish();
+        } catch (const kestrel::KestrelError& error) {
+            message = error.what();
+        }
+        EXPECT_EQ(message, "line 3: CritValue is not a real number") << last;
+    }
 }
 
 TEST_F(TableFiles, FieldsReadAsTheNumberRulesReadThemInEveryForm) {
