@@ -209,13 +209,13 @@ struct PeakHeightPrompt {
 
 void runPeakHeightPrompt(const PeakHeightPrompt& p, kestrel::UserInteraction& ui, QWidget* parent) {
     const QString shown = QString::fromStdString(p.text);
-    const std::string entered =
-        ui.inputBox(parent, "Profile subdivision parameters", QString::fromLatin1(p.prompt), shown)
-            .toStdString();
-    // Cancel (or OK on the untouched text) hands back the text on show. When that text is a
-    // number it stands for the current value, which is kept as it is: re-parsing the rounded
-    // text would quietly turn 7.456 into 7.46.
-    if (entered == p.text && kestrel::parseRealNumber(entered)) return;
+    const std::optional<QString> answer =
+        ui.inputBox(parent, "Profile subdivision parameters", QString::fromLatin1(p.prompt), shown);
+    // Cancel changes nothing: a text that is a number stands for the current value, which is
+    // kept as it is (re-parsing the rounded 7.46 would quietly turn 7.456 into 7.46). OK takes
+    // the text as entered, even when it is the text shown.
+    if (!answer && kestrel::parseRealNumber(p.text)) return;
+    const std::string entered = answer ? answer->toStdString() : p.text;
 
     p.text = entered;
     const std::optional<double> parsed = kestrel::parseRealNumber(entered);

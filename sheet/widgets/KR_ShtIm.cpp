@@ -106,6 +106,7 @@ QGroupBox* TfmSheetImport::buildSheetGroup() {
     layout->addStretch(1);
     connect(cbSheetName, &QComboBox::currentTextChanged, this,
             &TfmSheetImport::onSheetListTextChanged);
+    connect(cbSheetName, &QComboBox::activated, this, &TfmSheetImport::onSheetListActivated);
     return gbDefineSheet;
 }
 
@@ -263,6 +264,16 @@ int TfmSheetImport::sheetEntryNamed(const QString& text) const {
 void TfmSheetImport::onSheetListTextChanged(const QString& text) {
     // Text that names no sheet (yet) leaves the sheet chosen before.
     if (m_fillingSheetList || sheetEntryNamed(text) < 0) return;
+    ++m_choicesByText;
+    cbSheetNameChange();
+}
+
+void TfmSheetImport::onSheetListActivated() {
+    // A pick of the entry already shown changes no text, so no choice has run
+    // for it: it runs here. A pick that changed the text has run its choice already.
+    const bool ranForThisPick = m_choicesByText != m_choicesByTextAtActivation;
+    m_choicesByTextAtActivation = m_choicesByText;
+    if (ranForThisPick || sheetEntryNamed(cbSheetName->currentText()) < 0) return;
     cbSheetNameChange();
 }
 

@@ -80,10 +80,14 @@ class TfmSheetImport : public QDialog {
     int32_t lastRowEntry(int sheet) const;
     bool checkColumn(const std::string& letters, int32_t& column, const char* caption);
     void onSheetListTextChanged(const QString& text);
+    void onSheetListActivated();
 
     kestrel::SettingsFields& m_state;
     kestrel::UserInteraction& m_ui;
     bool m_shownOnce = false;
     bool m_fillingSheetList = false;
     int m_selectedEntry = -1;  // the sheet list entry last chosen
+    // Sheet choices run by text changes, in all and as seen by the last activation of the list.
+    int m_choicesByText = 0;
+    int m_choicesByTextAtActivation = 0;
 };

@@ -84,8 +84,9 @@ std::optional<FileChoice> QtUserInteraction::chooseSaveFile(QWidget* parent,
     return runFileDialog(*dialog, setup);
 }
 
-QString QtUserInteraction::inputBox(QWidget* parent, const QString& caption, const QString& prompt,
-                                    const QString& defaultText) {
+std::optional<QString> QtUserInteraction::inputBox(QWidget* parent, const QString& caption,
+                                                   const QString& prompt,
+                                                   const QString& defaultText) {
     QInputDialog box(parent);
     box.setWindowTitle(caption);
     box.setLabelText(prompt);
@@ -96,7 +97,7 @@ QString QtUserInteraction::inputBox(QWidget* parent, const QString& caption, con
         edit->setMaxLength(kInputBoxMaxLength);
         edit->selectAll();
     }
-    if (box.exec() != QDialog::Accepted) return defaultText;
+    if (box.exec() != QDialog::Accepted) return std::nullopt;
     return box.textValue();
 }
 

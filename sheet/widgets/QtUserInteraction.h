@@ -18,8 +18,8 @@ class QtUserInteraction : public UserInteraction {
     std::optional<FileChoice> chooseSaveFile(QWidget* parent,
                                              const FileDialogSetup& setup) override;
 
-    QString inputBox(QWidget* parent, const QString& caption, const QString& prompt,
-                     const QString& defaultText) override;
+    std::optional<QString> inputBox(QWidget* parent, const QString& caption,
+                                    const QString& prompt, const QString& defaultText) override;
 
     int runModal(QDialog& dialog) override;
 

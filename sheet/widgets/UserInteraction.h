@@ -47,10 +47,10 @@ public:
     virtual std::optional<FileChoice> chooseOpenFile(QWidget* parent, const FileDialogSetup& setup) = 0;
     virtual std::optional<FileChoice> chooseSaveFile(QWidget* parent, const FileDialogSetup& setup) = 0;
 
-    /// @brief Modal one-line input box (at most 255 characters, text pre-selected). Returns the
-    /// edited text on OK and `defaultText` unchanged on Cancel or close.
-    virtual QString inputBox(QWidget* parent, const QString& caption, const QString& prompt,
-                             const QString& defaultText) = 0;
+    /// @brief Modal one-line input box (at most 255 characters, `defaultText` pre-filled and
+    /// selected). Returns the edited text on OK, and nothing on Cancel, Esc or close.
+    virtual std::optional<QString> inputBox(QWidget* parent, const QString& caption,
+                                            const QString& prompt, const QString& defaultText) = 0;
 
     /// @brief Shows a dialog modally and returns its result (QDialog::Accepted or Rejected).
     virtual int runModal(QDialog& dialog) = 0;

@@ -267,17 +267,22 @@ class SubdivisionThresholdPrompts : public ::testing::Test {
     ScriptedUserInteraction ui;
 };
 
-TEST_F(SubdivisionThresholdPrompts, MinimumTakesTheEntryRoundedTextAndKeepsItOnCancel) {
+TEST_F(SubdivisionThresholdPrompts, MinimumTakesTheEntryKeepsItOnCancelAndReparsesItOnOk) {
     minimum(QString("7.456"));
-    EXPECT_DOUBLE_EQ(state.MinPeakHeight, 7.456);
+    EXPECT_EQ(state.MinPeakHeight, 7.456);
     EXPECT_EQ(state.MinPeakHeightStr, "7.46");
 
     minimum(std::nullopt);
-    EXPECT_DOUBLE_EQ(state.MinPeakHeight, 7.456);
+    EXPECT_EQ(state.MinPeakHeight, 7.456) << "Cancel keeps the exact value";
+    EXPECT_EQ(state.MinPeakHeightStr, "7.46");
+
+    minimum(QString("7.46"));  // OK on the text as shown
+    EXPECT_EQ(state.MinPeakHeight, 7.46) << "OK parses the text again";
     EXPECT_EQ(state.MinPeakHeightStr, "7.46");
     EXPECT_TRUE(ui.shownOf(Shown::Warning).empty());
     EXPECT_EQ(textsOf(ui.shownOf(Shown::InputBox)),
               QStringList({"Profile subdivision parameters|Minimum Peak Height|10.00",
+                           "Profile subdivision parameters|Minimum Peak Height|7.46",
                            "Profile subdivision parameters|Minimum Peak Height|7.46"}));
     EXPECT_EQ(state.BaselinePeakHeightStr, "2.00");
 }

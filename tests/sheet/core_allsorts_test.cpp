@@ -39,3 +39,12 @@ TEST(AllSorts, ColumnNumberIgnoresSpacesAndCaseAndUsesTheFirstLetterOfOtherLengt
     EXPECT_EQ(ColumnNumber(""), 0);
     EXPECT_EQ(ColumnNumber("   "), 0);
 }
+
+TEST(AllSorts, ColumnLettersAreCharactersNotBytes) {
+    // "é" (U+00E9, two bytes in UTF-8) is one character of code 233; "€" (U+20AC, three bytes).
+    EXPECT_EQ(ColumnNumber("é"), 233 - 64);
+    EXPECT_EQ(ColumnNumber("aé"), 1 * 26 + (233 - 64));
+    EXPECT_EQ(ColumnNumber("é b"), (233 - 64) * 26 + 2);
+    EXPECT_EQ(ColumnNumber("€"), 0x20AC - 64);
+    EXPECT_EQ(ColumnNumber("\xff"), 0xFF - 64) << "a stray byte is one character";
+}

@@ -85,7 +85,7 @@ TEST(QtUserInteractionTest, MessageBoxesHaveTheirCaptionIconAndOneOkButton) {
     }
 }
 
-TEST(QtUserInteractionTest, InputBoxPreselectsLimitsAndReturnsTheDefaultOnCancel) {
+TEST(QtUserInteractionTest, InputBoxPreselectsLimitsAndReturnsNothingOnCancel) {
     QtUserInteraction ui;
     onNextModal([](QWidget* modal) {
         auto* box = qobject_cast<QInputDialog*>(modal);
@@ -101,7 +101,7 @@ TEST(QtUserInteractionTest, InputBoxPreselectsLimitsAndReturnsTheDefaultOnCancel
     });
     EXPECT_EQ(
         ui.inputBox(nullptr, "Profile subdivision parameters", "Minimum Peak Height", "10.00"),
-        "7.456");
+        std::optional<QString>("7.456"));
 
     onNextModal([](QWidget* modal) {
         auto* edit = modal->findChild<QLineEdit*>();
@@ -111,7 +111,7 @@ TEST(QtUserInteractionTest, InputBoxPreselectsLimitsAndReturnsTheDefaultOnCancel
     });
     EXPECT_EQ(
         ui.inputBox(nullptr, "Profile subdivision parameters", "Baseline Peak Height", "2.00"),
-        "2.00");
+        std::nullopt);
 }
 
 TEST(QtUserInteractionTest, RunModalReturnsTheDialogsResult) {

@@ -2,6 +2,7 @@
 // the scripted user answering its file chooser and reading its messages.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -301,6 +302,29 @@ TEST_F(SheetImport, TypingInTheSheetListChoosesOnlyAWholeSheetName) {
     EXPECT_EQ(state.SheetIndex, 3);
     EXPECT_EQ(dialog->SprdSheet->Sheet(), 3);
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+TEST_F(SheetImport, PickingTheSheetAlreadyShownRunsTheSheetChoice) {
+    showDialog(fixture("profiles.xls"));
+    QComboBox* list = dialog->cbSheetName;
+    const int shownEntry = list->currentIndex();
+    ASSERT_GE(shownEntry, 0);
+    const auto pickInPopup = [&](int entry) {
+        list->showPopup();
+        QAbstractItemView* view = list->view();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->visualRect(view->model()->index(entry, 0)).center());
+    };
+    dialog->eToRow->setText("99");
+    pickInPopup(shownEntry);
+    EXPECT_NE(dialog->eToRow->text(), "99") << "Find end ran for the entry already shown";
+
+    // Typing a name and Enter choose as before, once.
+    list->lineEdit()->clear();
+    QTest::keyClicks(list->lineEdit(), "emptyage");
+    QTest::keyClick(list->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(state.SheetIndex, 3);
+    EXPECT_EQ(dialog->eToRow->text(), "0");
 }
 
 TEST_F(SheetImport, OkChecksRowsWidthAndColumnsInOrder) {

@@ -29,11 +29,13 @@ std::optional<FileChoice> ScriptedUserInteraction::chooseSaveFile(QWidget*, cons
     return takeFront(saveAnswers, std::optional<FileChoice>{});
 }
 
-QString ScriptedUserInteraction::inputBox(QWidget*, const QString& caption, const QString& prompt,
-                                          const QString& defaultText) {
+std::optional<QString> ScriptedUserInteraction::inputBox(QWidget*, const QString& caption,
+                                                         const QString& prompt,
+                                                         const QString& defaultText) {
     record(Shown::InputBox, caption + "|" + prompt + "|" + defaultText);
     std::optional<QString> answer = takeFront(inputAnswers, std::optional<QString>{});
-    return answer ? answer->left(255) : defaultText;
+    if (answer) return answer->left(255);
+    return std::nullopt;
 }
 
 int ScriptedUserInteraction::runModal(QDialog& dialog) {

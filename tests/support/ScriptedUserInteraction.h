@@ -27,8 +27,8 @@ public:
 
     std::optional<FileChoice> chooseOpenFile(QWidget*, const FileDialogSetup& setup) override;
     std::optional<FileChoice> chooseSaveFile(QWidget*, const FileDialogSetup& setup) override;
-    QString inputBox(QWidget*, const QString& caption, const QString& prompt,
-                     const QString& defaultText) override;
+    std::optional<QString> inputBox(QWidget*, const QString& caption, const QString& prompt,
+                                    const QString& defaultText) override;
     int runModal(QDialog& dialog) override;
     std::unique_ptr<QPrinter> defaultPrinter(const QString& jobName) override;
 
