@@ -1,4 +1,5 @@
-// Benchmarks of the profile comparison on realistic peaky profiles at 5,000 and 65,536 rows.
+// Benchmarks of the profile comparison on realistic peaky profiles at 5,000 and 65,536 rows, and
+// of loading the shipped critical value table (1,048,576 rows), as every start does.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -73,8 +74,20 @@ void BM_CompareProfilesWithLogLines(benchmark::State& state) {
     compareBenchmark(state, true);
 }
 
+void BM_LoadShippedTable(benchmark::State& state) {
+    const std::string path = kestrel::criticalValueTablePath(KESTREL_BUILD_DATA_DIR);
+    size_t rows = 0;
+    for (auto _ : state) {
+        kestrel::CriticalValueTable table;
+        table.load(path);
+        rows = table.rows().size();
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
 }  // namespace
 
+BENCHMARK(BM_LoadShippedTable)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompareProfiles)->Arg(5000)->Arg(65536)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CompareProfilesWithLogLines)->Arg(5000)->Arg(65536)->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();
