@@ -1,8 +1,7 @@
 // Saving that cannot succeed: what the format cannot hold, a bad file-type code, a folder that
-// is missing or not writable, a disk that fills up midway. Every case reports an error that
-// names the file and leaves the file that was there byte for byte as it was.
+// is missing or not writable, a disk that fills up midway or fails to flush. Every case reports
+// an error that names the file and leaves the file that was there byte for byte as it was.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -11,6 +10,7 @@
 #include "engine/AtomicFile.h"
 #include "engine/KestrelError.h"
 #include "sheet/core/BiffWriter.h"
+#include "tests/support/FilePermissionsEnforced.h"
 
 namespace kestrel {
 namespace {
@@ -165,20 +165,33 @@ TEST_F(WriterRefusal, FoldersThatCannotTakeTheFileGiveAnErrorNamingIt) {
     expectUntouched();
 }
 
-TEST(WriterReadOnlyFolder, ARefusedFolderLeavesNothingBehind) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "Skipping the read-only folder check: the superuser writes anywhere "
-                        "(the file-under-a-file case covers a refused folder)";
-    }
+// A folder that refuses the file (its permissions hold even for the superuser here), and saves
+// that fail once the temporary file exists: no file of any name is left in the folder.
+TEST(WriterFailedNewFile, ARefusedOrFailingSaveLeavesNothingBehind) {
     TempDir dir;
     const std::string locked = dir.file("locked");
     std::filesystem::create_directory(locked);
     std::filesystem::permissions(
         locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    const std::string path = locked + "/summary.xls";
-    EXPECT_EQ(saveError(bookWithRows("Smry", 2), path, 11),
-              "Cannot write " + path + ": Permission denied");
-    EXPECT_FALSE(fileExists(path));
+    const std::string refused = locked + "/summary.xls";
+    testsupport::withFilePermissionsEnforced([&] {
+        EXPECT_EQ(saveError(bookWithRows("Smry", 2), refused, 11),
+                  "Cannot write " + refused + ": Permission denied");
+    });
+    EXPECT_TRUE(std::filesystem::is_empty(locked));
+
+    const std::string path = dir.file("open/summary.xls");
+    std::filesystem::create_directory(dir.file("open"));
+    for (const long long after : {0LL, 700LL}) {
+        FailWritesAfter failing(after);
+        EXPECT_EQ(saveError(bookWithRows("Smry", 200), path, 11),
+                  "Cannot write " + path + ": No space left on device");
+    }
+    testing::failFlushes(true);
+    EXPECT_EQ(saveError(bookWithRows("Smry", 200), path, 4),
+              "Cannot write " + path + ": Input/output error");
+    testing::failFlushes(false);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("open")));
 }
 
 }  // namespace
