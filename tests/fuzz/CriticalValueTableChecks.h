@@ -2,6 +2,7 @@
 // loaded table answers lookups first-row-wins, and its saved text loads back unchanged.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -76,6 +77,20 @@ inline void checkCriticalValueTable(std::string_view text) {
         }
         require(detail::sameRows(table.visibleRows(), expected),
                 "the filter shows other rows than those of its n");
+    }
+
+    // Every size looked up above has a row, so none is recorded as missing; a size without a
+    // row is recorded, once however often it is looked up.
+    require(table.takeMissingSizes().empty(), "a size the table holds was recorded as missing");
+    for (const int32_t size : {0, 1, 2147483647}) {
+        if (std::any_of(rows.begin(), rows.end(),
+                        [size](const CriticalValueRow& row) { return row.n == size; })) {
+            continue;
+        }
+        table.lookup(size);
+        table.lookup(size);
+        require(table.takeMissingSizes() == std::vector<int32_t>{size},
+                "a size without a row is not recorded once");
     }
 
     const std::string saved = CriticalValueTable::fileText(rows);
