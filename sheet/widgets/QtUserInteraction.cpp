@@ -105,11 +105,21 @@ int QtUserInteraction::runModal(QDialog& dialog) {
     return dialog.exec();
 }
 
+QString missingPrinterMessage(const QStringList& installedPrinters) {
+    if (installedPrinters.isEmpty()) {
+        return "No printer is installed: add a printer in the system settings to print the graph";
+    }
+    return QStringLiteral(
+               "No default printer is set: make one of the installed printers (%1) "
+               "the default in the system settings to print the graph")
+        .arg(installedPrinters.join(", "));
+}
+
 std::unique_ptr<QPrinter> QtUserInteraction::defaultPrinter(const QString& jobName) {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
         throw KestrelError(
-            "No printer is installed: add a printer in the system settings to print the graph");
+            missingPrinterMessage(QPrinterInfo::availablePrinterNames()).toStdString());
     }
     auto printer = std::make_unique<QPrinter>(info, QPrinter::ScreenResolution);
     printer->setDocName(jobName);

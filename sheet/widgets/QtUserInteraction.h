@@ -18,12 +18,16 @@ class QtUserInteraction : public UserInteraction {
     std::optional<FileChoice> chooseSaveFile(QWidget* parent,
                                              const FileDialogSetup& setup) override;
 
-    std::optional<QString> inputBox(QWidget* parent, const QString& caption,
-                                    const QString& prompt, const QString& defaultText) override;
+    std::optional<QString> inputBox(QWidget* parent, const QString& caption, const QString& prompt,
+                                    const QString& defaultText) override;
 
     int runModal(QDialog& dialog) override;
 
     std::unique_ptr<QPrinter> defaultPrinter(const QString& jobName) override;
 };
+
+/// @brief Why there is no printer to print on, given the printers that are installed: none at
+/// all, or none of them chosen as the default.
+QString missingPrinterMessage(const QStringList& installedPrinters);
 
 }  // namespace kestrel
