@@ -176,8 +176,14 @@ FileContent fileContent(const std::string& path) {
         content.error = errno == ENOENT ? 0 : (errno ? errno : EIO);
         return content;
     }
-    content.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) content.error = EIO;
+    try {
+        content.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        // The stream buffer throws on a failed read (a folder in the file's place: EISDIR).
+        content.error = errno ? errno : EIO;
+        content.bytes.clear();
+    }
+    if (in.bad() && !content.error) content.error = EIO;
     return content;
 }
 

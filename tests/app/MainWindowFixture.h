@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <fstream>
 #include <sstream>
@@ -23,7 +24,9 @@ inline std::string readAll(const QString& path) {
     return text.str();
 }
 
+// Writes a whole file, making its folder first.
 inline void writeAll(const QString& path, const std::string& text) {
+    QDir().mkpath(QFileInfo(path).path());
     std::ofstream(path.toStdString(), std::ios::binary) << text;
 }
 
@@ -47,9 +50,9 @@ class MainWindowTest : public ::testing::Test {
     }
 
     QString tableFolder() const { return m_dir.filePath("tables"); }
-    QString settingsPath() const {
-        return QString::fromStdString(kestrel::settingsFilePath(kestrel::programIniBaseName()));
-    }
+    // Written out, not asked of the program: $XDG_CONFIG_HOME/kestrel/ and the test program's
+    // name with ".INI".
+    QString settingsPath() const { return m_dir.filePath("config/kestrel/kestrel_app_tests.INI"); }
     // A settings file whose table folder is ours, plus the given lines of [Form positions] etc.
     void writeSettings(const std::string& more = "") {
         writeAll(settingsPath(),

@@ -68,6 +68,33 @@ TEST_F(ThrowingCommand, ErrorTextIsShownOnceAndTheProgramGoesOn) {
     EXPECT_EQ(m_ui.shownOf(Shown::Error).size(), 1u);
 }
 
+// The program's own application object (the tests run under it, see qt_gtest_main.cpp): a
+// command that throws while Qt delivers the click is reported from its notify(), once, and the
+// next click runs normally.
+TEST_F(ThrowingCommand, TheApplicationReportsWhatACommandThrows) {
+    auto* application = qobject_cast<kestrel::KestrelApplication*>(QCoreApplication::instance());
+    ASSERT_NE(application, nullptr);
+    QWidget mainWindow;
+    application->setErrorReporting(&m_ui, &mainWindow);
+    struct StopReporting {
+        kestrel::KestrelApplication* application;
+        ~StopReporting() { application->setErrorReporting(nullptr, nullptr); }
+    } stopReporting{application};
+    int runs = 0;
+    QObject::connect(&m_button, &QPushButton::clicked, [&] {
+        if (++runs == 1)
+            throw kestrel::KestrelError("Cannot read /tmp/Profiles.xls: not a workbook");
+    });
+    QTest::mouseClick(&m_button, Qt::LeftButton);
+    QTest::mouseClick(&m_button, Qt::LeftButton);
+
+    EXPECT_EQ(runs, 2);
+    const auto errors = m_ui.shownOf(Shown::Error);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].text, "Cannot read /tmp/Profiles.xls: not a workbook.");
+    EXPECT_EQ(m_ui.shown.size(), 1u) << "the error report is all the user sees";
+}
+
 TEST_F(ThrowingCommand, AnyStandardErrorIsReportedToo) {
     QObject::connect(&m_button, &QPushButton::clicked, [] { throw std::bad_alloc(); });
     EXPECT_FALSE(clickReportingErrors());

@@ -86,7 +86,7 @@ TEST_F(MainWindowTest, ShowReadsSettingsAppliesGeometryAndLoadsTheTable) {
     form.show();
 
     EXPECT_TRUE(m_ui.shown.empty());
-    EXPECT_EQ(sharedState().IniBaseName, kestrel::programIniBaseName());
+    EXPECT_EQ(sharedState().IniBaseName, "kestrel_app_tests");
     EXPECT_EQ(sharedState().FromRowStr, "abc");  // accepted without a message
     EXPECT_EQ(form.pos(), QPoint(20, 30));
     EXPECT_EQ(form.size(), QSize(600, 400));
