@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "engine/KestrelError.h"
-#include "tests/sheet/BiffTestBytes.h"
 #include "sheet/core/BiffReader.h"
+#include "tests/sheet/BiffTestBytes.h"
 
 using kestrel::CellKind;
 using kestrel::KestrelError;
@@ -344,4 +344,64 @@ TEST(CraftedDamage, ClaimedSizesNeverDriveMemoryOrTime) {
     const std::string repeated = excel97(sst({std::string(8000, 'x')}, 1), {{"S", 0, cells}});
     EXPECT_NE(outcomeOf(repeated).find("holds more text than its file size allows"),
               std::string::npos);
+}
+
+TEST(CraftedSharedStrings, RichTextAndPhoneticPartsAreSkippedExactly) {
+    // Each string's runs (4 bytes each) and phonetic block follow its characters; whatever is
+    // skipped wrongly shows in the string after it. Options: 0x01 16-bit, 0x04 phonetic,
+    // 0x08 rich text; the run count comes before the phonetic size.
+    const std::string phonetic8 = le16(3) + '\x04' + le32(10) + "abc" + std::string(10, '\x7F');
+    const std::string richPhonetic16 = le16(2) + '\x0D' + le16(3) + le32(6) + "\xA9\x03\xC9\x03" +
+                                       std::string(12, '\x21') + std::string(6, '\x7E');
+    const std::string rich8 = le16(4) + '\x08' + le16(2) + "rich" + std::string(8, '\x22');
+    const std::string plain = le16(3) + '\0' + "end";
+    // The last phonetic block straddles a CONTINUE record.
+    const std::string split = le16(4) + '\x04' + le32(9) + "last" + std::string(5, '\x7D');
+    const std::string globals =
+        rec(0x00FC, le32(6) + le32(6) + phonetic8 + richPhonetic16 + rich8 + plain + split) +
+        rec(0x003C, std::string(4, '\x7D') + le16(4) + '\0' + "next");
+    std::string cells;
+    for (uint16_t i = 0; i < 6; ++i) cells += labelSst(i, 0, i);
+    const Workbook book = read(excel97(globals, {{"S", 0, cells}}));
+    const auto& sheet = book.sheets.at(0);
+    const std::vector<std::string> expected = {"abc", "Ωω", "rich", "end", "last", "next"};
+    for (int row = 1; row <= 6; ++row) {
+        ASSERT_NE(sheet.cell(row, 1), nullptr) << "row " << row;
+        EXPECT_EQ(sheet.cell(row, 1)->text, expected[row - 1]) << "row " << row;
+    }
+}
+
+TEST(CraftedSharedStrings, SixteenBitTextBecomesUtf8AtEveryLengthBoundary) {
+    // U+007F U+0080 U+07FF U+0800 U+FFFF U+10000 U+10FFFF: one, two, three and four UTF-8 bytes,
+    // the last two from surrogate pairs.
+    const std::string units(
+        "\x7F\x00\x80\x00\xFF\x07\x00\x08\xFF\xFF\x00\xD8\x00\xDC\xFF\xDB\xFF\xDF", 18);
+    const std::string string16 = le16(9) + '\x01' + units;
+    const Workbook book =
+        read(excel97(rec(0x00FC, le32(1) + le32(1) + string16), {{"S", 0, labelSst(0, 0, 0)}}));
+    EXPECT_EQ(book.sheets.at(0).cell(1, 1)->text,
+              "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");
+}
+
+TEST(CraftedCells, DuplicatesWrittenBottomUpKeepTheLastRecordPerCell) {
+    // Rows from the bottom up (so every cell arrives out of order), each cell written three
+    // times: the third record holds its value. Enough cells that an unstable sort would mix
+    // the three up.
+    std::string records;
+    for (int row = 599; row >= 0; --row) {
+        for (uint16_t col = 0; col < 3; ++col) {
+            for (int version = 1; version <= 3; ++version) {
+                records += number(static_cast<uint16_t>(row), col, row * 10 + version);
+            }
+        }
+    }
+    const Workbook book = read(excel97("", {{"S", 0, records}}));
+    const auto& sheet = book.sheets.at(0);
+    ASSERT_EQ(sheet.cellCount(), 1800u);
+    int wrong = 0;
+    for (int row = 1; row <= 600; ++row) {
+        for (int col = 1; col <= 3; ++col)
+            wrong += sheet.cell(row, col)->number != (row - 1) * 10 + 3;
+    }
+    EXPECT_EQ(wrong, 0);
 }
