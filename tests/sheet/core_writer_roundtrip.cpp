@@ -357,5 +357,21 @@ TEST(WriterOwnReader, EveryCellSheetNameAndTheActiveSheetComeBack) {
     }
 }
 
+// U+007F U+0080 U+07FF U+0800 U+FFFF U+10000 U+10FFFF: both sides of every UTF-8 length
+// boundary, and the first and last characters outside the 16-bit range (surrogate pairs).
+TEST(WriterText, Excel97KeepsCharactersAtEveryUtf8LengthBoundary) {
+    ASSERT_EQ(xlrdMissingReason(), "") << "the read-back needs python3-xlrd (scripts/deps.sh)";
+    const std::string edges =
+        "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
+    TempDir dir;
+    Workbook book;
+    book.sheets.emplace_back("S" + edges);
+    book.sheets[0].setCell(1, 1, Cell::makeText(edges));
+    writeWorkbookFile(book, dir.file("edges.xls"), 11);
+    const XlrdBook read = readWithXlrd(dir.file("edges.xls"));
+    EXPECT_EQ(read.sheets.at(0).name, "S" + edges);
+    EXPECT_EQ(read.sheets.at(0).cells.at({1, 1}).value, edges);
+}
+
 }  // namespace
 }  // namespace kestrel
