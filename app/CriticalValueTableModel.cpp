@@ -2,6 +2,8 @@
 #include "app/CriticalValueTableModel.h"
 
 #include <QLocale>
+#include <algorithm>
+#include <limits>
 
 namespace kestrel {
 namespace {
@@ -20,12 +22,14 @@ CriticalValueTableModel::CriticalValueTableModel(const CriticalValueTable& table
 
 void CriticalValueTableModel::refresh() {
     beginResetModel();
-    m_rows = m_table.visibleRows();
+    // A grid counts its rows in int.
+    m_rowCount =
+        static_cast<int>(std::min<size_t>(m_table.visibleCount(), std::numeric_limits<int>::max()));
     endResetModel();
 }
 
 int CriticalValueTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    return parent.isValid() ? 0 : m_rowCount;
 }
 
 int CriticalValueTableModel::columnCount(const QModelIndex& parent) const {
@@ -33,8 +37,11 @@ int CriticalValueTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant CriticalValueTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rowCount()) return {};
-    const CriticalValueRow& row = m_rows[static_cast<size_t>(index.row())];
+    // Rows are read from the table as the grid asks for them; one that has gone since the
+    // last refresh shows empty.
+    const auto at = static_cast<size_t>(index.row());
+    if (!index.isValid() || index.row() >= rowCount() || at >= m_table.visibleCount()) return {};
+    const CriticalValueRow& row = m_table.visibleRow(at);
     if (role == Qt::TextAlignmentRole) return int(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole) return {};
     switch (index.column()) {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <vector>
 
 #include "engine/CriticalValueTable.h"
 
@@ -16,7 +15,8 @@ class CriticalValueTableModel : public QAbstractTableModel {
   public:
     explicit CriticalValueTableModel(const CriticalValueTable& table, QObject* parent = nullptr);
 
-    /// @brief Takes the table's visible rows anew.
+    /// @brief Takes the number of the table's visible rows anew; the rows themselves are read
+    /// from the table as they are shown.
     void refresh();
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -27,7 +27,7 @@ class CriticalValueTableModel : public QAbstractTableModel {
 
   private:
     const CriticalValueTable& m_table;
-    std::vector<CriticalValueRow> m_rows;
+    int m_rowCount = 0;
 };
 
 }  // namespace kestrel

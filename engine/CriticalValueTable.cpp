@@ -151,10 +151,36 @@ std::vector<CriticalValueRow> CriticalValueTable::visibleRows() const {
     if (!m_open) return {};
     if (!m_filterOn) return m_rows;
     std::vector<CriticalValueRow> visible;
-    for (const auto& row : m_rows) {
-        if (row.n == m_filterN) visible.push_back(row);
-    }
+    for (size_t i = 0; i < visibleCount(); ++i) visible.push_back(visibleRow(i));
     return visible;
+}
+
+size_t CriticalValueTable::visibleCount() const {
+    if (!m_open) return 0;
+    if (!m_filterOn) return m_rows.size();
+    const auto [first, last] = filteredRange();
+    return last - first;
+}
+
+const CriticalValueRow& CriticalValueTable::visibleRow(size_t i) const {
+    if (!m_filterOn) return m_rows[i];
+    const size_t at = filteredRange().first + i;
+    return m_index.empty() ? m_rows[at] : m_rows[m_index[at].second];
+}
+
+std::pair<size_t, size_t> CriticalValueTable::filteredRange() const {
+    if (m_index.empty()) {
+        const auto [first, last] = std::equal_range(
+            m_rows.begin(), m_rows.end(), CriticalValueRow{0, m_filterN, 0},
+            [](const CriticalValueRow& a, const CriticalValueRow& b) { return a.n < b.n; });
+        return {static_cast<size_t>(first - m_rows.begin()),
+                static_cast<size_t>(last - m_rows.begin())};
+    }
+    const auto [first, last] =
+        std::equal_range(m_index.begin(), m_index.end(), std::pair<int32_t, size_t>(m_filterN, 0),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+    return {static_cast<size_t>(first - m_index.begin()),
+            static_cast<size_t>(last - m_index.begin())};
 }
 
 void CriticalValueTable::save(const std::string& path) {

@@ -54,6 +54,10 @@ class CriticalValueTable {
     const std::vector<CriticalValueRow>& rows() const { return m_rows; }
     /// @brief The rows the filter lets through (all rows when it is off; none when closed).
     std::vector<CriticalValueRow> visibleRows() const;
+    /// @brief How many rows visibleRows() holds, and its i-th row (i below that count), without
+    /// copying a million rows for a grid that shows a few dozen.
+    size_t visibleCount() const;
+    const CriticalValueRow& visibleRow(size_t i) const;
 
     /// @brief Opens the table if closed and writes every row, whatever the filter, atomically in
     /// the same text format as load reads. Throws KestrelError naming the file on failure.
@@ -78,6 +82,9 @@ class CriticalValueTable {
 
   private:
     const CriticalValueRow* firstRowOf(int32_t m) const;
+    // The rows holding the filter's n: positions [first, last) in the rows (ascending n) or in
+    // the index, whichever lookups search.
+    std::pair<size_t, size_t> filteredRange() const;
 
     std::vector<CriticalValueRow> m_rows;
     // Lookup index: empty when the rows' n ascend strictly (the generated table), so that a

@@ -114,6 +114,30 @@ TEST(CriticalValueLookup, FilterShowsTheLookedUpRowsAndAClosedTableGivesZero) {
     EXPECT_EQ(table.lookup(37), 0.3);
 }
 
+TEST(CriticalValueLookup, VisibleRowsAreReadInPlaceInStoredOrder) {
+    // Ascending sizes (searched in the rows) and sizes out of order (searched in an index).
+    CriticalValueTable ascending;
+    ascending.setRows({{0.05, 5, 0.5}, {0.05, 6, 0.45}, {0.05, 7, 0.4}});
+    CriticalValueTable unordered;
+    unordered.setRows({{0.05, 10, 0.7}, {0.05, 5, 0.5}, {0.01, 10, 0.8}, {0.1, 10, 0.6}});
+    EXPECT_EQ(ascending.visibleCount(), 3u) << "no filter: every row";
+    EXPECT_EQ(&ascending.visibleRow(2), &ascending.rows()[2]);
+
+    ascending.lookup(6);
+    ASSERT_EQ(ascending.visibleCount(), 1u);
+    EXPECT_EQ(ascending.visibleRow(0).CritValue, 0.45);
+    ascending.lookup(8);
+    EXPECT_EQ(ascending.visibleCount(), 0u);
+
+    unordered.lookup(10);
+    ASSERT_EQ(unordered.visibleCount(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(unordered.visibleRow(i).CritValue, (std::vector{0.7, 0.8, 0.6})[i]) << i;
+    }
+    unordered.close();
+    EXPECT_EQ(unordered.visibleCount(), 0u);
+}
+
 TEST_F(TableFiles, LoadsRowsInFileOrderSkippingBlankLinesAndAcceptingCrLf) {
     const std::string path = write("KolmogorovSmirnov.cds",
                                    "Alpha,n,CritValue\r\n0.01,10,0.8\r\n\r\n  \n0.05,10,0.7\n"
