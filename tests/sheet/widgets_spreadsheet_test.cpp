@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 #include <cmath>
 
@@ -264,6 +265,51 @@ TEST(SpreadsheetWidget, StaysQuickOnA65536RowSheet) {
     EXPECT_EQ(grid.bodyView()->currentIndex().data().toString(), "65536");
     EXPECT_TRUE(cellInViewport(grid.bodyView(), grid.bodyView()->currentIndex()));
     EXPECT_LT(elapsed, 10000);
+}
+
+// What a cell shows, as the grid's own delegate prepares it for painting at the cell's size.
+QString paintedText(const SpreadsheetWidget& grid, int row, int col) {
+    struct Delegate : kestrel::CellDelegate {
+        using kestrel::CellDelegate::initStyleOption;
+    } delegate;
+    QTableView* view = grid.bodyView();
+    const QModelIndex index = view->model()->index(row, col);
+    QStyleOptionViewItem option;
+    option.initFrom(view);
+    option.rect = view->visualRect(index);
+    option.font = view->font();
+    delegate.initStyleOption(&option, index);
+    return option.text;
+}
+
+TEST(SpreadsheetWidget, ShowsNumbersAtTheEdgesOfThePlainFormAndTextAtUtf8Boundaries) {
+    SpreadsheetWidget grid;
+    grid.resize(600, 400);
+    grid.show();
+    grid.SetMaxRow(10);
+    const std::vector<std::pair<double, QString>> numbers = {
+        {1e15, "1E+15"},  {-1e15, "-1E+15"},     {999999999999999.0, "999999999999999"},
+        {1e-4, "0.0001"}, {9.99e-5, "9.99E-05"}, {123456789012345.0, "123456789012345"}};
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        grid.SetRow(static_cast<int>(i) + 1);
+        grid.SetCol(1);
+        grid.SetNumber(numbers[i].first);
+    }
+    // U+007F U+0080 U+07FF U+0800 U+FFFF U+10000 U+10FFFF.
+    const std::string edges =
+        "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
+    grid.SetRow(1);
+    grid.SetCol(2);
+    grid.SetText(edges);
+    grid.refreshNow();
+    grid.bodyView()->setColumnWidth(0, 200);
+
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        EXPECT_EQ(paintedText(grid, static_cast<int>(i), 0), numbers[i].second);
+    }
+    const char32_t codePoints[] = {0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 0x10000, 0x10FFFF};
+    EXPECT_EQ(grid.bodyModel()->data(grid.bodyModel()->index(0, 1)).toString(),
+              QString::fromUcs4(codePoints, 7));
 }
 
 TEST(CellDelegate, NumbersRoundToTheirCellWidthWithoutChangingMagnitude) {
