@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <system_error>
 #include <vector>
 
@@ -74,37 +75,75 @@ int writeAll(int fd, std::string_view bytes) {
     return 0;
 }
 
-}  // namespace
+// A fresh temporary file beside the file that `path` names, open for writing.
+struct TempFile {
+    std::string target, temp;
+    int fd = -1;
+};
 
-void writeFileAtomically(const std::string& path, std::string_view bytes) {
+TempFile createTempFile(const std::string& path) {
     if (path.empty()) throw KestrelError("Cannot write a file without a name");
-    const std::string target = linkTarget(path);
+    TempFile file;
+    file.target = linkTarget(path);
     // The temporary file lies beside the target, so that the rename stays on its file system.
-    std::string pattern = folderOf(target) + "/.kestrel-XXXXXX";
+    std::string pattern = folderOf(file.target) + "/.kestrel-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) fail(path, errno);
-    const std::string temp(name.data());
-    int error = writeAll(fd, bytes);
-    // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
+    file.fd = ::mkstemp(name.data());
+    if (file.fd < 0) fail(path, errno);
+    file.temp = name.data();
+    return file;
+}
+
+// Gives the written temporary file the target's permissions (a new file the usual 0666 &
+// ~umask), flushes it to disk, closes it and renames it over the target; `error` is what went
+// wrong before. On any failure the temporary file is removed and the old file stays.
+void commitTempFile(const std::string& path, const TempFile& file, int error) {
     struct stat old {};
     if (!error) {
-        if (::stat(target.c_str(), &old) == 0) {
-            ::fchmod(fd, old.st_mode & 07777);
+        if (::stat(file.target.c_str(), &old) == 0) {
+            ::fchmod(file.fd, old.st_mode & 07777);
         } else {
             mode_t mask = ::umask(0);
             ::umask(mask);
-            ::fchmod(fd, 0666 & ~mask);
+            ::fchmod(file.fd, 0666 & ~mask);
         }
-        error = flush(fd);
+        error = flush(file.fd);
     }
-    if (::close(fd) != 0 && !error) error = errno;
-    if (!error && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;
+    if (::close(file.fd) != 0 && !error) error = errno;
+    if (!error && ::rename(file.temp.c_str(), file.target.c_str()) != 0) error = errno;
     if (error) {
-        ::unlink(temp.c_str());
+        ::unlink(file.temp.c_str());
         fail(path, error);
     }
+}
+
+}  // namespace
+
+void writeFileAtomically(const std::string& path, std::string_view bytes) {
+    const TempFile file = createTempFile(path);
+    commitTempFile(path, file, writeAll(file.fd, bytes));
+}
+
+void writeFileAtomicallyVia(const std::string& path,
+                            const std::function<void(const std::string& tempPath)>& produce) {
+    TempFile file = createTempFile(path);
+    try {
+        produce(file.temp);
+    } catch (...) {
+        ::close(file.fd);
+        ::unlink(file.temp.c_str());
+        throw;
+    }
+    // The producer may have replaced the file under the name: flush what is there now.
+    ::close(file.fd);
+    file.fd = ::open(file.temp.c_str(), O_RDWR | O_CLOEXEC);
+    if (file.fd < 0) {
+        const int error = errno;
+        ::unlink(file.temp.c_str());
+        fail(path, error);
+    }
+    commitTempFile(path, file, 0);
 }
 
 namespace testing {

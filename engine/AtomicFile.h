@@ -2,6 +2,7 @@
 // the target, so a failed write never destroys the file that was there.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,13 @@ namespace kestrel {
 /// file is left byte-for-byte intact and KestrelError is thrown: "Cannot write <path>: <system
 /// reason>".
 void writeFileAtomically(const std::string& path, std::string_view bytes);
+
+/// @brief As writeFileAtomically(), for a file that a library writes by name: `produce` writes
+/// the whole file at `tempPath`, a fresh temporary file beside the target, and throws
+/// KestrelError when it cannot. The file is then flushed and renamed over the target; on any
+/// failure the temporary file is removed and the old file stays byte-for-byte intact.
+void writeFileAtomicallyVia(const std::string& path,
+                            const std::function<void(const std::string& tempPath)>& produce);
 
 namespace testing {
 /// @brief Failure injection for tests: the next writes fail with "No space left on device" once

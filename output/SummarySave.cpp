@@ -3,6 +3,7 @@
 
 #include "engine/SettingsFields.h"
 #include "sheet/core/SpreadsheetCore.h"
+#include "sheet/core/WorkbookWriter.h"
 
 namespace kestrel {
 
@@ -30,8 +31,11 @@ std::string proposedSummaryName(const std::string& workbookFileName) {
 FileDialogSetup summarySaveDialogSetup(const std::string& exportPath,
                                        const std::string& workbookFileName, int selectedFilter) {
     FileDialogSetup setup;
-    setup.filters = QStringList{"Excel 97 (*.XLS *.xls)", "Excel 5 (*.XLS *.xls)"};
-    setup.selectedFilter = selectedFilter == 1 || selectedFilter == 2 ? selectedFilter : 1;
+    setup.filters = QStringList{"Excel 97 (*.XLS *.xls)", "Excel 5 (*.XLS *.xls)",
+                                "Excel workbook (*.xlsx)", "Text, comma separated (*.csv)"};
+    setup.filterSuffixes = QStringList{"XLS", "XLS", "xlsx", "csv"};
+    setup.selectedFilter =
+        selectedFilter >= 1 && selectedFilter <= setup.filters.size() ? selectedFilter : 1;
     setup.initialFolder = QString::fromStdString(exportPath);
     setup.proposedName = QString::fromStdString(proposedSummaryName(workbookFileName));
     setup.defaultSuffix = "XLS";
@@ -48,7 +52,16 @@ std::string exportFolderOf(const std::string& chosenPath) {
 }
 
 int16_t fileTypeForSaveFilter(int filterIndex) {
-    return filterIndex == 2 ? kFileTypeExcel5 : kFileTypeExcel97;
+    switch (filterIndex) {
+        case 2:
+            return kFileTypeExcel5;
+        case 3:
+            return kFileTypeXlsx;
+        case 4:
+            return kFileTypeCsv;
+        default:
+            return kFileTypeExcel97;
+    }
 }
 
 bool saveSummary(SpreadsheetCore& target, SettingsFields& state, int& selectedFilter,

@@ -17,9 +17,10 @@ struct SettingsFields;
 /// as characters, not bytes), then "_summary". "Profiles.xls" gives "Profiles_summary".
 std::string proposedSummaryName(const std::string& workbookFileName);
 
-/// @brief The save dialog: filters "Excel 97" and "Excel 5" (both *.XLS), `selectedFilter`
-/// (1-based; anything else selects "Excel 97"), default suffix "XLS", overwrite question,
-/// initial folder `exportPath`, the proposed name of proposedSummaryName().
+/// @brief The save dialog: filters "Excel 97" and "Excel 5" (both *.XLS), then "Excel workbook"
+/// (*.xlsx) and "Text, comma separated" (*.csv); `selectedFilter` (1-based; anything else
+/// selects "Excel 97"), default suffix "XLS" (xlsx and csv for the last two entries),
+/// overwrite question, initial folder `exportPath`, the proposed name of proposedSummaryName().
 FileDialogSetup summarySaveDialogSetup(const std::string& exportPath,
                                        const std::string& workbookFileName, int selectedFilter);
 
@@ -28,7 +29,7 @@ FileDialogSetup summarySaveDialogSetup(const std::string& exportPath,
 std::string exportFolderOf(const std::string& chosenPath);
 
 /// @brief The WriteWorkbook file-type code of a filter entry: 1 -> 11 (Excel 97), 2 -> 4
-/// (Excel 5), anything else -> 11.
+/// (Excel 5), 3 -> 51 (.xlsx), 4 -> 6 (.csv), anything else -> 11.
 int16_t fileTypeForSaveFilter(int filterIndex);
 
 /// @brief Save summary as: shows the save dialog; on cancel returns false and changes nothing.

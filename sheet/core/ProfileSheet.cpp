@@ -92,4 +92,16 @@ void writeSummaryTable(SpreadsheetCore& target, const ProfileData& data) {
     }
 }
 
+void sendSummaryTable(const ProfileData& data, CellSink& sink) {
+    sink.beginSheet("Smry");
+    const auto& headers = summaryHeaders();
+    for (int col = 1; col <= 7; ++col) sink.text(1, col, headers[static_cast<size_t>(col - 1)]);
+    for (int32_t k = 1; k <= data.NumRows; ++k) {
+        const auto values = summaryRow(data, k);
+        for (int col = 1; col <= 7; ++col) {
+            sink.number(k + 1, col, values[static_cast<size_t>(col - 1)]);
+        }
+    }
+}
+
 }  // namespace kestrel

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/ProfileData.h"
+#include "sheet/core/CellSink.h"
 #include "sheet/core/SpreadsheetCore.h"
 
 namespace kestrel {
@@ -36,5 +37,9 @@ void prepareSummarySheet(SpreadsheetCore& target);
 
 /// @brief Row 1: the seven header texts; rows 2..n+1: the seven numbers of positions 1..n.
 void writeSummaryTable(SpreadsheetCore& target, const ProfileData& data);
+
+/// @brief The summary workbook cell by cell, for a streamed format: sheet "Smry" holding the
+/// same cells as a summary sheet prepared and written by the two steps above.
+void sendSummaryTable(const ProfileData& data, CellSink& sink);
 
 }  // namespace kestrel

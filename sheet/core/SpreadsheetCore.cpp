@@ -10,6 +10,7 @@
 #include "engine/NumberText.h"
 #include "sheet/core/BiffWriter.h"
 #include "sheet/core/WorkbookReader.h"
+#include "sheet/core/WorkbookWriter.h"
 
 namespace kestrel {
 
@@ -134,7 +135,7 @@ void SpreadsheetCore::ReadWorkbook(const std::string& path, int16_t& fileType) {
 }
 
 void SpreadsheetCore::WriteWorkbook(const std::string& path, int16_t fileType) const {
-    writeWorkbookFile(m_book, path, fileType);
+    writeAnyWorkbookFile(m_book, path, fileType);
 }
 
 std::string SpreadsheetCore::SheetName(int sheet) const {

@@ -69,7 +69,8 @@ public:
     /// (11 or 4 for .xls, else a WorkbookFormat code). On failure the content is unchanged and
     /// the error names the file.
     void ReadWorkbook(const std::string& path, int16_t& fileType);
-    /// @brief Writes every sheet atomically: code 11 as Excel 97, 4 as Excel 5.
+    /// @brief Writes every sheet atomically: code 11 as Excel 97, 4 as Excel 5, 51 (
+    /// kFileTypeXlsx) as .xlsx, 6 (kFileTypeCsv) as .csv of the first sheet.
     void WriteWorkbook(const std::string& path, int16_t fileType) const;
 
     std::string SheetName(int sheet) const;

@@ -34,6 +34,17 @@ std::unique_ptr<QFileDialog> fileDialog(QWidget* parent, const FileDialogSetup& 
         dialog->selectNameFilter(setup.filters.at(setup.selectedFilter - 1));
     }
     if (!setup.defaultSuffix.isEmpty()) dialog->setDefaultSuffix(setup.defaultSuffix);
+    if (!setup.filterSuffixes.isEmpty()) {
+        QFileDialog* shown = dialog.get();
+        const auto follow = [shown, setup](const QString& filter) {
+            const qsizetype index = setup.filters.indexOf(filter);
+            if (index >= 0 && index < setup.filterSuffixes.size()) {
+                shown->setDefaultSuffix(setup.filterSuffixes.at(index));
+            }
+        };
+        follow(dialog->selectedNameFilter());
+        QObject::connect(shown, &QFileDialog::filterSelected, shown, follow);
+    }
     if (!setup.proposedName.isEmpty()) dialog->selectFile(setup.proposedName);
     return dialog;
 }

@@ -23,6 +23,9 @@ struct FileDialogSetup {
     QString initialFolder;
     QString proposedName;
     QString defaultSuffix;        // without the dot, e.g. "XLS"
+    /// The default suffix of each filter entry in turn, where entries differ (empty: the one
+    /// `defaultSuffix` for all); the suffix follows the entry the user selects.
+    QStringList filterSuffixes;
     bool confirmOverwrite = false;
 };
 

@@ -97,8 +97,10 @@ TEST(SummarySaveNames, ExportFolderAndFileTypeCode) {
     EXPECT_EQ(exportFolderOf("x.XLS"), "");
     EXPECT_EQ(fileTypeForSaveFilter(1), 11);
     EXPECT_EQ(fileTypeForSaveFilter(2), 4);
+    EXPECT_EQ(fileTypeForSaveFilter(3), 51);
+    EXPECT_EQ(fileTypeForSaveFilter(4), 6);
     EXPECT_EQ(fileTypeForSaveFilter(0), 11);
-    EXPECT_EQ(fileTypeForSaveFilter(3), 11);
+    EXPECT_EQ(fileTypeForSaveFilter(5), 11);
 }
 
 TEST_F(SummarySaveTest, DialogIsSetUpFromTheExportFolderAndWorkbookName) {
@@ -106,7 +108,10 @@ TEST_F(SummarySaveTest, DialogIsSetUpFromTheExportFolderAndWorkbookName) {
     const auto choosers = ui.shownOf(Shown::SaveChooser);
     ASSERT_EQ(choosers.size(), 1u);
     const FileDialogSetup& setup = choosers[0].chooser;
-    EXPECT_EQ(setup.filters, (QStringList{"Excel 97 (*.XLS *.xls)", "Excel 5 (*.XLS *.xls)"}));
+    EXPECT_EQ(setup.filters, (QStringList{"Excel 97 (*.XLS *.xls)", "Excel 5 (*.XLS *.xls)",
+                                          "Excel workbook (*.xlsx)",
+                                          "Text, comma separated (*.csv)"}));
+    EXPECT_EQ(setup.filterSuffixes, (QStringList{"XLS", "XLS", "xlsx", "csv"}));
     EXPECT_EQ(setup.selectedFilter, 1);
     EXPECT_EQ(setup.initialFolder, folder.path());
     EXPECT_EQ(setup.proposedName, "Profiles_summary");
@@ -182,4 +187,52 @@ TEST_F(SummarySaveTest, AFailedWriteKeepsTheOldFileButRemembersTheFolder) {
     EXPECT_EQ(contentsOf(path), "the summary saved last week");
     EXPECT_EQ(QDir(pathOf("keep")).entryList(QDir::Files), QStringList{"Profiles_summary.XLS"});
     EXPECT_EQ(state.DataExportPath, pathOf("keep").toStdString());
+}
+
+// The two formats of today's programs, read back by python3-openpyxl and Python's csv module:
+// the same sheet, headers and full double values; a failed flush keeps the old file.
+TEST_F(SummarySaveTest, XlsxAndCsvAreWrittenWithFullPrecisionAndReadBackByOtherPrograms) {
+    summary.SetRow(3);
+    summary.SetCol(3);
+    summary.SetNumber(1.0 / 3.0);
+    const QString xlsx = pathOf("Profiles_summary.xlsx"), csv = pathOf("Profiles_summary.csv");
+    answer(xlsx, 3);
+    answer(csv, 4);
+    ASSERT_TRUE(saveSummary(summary, state, selectedFilter, ui, nullptr));
+    ASSERT_TRUE(saveSummary(summary, state, selectedFilter, ui, nullptr));
+    EXPECT_EQ(selectedFilter, 4);
+
+    QProcess python;
+    python.start("/usr/bin/python3",
+                 {"-c",
+                  "import sys, csv, openpyxl\n"
+                  "b = openpyxl.load_workbook(sys.argv[1])\n"
+                  "s = b.worksheets[0]\n"
+                  "print(b.sheetnames, [[c.value for c in r] for r in s.iter_rows()])\n"
+                  "rows = list(csv.reader(open(sys.argv[2], newline='', encoding='utf-8')))\n"
+                  "print(rows[0], [[float(v) for v in r] for r in rows[1:]])\n",
+                  xlsx, csv});
+    ASSERT_TRUE(python.waitForFinished(30000));
+    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    const QStringList lines = QString::fromUtf8(python.readAllStandardOutput()).split('\n');
+    ASSERT_GE(lines.size(), 2);
+    // Python's repr of 1/3: the shortest text that reads back as the same double.
+    const std::string rows = "[[201.125, 202.125, 203.125, 204.125], "
+                             "[301.125, 302.125, 0.3333333333333333, 304.125]]";
+    const std::string headers = "['Age', 'Curve 1', 'Curve 2', 'Difference']";
+    EXPECT_EQ(lines[0].toStdString(), "['Smry'] [" + headers + ", " + rows.substr(1));
+    EXPECT_EQ(lines[1].toStdString(), headers + " " + rows);
+
+    answer(xlsx, 3);
+    kestrel::testing::failFlushes(true);
+    EXPECT_THROW(saveSummary(summary, state, selectedFilter, ui, nullptr), KestrelError);
+    kestrel::testing::failFlushes(false);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"Profiles_summary.csv", "Profiles_summary.xlsx"}));
+    SpreadsheetCore back;
+    int16_t fileType = 0;
+    back.ReadWorkbook(xlsx.toStdString(), fileType);
+    back.SetRow(3);
+    back.SetCol(3);
+    EXPECT_EQ(back.Number(), 1.0 / 3.0) << "the earlier file is whole";
 }

@@ -40,9 +40,10 @@ const std::vector<OptionSpec>& optionTable() {
          [](BatchOptions& o, const std::string& v) { o.baseline = v; }},
         {"--table", "FILE", "critical value table (default: the installed KolmogorovSmirnov.cds)",
          [](BatchOptions& o, const std::string& v) { o.table = v; }},
-        {"--summary", "FILE", "write the summary workbook there (Excel 97 format)",
+        {"--summary", "FILE",
+         "write the summary workbook there: .xlsx or .csv as its name ends, else Excel 97",
          [](BatchOptions& o, const std::string& v) { o.summary = v; }},
-        {"--excel5", "", "write the summary workbook in Excel 5 format instead",
+        {"--excel5", "", "write an .xls summary workbook in Excel 5 format instead",
          [](BatchOptions& o, const std::string&) { o.excel5 = true; }},
         {"--graphs", "DIR", "write the two graphs there as Chart1.png and Chart2.png",
          [](BatchOptions& o, const std::string& v) { o.graphs = v; }},
@@ -106,7 +107,7 @@ BatchOptions parseBatchOptions(const std::vector<std::string>& args) {
 std::string batchUsage() {
     std::string text =
         "Usage: kestrel-batch [OPTIONS] WORKBOOK\n"
-        "Compares the two probability profiles of an .xls workbook (Excel 97 or Excel 5) with the\n"
+        "Compares the two probability profiles of a workbook (.xls, .xlsx, .xlsm, .ods or .csv) with the\n"
         "two-sample Kolmogorov-Smirnov method, over the whole row range and within age windows\n"
         "around the peaks. Prints one line per evaluated window (the whole range first):\n"
         "  first position, its age, last position, its age, n=<rows>, Cutoff = <critical value>\n"

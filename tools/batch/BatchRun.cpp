@@ -10,6 +10,7 @@
 #include "sheet/core/ProfileSheet.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/Workbook.h"
+#include "sheet/core/WorkbookWriter.h"
 
 namespace kestrel::batch {
 namespace {
@@ -90,10 +91,17 @@ void reportMissingSizes(CriticalValueTable& table, std::ostream& err) {
 }
 
 void writeSummary(const BatchSettings& settings, const ProfileData& data) {
+    const int16_t fileType = settings.summaryFileType;
+    if (fileType == kFileTypeXlsx || fileType == kFileTypeCsv) {
+        // Streamed straight from the arrays: a million-row summary is never held as cells.
+        writeStreamedWorkbookFile(*settings.summary, fileType,
+                                  [&](CellSink& sink) { sendSummaryTable(data, sink); });
+        return;
+    }
     SpreadsheetCore target;
     prepareSummarySheet(target);
     writeSummaryTable(target, data);
-    target.WriteWorkbook(*settings.summary, settings.excel5 ? kFileTypeExcel5 : kFileTypeExcel97);
+    target.WriteWorkbook(*settings.summary, fileType);
 }
 
 }  // namespace

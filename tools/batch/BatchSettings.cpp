@@ -4,7 +4,9 @@
 #include "engine/KestrelError.h"
 #include "engine/NumberText.h"
 #include "sheet/core/AllSorts.h"
+#include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/Workbook.h"
+#include "sheet/core/WorkbookWriter.h"
 
 namespace kestrel::batch {
 namespace {
@@ -28,6 +30,29 @@ int32_t column(const std::string& letters, const std::string& field) {
                            "\" names no column from A to " + columnLetters(kMaxSheetCols));
     }
     return col;
+}
+
+bool endsWithIgnoringCase(const std::string& name, std::string_view suffix) {
+    if (name.size() < suffix.size()) return false;
+    for (size_t i = 0; i < suffix.size(); ++i) {
+        const char c = name[name.size() - suffix.size() + i];
+        if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != suffix[i]) return false;
+    }
+    return true;
+}
+
+int16_t summaryFileTypeOf(const std::string& summary, bool excel5) {
+    for (const auto& [suffix, fileType] :
+         {std::pair<std::string_view, int16_t>{".xlsx", kFileTypeXlsx},
+          std::pair<std::string_view, int16_t>{".csv", kFileTypeCsv}}) {
+        if (!endsWithIgnoringCase(summary, suffix)) continue;
+        if (excel5) {
+            throw UsageError{"--excel5 writes an Excel 5 .xls summary, but the summary file " +
+                             summary + " ends in " + std::string(suffix)};
+        }
+        return fileType;
+    }
+    return excel5 ? kFileTypeExcel5 : kFileTypeExcel97;
 }
 
 }  // namespace
@@ -61,6 +86,8 @@ BatchSettings checkBatchOptions(const BatchOptions& options, const std::string& 
     settings.table = options.table.value_or(defaultTable);
     settings.summary = options.summary;
     settings.excel5 = options.excel5;
+    if (settings.summary)
+        settings.summaryFileType = summaryFileTypeOf(*settings.summary, options.excel5);
     settings.graphs = options.graphs;
     return settings;
 }

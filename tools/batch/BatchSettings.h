@@ -19,6 +19,9 @@ struct BatchSettings {
     std::string table;
     std::optional<std::string> summary;
     bool excel5 = false;
+    /// The summary's format, from its name: .xlsx and .csv as named, anything else Excel 97,
+    /// or Excel 5 with --excel5.
+    int16_t summaryFileType = 11;
     std::optional<std::string> graphs;  // folder for Chart1.png and Chart2.png
 };
 

@@ -1,0 +1,100 @@
+// Workbooks written as .xlsx and .csv, read back by programs unrelated to ours: python3-openpyxl
+// and Python's csv module. Cells of every kind, gaps, text that needs escaping, several sheets.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <limits>
+#include <string>
+
+#include "core_writer_support.h"
+#include "engine/KestrelError.h"
+#include "sheet/core/WorkbookWriter.h"
+
+using namespace kestrel;
+using kestrel::writertest::TempDir;
+using kestrel::writertest::fileExists;
+
+namespace {
+
+// What a Python script prints about `path`.
+std::string pythonSees(const std::string& script, const std::string& path) {
+    const std::string command = "/usr/bin/python3 -c '" + script + "' '" + path + "' 2>&1";
+    std::string out;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+        EXPECT_EQ(::pclose(pipe), 0) << out;
+    }
+    return out;
+}
+
+Workbook mixedBook() {
+    Workbook book;
+    book.sheets.emplace_back("Données");
+    Worksheet& s = book.sheets[0];
+    s.setCell(1, 1, Cell::makeText("a<b>&\"c\" _x0041_ tab\there"));
+    s.setCell(1, 3, Cell::makeNumber(0.1 + 0.2));  // a gap before it
+    s.setCell(2, 2, Cell::makeBoolean(true));
+    s.setCell(2, 4, Cell::makeError("#DIV/0!"));
+    s.setCell(4, 1, Cell::makeNumber(-1.5e-300));  // row 3 empty
+    s.setCell(4, 2, Cell::makeNumber(std::numeric_limits<double>::infinity()));
+    s.setCell(4, 3, Cell::makeText(std::string("bell") + '\x07' + ", line\nbreak"));
+    book.sheets.emplace_back("Second");
+    book.sheets[1].setCell(1, 16384, Cell::makeNumber(7));
+    return book;
+}
+
+}  // namespace
+
+TEST(WriterFormats, XlsxHoldsEveryCellAsOpenpyxlReadsIt) {
+    TempDir dir;
+    const std::string path = dir.file("mixed.xlsx");
+    writeAnyWorkbookFile(mixedBook(), path, kFileTypeXlsx);
+    const std::string seen = pythonSees(
+        "import sys, openpyxl\n"
+        "b = openpyxl.load_workbook(sys.argv[1])\n"
+        "print(b.sheetnames, b.active.title)\n"
+        "for s in b.worksheets:\n"
+        "    for r in s.iter_rows():\n"
+        "        for c in r:\n"
+        "            if c.value is not None: print(s.title, c.coordinate, c.data_type, repr(c.value))\n",
+        path);
+    EXPECT_EQ(seen,
+              "['Données', 'Second'] Données\n"
+              // openpyxl keeps SpreadsheetML's _xHHHH_ escapes as written (Excel decodes them):
+              // a literal "_x0041_" has its "_" escaped, a control character is escaped.
+              "Données A1 s 'a<b>&\"c\" _x005F_x0041_ tab\\there'\n"
+              "Données C1 n 0.30000000000000004\n"
+              "Données B2 b True\n"
+              "Données D2 e '#DIV/0!'\n"
+              "Données A4 n -1.5e-300\n"
+              "Données B4 e '#NUM!'\n"
+              "Données C4 s 'bell_x0007_, line\\nbreak'\n"
+              "Second XFD1 n 7\n");
+}
+
+TEST(WriterFormats, CsvHoldsTheFirstSheetAsPythonsCsvModuleReadsIt) {
+    TempDir dir;
+    Workbook book = mixedBook();
+    const std::string refused = dir.file("refused.csv");
+    try {
+        writeAnyWorkbookFile(book, refused, kFileTypeCsv);
+        ADD_FAILURE() << "a second sheet with cells must be refused";
+    } catch (const KestrelError& e) {
+        EXPECT_NE(std::string(e.what()).find("\"Second\""), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(fileExists(refused));
+
+    book.sheets.pop_back();
+    const std::string path = dir.file("mixed.csv");
+    writeAnyWorkbookFile(book, path, kFileTypeCsv);
+    EXPECT_EQ(pythonSees("import sys, csv\n"
+                         "for row in csv.reader(open(sys.argv[1], newline=\"\", encoding=\"utf-8\")):\n"
+                         "    print(row)\n",
+                         path),
+              "['a<b>&\"c\" _x0041_ tab\\there', '', '0.30000000000000004']\n"
+              "['', 'TRUE', '', '#DIV/0!']\n"
+              "[]\n"
+              "['-1.5e-300', '#NUM!', 'bell\\x07, line\\nbreak']\n");
+}
