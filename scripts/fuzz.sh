@@ -20,7 +20,7 @@ esac
 
 build=${KESTREL_FUZZ_BUILD:-$root/build-fuzz}
 targets=(fuzz_number_text fuzz_profile_comparison fuzz_critical_value_table fuzz_settings_text
-         fuzz_read_workbook)
+         fuzz_read_workbook fuzz_read_xlsx fuzz_read_ods fuzz_read_csv)
 if [ -n "${KESTREL_FUZZ_TARGETS:-}" ]; then read -r -a targets <<<"$KESTREL_FUZZ_TARGETS"; fi
 
 echo "== Building the fuzz targets in $build"
@@ -48,6 +48,22 @@ make_seeds() {
       local i=0
       for f in "${files[@]}"; do cp "$f" "$dir/file-$((i++)).xls"; done
       "$build/tests/fuzz/fuzz_seed_streams" "$dir" "${files[@]}" >/dev/null
+      ;;
+    fuzz_read_xlsx | fuzz_read_ods)
+      # Whole packages, and their XML parts alone (the target wraps those in a package).
+      local ext=${target#fuzz_read_} i=0
+      for f in tests/data/workbooks/*."$ext"; do
+        cp "$f" "$dir/"
+        /usr/bin/python3 -c 'import sys, zipfile
+z = zipfile.ZipFile(sys.argv[1])
+for n in z.namelist():
+    if n.endswith(("sheet1.xml", "content.xml")):
+        open(sys.argv[2] + "-" + n.replace("/", "_"), "wb").write(z.read(n)[:200000])' \
+          "$f" "$dir/part-$((i++))"
+      done
+      ;;
+    fuzz_read_csv)
+      cp tests/data/workbooks/*.csv "$dir/"
       ;;
     fuzz_critical_value_table)
       "$build/tools/kestrel-critvalues" --alpha 0.05 --from 1 --to 40 --output "$dir/table.cds" \

@@ -56,7 +56,7 @@ class ZipPackage {
 
     const std::string& displayName() const { return m_displayName; }
     /// @brief Counts inflated bytes; throws once all parts together inflate to more than a
-    /// package of this size can hold honestly (a few megabytes plus 200 times its size).
+    /// package of this size can hold honestly (4 MB plus 100 times its size).
     void spend(size_t bytes);
 
   private:

@@ -196,7 +196,13 @@ void TfmSheetImport::fillFieldsFromSettings() {
 void TfmSheetImport::bbOpenSheetClick() {
     kestrel::FileDialogSetup setup;
     setup.title = "Open";
-    setup.filters = QStringList{"Excel 97/Excel 8 (*.XLS *.xls)", "Excel 5 and 7/95 (*.XLS *.xls)"};
+    // The content decides the format; the filters only narrow what the chooser lists.
+    setup.filters = QStringList{"Excel 97/Excel 8 (*.XLS *.xls)",
+                                "Excel 5 and 7/95 (*.XLS *.xls)",
+                                "Excel workbook (*.xlsx *.xlsm)",
+                                "OpenDocument spreadsheet (*.ods)",
+                                "Text, comma separated (*.csv)",
+                                "All workbooks (*.XLS *.xls *.xlsx *.xlsm *.ods *.csv)"};
     setup.selectedFilter = 1;
     setup.initialFolder = QFile::decodeName(QByteArray::fromStdString(m_state.DataImportPath));
     setup.defaultSuffix = "XLS";

@@ -100,7 +100,10 @@ TEST_F(SheetImport, CancelledChooserOnFirstShowLeavesOnlyTheSheetGroupCancelAndO
     const kestrel::FileDialogSetup& setup = choosers[0].chooser;
     EXPECT_EQ(setup.title, "Open");
     EXPECT_EQ(setup.filters,
-              QStringList({"Excel 97/Excel 8 (*.XLS *.xls)", "Excel 5 and 7/95 (*.XLS *.xls)"}));
+              QStringList({"Excel 97/Excel 8 (*.XLS *.xls)", "Excel 5 and 7/95 (*.XLS *.xls)",
+                           "Excel workbook (*.xlsx *.xlsm)", "OpenDocument spreadsheet (*.ods)",
+                           "Text, comma separated (*.csv)",
+                           "All workbooks (*.XLS *.xls *.xlsx *.xlsm *.ods *.csv)"}));
     EXPECT_EQ(setup.selectedFilter, 1);
     EXPECT_EQ(setup.initialFolder, "/no/such/start/folder/");
     EXPECT_EQ(setup.defaultSuffix, "XLS");
@@ -475,6 +478,22 @@ TEST_F(SheetImport, AnUnreadableWorkbookThrowsAndLeavesTheDialogAsItWas) {
     EXPECT_EQ(dialog->SprdSheet->NumSheets(), 4);
     EXPECT_TRUE(shown(dialog->bbImport));
     EXPECT_EQ(state.DataImportPath, (folder.path() + "/").toStdString());
+}
+
+TEST_F(SheetImport, WorkbooksOfEveryFormatLoadThroughTheirFilters) {
+    const QString folder = QStringLiteral(KESTREL_TEST_DATA_DIR "/workbooks/");
+    showDialog(FileChoice{folder + "openpyxl_types.xlsx", 3});
+    EXPECT_EQ(sheetList(dialog->cbSheetName),
+              (std::vector<std::string>{"Numbers", "Texte & more", "Active"}));
+    EXPECT_EQ(state.SheetIndex, 3) << "the sheet active in the file";
+    ui.openAnswers.push_back(FileChoice{folder + "formulas.ods", 6});
+    dialog->bbOpenSheetClick();
+    EXPECT_EQ(state.WorkbookFileName, "formulas.ods");
+    EXPECT_EQ(state.SheetIndex, 2);
+    ui.openAnswers.push_back(FileChoice{folder + "quotes.csv", 5});
+    dialog->bbOpenSheetClick();
+    EXPECT_EQ(sheetList(dialog->cbSheetName), (std::vector<std::string>{"quotes"}));
+    EXPECT_EQ(state.SheetLastRows, (std::vector<int32_t>{6}));
 }
 
 TEST_F(SheetImport, TheLastRowTableCoversEverySheetPastTheTenth) {
