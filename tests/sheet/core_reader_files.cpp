@@ -133,7 +133,9 @@ TEST_F(ReaderFiles, LibraryMessagesBecomePartOfTheErrorAndHandlersAreRestored) {
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(reason.rfind("it is damaged: its compound-file structure is broken (", 0), 0u)
         << reason;
-    EXPECT_NE(reason.find("libgsf"), std::string::npos) << reason;
+    // The library's own word, short and on the same line.
+    EXPECT_EQ(reason, "it is damaged: its compound-file structure is broken (Inconsistent block "
+                      "allocation table)");
     // Outside a read, GLib logs as it did before.
     ::testing::internal::CaptureStderr();
     g_log("libgsf", G_LOG_LEVEL_WARNING, "after the read");
