@@ -45,7 +45,7 @@ class ContentReader {
 
   private:
     [[noreturn]] void fail(const std::string& what) {
-        m_xml.fail("has " + what + " in table \"" + m_book.sheets.back().name() + "\"");
+        m_xml.failInSheet(m_book.sheets.back().name(), "has " + what);
     }
 
     int repeatCount(const char* attribute) {

@@ -40,7 +40,7 @@ class SheetPartReader {
 
   private:
     [[noreturn]] void fail(const std::string& what) {
-        m_xml.fail("has " + what + " in sheet \"" + m_sheet.name() + "\"");
+        m_xml.failInSheet(m_sheet.name(), "has " + what);
     }
 
     void startRow() {

@@ -257,4 +257,10 @@ void XmlPartReader::fail(const std::string& what) const {
     throw readError(fileName(), reason);
 }
 
+void XmlPartReader::failInSheet(const std::string& sheet, const std::string& what) const {
+    std::string reason = "it is damaged: sheet \"" + sheet + "\" (part " + partName() + ") " + what;
+    if (!m_error.empty()) reason += " (" + m_error + ")";
+    throw readError(fileName(), reason);
+}
+
 }  // namespace kestrel

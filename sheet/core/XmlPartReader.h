@@ -48,6 +48,9 @@ class XmlPartReader {
 
     /// @brief A KestrelError for a part whose content makes no sense.
     [[noreturn]] void fail(const std::string& what) const;
+    /// @brief The same for a part that holds the sheet or table `sheet`: "it is damaged: sheet
+    /// "Data" (part xl/worksheets/sheet1.xml) <what>".
+    [[noreturn]] void failInSheet(const std::string& sheet, const std::string& what) const;
     const std::string& partName() const { return m_part->name(); }
     const std::string& fileName() const { return m_part->fileName(); }
 

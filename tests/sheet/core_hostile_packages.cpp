@@ -199,12 +199,13 @@ TEST_F(HostilePackages, CraftedXmlIsRefused) {
                                  "</row>" +
                                  kSheetEnd)),
               doctype);
-    EXPECT_EQ(load("sst.xlsx", xlsxWithSheet(kSheetStart +
-                                             "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>1</v></c>"
-                                             "<c r=\"B1\" t=\"s\"><v>2147483647</v></c></row>" +
-                                             kSheetEnd)),
-              "it is damaged: its part xl/worksheets/sheet1.xml has cell B1 that refers to shared "
-              "string 2147483647, but the workbook holds only 2 shared strings in sheet \"Data\"");
+    EXPECT_EQ(
+        load("sst.xlsx", xlsxWithSheet(kSheetStart +
+                                       "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>1</v></c>"
+                                       "<c r=\"B1\" t=\"s\"><v>2147483647</v></c></row>" +
+                                       kSheetEnd)),
+        "it is damaged: sheet \"Data\" (part xl/worksheets/sheet1.xml) has cell B1 that refers "
+        "to shared string 2147483647, but the workbook holds only 2 shared strings");
     EXPECT_EQ(
         load("far.xlsx",
              xlsxWithSheet(kSheetStart + "<row r=\"1048577\"><c><v>1</v></c></row>" + kSheetEnd)),

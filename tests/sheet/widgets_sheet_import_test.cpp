@@ -446,7 +446,8 @@ TEST_F(SheetImport, AnUnreadableWorkbookThrowsAndLeavesTheDialogAsItWas) {
     {
         QFile file(broken);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("Age,Y1,Y2\n10,0.1,0.2\n");
+        // Binary data: text would be read as a .csv workbook whatever the name.
+        file.write(QByteArray("\x7F" "ELF\x02\x01\x01\0\0\0 not a workbook", 25));
     }
 
     // Before any workbook: the controls stay hidden.
@@ -454,7 +455,7 @@ TEST_F(SheetImport, AnUnreadableWorkbookThrowsAndLeavesTheDialogAsItWas) {
     ui.openAnswers.push_back(FileChoice{broken, 1});
     try {
         dialog->bbOpenSheetClick();
-        ADD_FAILURE() << "a text file read as a workbook";
+        ADD_FAILURE() << "binary data read as a workbook";
     } catch (const kestrel::KestrelError& error) {
         EXPECT_NE(std::string(error.what()).find("broken.xls"), std::string::npos) << error.what();
     }
