@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 constexpr int kRows = 1048576;
 
 // Age in column A, two smooth profiles in B and C, the header in row 1.
-constexpr const char* kWriter = R"(
+constexpr const char* kWriter = R"PY(
 import csv, math, sys, openpyxl
 book = openpyxl.Workbook(write_only=True)
 sheet = book.create_sheet("Profiles")
@@ -32,7 +32,7 @@ for r in rows:
 book.save(sys.argv[1])
 with open(sys.argv[2], "w", newline="") as f:
     csv.writer(f, lineterminator="\n").writerows(rows)
-)";
+)PY";
 
 /// The folder holding profiles.xlsx and profiles.csv, written on first use; empty on failure.
 const fs::path& workbooks() {
