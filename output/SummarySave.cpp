@@ -1,6 +1,10 @@
 // Save summary as: dialog set-up, proposed name, export folder, file-type code, the write.
 #include "output/SummarySave.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "engine/KestrelError.h"
 #include "engine/SettingsFields.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/WorkbookWriter.h"
@@ -74,6 +78,15 @@ bool saveSummary(SpreadsheetCore& target, SettingsFields& state, int& selectedFi
     // The folder is remembered before writing, so it holds even when the write then fails.
     state.DataExportPath = exportFolderOf(path);
     selectedFilter = choice->filterIndex;
+    // The file chooser turns the proposal "data._summary" into "data.xlsx" when the .xlsx entry
+    // is chosen: one confirmed overwrite would replace the user's workbook with its summary.
+    std::error_code error;
+    if (!state.WorkbookPath.empty() &&
+        std::filesystem::equivalent(state.WorkbookPath, path, error)) {
+        throw KestrelError(
+            "The summary cannot be saved as " + path +
+            ": that is the workbook the profiles were read from; choose another name");
+    }
     target.WriteWorkbook(path, fileTypeForSaveFilter(choice->filterIndex));
     return true;
 }

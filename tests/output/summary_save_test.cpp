@@ -236,3 +236,23 @@ TEST_F(SummarySaveTest, XlsxAndCsvAreWrittenWithFullPrecisionAndReadBackByOtherP
     back.SetCol(3);
     EXPECT_EQ(back.Number(), 1.0 / 3.0) << "the earlier file is whole";
 }
+
+TEST_F(SummarySaveTest, TheWorkbookTheProfilesCameFromIsNeverOverwritten) {
+    const QString workbook = pathOf("data.xlsx");
+    {
+        QFile source(workbook);
+        ASSERT_TRUE(source.open(QIODevice::WriteOnly));
+        source.write("the user's profiles");
+    }
+    state.WorkbookPath = workbook.toStdString();
+    answer(workbook, 3);  // what the chooser makes of "data._summary" on the .xlsx entry
+    try {
+        saveSummary(summary, state, selectedFilter, ui, nullptr);
+        ADD_FAILURE() << "saving over the source workbook must be refused";
+    } catch (const KestrelError& e) {
+        EXPECT_NE(std::string(e.what()).find("the workbook the profiles were read from"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(contentsOf(workbook), "the user's profiles");
+}
