@@ -89,6 +89,52 @@ WorkbookPart readWorkbookPart(ZipPackage& package, const std::string& path) {
     return book;
 }
 
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+void appendUtf8(std::string& out, unsigned point) {
+    if (point < 0x80) {
+        out += static_cast<char>(point);
+    } else if (point < 0x800) {
+        out += static_cast<char>(0xC0 | point >> 6);
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | point >> 12);
+        out += static_cast<char>(0x80 | (point >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    }
+}
+
+// SpreadsheetML writes a character XML cannot hold (a control character) as "_xHHHH_", and the
+// "_" of a literal "_xHHHH_" as "_x005F_"; Excel reads them back as the characters they stand
+// for, and so does this.
+std::string decodedText(std::string text) {
+    if (text.find("_x") == std::string::npos) return text;
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '_' && i + 6 < text.size() && text[i + 1] == 'x' && text[i + 6] == '_') {
+            unsigned point = 0;
+            bool hex = true;
+            for (size_t k = 2; k < 6 && hex; ++k) {
+                const int digit = hexValue(text[i + k]);
+                hex = digit >= 0;
+                point = point * 16 + static_cast<unsigned>(digit);
+            }
+            if (hex && (point < 0xD800 || point > 0xDFFF)) {
+                appendUtf8(out, point);
+                i += 6;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string readXlsxRichText(XmlPartReader& xml) {
@@ -106,7 +152,7 @@ std::string readXlsxRichText(XmlPartReader& xml) {
                 inText = xml.name() == "t" && !xml.isEmptyElement();
             }
         } else if (node == Node::EndElement) {
-            if (xml.depth() == start) return text;
+            if (xml.depth() == start) return decodedText(std::move(text));
             inText = false;
         } else if (inText) {
             text += xml.text();
