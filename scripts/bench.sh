@@ -10,6 +10,15 @@ cd "$(dirname "$0")/.."
 build=${1:-build-hardening}
 python=/usr/bin/python3
 
+# What the benchmarks use beyond the build: the test command's packages, and hyperfine.
+bash scripts/deps.sh
+if ! command -v hyperfine >/dev/null; then
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends \
+    hyperfine time >/dev/null
+fi
+
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTREL_BENCH=ON >/dev/null
 benches=()
 known=$(cmake --build "$build" --target help)
