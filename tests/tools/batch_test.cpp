@@ -191,9 +191,10 @@ TEST_F(Batch, EntriesAreCheckedWithTheDialogsMessages) {
 
 TEST_F(Batch, FileProblemsAreOneLineAndLeaveNoSummary) {
     expectFailure({(m_folder / "missing.xls").string()}, "missing.xls");
-    const fs::path notWorkbook = m_folder / "text.xls";
-    std::ofstream(notWorkbook) << "Age,Y1,Y2\n1,2,3\n";
-    expectFailure({notWorkbook.string()}, "text.xls");
+    // Comma-separated text is a workbook now; binary bytes of no known format are not.
+    const fs::path notWorkbook = m_folder / "binary.xls";
+    std::ofstream(notWorkbook, std::ios::binary) << std::string("\0\x01\x02\x03binary", 10);
+    expectFailure({notWorkbook.string()}, "binary.xls: its content is not a workbook");
     expectFailure({"--sheet", "3", kProfiles}, "Cell B5 of sheet \"Bad\"");
 
     // A summary that cannot be written, and one that would overwrite the input.
