@@ -54,7 +54,7 @@ TEST(HostileSettingsFiles, OddTextsReadAndWriteBackUnchanged) {
          "/home/u/a\n[Form positions]\nMain Width=5/" + sep + "/x" + sep + "/y"},
         {"blanks at both ends", "  /lead" + sep + "trail/\t " + sep + " " + sep + " b"},
         {"quotes and backslashes", "\"/q\"" + sep + "\"" + sep + "C:\\dir\\" + sep + "\\\""},
-        {"control characters and CR", std::string("a\0b\x01\x7f\rc", 9) + sep + "\r\n"},
+        {"control characters and CR", std::string("a\0b\x01\x7f\rc", 7) + sep + "\r\n"},
         {"a text too long to be read back", std::string(2048, 'x') + sep + "ok"},
     };
     for (const auto& [what, bytes] : fields) checkText(what, bytes);
