@@ -3,6 +3,8 @@
 
 #include <optional>
 
+#include "engine/NumberText.h"
+
 namespace kestrel {
 namespace {
 
@@ -20,13 +22,6 @@ bool needsQuotes(std::string_view value) {
         if (isControl(static_cast<unsigned char>(c))) return true;
     }
     return false;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 // The escaped body of a quoted value, or nothing when it holds a stray quote or a bad escape.
@@ -58,8 +53,8 @@ std::optional<std::string> unescaped(std::string_view body) {
                 break;
             case 'x': {
                 if (i + 2 >= body.size()) return std::nullopt;
-                const int high = hexDigit(body[i + 1]);
-                const int low = hexDigit(body[i + 2]);
+                const int high = hexDigitValue(body[i + 1]);
+                const int low = hexDigitValue(body[i + 2]);
                 if (high < 0 || low < 0) return std::nullopt;
                 out += static_cast<char>(high * 16 + low);
                 i += 2;

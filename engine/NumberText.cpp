@@ -1,10 +1,10 @@
 // Whole-number and real-number parsing and fixed-decimal formatting.
 #include "engine/NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -17,13 +17,8 @@ std::string_view skipLeadingSpaces(std::string_view text) {
     return text.substr(i);
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
 // Accumulates digits of the given base into a magnitude; fails on an empty run, a foreign
@@ -32,7 +27,7 @@ std::optional<uint64_t> magnitude(std::string_view digits, int base, uint64_t li
     if (digits.empty()) return std::nullopt;
     uint64_t value = 0;
     for (char c : digits) {
-        int d = base == 16 ? hexValue(c) : (isDigit(c) ? c - '0' : -1);
+        int d = base == 16 ? hexDigitValue(c) : (isDigit(c) ? c - '0' : -1);
         if (d < 0) return std::nullopt;
         value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
         if (value > limit) return std::nullopt;
@@ -48,7 +43,10 @@ long decimalMagnitude(std::string_view number) {
     size_t i = 0;
     for (; i < number.size() && number[i] != 'e' && number[i] != 'E'; ++i) {
         char c = number[i];
-        if (c == '.') { afterPoint = true; continue; }
+        if (c == '.') {
+            afterPoint = true;
+            continue;
+        }
         if (!significant && c != '0') {
             significant = true;
             if (afterPoint) break;
@@ -72,9 +70,8 @@ long decimalMagnitude(std::string_view number) {
 // says, correctly rounded from the exact binary value.
 std::string fixedDigits(double magnitude, int precision) {
     std::vector<char> buffer(static_cast<size_t>(precision) + 330);
-    auto [end, error] =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
-                      std::chars_format::fixed, precision);
+    auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
+                                      std::chars_format::fixed, precision);
     (void)error;  // the buffer holds 309 integer digits and every fraction digit asked for
     return std::string(buffer.data(), end);
 }
@@ -171,8 +168,10 @@ std::string formatFixed(double value, int decimals, std::string_view decimalSepa
     if (roundUp) {
         int j = static_cast<int>(digits.size()) - 1;
         while (j >= 0 && digits[j] == '9') digits[j--] = '0';
-        if (j < 0) digits.insert(digits.begin(), '1');
-        else ++digits[j];
+        if (j < 0)
+            digits.insert(digits.begin(), '1');
+        else
+            ++digits[j];
     }
     const size_t integerDigits = digits.size() - static_cast<size_t>(decimals);
     std::string result = digits.substr(0, integerDigits);
@@ -183,6 +182,13 @@ std::string formatFixed(double value, int decimals, std::string_view decimalSepa
     const bool allZero = digits.find_first_not_of('0') == std::string::npos;
     if (value < 0 && !allZero) result.insert(result.begin(), '-');
     return result;
+}
+
+int hexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
 }
 
 std::string upperAscii(std::string_view text) {

@@ -28,4 +28,7 @@ std::string formatFixed(double value, int decimals, std::string_view decimalSepa
 /// @brief Upper-cases the letters a to z only; every other byte is kept.
 std::string upperAscii(std::string_view text);
 
+/// @brief The value of a hexadecimal digit (0-9, a-f, A-F), -1 for any other character.
+int hexDigitValue(char c);
+
 }  // namespace kestrel

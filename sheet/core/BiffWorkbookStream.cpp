@@ -15,6 +15,7 @@
 #include "sheet/core/BiffRecordWriter.h"
 #include "sheet/core/BiffSharedStrings.h"
 #include "sheet/core/BiffTextEncoder.h"
+#include "sheet/core/ExcelSheetNames.h"
 
 namespace kestrel::biff {
 namespace {
@@ -41,7 +42,6 @@ constexpr uint16_t kBofGlobals = 0x0005;
 constexpr uint16_t kBofWorksheet = 0x0010;
 constexpr uint16_t kCellXf = 15;  // the one cell XF; 0 to 14 are the standard style XFs
 constexpr uint8_t kErrorNum = 0x24;
-constexpr int kMaxSheetNameLength = 31;
 constexpr size_t kMaxTextBiff8 = 32767;
 constexpr size_t kMaxTextBiff5 = 255;
 
@@ -91,16 +91,7 @@ void checkSheetNames(const std::vector<Worksheet>& sheets) {
     std::set<std::string> seen;
     for (const Worksheet& sheet : sheets) {
         const std::string& name = sheet.name();
-        if (name.empty()) throw KestrelError("a sheet has an empty name");
-        if (utf8ToUtf16(name).size() > kMaxSheetNameLength) {
-            throw KestrelError("the sheet name " + quoted(name) +
-                               " is longer than 31 characters, which Excel does not allow");
-        }
-        const size_t bad = name.find_first_of(":\\/?*[]");
-        if (bad != std::string::npos) {
-            throw KestrelError("the sheet name " + quoted(name) + " contains \"" + name[bad] +
-                               "\", which Excel does not allow in a sheet name");
-        }
+        if (auto problem = excelSheetNameProblem(name)) throw KestrelError(*problem);
         if (!seen.insert(upperAscii(name)).second) {
             throw KestrelError("two sheets are named " + quoted(name));
         }

@@ -9,6 +9,7 @@
 #include "engine/MessageText.h"
 #include "engine/NumberText.h"
 #include "sheet/core/BiffWriter.h"
+#include "sheet/core/ExcelSheetNames.h"
 #include "sheet/core/WorkbookReader.h"
 #include "sheet/core/WorkbookWriter.h"
 
@@ -143,21 +144,9 @@ std::string SpreadsheetCore::SheetName(int sheet) const {
     return m_book.sheets[static_cast<size_t>(sheet - 1)].name();
 }
 
-namespace {
-// Excel counts a sheet name's length in UTF-16 units, not in the bytes of its UTF-8 form.
-size_t utf16Length(const std::string& utf8) {
-    size_t units = 0;
-    for (unsigned char c : utf8) {
-        if ((c & 0xC0) != 0x80) units += (c >= 0xF0) ? 2 : 1;
-    }
-    return units;
-}
-}  // namespace
-
 void SpreadsheetCore::SetSheetName(int sheet, const std::string& name) {
     checkSheet(sheet);
-    if (name.empty() || utf16Length(name) > 31 ||
-        name.find_first_of(":\\/?*[]") != std::string::npos) {
+    if (excelSheetNameProblem(name)) {
         throw KestrelError(
             "\"" + name +
             "\" is not a valid sheet name: use 1 to 31 characters, none of : \\ / ? * [ ]");

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <map>
 
+#include "engine/NumberText.h"
 #include "sheet/core/ReadError.h"
 #include "sheet/core/XmlPartReader.h"
 
@@ -89,13 +90,6 @@ WorkbookPart readWorkbookPart(ZipPackage& package, const std::string& path) {
     return book;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 void appendUtf8(std::string& out, unsigned point) {
     if (point < 0x80) {
         out += static_cast<char>(point);
@@ -120,7 +114,7 @@ std::string decodedText(std::string text) {
             unsigned point = 0;
             bool hex = true;
             for (size_t k = 2; k < 6 && hex; ++k) {
-                const int digit = hexValue(text[i + k]);
+                const int digit = hexDigitValue(text[i + k]);
                 hex = digit >= 0;
                 point = point * 16 + static_cast<unsigned>(digit);
             }

@@ -14,7 +14,9 @@
 
 #include "engine/KestrelError.h"
 #include "engine/MessageText.h"
+#include "engine/NumberText.h"
 #include "sheet/core/CsvWriter.h"
+#include "sheet/core/ExcelSheetNames.h"
 #include "sheet/core/GLibLogCapture.h"
 #include "sheet/core/Workbook.h"
 #include "sheet/core/XlsxParts.h"
@@ -34,14 +36,6 @@ struct GObjectUnref {
     }
 };
 using OutputPtr = std::unique_ptr<GsfOutput, GObjectUnref>;
-
-size_t utf16Length(std::string_view utf8) {
-    size_t units = 0;
-    for (unsigned char c : utf8) {
-        if ((c & 0xC0) != 0x80) units += c >= 0xF0 ? 2 : 1;
-    }
-    return units;
-}
 
 class XlsxSink : public CellSink {
   public:
@@ -128,13 +122,10 @@ class XlsxSink : public CellSink {
 
   private:
     void checkSheetName(const std::string& name) {
-        if (name.empty() || utf16Length(name) > 31 ||
-            name.find_first_of(":\\/?*[]") != std::string::npos) {
-            fail("the sheet name \"" + messageExcerpt(name) + "\" is not allowed in Excel");
+        if (auto problem = excelSheetNameProblem(name)) fail(*problem);
+        if (!m_upperNames.insert(upperAscii(name)).second) {
+            fail("two sheets are named \"" + name + "\"");
         }
-        std::string upper;
-        for (char c : name) upper += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-        if (!m_upperNames.insert(upper).second) fail("two sheets are named \"" + name + "\"");
     }
 
     // Opens the element of a cell, and of its row when the row is new.

@@ -33,9 +33,7 @@ bool sameIgnoringCase(std::string_view a, const char* b) {
 }
 
 std::string reasonWith(const std::string& reason, const GLibLogCapture& log, GError* error) {
-    std::string detail = error && error->message ? error->message : "";
-    if (!log.joined().empty()) detail += (detail.empty() ? "" : "; ") + log.joined();
-    return detail.empty() ? reason : reason + " (" + detail + ")";
+    return log.reasonWithDetail(reason, error ? error->message : nullptr);
 }
 
 }  // namespace
@@ -86,15 +84,7 @@ std::unique_ptr<ZipPackage> ZipPackage::openFile(const std::string& path) {
         if (error) g_error_free(error);
         throw readError(path, reason);
     }
-    GsfInfile* zip = gsf_infile_zip_new(source, &error);
-    if (!zip) {
-        g_object_unref(source);
-        const std::string reason =
-            reasonWith("it is damaged: its ZIP structure is broken or cut short", log, error);
-        if (error) g_error_free(error);
-        throw readError(path, reason);
-    }
-    return std::unique_ptr<ZipPackage>(new ZipPackage(source, zip, path));
+    return fromSource(source, path, log);
 }
 
 std::unique_ptr<ZipPackage> ZipPackage::openBytes(std::string_view bytes,
@@ -103,9 +93,15 @@ std::unique_ptr<ZipPackage> ZipPackage::openBytes(std::string_view bytes,
     GsfInput* source = gsf_input_memory_new(reinterpret_cast<const guint8*>(bytes.data()),
                                             static_cast<gsf_off_t>(bytes.size()), FALSE);
     if (!source) throw readError(displayName, "it cannot be opened");
+    return fromSource(source, displayName, log);
+}
+
+std::unique_ptr<ZipPackage> ZipPackage::fromSource(GsfInput* source, const std::string& displayName,
+                                                   const GLibLogCapture& log) {
     GError* error = nullptr;
     GsfInfile* zip = gsf_infile_zip_new(source, &error);
     if (!zip) {
+        // The source is released with the broken directory.
         g_object_unref(source);
         const std::string reason =
             reasonWith("it is damaged: its ZIP structure is broken or cut short", log, error);

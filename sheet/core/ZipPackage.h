@@ -14,6 +14,7 @@ typedef struct _GsfInfile GsfInfile;
 
 namespace kestrel {
 
+class GLibLogCapture;
 class ZipPackage;
 
 /// @brief One part of a package, read front to back. Every byte read counts against the
@@ -61,6 +62,9 @@ class ZipPackage {
 
   private:
     ZipPackage(GsfInput* source, GsfInfile* zip, std::string displayName);
+    /// @brief The package over an opened source, whose ZIP directory is read here.
+    static std::unique_ptr<ZipPackage> fromSource(GsfInput* source, const std::string& displayName,
+                                                  const GLibLogCapture& log);
     GsfInput* find(std::string_view path);
 
     GsfInput* m_source;

@@ -2,11 +2,8 @@
 // exact critical value from the shipped table, and a size a hand-made table lacks is said once
 // per size on standard error while the window log stays as it was.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,6 +11,7 @@
 #include "engine/NumberText.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "tests/support/ReflectionSumOracle.h"
+#include "tests/tools/BatchProcess.h"
 
 namespace {
 
@@ -23,31 +21,15 @@ const std::string kProgram = std::string(KESTREL_BINARY_DIR) + "/tools/kestrel-b
 // Sheet 1: ten rows; with a time window of 300 the whole range (n=10) and positions 2..6 (n=5).
 const std::string kProfiles = std::string(KESTREL_TEST_DATA_DIR) + "/batch/profiles.xls";
 
-std::string readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-class BatchCriticalValues : public ::testing::Test {
+class BatchCriticalValues : public kestrel::batchtest::ScratchFolderTest {
   protected:
-    void SetUp() override {
-        m_folder = fs::temp_directory_path() /
-                   ("kestrel-batch-cv-test-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_folder);
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-
     // Runs kestrel-batch with `arguments` (no quoting needed: our paths hold no blanks); true
     // when it ended with status 0. Its output is in m_out and m_err.
     bool run(const std::string& arguments) {
-        const fs::path out = m_folder / "stdout", err = m_folder / "stderr";
-        const std::string command =
-            kProgram + " " + arguments + " >" + out.string() + " 2>" + err.string();
-        const int raw = std::system(command.c_str());
-        m_out = readAll(out);
-        m_err = readAll(err);
-        return WIFEXITED(raw) && WEXITSTATUS(raw) == 0;
+        const auto outcome = kestrel::batchtest::runCommand(kProgram + " " + arguments, m_folder);
+        m_out = outcome.out;
+        m_err = outcome.err;
+        return outcome.status == 0;
     }
     std::string write(const std::string& name, const std::string& text) {
         const fs::path path = m_folder / name;
@@ -55,7 +37,6 @@ class BatchCriticalValues : public ::testing::Test {
         return path.string();
     }
 
-    fs::path m_folder;
     std::string m_out, m_err;
 };
 

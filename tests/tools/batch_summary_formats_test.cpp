@@ -2,14 +2,13 @@
 // holds the same sheet, headers and values as the Excel 97 summary, and a sheet of 1,048,576
 // rows goes through end to end. Read back by Python's openpyxl, csv and zipfile.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "tests/tools/BatchProcess.h"
 
 namespace {
 
@@ -18,37 +17,17 @@ namespace fs = std::filesystem;
 const std::string kProgram = std::string(KESTREL_BINARY_DIR) + "/tools/kestrel-batch";
 const std::string kProfiles = std::string(KESTREL_TEST_DATA_DIR) + "/batch/profiles.xls";
 
-std::string quoted(const std::string& text) {
-    std::string result = "'";
-    for (char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return result + "'";
-}
+using kestrel::batchtest::quoted;
 
-std::string readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-class BatchSummaryFormats : public ::testing::Test {
+class BatchSummaryFormats : public kestrel::batchtest::ScratchFolderTest {
   protected:
-    void SetUp() override {
-        m_folder = fs::temp_directory_path() /
-                   ("kestrel-batch-formats-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_folder);
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-
     // Runs a command line; returns its exit status, with its standard output in `out` and its
     // standard error in `err`.
     int runCommand(const std::string& command, std::string& out, std::string& err) {
-        const fs::path outPath = m_folder / "stdout", errPath = m_folder / "stderr";
-        const int raw = std::system((command + " >" + quoted(outPath.string()) + " 2>" +
-                                     quoted(errPath.string()))
-                                        .c_str());
-        out = readAll(outPath);
-        err = readAll(errPath);
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        const auto outcome = kestrel::batchtest::runCommand(command, m_folder);
+        out = outcome.out;
+        err = outcome.err;
+        return outcome.status;
     }
     int batch(const std::vector<std::string>& args, std::string& err) {
         std::string command = quoted(kProgram), out;
@@ -63,8 +42,6 @@ class BatchSummaryFormats : public ::testing::Test {
         return out;
     }
     fs::path file(const std::string& name) const { return m_folder / name; }
-
-    fs::path m_folder;
 };
 
 TEST_F(BatchSummaryFormats, TheNameChoosesTheFormatAndEveryFormatHoldsTheSameTable) {

@@ -1,8 +1,6 @@
 // kestrel-batch end to end: the built program run as a process on committed workbooks, its
 // window log, its messages and exit status, and its summary workbook read back.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -18,6 +16,7 @@
 #include "engine/ProfileComparison.h"
 #include "sheet/core/ProfileSheet.h"
 #include "sheet/core/SpreadsheetCore.h"
+#include "tests/tools/BatchProcess.h"
 
 namespace {
 
@@ -26,22 +25,9 @@ namespace fs = std::filesystem;
 const std::string kProgram = std::string(KESTREL_BINARY_DIR) + "/tools/kestrel-batch";
 const std::string kProfiles = std::string(KESTREL_TEST_DATA_DIR) + "/batch/profiles.xls";
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-    std::vector<std::string> lines() const {
-        std::vector<std::string> result;
-        std::istringstream in(out);
-        for (std::string line; std::getline(in, line);) result.push_back(line);
-        return result;
-    }
-};
-
-std::string quoted(const std::string& text) {
-    std::string result = "'";
-    for (char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return result + "'";
-}
+using kestrel::batchtest::Outcome;
+using kestrel::batchtest::quoted;
+using kestrel::batchtest::readAll;
 
 // The first or the last line of a run's window log; a run that printed none fails the test
 // here, with its error, instead of reading past an empty log.
@@ -54,33 +40,12 @@ std::string logLine(const Outcome& outcome, bool last) {
     return last ? lines.back() : lines.front();
 }
 
-std::string readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-class Batch : public ::testing::Test {
+class Batch : public kestrel::batchtest::ScratchFolderTest {
   protected:
-    void SetUp() override {
-        m_folder = fs::temp_directory_path() /
-                   ("kestrel-batch-test-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_folder);
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-
     Outcome run(const std::vector<std::string>& args) {
         std::string command = quoted(kProgram);
         for (const auto& arg : args) command.append(" ").append(quoted(arg));
-        const fs::path out = m_folder / "stdout", err = m_folder / "stderr";
-        command.append(" >").append(quoted(out.string()));
-        command.append(" 2>").append(quoted(err.string()));
-        const int raw = std::system(command.c_str());
-        Outcome outcome;
-        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        outcome.out = readAll(out);
-        outcome.err = readAll(err);
-        return outcome;
+        return kestrel::batchtest::runCommand(command, m_folder);
     }
     // A failure: status 1, nothing on standard output after the error, one line on standard
     // error that holds `message`, and no summary file.
@@ -94,8 +59,6 @@ class Batch : public ::testing::Test {
         EXPECT_FALSE(fs::exists(summaryPath()));
     }
     std::string summaryPath() const { return (m_folder / "out_summary.xls").string(); }
-
-    fs::path m_folder;
 };
 
 }  // namespace
@@ -253,7 +216,8 @@ TEST_F(Batch, GraphImagesAreWrittenOnlyIntoAnExistingFolder) {
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.err, "");  // Qt's own notes stay out of a script's error stream
     EXPECT_GE(outcome.lines().size(), 2u);
-    const std::string chart1 = readAll(graphs / "Chart1.png"), chart2 = readAll(graphs / "Chart2.png");
+    const std::string chart1 = readAll(graphs / "Chart1.png"),
+                      chart2 = readAll(graphs / "Chart2.png");
     EXPECT_EQ(pngSize(chart1), (std::pair<uint32_t, uint32_t>{1000, 600}));
     EXPECT_EQ(pngSize(chart2), (std::pair<uint32_t, uint32_t>{1000, 600}));
     EXPECT_NE(chart1, chart2);
