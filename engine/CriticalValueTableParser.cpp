@@ -61,7 +61,34 @@ std::optional<int32_t> readWhole(std::string_view text) {
     return value;
 }
 
+// The three fields of a row line, or nothing when it does not hold exactly three.
+struct RowFields {
+    std::string_view alpha, n, crit;
+};
+
+std::optional<RowFields> splitRow(std::string_view line) {
+    const size_t first = line.find(',');
+    const size_t second = first == std::string_view::npos ? first : line.find(',', first + 1);
+    if (second == std::string_view::npos || line.find(',', second + 1) != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return RowFields{line.substr(0, first), line.substr(first + 1, second - first - 1),
+                     line.substr(second + 1)};
+}
+
 }  // namespace
+
+std::optional<CriticalValueRow> CriticalValueTableParser::readRow(std::string_view line) {
+    line = stripLineEnd(line);
+    if (isBlank(line)) return std::nullopt;
+    const auto fields = splitRow(line);
+    if (!fields) return std::nullopt;
+    const auto alpha = readReal(fields->alpha);
+    const auto n = readWhole(fields->n);
+    const auto crit = readReal(fields->crit);
+    if (!alpha || !n || !crit) return std::nullopt;
+    return CriticalValueRow{*alpha, *n, *crit};
+}
 
 CriticalValueTableParser::CriticalValueTableParser(size_t expectedBytes) {
     m_rows.reserve(expectedBytes / 32);  // a generated row takes about 33 bytes
@@ -106,21 +133,17 @@ void CriticalValueTableParser::readLine(std::string_view line) {
         return;
     }
     if (isBlank(line)) return;
-    const size_t first = line.find(',');
-    const size_t second = first == std::string_view::npos ? first : line.find(',', first + 1);
-    if (second == std::string_view::npos || line.find(',', second + 1) != std::string_view::npos) {
-        fail("it does not hold three comma-separated fields");
-    }
-    const std::string_view alphaText = line.substr(0, first);
-    if (m_lastAlphaText.empty() || alphaText != m_lastAlphaText) {
-        const auto alpha = readReal(alphaText);
+    const auto fields = splitRow(line);
+    if (!fields) fail("it does not hold three comma-separated fields");
+    if (m_lastAlphaText.empty() || fields->alpha != m_lastAlphaText) {
+        const auto alpha = readReal(fields->alpha);
         if (!alpha) fail("Alpha is not a real number");
-        m_lastAlphaText = alphaText;
+        m_lastAlphaText = fields->alpha;
         m_lastAlpha = *alpha;
     }
-    const auto n = readWhole(line.substr(first + 1, second - first - 1));
+    const auto n = readWhole(fields->n);
     if (!n) fail("n is not a whole number");
-    const auto crit = readReal(line.substr(second + 1));
+    const auto crit = readReal(fields->crit);
     if (!crit) fail("CritValue is not a real number");
     m_rows.push_back({m_lastAlpha, *n, *crit});
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,10 @@ class CriticalValueTableParser {
     /// @brief Reads the last line (the one without a line end) and hands over the rows. Throws
     /// KestrelError for an empty text or a last line that does not fit.
     std::vector<CriticalValueRow> finish();
+
+    /// @brief One row line on its own (not the header; a trailing "\r" allowed), by the same
+    /// rules as feed: the row, or nothing for a blank line or one that does not fit.
+    static std::optional<CriticalValueRow> readRow(std::string_view line);
 
   private:
     void readLine(std::string_view line);

@@ -1,14 +1,25 @@
-# kestrel-batch: the comparison without a window. Qt is linked for the graph images only (and
-# started only when they are asked for); a build without the GUI leaves --graphs out.
+# kestrel-batch: the comparison without a window. It links no Qt: the graph images come from a
+# plugin (kestrel-batch-graphs.so) loaded only when they are asked for; a build without the GUI
+# has no plugin and refuses --graphs.
+include(GNUInstallDirs)
+set(KESTREL_BATCH_PLUGIN_DIR ${CMAKE_INSTALL_LIBDIR}/kestrel)
 file(GLOB KESTREL_BATCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/batch/*.cpp)
-if(NOT TARGET kestrel_output)
-  list(FILTER KESTREL_BATCH_SOURCES EXCLUDE REGEX ".*/BatchGraphs\\.cpp$")
-endif()
 add_executable(kestrel-batch ${KESTREL_BATCH_SOURCES})
-target_link_libraries(kestrel-batch PRIVATE kestrel_sheet_core kestrel_engine)
+target_include_directories(kestrel-batch PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(kestrel-batch PRIVATE kestrel_sheet_core kestrel_engine ${CMAKE_DL_LIBS})
+file(RELATIVE_PATH plugin_from_bin ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}
+     ${CMAKE_INSTALL_PREFIX}/${KESTREL_BATCH_PLUGIN_DIR})
+target_compile_definitions(kestrel-batch PRIVATE KESTREL_BATCH_PLUGIN_FROM_BIN="${plugin_from_bin}")
 if(TARGET kestrel_output)
-  target_link_libraries(kestrel-batch PRIVATE kestrel_output)
+  add_library(kestrel-batch-graphs MODULE ${CMAKE_CURRENT_SOURCE_DIR}/batch/plugin/GraphsPlugin.cpp)
+  set_target_properties(kestrel-batch-graphs PROPERTIES PREFIX "" CXX_VISIBILITY_PRESET hidden
+                        LIBRARY_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  set_target_properties(kestrel_output kestrel_sheet_core kestrel_engine PROPERTIES
+                        POSITION_INDEPENDENT_CODE ON)
+  target_link_libraries(kestrel-batch-graphs PRIVATE kestrel_output)
   target_compile_definitions(kestrel-batch PRIVATE KESTREL_BATCH_GRAPHS=1)
+  add_dependencies(kestrel-batch kestrel-batch-graphs)
+  install(TARGETS kestrel-batch-graphs LIBRARY DESTINATION ${KESTREL_BATCH_PLUGIN_DIR})
 endif()
 add_dependencies(kestrel-batch kestrel_critical_value_table)
 install(TARGETS kestrel-batch RUNTIME DESTINATION bin)

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "engine/CriticalValueIndex.h"
 #include "engine/NumberText.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "tests/support/ReflectionSumOracle.h"
@@ -98,4 +99,30 @@ TEST_F(BatchCriticalValues, EachSizeAHandMadeTableLacksIsOneWarningLineAndTheLog
     ASSERT_TRUE(run("--sheet 1 --window 300 --table " + none + " " + kProfiles)) << m_err;
     EXPECT_EQ(m_err.find("no critical value"), std::string::npos) << m_err;
     EXPECT_NE(m_err.find("Unable to load critical values from " + none), std::string::npos);
+}
+
+TEST_F(BatchCriticalValues, TheShippedIndexIsCurrentAndAnyOtherTextIsReadWhole) {
+    EXPECT_TRUE(kestrel::IndexedCriticalValues::open(std::string(KESTREL_BINARY_DIR) +
+                                                     "/data/KolmogorovSmirnov.cds"));
+
+    const std::string table = (m_folder / "t.cds").string();
+    const std::string generator = std::string(KESTREL_BINARY_DIR) + "/tools/kestrel-critvalues";
+    ASSERT_EQ(kestrel::batchtest::runCommand(generator + " --from 1 --to 20 --output " + table +
+                                                 " --index " + table + ".idx",
+                                             m_folder)
+                  .status,
+              0);
+    ASSERT_TRUE(run("--sheet 1 --window 300 --table " + table + " " + kProfiles)) << m_err;
+    const std::string indexed = m_out;
+    EXPECT_EQ(indexed,
+              "1   100.000     10   1000.000    n=10    Cutoff = 0.700\n"
+              "2   200.000     6   600.000    n=5    Cutoff = 1.000\n");
+
+    // Rewritten by hand after its index was made: the index no longer describes it.
+    write("t.cds", "Alpha,n,CritValue\n0.05,10,0.45\n0.05,5,0.8\n0.05,10,0.9\n");
+    ASSERT_TRUE(run("--sheet 1 --window 300 --table " + table + " " + kProfiles)) << m_err;
+    EXPECT_EQ(m_err, "");
+    EXPECT_EQ(m_out,
+              "1   100.000     10   1000.000    n=10    Cutoff = 0.450\n"
+              "2   200.000     6   600.000    n=5    Cutoff = 0.800\n");
 }

@@ -1,35 +1,50 @@
-// Graph images for kestrel-batch. Qt is started only when images are asked for, and always on
-// the offscreen platform, so the images do not depend on a display.
+// Finding and loading the graph plugin: beside the program in a build tree, in the library
+// folder of an installed one.
 #include "tools/batch/BatchGraphs.h"
 
-#include <QApplication>
-#include <QtGlobal>
-#include <cstdio>
+#include <dlfcn.h>
 
-#include "output/GraphImages.h"
+#include <filesystem>
+#include <system_error>
+
+#include "engine/KestrelError.h"
+#include "tools/batch/plugin/GraphsPlugin.h"
 
 namespace kestrel::batch {
-
 namespace {
 
-// Qt's own notes (a missing runtime folder, font fallbacks) are no business of a script that
-// reads kestrel-batch's output: failures reach the user as errors, not as library chatter.
-void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) {
-        fprintf(stderr, "kestrel-batch: %s\n", qPrintable(message));
-    }
+namespace fs = std::filesystem;
+
+constexpr const char* kPluginName = "kestrel-batch-graphs.so";
+
+fs::path pluginPath() {
+    std::error_code error;
+    const fs::path binFolder = fs::read_symlink("/proc/self/exe", error).parent_path();
+    const fs::path installed =
+        (binFolder / KESTREL_BATCH_PLUGIN_FROM_BIN / kPluginName).lexically_normal();
+    const fs::path buildTree = binFolder / kPluginName;
+    return fs::is_regular_file(installed, error) ? installed : buildTree;
 }
 
 }  // namespace
 
-void writeBatchGraphs(const ProfileData& data, const std::string& folder) {
-    qInstallMessageHandler(quietQtMessages);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char name[] = "kestrel-batch";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    writeGraphImages(data, folder);
+GraphWriter loadBatchGraphs() {
+    const fs::path path = pluginPath();
+    // Never unloaded: Qt's own threads and handlers may outlive the call.
+    void* plugin = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    const char* reason = plugin ? nullptr : ::dlerror();
+    auto* write = plugin ? reinterpret_cast<BatchGraphsFunction*>(::dlsym(plugin, kBatchGraphsSymbol))
+                         : nullptr;
+    if (!write) {
+        throw KestrelError("cannot load the graph images' plugin " + path.string() + ": " +
+                           (reason ? reason : "it holds no graph writer"));
+    }
+    return [write](const ProfileData& data, const std::string& folder) {
+        char message[512] = {};
+        if (write(&data, folder.c_str(), "png", message, sizeof message) != 0) {
+            throw KestrelError(message);
+        }
+    };
 }
 
 }  // namespace kestrel::batch

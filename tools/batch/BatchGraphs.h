@@ -1,13 +1,12 @@
-// kestrel-batch's graph images: the screen's drawing code on Qt's offscreen platform.
+// kestrel-batch's graph images come from a plugin holding Qt and the drawing code.
 #pragma once
 
-#include <string>
-
-#include "engine/ProfileData.h"
+#include "tools/batch/BatchRun.h"
 
 namespace kestrel::batch {
 
-/// @brief Writes Chart1.png and Chart2.png into `folder`, drawn offscreen (no display needed).
-void writeBatchGraphs(const ProfileData& data, const std::string& folder);
+/// @brief Loads the graph plugin installed with kestrel-batch and returns the writer of its
+/// images. Throws KestrelError naming the plugin when it cannot be loaded.
+GraphWriter loadBatchGraphs();
 
 }  // namespace kestrel::batch

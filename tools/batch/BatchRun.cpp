@@ -11,6 +11,7 @@
 #include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/Workbook.h"
 #include "sheet/core/WorkbookWriter.h"
+#include "tools/batch/BatchCriticalValues.h"
 
 namespace kestrel::batch {
 namespace {
@@ -73,17 +74,9 @@ void readRows(SpreadsheetCore& source, const BatchSettings& settings, ProfileDat
     }
 }
 
-void loadTable(CriticalValueTable& table, const std::string& path, std::ostream& err) {
-    try {
-        table.load(path);
-    } catch (const KestrelError& error) {
-        err << "kestrel-batch: warning: " << error.what() << '\n';
-    }
-}
-
 // A size the loaded table lacks was compared against 0: said once per size, on standard error
 // so that the window log stays as it is.
-void reportMissingSizes(CriticalValueTable& table, std::ostream& err) {
+void reportMissingSizes(BatchCriticalValues& table, std::ostream& err) {
     for (const int32_t m : table.takeMissingSizes()) {
         err << "kestrel-batch: warning: "
             << CriticalValueTable::missingSizeWarning(m, table.source()) << '\n';
@@ -121,8 +114,7 @@ void runBatch(const BatchSettings& settings, std::ostream& out, std::ostream& er
         readRows(source, settings, data);
     }
 
-    CriticalValueTable table;
-    loadTable(table, settings.table, err);
+    BatchCriticalValues table(settings.table, err);
     ComparisonHooks hooks;
     hooks.criticalValue = [&table](int32_t m) { return table.lookup(m); };
     hooks.windowEvaluated = [&out](const ProfileWindow& w, double firstAge, double lastAge) {

@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
         }
         const std::string defaultTable = kestrel::criticalValueTablePath(programDataFolder());
 #ifdef KESTREL_BATCH_GRAPHS
-        const GraphWriter graphs = writeBatchGraphs;
+        const GraphWriter graphs = options.graphs ? loadBatchGraphs() : GraphWriter{};
 #else
         const GraphWriter graphs;
 #endif

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/AtomicFile.h"
+#include "engine/CriticalValueIndex.h"
 #include "engine/CriticalValueTable.h"
 #include "engine/KestrelError.h"
 #include "engine/KsDistribution.h"
@@ -29,6 +30,7 @@ struct Options {
     int32_t from = 1;
     int32_t to = kLargestSampleSize;
     std::string output;
+    std::string index;  // where the lookup index of the written table goes; none when empty
 };
 
 constexpr const char* kUsage =
@@ -38,6 +40,7 @@ constexpr const char* kUsage =
     "Fails rather than write a value that double precision cannot decide exactly.\n"
     "\n"
     "  --output FILE   the table file to write (header Alpha,n,CritValue)\n"
+    "  --index FILE    also write the table's lookup index (read by kestrel-batch)\n"
     "  --alpha A       significance level, 0 < A < 1 (default 0.05)\n"
     "  --from N        first sample size (default 1)\n"
     "  --to N          last sample size (default 1048576)\n"
@@ -67,6 +70,8 @@ Options parseOptions(int argc, char** argv) {
         const char* value = argv[++i];
         if (arg == "--output") {
             options.output = value;
+        } else if (arg == "--index") {
+            options.index = value;
         } else if (arg == "--alpha") {
             const auto alpha = kestrel::parseRealNumber(value);
             if (!alpha || !(*alpha > 0 && *alpha < 1)) {
@@ -118,6 +123,7 @@ int main(int argc, char** argv) {
             rows.push_back({options.alpha, size, exactCriticalValue(size, options.alpha)});
         }
         kestrel::writeFileAtomically(options.output, kestrel::CriticalValueTable::fileText(rows));
+        if (!options.index.empty()) kestrel::writeCriticalValueIndex(options.output, options.index);
     } catch (const kestrel::KestrelError& error) {
         std::fprintf(stderr, "kestrel-critvalues: %s\n", error.what());
         return 1;
