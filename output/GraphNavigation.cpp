@@ -112,6 +112,11 @@ void GraphNavigation::showPointTip(const QMouseEvent& event) {
 void GraphNavigation::showContextMenu(const QPoint& position) {
     QMenu menu(&m_chart);
     menu.addAction(tr("Show all"), [this] { m_showAll(); });
+    // Commands the owner of the graph gave it (Export graph...) follow navigation.
+    if (!m_chart.actions().isEmpty()) {
+        menu.addSeparator();
+        menu.addActions(m_chart.actions());
+    }
     menu.exec(m_chart.mapToGlobal(position));
 }
 

@@ -15,7 +15,8 @@ namespace kestrel {
 /// - left-drag zooms into the dragged rectangle (QCustomPlot's zoom selection rectangle);
 /// - middle-drag or Ctrl+left-drag pans;
 /// - the wheel zooms about the mouse;
-/// - double-click, or "Show all" in the context menu, calls `showAll`.
+/// - double-click, or "Show all" in the context menu, calls `showAll`; the context menu then
+///   lists the chart's own actions (QWidget::addAction), after a separator.
 class GraphNavigation : public QObject {
   public:
     GraphNavigation(QCustomPlot& chart, std::function<void()> showAll);
