@@ -78,4 +78,10 @@ void RecordWriter::patchU32(size_t at, uint32_t v) {
         m_bytes[at + static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
 }
 
+void RecordWriter::patchU16(size_t at, uint16_t v) {
+    if (at + 2 > m_bytes.size()) throw std::logic_error("BIFF patch beyond the stream");
+    m_bytes[at] = static_cast<char>(v & 0xFF);
+    m_bytes[at + 1] = static_cast<char>(v >> 8);
+}
+
 }  // namespace kestrel::biff

@@ -42,6 +42,7 @@ class RecordWriter {
     /// @brief Overwrites four bytes already written (a forward reference such as a sheet's
     /// stream offset).
     void patchU32(size_t at, uint32_t v);
+    void patchU16(size_t at, uint16_t v);
 
     const std::string& bytes() const { return m_bytes; }
     std::string take() { return std::move(m_bytes); }

@@ -77,6 +77,7 @@ void BiffSheetReader::read(std::string_view stream, size_t start, size_t end) {
         damaged("holds a cell record that is cut short");
     }
     if (depth != 0) damaged("is cut short (its end-of-sheet record is missing)");
+    storeRowCells();
     storeLateCells();
 }
 
@@ -206,12 +207,17 @@ std::string BiffSheetReader::readRecordText(BiffRecordCursor& cursor, size_t ski
 void BiffSheetReader::addCell(uint16_t row, uint16_t col, Cell cell) {
     if (col >= kMaxSheetCols) return;  // beyond what a sheet holds
     if (row > m_lastRow || (row == m_lastRow && col > m_lastCol)) {
-        m_sheet.setCell(row + 1, col + 1, std::move(cell));  // appends: O(1)
+        if (row != m_lastRow) storeRowCells();
+        if (cell.kind != CellKind::Empty) m_rowCells.emplace_back(col + 1, std::move(cell));
         m_lastRow = row;
         m_lastCol = col;
     } else {
         m_lateCells.push_back(PendingCell{row, col, std::move(cell)});
     }
+}
+
+void BiffSheetReader::storeRowCells() {
+    if (m_lastRow >= 0) m_sheet.appendRow(m_lastRow + 1, m_rowCells);
 }
 
 void BiffSheetReader::addNumber(uint16_t row, uint16_t col, double value) {

@@ -56,12 +56,15 @@ class BiffSheetReader {
     void addNumber(uint16_t row, uint16_t col, double value);
     void addText(uint16_t row, uint16_t col, std::string text);
     void storeLateCells();
+    void storeRowCells();
     [[noreturn]] void damaged(const std::string& what) const;
 
     BiffBookContext& m_context;
     Worksheet& m_sheet;
     // Cells arriving in ascending order go straight into the sheet; the others wait here.
     std::vector<PendingCell> m_lateCells;
+    // The cells of the row being read, stored whole once the next row starts.
+    std::vector<std::pair<int, Cell>> m_rowCells;
     int m_lastRow = -1;
     int m_lastCol = -1;
     std::optional<std::pair<uint16_t, uint16_t>> m_formulaAwaitingString;

@@ -2,9 +2,13 @@
 #include "sheet/core/BiffWorkbookStream.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
+#include <stdexcept>
+#include <string_view>
 #include <optional>
 #include <set>
 #include <utility>
@@ -16,6 +20,7 @@
 #include "sheet/core/BiffSharedStrings.h"
 #include "sheet/core/BiffTextEncoder.h"
 #include "sheet/core/ExcelSheetNames.h"
+#include "sheet/core/WorkbookWriter.h"
 
 namespace kestrel::biff {
 namespace {
@@ -71,26 +76,25 @@ std::string quoted(const std::string& name) {
 
 // ---------------------------------------------------------------- what the format can hold
 
-void checkExtent(const Worksheet& sheet, Format format) {
+void checkExtent(const std::string& name, int lastRow, int lastCol, Format format) {
     const auto limitText = [&](int limit) {
         return std::string(", and ") + formatName(format) + " holds at most " +
                withThousands(limit);
     };
-    if (sheet.lastRow() > maxRows(format)) {
-        throw KestrelError("sheet " + quoted(sheet.name()) + " has " +
-                           std::to_string(sheet.lastRow()) + " rows" + limitText(maxRows(format)));
+    if (lastRow > maxRows(format)) {
+        throw KestrelError("sheet " + quoted(name) + " has " + std::to_string(lastRow) + " rows" +
+                           limitText(maxRows(format)));
     }
-    if (sheet.lastCol() > kMaxColumns) {
-        throw KestrelError("sheet " + quoted(sheet.name()) + " has " +
-                           std::to_string(sheet.lastCol()) + " columns" + limitText(kMaxColumns));
+    if (lastCol > kMaxColumns) {
+        throw KestrelError("sheet " + quoted(name) + " has " + std::to_string(lastCol) +
+                           " columns" + limitText(kMaxColumns));
     }
 }
 
 // Excel refuses a workbook whose sheet names break these rules, so we do not write one.
-void checkSheetNames(const std::vector<Worksheet>& sheets) {
+void checkSheetNames(const std::vector<std::string>& names) {
     std::set<std::string> seen;
-    for (const Worksheet& sheet : sheets) {
-        const std::string& name = sheet.name();
+    for (const std::string& name : names) {
         if (auto problem = excelSheetNameProblem(name)) throw KestrelError(*problem);
         if (!seen.insert(upperAscii(name)).second) {
             throw KestrelError("two sheets are named " + quoted(name));
@@ -98,9 +102,9 @@ void checkSheetNames(const std::vector<Worksheet>& sheets) {
     }
 }
 
-[[noreturn]] void textTooLong(const Worksheet& sheet, int row, int col, size_t length,
+[[noreturn]] void textTooLong(const std::string& sheetName, int row, int col, size_t length,
                               Format format, size_t limit) {
-    throw KestrelError("cell " + cellAddress(row, col) + " of sheet " + quoted(sheet.name()) +
+    throw KestrelError("cell " + cellAddress(row, col) + " of sheet " + quoted(sheetName) +
                        " holds " + withThousands(static_cast<long long>(length)) +
                        " characters, and " + formatName(format) + " holds at most " +
                        withThousands(static_cast<long long>(limit)) + " in a cell");
@@ -235,31 +239,6 @@ size_t writeBoundSheet(RecordWriter& w, const std::string& name, Context& ctx) {
 
 // ---------------------------------------------------------------- worksheets
 
-void writeDimensions(RecordWriter& w, const Worksheet& sheet, const Context& ctx) {
-    int firstRow = 0, firstCol = 0;
-    if (sheet.cellCount() > 0) {
-        firstRow = std::numeric_limits<int>::max();
-        firstCol = std::numeric_limits<int>::max();
-        sheet.forEachCell([&](int row, int col, const Cell&) {
-            firstRow = std::min(firstRow, row);
-            firstCol = std::min(firstCol, col);
-        });
-        --firstRow, --firstCol;  // 0-based
-    }
-    w.begin(kDimensions);
-    if (ctx.biff8()) {
-        w.u32(static_cast<uint32_t>(firstRow));
-        w.u32(static_cast<uint32_t>(sheet.lastRow()));  // one past the last, 0-based
-    } else {
-        w.u16(static_cast<uint16_t>(firstRow));
-        w.u16(static_cast<uint16_t>(sheet.lastRow()));
-    }
-    w.u16(static_cast<uint16_t>(firstCol));
-    w.u16(static_cast<uint16_t>(sheet.lastCol()));
-    w.u16(0);
-    w.end();
-}
-
 void writeWindow2(RecordWriter& w, bool selected, const Context& ctx) {
     // Grid lines, headers, zeros, automatic grid colour, outline symbols; the active sheet's
     // tab is also selected and shown.
@@ -280,21 +259,12 @@ void writeWindow2(RecordWriter& w, bool selected, const Context& ctx) {
     w.end();
 }
 
-void beginCell(RecordWriter& w, uint16_t type, int row, int col) {
-    w.begin(type);
-    w.u16(static_cast<uint16_t>(row - 1));
-    w.u16(static_cast<uint16_t>(col - 1));
-    w.u16(kCellXf);
+template <class T>
+void putLittleEndian(char* out, T value) {
+    for (size_t i = 0; i < sizeof value; ++i) out[i] = static_cast<char>(value >> (8 * i));
 }
 
-void writeBoolErr(RecordWriter& w, int row, int col, uint8_t value, bool isError) {
-    beginCell(w, kBoolErr, row, col);
-    w.u8(value);
-    w.u8(isError ? 1 : 0);
-    w.end();
-}
-
-std::optional<uint8_t> errorCode(const std::string& literal) {
+std::optional<uint8_t> errorCode(std::string_view literal) {
     static const std::pair<const char*, uint8_t> kCodes[] = {
         {"#NULL!", 0x00}, {"#DIV/0!", 0x07}, {"#VALUE!", 0x0F}, {"#REF!", 0x17},
         {"#NAME?", 0x1D}, {"#NUM!", 0x24},   {"#N/A", 0x2A}};
@@ -304,78 +274,139 @@ std::optional<uint8_t> errorCode(const std::string& literal) {
     return std::nullopt;
 }
 
-void writeText(RecordWriter& w, const Worksheet& sheet, int row, int col, const std::string& text,
-               Context& ctx) {
-    if (ctx.biff8()) {
-        const std::u16string units = utf8ToUtf16(text);
+// One sheet's substream, written as its cells arrive: BOF, DIMENSIONS (filled in at the end),
+// the cell records, then WINDOW2 and EOF once it is known whether the sheet is the active one.
+class SheetStream {
+  public:
+    SheetStream(std::string name, Context& ctx)
+        : m_name(std::move(name)), m_ctx(ctx), m_w(ctx.maxPayload()) {
+        writeBof(m_w, ctx.format, kBofWorksheet);
+        m_w.begin(kDimensions);
+        m_dimensionsAt = m_w.position();
+        m_w.raw(std::string(ctx.biff8() ? 14 : 10, '\0'));
+        m_w.end();
+    }
+    const std::string& name() const { return m_name; }
+
+    void number(int row, int col, double value) {
+        if (!take(row, col)) return;
+        // Excel has no infinities or NaNs; it shows them as the error #NUM!.
+        if (!std::isfinite(value)) return boolErr(row, col, kErrorNum, true);
+        // The commonest record by far, laid out in one go.
+        char payload[14];
+        putLittleEndian(payload, static_cast<uint16_t>(row - 1));
+        putLittleEndian(payload + 2, static_cast<uint16_t>(col - 1));
+        putLittleEndian(payload + 4, kCellXf);
+        putLittleEndian(payload + 6, std::bit_cast<uint64_t>(value));
+        m_w.record(kNumber, std::string_view(payload, sizeof payload));
+    }
+    void text(int row, int col, std::string_view text) {
+        if (take(row, col)) writeText(row, col, text);
+    }
+    void boolean(int row, int col, bool value) {
+        if (take(row, col)) boolErr(row, col, value ? 1 : 0, false);
+    }
+    void error(int row, int col, std::string_view literal) {
+        if (!take(row, col)) return;
+        if (auto code = errorCode(literal)) return boolErr(row, col, *code, true);
+        writeText(row, col, literal);
+    }
+
+    /// Throws when the sheet holds more rows or columns than the format does.
+    void checkExtent() const { biff::checkExtent(m_name, m_lastRow, m_lastCol, m_ctx.format); }
+    std::string finish(bool selected) {
+        patchDimensions();
+        writeWindow2(m_w, selected, m_ctx);
+        writeEof(m_w);
+        return m_w.take();
+    }
+
+  private:
+    // Records the cell in the sheet's extent; false for a cell the format cannot address (the
+    // sheet is then refused by checkExtent before anything is written).
+    bool take(int row, int col) {
+        m_firstRow = std::min(m_firstRow, row);
+        m_firstCol = std::min(m_firstCol, col);
+        m_lastRow = std::max(m_lastRow, row);
+        m_lastCol = std::max(m_lastCol, col);
+        return row <= maxRows(m_ctx.format) && col <= kMaxColumns;
+    }
+    void beginCell(uint16_t type, int row, int col) {
+        m_w.begin(type);
+        m_w.u16(static_cast<uint16_t>(row - 1));
+        m_w.u16(static_cast<uint16_t>(col - 1));
+        m_w.u16(kCellXf);
+    }
+    void boolErr(int row, int col, uint8_t value, bool isError) {
+        beginCell(kBoolErr, row, col);
+        m_w.u8(value);
+        m_w.u8(isError ? 1 : 0);
+        m_w.end();
+    }
+    void writeText(int row, int col, std::string_view text);
+    void patchDimensions();
+
+    std::string m_name;
+    Context& m_ctx;
+    RecordWriter m_w;
+    size_t m_dimensionsAt = 0;
+    int m_firstRow = std::numeric_limits<int>::max();
+    int m_firstCol = std::numeric_limits<int>::max();
+    int m_lastRow = 0;
+    int m_lastCol = 0;
+};
+
+void SheetStream::writeText(int row, int col, std::string_view text) {
+    if (m_ctx.biff8()) {
+        const std::u16string units = utf8ToUtf16(std::string(text));
         if (units.empty()) return;  // an empty text is an empty cell
         if (units.size() > kMaxTextBiff8) {
-            textTooLong(sheet, row, col, units.size(), ctx.format, kMaxTextBiff8);
+            textTooLong(m_name, row, col, units.size(), m_ctx.format, kMaxTextBiff8);
         }
-        const uint32_t index = ctx.sst.add(units);
-        beginCell(w, kLabelSst, row, col);
-        w.u32(index);
-        w.end();
+        const uint32_t index = m_ctx.sst.add(units);
+        beginCell(kLabelSst, row, col);
+        m_w.u32(index);
+        m_w.end();
         return;
     }
-    const std::string bytes = ctx.cp1252->encode(text);
+    const std::string bytes = m_ctx.cp1252->encode(std::string(text));
     if (bytes.empty()) return;
     if (bytes.size() > kMaxTextBiff5) {
-        textTooLong(sheet, row, col, bytes.size(), ctx.format, kMaxTextBiff5);
+        textTooLong(m_name, row, col, bytes.size(), m_ctx.format, kMaxTextBiff5);
     }
-    beginCell(w, kLabel, row, col);
-    w.u16(static_cast<uint16_t>(bytes.size()));
-    w.raw(bytes);
-    w.end();
+    beginCell(kLabel, row, col);
+    m_w.u16(static_cast<uint16_t>(bytes.size()));
+    m_w.raw(bytes);
+    m_w.end();
 }
 
-void writeCell(RecordWriter& w, const Worksheet& sheet, int row, int col, const Cell& cell,
-               Context& ctx) {
-    switch (cell.kind) {
-        case CellKind::Number:
-            // Excel has no infinities or NaNs; it shows them as the error #NUM!.
-            if (!std::isfinite(cell.number)) {
-                writeBoolErr(w, row, col, kErrorNum, true);
-            } else {
-                beginCell(w, kNumber, row, col);
-                w.f64(cell.number);
-                w.end();
-            }
-            break;
-        case CellKind::Text:
-            writeText(w, sheet, row, col, cell.text, ctx);
-            break;
-        case CellKind::Boolean:
-            writeBoolErr(w, row, col, cell.number != 0.0 ? 1 : 0, false);
-            break;
-        case CellKind::Error:
-            if (auto code = errorCode(cell.text)) {
-                writeBoolErr(w, row, col, *code, true);
-            } else {
-                writeText(w, sheet, row, col, cell.text, ctx);
-            }
-            break;
-        case CellKind::Empty:
-            break;
+void SheetStream::patchDimensions() {
+    // 0-based first row and column; the last row is one past the last (0-based), the last
+    // column is the last itself (1-based as Excel writes it). An empty sheet is all zeros.
+    const bool empty = m_lastRow == 0;
+    const int firstRow = empty ? 0 : m_firstRow - 1;
+    const int firstCol = empty ? 0 : m_firstCol - 1;
+    size_t at = m_dimensionsAt;
+    if (m_ctx.biff8()) {
+        m_w.patchU32(at, static_cast<uint32_t>(firstRow));
+        m_w.patchU32(at + 4, static_cast<uint32_t>(m_lastRow));
+        at += 8;
+    } else {
+        m_w.patchU16(at, static_cast<uint16_t>(firstRow));
+        m_w.patchU16(at + 2, static_cast<uint16_t>(m_lastRow));
+        at += 4;
     }
+    m_w.patchU16(at, static_cast<uint16_t>(firstCol));
+    m_w.patchU16(at + 2, static_cast<uint16_t>(m_lastCol));
 }
 
-std::string buildSheet(const Worksheet& sheet, bool selected, Context& ctx) {
-    RecordWriter w(ctx.maxPayload());
-    writeBof(w, ctx.format, kBofWorksheet);
-    writeDimensions(w, sheet, ctx);
-    sheet.forEachCell(
-        [&](int row, int col, const Cell& cell) { writeCell(w, sheet, row, col, cell, ctx); });
-    writeWindow2(w, selected, ctx);
-    writeEof(w);
-    return w.take();
-}
-
-std::string assemble(const std::vector<Worksheet>& sheets, int activeIndex, Context& ctx) {
-    // Sheets first: their texts fill the shared string table that the globals hold.
-    std::vector<std::string> sheetStreams;
+// The globals, then each sheet's substream: the pieces of the stream, in order.
+std::vector<std::string> assemble(std::vector<std::unique_ptr<SheetStream>>& sheets,
+                                  int activeIndex, Context& ctx) {
+    // Sheets first: their texts have filled the shared string table that the globals hold.
+    std::vector<std::string> pieces(1);
     for (size_t i = 0; i < sheets.size(); ++i) {
-        sheetStreams.push_back(buildSheet(sheets[i], static_cast<int>(i) == activeIndex, ctx));
+        pieces.push_back(sheets[i]->finish(static_cast<int>(i) == activeIndex));
     }
     RecordWriter g(ctx.maxPayload());
     writeBof(g, ctx.format, kBofGlobals);
@@ -390,8 +421,7 @@ std::string assemble(const std::vector<Worksheet>& sheets, int activeIndex, Cont
     writeXfs(g, ctx);
     writeStyle(g);
     std::vector<size_t> offsetFields;
-    for (const Worksheet& sheet : sheets)
-        offsetFields.push_back(writeBoundSheet(g, sheet.name(), ctx));
+    for (const auto& sheet : sheets) offsetFields.push_back(writeBoundSheet(g, sheet->name(), ctx));
     if (ctx.biff8()) ctx.sst.write(g);
     writeEof(g);
 
@@ -401,12 +431,10 @@ std::string assemble(const std::vector<Worksheet>& sheets, int activeIndex, Cont
             throw KestrelError("the workbook is too large for an .xls file");
         }
         g.patchU32(offsetFields[i], static_cast<uint32_t>(offset));
-        offset += sheetStreams[i].size();
+        offset += pieces[i + 1].size();
     }
-    std::string stream = g.take();
-    stream.reserve(offset);
-    for (const std::string& s : sheetStreams) stream += s;
-    return stream;
+    pieces[0] = g.take();
+    return pieces;
 }
 
 }  // namespace
@@ -423,22 +451,82 @@ int maxRows(Format format) {
     return format == Format::Excel97 ? 65536 : 16384;
 }
 
-std::string buildWorkbookStream(const Workbook& book, Format format, StreamNotes* notes) {
-    std::vector<Worksheet> fallback;
-    const std::vector<Worksheet>* sheets = &book.sheets;
-    if (book.sheets.empty()) {  // Excel needs at least one sheet
-        fallback.emplace_back("Sheet1");
-        sheets = &fallback;
+struct WorkbookStreamBuilder::State {
+    explicit State(Format format) : ctx(format) {}
+    Context ctx;
+    std::vector<std::unique_ptr<SheetStream>> sheets;
+    SheetStream& current() {
+        if (sheets.empty()) throw std::logic_error("a cell sent before its sheet");
+        return *sheets.back();
     }
-    for (const Worksheet& sheet : *sheets) checkExtent(sheet, format);
-    checkSheetNames(*sheets);
+};
 
-    Context ctx(format);
-    const int count = static_cast<int>(sheets->size());
-    const int activeIndex = std::clamp(book.activeSheet, 1, count) - 1;
-    std::string stream = assemble(*sheets, activeIndex, ctx);
-    if (notes) notes->replacedCharacters = ctx.cp1252 ? ctx.cp1252->replacedCount() : 0;
+WorkbookStreamBuilder::WorkbookStreamBuilder(Format format)
+    : m_state(std::make_unique<State>(format)) {}
+WorkbookStreamBuilder::~WorkbookStreamBuilder() = default;
+
+void WorkbookStreamBuilder::beginSheet(const std::string& name) {
+    m_state->sheets.push_back(std::make_unique<SheetStream>(name, m_state->ctx));
+}
+void WorkbookStreamBuilder::number(int row, int col, double value) {
+    m_state->current().number(row, col, value);
+}
+void WorkbookStreamBuilder::text(int row, int col, std::string_view text) {
+    m_state->current().text(row, col, text);
+}
+void WorkbookStreamBuilder::boolean(int row, int col, bool value) {
+    m_state->current().boolean(row, col, value);
+}
+void WorkbookStreamBuilder::error(int row, int col, std::string_view literal) {
+    m_state->current().error(row, col, literal);
+}
+void WorkbookStreamBuilder::finish() {}
+
+std::string WorkbookStreamBuilder::take(int activeSheet, StreamNotes* notes) {
+    std::vector<std::string> pieces = takePieces(activeSheet, notes);
+    size_t size = 0;
+    for (const std::string& piece : pieces) size += piece.size();
+    std::string stream = std::move(pieces[0]);
+    stream.reserve(size);
+    for (size_t i = 1; i < pieces.size(); ++i) stream += pieces[i];
     return stream;
+}
+
+std::vector<std::string> WorkbookStreamBuilder::takePieces(int activeSheet, StreamNotes* notes) {
+    auto& sheets = m_state->sheets;
+    if (sheets.empty()) beginSheet("Sheet1");  // Excel needs at least one sheet
+    std::vector<std::string> names;
+    for (const auto& sheet : sheets) {
+        sheet->checkExtent();
+        names.push_back(sheet->name());
+    }
+    checkSheetNames(names);
+    const int count = static_cast<int>(sheets.size());
+    const int activeIndex = std::clamp(activeSheet, 1, count) - 1;
+    std::vector<std::string> pieces = assemble(sheets, activeIndex, m_state->ctx);
+    const auto& cp1252 = m_state->ctx.cp1252;
+    if (notes) notes->replacedCharacters = cp1252 ? cp1252->replacedCount() : 0;
+    return pieces;
+}
+
+std::string buildWorkbookStream(const Workbook& book, Format format, StreamNotes* notes) {
+    std::string stream;
+    for (const std::string& piece : buildWorkbookStreamPieces(book, format, notes)) stream += piece;
+    return stream;
+}
+
+std::vector<std::string> buildWorkbookStreamPieces(const Workbook& book, Format format,
+                                                   StreamNotes* notes) {
+    // Every sheet's extent and name is checked before any cell is written.
+    std::vector<std::string> names;
+    for (const Worksheet& sheet : book.sheets) {
+        checkExtent(sheet.name(), sheet.lastRow(), sheet.lastCol(), format);
+        names.push_back(sheet.name());
+    }
+    checkSheetNames(names);
+    WorkbookStreamBuilder builder(format);
+    sendWorkbookCells(book, builder);
+    return builder.takePieces(book.activeSheet, notes);
 }
 
 }  // namespace kestrel::biff

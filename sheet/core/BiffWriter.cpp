@@ -2,6 +2,10 @@
 // then written atomically.
 #include "sheet/core/BiffWriter.h"
 
+#include <functional>
+#include <string_view>
+#include <vector>
+
 #include "engine/AtomicFile.h"
 #include "engine/KestrelError.h"
 #include "sheet/core/BiffWorkbookStream.h"
@@ -22,6 +26,30 @@ biff::Format formatOf(int16_t fileType, const std::string& path) {
                        " is neither 11 (Excel 97) nor 4 (Excel 5)");
 }
 
+// Builds the stream's pieces with `build`, packs them and writes the file; an error on the way
+// names the file and the format (the write's own error names the file).
+void writeBiffFile(const std::string& path, biff::Format format, WorkbookWriteNotes& notes,
+                   const std::function<std::vector<std::string>(biff::StreamNotes&)>& build) {
+    biff::StreamNotes streamNotes;
+    bool writing = false;
+    try {
+        std::vector<std::string> pieces = build(streamNotes);
+        size_t size = 0;
+        for (const std::string& piece : pieces) size += piece.size();
+        if (size < kMinStreamSize) pieces.emplace_back(kMinStreamSize - size, '\0');
+        const std::vector<std::string_view> views(pieces.begin(), pieces.end());
+        withCompoundFile(biff::streamName(format), views, [&](std::string_view file) {
+            writing = true;
+            writeFileAtomically(path, file);
+        });
+    } catch (const KestrelError& e) {
+        if (writing) throw;
+        throw KestrelError("Cannot save " + path + " as " + biff::formatName(format) + ": " +
+                           e.what());
+    }
+    notes.replacedCharacters = streamNotes.replacedCharacters;
+}
+
 }  // namespace
 
 void writeWorkbookFile(const Workbook& book, const std::string& path, int16_t fileType) {
@@ -32,18 +60,20 @@ void writeWorkbookFile(const Workbook& book, const std::string& path, int16_t fi
 void writeWorkbookFile(const Workbook& book, const std::string& path, int16_t fileType,
                        WorkbookWriteNotes& notes) {
     const biff::Format format = formatOf(fileType, path);
-    std::string file;
-    biff::StreamNotes streamNotes;
-    try {
-        std::string stream = biff::buildWorkbookStream(book, format, &streamNotes);
-        if (stream.size() < kMinStreamSize) stream.resize(kMinStreamSize, '\0');
-        file = buildCompoundFile(biff::streamName(format), stream);
-    } catch (const KestrelError& e) {
-        throw KestrelError("Cannot save " + path + " as " + biff::formatName(format) + ": " +
-                           e.what());
-    }
-    writeFileAtomically(path, file);
-    notes.replacedCharacters = streamNotes.replacedCharacters;
+    writeBiffFile(path, format, notes, [&](biff::StreamNotes& streamNotes) {
+        return biff::buildWorkbookStreamPieces(book, format, &streamNotes);
+    });
+}
+
+void writeStreamedBiffFile(const std::string& path, int16_t fileType,
+                           const std::function<void(CellSink&)>& feed) {
+    const biff::Format format = formatOf(fileType, path);
+    WorkbookWriteNotes notes;
+    writeBiffFile(path, format, notes, [&](biff::StreamNotes& streamNotes) {
+        biff::WorkbookStreamBuilder builder(format);
+        feed(builder);
+        return builder.takePieces(1, &streamNotes);
+    });
 }
 
 }  // namespace kestrel

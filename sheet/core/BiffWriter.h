@@ -3,8 +3,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
+#include "sheet/core/CellSink.h"
 #include "sheet/core/Workbook.h"
 
 namespace kestrel {
@@ -26,5 +28,11 @@ void writeWorkbookFile(const Workbook& book, const std::string& path, int16_t fi
 /// @brief As above, and reports in `notes` what had to change to fit the format.
 void writeWorkbookFile(const Workbook& book, const std::string& path, int16_t fileType,
                        WorkbookWriteNotes& notes);
+
+/// @brief Writes an .xls file of the sheets and cells `feed` sends, in order, with the first
+/// sheet active: the same bytes as writeWorkbookFile of a workbook holding those cells, without
+/// the cells ever being held as a workbook.
+void writeStreamedBiffFile(const std::string& path, int16_t fileType,
+                           const std::function<void(CellSink&)>& feed);
 
 }  // namespace kestrel

@@ -44,7 +44,8 @@ void writeAll(GsfOutput* out, std::string_view content, const GLibLogCapture& lo
 
 }  // namespace
 
-std::string buildCompoundFile(const std::string& streamName, std::string_view content) {
+void withCompoundFile(const std::string& streamName, const std::vector<std::string_view>& pieces,
+                      const std::function<void(std::string_view file)>& use) {
     const GLibLogCapture log;
     OutputPtr memory(gsf_output_memory_new());
     if (!memory) fail(nullptr, "no memory output", log);
@@ -53,7 +54,7 @@ std::string buildCompoundFile(const std::string& streamName, std::string_view co
     {
         OutputPtr stream(gsf_outfile_new_child(ole.get(), streamName.c_str(), FALSE));
         if (!stream) fail(GSF_OUTPUT(ole.get()), "creating the stream", log);
-        writeAll(stream.get(), content, log);
+        for (const std::string_view piece : pieces) writeAll(stream.get(), piece, log);
         if (!gsf_output_close(stream.get())) fail(stream.get(), "closing the stream", log);
     }
     if (!gsf_output_close(GSF_OUTPUT(ole.get())))
@@ -61,7 +62,13 @@ std::string buildCompoundFile(const std::string& streamName, std::string_view co
     const gsf_off_t size = gsf_output_size(memory.get());
     const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(memory.get()));
     if (size <= 0 || !bytes) fail(memory.get(), "empty result", log);
-    return std::string(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
+    use(std::string_view(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size)));
+}
+
+std::string buildCompoundFile(const std::string& streamName, std::string_view content) {
+    std::string file;
+    withCompoundFile(streamName, {content}, [&](std::string_view bytes) { file = bytes; });
+    return file;
 }
 
 }  // namespace kestrel

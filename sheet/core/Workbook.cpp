@@ -8,6 +8,12 @@
 namespace kestrel {
 
 Worksheet::Row* Worksheet::findRow(int row) {
+    // Most sheets hold every row from their first on: the row's place is then its distance
+    // from the first.
+    if (!m_rows.empty() && row >= m_rows.front().row) {
+        const auto guess = static_cast<size_t>(row - m_rows.front().row);
+        if (guess < m_rows.size() && m_rows[guess].row == row) return &m_rows[guess];
+    }
     auto it = std::lower_bound(m_rows.begin(), m_rows.end(), row,
                                [](const Row& r, int n) { return r.row < n; });
     return it != m_rows.end() && it->row == row ? &*it : nullptr;

@@ -1,5 +1,6 @@
-// Chooses a workbook writer by file-type code. The .xls formats are built whole by the BIFF
-// writer; .xlsx and .csv are streamed cell by cell into a temporary file.
+// Chooses a workbook writer by file-type code. The .xls formats are built by the BIFF writer
+// (whole, or from cells sent one by one); .xlsx and .csv are streamed cell by cell into a
+// temporary file.
 #include "sheet/core/WorkbookWriter.h"
 
 #include <memory>
@@ -8,6 +9,7 @@
 #include "engine/KestrelError.h"
 #include "sheet/core/BiffWriter.h"
 #include "sheet/core/CsvWriter.h"
+#include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/XlsxWriter.h"
 
 namespace kestrel {
@@ -38,6 +40,10 @@ void sendWorkbookCells(const Workbook& book, CellSink& sink) {
 
 void writeStreamedWorkbookFile(const std::string& path, int16_t fileType,
                                const std::function<void(CellSink&)>& feed) {
+    if (fileType == kFileTypeExcel97 || fileType == kFileTypeExcel5) {
+        writeStreamedBiffFile(path, fileType, feed);
+        return;
+    }
     if (fileType != kFileTypeXlsx && fileType != kFileTypeCsv) {
         throw KestrelError("Cannot write " + path + ": file type " + std::to_string(fileType) +
                            " is not one that is written cell by cell");

@@ -20,8 +20,9 @@ inline constexpr int16_t kFileTypeCsv = 6;    // Text, comma separated (.csv)
 /// existing file as it was.
 void writeAnyWorkbookFile(const Workbook& book, const std::string& path, int16_t fileType);
 
-/// @brief Writes a streamed format (.xlsx or .csv) atomically: `feed` sends the cells, in
-/// order, to the sink. A table need not be held as cells to be written this way.
+/// @brief Writes a file of any of the four formats atomically: `feed` sends the sheets and
+/// cells, in order, to the sink (the first sheet is the active one). A table need not be held
+/// as cells to be written this way.
 void writeStreamedWorkbookFile(const std::string& path, int16_t fileType,
                                const std::function<void(CellSink&)>& feed);
 

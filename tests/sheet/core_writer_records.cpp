@@ -3,6 +3,7 @@
 // the EXTSST index, sheet offsets, dimensions, selected tabs, padding of the stream.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <set>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "sheet/core/BiffTextEncoder.h"
 #include "sheet/core/BiffWorkbookStream.h"
 #include "sheet/core/BiffWriter.h"
+#include "sheet/core/WorkbookWriter.h"
+#include "engine/KestrelError.h"
 
 namespace kestrel {
 namespace {
@@ -262,6 +265,57 @@ TEST(WriterTextEncoding, MalformedUtf8AndCharactersOutsideCp1252AreReplaced) {
     EXPECT_EQ(cp1252.encode("Ω-😀-\xFF-ok"), "?-?-?-ok");
     EXPECT_EQ(cp1252.replacedCount(), 3u);
     EXPECT_EQ(cp1252.encode(""), "");
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// A workbook of every kind of cell, on two sheets, in both formats: written whole and streamed
+// cell by cell, the files are the same bytes; so is the refusal of a sheet the format cannot
+// hold.
+TEST(StreamedXls, CellsSentOneByOneGiveTheWholeWorkbooksBytesAndRefusals) {
+    Workbook book;
+    book.sheets.emplace_back("Smry");
+    book.sheets.emplace_back("Zweite Seite");
+    Worksheet& first = book.sheets[0];
+    first.setCell(1, 1, Cell::makeText("Age"));
+    first.setCell(1, 3, Cell::makeText(std::string(300, 'x')));  // beyond Excel 5's cell text
+    first.setCell(2, 2, Cell::makeNumber(0.015594541908933043));
+    first.setCell(2, 4, Cell::makeNumber(std::numeric_limits<double>::infinity()));
+    first.setCell(3, 1, Cell::makeBoolean(true));
+    first.setCell(3, 2, Cell::makeError("#DIV/0!"));
+    first.setCell(3, 3, Cell::makeError("#SPILL!"));  // no BIFF code: kept as its text
+    first.setCell(700, 9, Cell::makeText("Größe"));
+    book.sheets[1].setCell(5, 5, Cell::makeNumber(-3));
+    const TempDir dir;
+    for (const int16_t fileType : {int16_t{11}, int16_t{4}}) {
+        if (fileType == 4) first.setCell(1, 3, Cell::makeText("short"));
+        writeWorkbookFile(book, dir.file("whole.xls"), fileType);
+        writeStreamedBiffFile(dir.file("streamed.xls"), fileType,
+                              [&](CellSink& sink) { sendWorkbookCells(book, sink); });
+        EXPECT_EQ(readBytes(dir.file("whole.xls")), readBytes(dir.file("streamed.xls")))
+            << fileType;
+    }
+
+    first.setCell(16385, 1, Cell::makeNumber(1));
+    std::string whole, streamed;
+    try {
+        writeWorkbookFile(book, dir.file("whole.xls"), 4);
+    } catch (const KestrelError& e) {
+        whole = e.what();
+    }
+    try {
+        writeStreamedBiffFile(dir.file("streamed.xls"), 4,
+                              [&](CellSink& sink) { sendWorkbookCells(book, sink); });
+    } catch (const KestrelError& e) {
+        streamed = e.what();
+    }
+    EXPECT_NE(whole.find("has 16385 rows, and Excel 5 holds at most 16,384"), std::string::npos)
+        << whole;
+    EXPECT_EQ(streamed, std::string(whole).replace(whole.find("whole"), 5, "streamed"));
 }
 
 }  // namespace

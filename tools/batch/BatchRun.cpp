@@ -83,18 +83,10 @@ void reportMissingSizes(BatchCriticalValues& table, std::ostream& err) {
     }
 }
 
+// Streamed straight from the arrays in every format: the summary is never held as cells.
 void writeSummary(const BatchSettings& settings, const ProfileData& data) {
-    const int16_t fileType = settings.summaryFileType;
-    if (fileType == kFileTypeXlsx || fileType == kFileTypeCsv) {
-        // Streamed straight from the arrays: a million-row summary is never held as cells.
-        writeStreamedWorkbookFile(*settings.summary, fileType,
-                                  [&](CellSink& sink) { sendSummaryTable(data, sink); });
-        return;
-    }
-    SpreadsheetCore target;
-    prepareSummarySheet(target);
-    writeSummaryTable(target, data);
-    target.WriteWorkbook(*settings.summary, fileType);
+    writeStreamedWorkbookFile(*settings.summary, settings.summaryFileType,
+                              [&](CellSink& sink) { sendSummaryTable(data, sink); });
 }
 
 }  // namespace
