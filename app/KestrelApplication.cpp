@@ -1,6 +1,7 @@
 // General error report for every command, raised from event delivery.
 #include "app/KestrelApplication.h"
 
+#include <QIcon>
 #include <clocale>
 #include <exception>
 
@@ -27,6 +28,10 @@ KestrelApplication::KestrelApplication(int& argc, char** argv) : QApplication(ar
     // QApplication takes the user's C locale; numbers in files and logs are formatted by the C
     // library, and must keep "." as their decimal point whatever the user's settings.
     std::setlocale(LC_NUMERIC, "C");
+    // Task bars and window managers show the program's icon and group its windows under its
+    // desktop entry. No application display name: Qt would append it to every window caption.
+    setDesktopFileName(QStringLiteral(KESTREL_APP_ID));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/" KESTREL_APP_ID ".svg")));
 }
 
 void KestrelApplication::setErrorReporting(UserInteraction* ui, QWidget* mainWindow) {

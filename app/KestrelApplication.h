@@ -1,4 +1,5 @@
-// The application object: catches what a command throws and shows the general error report.
+// The application object: catches what a command throws and shows the general error report;
+// names the desktop entry and the icon of every window.
 #pragma once
 
 #include <QApplication>
@@ -16,7 +17,8 @@ class UserInteraction;
 bool deliverReportingErrors(const std::function<bool()>& deliver, UserInteraction& ui,
                             const std::function<QWidget*()>& reportParent);
 
-/// @brief QApplication whose event delivery reports the errors of any command, from one place.
+/// @brief QApplication whose event delivery reports the errors of any command, from one place,
+/// and whose windows carry the program's desktop entry id and icon.
 class KestrelApplication : public QApplication {
     Q_OBJECT
   public:

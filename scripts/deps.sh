@@ -10,6 +10,7 @@ packages=(
   python3 python3-xlrd python3-xlwt python3-openpyxl libxml2-dev zlib1g-dev
   gnumeric ghostscript
   xvfb xauth imagemagick
+  libqt6svg6 appstream desktop-file-utils man-db dpkg-dev file librsvg2-bin
 )
 missing=()
 for p in "${packages[@]}"; do
