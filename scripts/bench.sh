@@ -18,6 +18,13 @@ if ! command -v hyperfine >/dev/null; then
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends \
     hyperfine time >/dev/null
 fi
+# The reference of the comparison: the same job scripted with xlrd, numpy and xlwt.
+if ! "$python" -c 'import numpy, xlrd, xlwt' 2>/dev/null; then
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends \
+    python3-numpy python3-xlrd python3-xlwt >/dev/null
+fi
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTREL_BENCH=ON >/dev/null
 benches=()
@@ -51,24 +58,40 @@ PY
   )
 done
 
-# kestrel-batch as a process: hyperfine for time, /usr/bin/time for peak memory.
+# kestrel-batch as a process: hyperfine for time, /usr/bin/time for peak memory; beside it, in
+# the same hyperfine run, the Python script doing the same job, and how many times faster
+# kestrel-batch is.
 batch=$build/tools/kestrel-batch
+table=$build/data/KolmogorovSmirnov.cds
+script=bench/python/ks_compare.py
 for n in 5000 65535; do
   book=$work/profiles_$n.xls
   "$build/tools/kestrel-make-samples" --rows "$n" "$book" >/dev/null
   for variant in log summary; do
     args=("$book")
-    [ $variant = summary ] && args=(--summary "$work/summary_$n.xls" "$book")
+    pyargs=("$script" "$book" "$table")
+    if [ $variant = summary ]; then
+      args=(--summary "$work/summary_$n.xls" "$book")
+      pyargs+=("$work/python_summary_$n.xls")
+    fi
     hyperfine -N --warmup 3 --runs 20 --export-json "$work/h.json" \
-      "$batch ${args[*]}" >/dev/null 2>&1
-    median=$("$python" -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"][0]; print("%.1f" % (r["median"] * 1000))' "$work/h.json")
+      "$batch ${args[*]}" "$python ${pyargs[*]}" >/dev/null 2>&1
+    read -r median pymedian < <("$python" -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"]; print("%.1f %.1f" % (r[0]["median"] * 1000, r[1]["median"] * 1000))' "$work/h.json")
     peak=$(/usr/bin/time -v "$batch" "${args[@]}" 2>&1 >/dev/null |
            sed -n 's/.*Maximum resident set size (kbytes): //p')
+    pypeak=$(/usr/bin/time -v "$python" "${pyargs[@]}" 2>&1 >/dev/null |
+             sed -n 's/.*Maximum resident set size (kbytes): //p')
+    ratio=$("$python" -c 'import sys; print("%.0fx" % (float(sys.argv[2]) / float(sys.argv[1])))' "$median" "$pymedian")
     label="window log only"
     [ $variant = summary ] && label="window log + summary workbook"
     rows+=("| kestrel-batch | $n data rows, $label | $median ms | $((peak / 1024)) MB |")
+    rows+=("| Python (xlrd, numpy, xlwt) | the same; kestrel-batch is $ratio faster | $pymedian ms | $((pypeak / 1024)) MB |")
   done
 done
+# Start-up alone: what every run pays before it reads a byte of the workbook.
+hyperfine -N --warmup 3 --runs 30 --export-json "$work/h.json" "$batch --help" >/dev/null 2>&1
+median=$("$python" -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"][0]; print("%.1f" % (r["median"] * 1000))' "$work/h.json")
+rows+=("| kestrel-batch | --help (program start) | $median ms | |")
 
 # kestrel-batch on the 1,048,576-row .csv and .xlsx that kestrel_reader_bench wrote (window log).
 formats=${TMPDIR:-/tmp}/kestrel-formats-bench
