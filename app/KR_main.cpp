@@ -77,6 +77,10 @@ TForm1::TForm1(kestrel::UserInteraction& ui, QWidget* parent) : QMainWindow(pare
 
     createStatusBar();
     connectCommands();
+    addShortcuts();
+    addGraphExport();
+    updateRecentWorkbooksMenu();
+    setAcceptDrops(true);
 }
 
 TForm1::~TForm1() = default;
@@ -101,6 +105,12 @@ void TForm1::createMenu() {
 
     QMenu* help = menuBar()->addMenu("&Help");
     About1 = help->addAction("&About");
+
+    file->addSeparator();
+    ExportGraph1 = file->addAction("Export &graph...");
+    PrintGraph1 = file->addAction("&Print graph");
+    file->addSeparator();
+    RecentWorkbooks1 = file->addMenu("&Recent workbooks");
 }
 
 QFrame* TForm1::createButtonBar() {
@@ -179,6 +189,15 @@ QLabel* TForm1::panel(int index) const {
     return m_panels.value(index, nullptr);
 }
 
+void TForm1::addShortcuts() {
+    Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    Saveas1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    Edit2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    About1->setShortcut(QKeySequence(Qt::Key_F1));
+    PrintGraph1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+}
+
 void TForm1::connectCommands() {
     // A close-kind button: it closes the window itself.
     connect(bbExit, &QPushButton::clicked, this, &QWidget::close);
@@ -192,6 +211,10 @@ void TForm1::connectCommands() {
     connect(Saveas1, &QAction::triggered, this, &TForm1::Saveas1Click);
     connect(bbSave, &QPushButton::clicked, this, &TForm1::Saveas1Click);
     connect(bbPrintGraph, &QPushButton::clicked, this, &TForm1::bbPrintGraphClick);
+    connect(PrintGraph1, &QAction::triggered, this, &TForm1::bbPrintGraphClick);
+    // The menu item is available exactly when the Print button is.
+    bbPrintGraph->installEventFilter(this);
+    updatePrintGraphEnabled();
     connect(bbGraph, &QPushButton::clicked, this, &TForm1::bbGraphClick);
     connect(Minimumpeakheight1, &QAction::triggered, this, &TForm1::Minimumpeakheight1Click);
     connect(Baselinepeakheight1, &QAction::triggered, this, &TForm1::Baselinepeakheight1Click);
@@ -200,6 +223,19 @@ void TForm1::connectCommands() {
     connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
         if (!m_pageChangeByCommand) PageControl1Change();
     });
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == bbPrintGraph &&
+        (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent ||
+         event->type() == QEvent::EnabledChange)) {
+        updatePrintGraphEnabled();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::updatePrintGraphEnabled() {
+    PrintGraph1->setEnabled(!bbPrintGraph->isHidden() && bbPrintGraph->isEnabled());
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -256,6 +292,7 @@ void TForm1::FormShow() {
     bbPrintGraph->setVisible(false);
     showPage(tsSprdSheets);
     ReadSettings();
+    updateRecentWorkbooksMenu();
     const SharedState& state = sharedState();
     kestrel::applyStoredGeometry(*this, state.MainLeft, state.MainTop, state.MainHeight,
                                  state.MainWidth);

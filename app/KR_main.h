@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "engine/CriticalValueTable.h"
+#include "output/GraphExportCommand.h"
 
 class QAction;
 class QCustomPlot;
@@ -76,6 +77,10 @@ class TForm1 : public QMainWindow {
     QAction* Minimumpeakheight1;
     QAction* Baselinepeakheight1;
     QAction* About1;
+    // File menu, after the items above.
+    QAction* ExportGraph1;    // "Export graph...": the graph in front
+    QAction* PrintGraph1;     // "Print graph": as the Print button, available when it is
+    QMenu* RecentWorkbooks1;  // "Recent workbooks": the last eight opened, latest first
 
     /// @brief The critical value table: created open and empty, loaded when the window is shown.
     kestrel::CriticalValueTable cdsKS;
@@ -102,9 +107,25 @@ class TForm1 : public QMainWindow {
     void ReadSettings();
     void WriteSettings();
 
+    /// @brief Open with `path` (a workbook file) in place of the file chooser's choice: the
+    /// import dialog shows with that workbook loaded, then everything runs as for Open. A path
+    /// that is no file is refused with a warning.
+    void openWorkbook(const QString& path);
+    /// @brief A recent workbooks entry was chosen: Open with it, or, when the file is gone,
+    /// a warning and the entry leaves the list.
+    void openRecentWorkbook(const QString& path);
+    /// @brief The program's arguments: the first that is not an option names a workbook, which
+    /// is opened (openWorkbook()) once the event loop runs. Relative to the current folder.
+    void openFromCommandLine(const QStringList& arguments);
+    /// @brief Export graph...: the graph of the page in front, through exportGraphAsChosen().
+    void exportGraphInFront();
+
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void createMenu();
@@ -126,12 +147,20 @@ class TForm1 : public QMainWindow {
     void finishCalculation();
     void reportMissingCriticalValues();
     void showWholeSummary();
+    void runOpen(const QString& workbookToLoad);
+    void addShortcuts();
+    void addGraphExport();
+    void exportGraph(QCustomPlot& chart);
+    void updateExportGraphEnabled();
+    void updatePrintGraphEnabled();
+    void updateRecentWorkbooksMenu();
 
     kestrel::UserInteraction& m_ui;
     QList<QLabel*> m_panels;
     bool m_shown = false;
     bool m_pageChangeByCommand = false;  // page switches made by commands skip PageControl1Change
     int m_saveFilter = 1;                // filter entry of the last confirmed save of this run
+    kestrel::GraphExportChoices m_graphExport;  // folder, format and resolution of this run
     QElapsedTimer m_statusClock;
     qint64 m_lastStatusRepaint = -1;  // ms on m_statusClock; -1 before the first repaint
 };

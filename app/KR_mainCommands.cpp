@@ -8,6 +8,7 @@
 #include "app/KR_chng.h"
 #include "app/KR_main.h"
 #include "app/KR_var.h"
+#include "app/RecentWorkbooks.h"
 #include "app/WindowGeometry.h"
 #include "output/GraphPrint.h"
 #include "output/SummarySave.h"
@@ -25,6 +26,10 @@ constexpr int kSummaryColumnsEmptiedByOpen = 30;
 }  // namespace
 
 void TForm1::Open1Click() {
+    runOpen(QString());
+}
+
+void TForm1::runOpen(const QString& workbookToLoad) {
     Memo1->clear();
     hideWorkbookAndResults();
 
@@ -32,6 +37,7 @@ void TForm1::Open1Click() {
     bool confirmed = false;
     {
         TfmSheetImport dialog(state, m_ui, this);
+        if (!workbookToLoad.isEmpty()) dialog.setWorkbookToLoad(workbookToLoad);
         kestrel::applyStoredGeometry(dialog, state.SheetLeft, state.SheetTop, state.SheetHeight,
                                      state.SheetWidth);
         confirmed = m_ui.runModal(dialog) == QDialog::Accepted;
@@ -46,6 +52,8 @@ void TForm1::Open1Click() {
 
     int16_t fileType = kestrel::kFileTypeExcel97;
     SprdSheetSource->ReadWorkbook(state.WorkbookPath, fileType);
+    kestrel::rememberRecentWorkbook(state.RecentWorkbooks, state.WorkbookPath);
+    updateRecentWorkbooksMenu();
     SprdSheetSource->setVisible(true);
     SprdSheetSource->SetViewScale(70);
     SprdSheetSource->SetRow(1);

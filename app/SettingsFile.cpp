@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "app/IniValueText.h"
+#include "app/RecentWorkbooks.h"
 #include "engine/AtomicFile.h"
 #include "engine/KestrelError.h"
 #include "engine/NumberText.h"
@@ -27,6 +28,10 @@ constexpr const char* kFilePaths = "File Paths";
 constexpr const char* kInputFields = "Input fields";
 constexpr const char* kSubdivision = "Profile subdivision parameters";
 constexpr const char* kFormPositions = "Form positions";
+// A section of its own, which programs that know only the four sections above pass over.
+constexpr const char* kRecentWorkbooks = "Recent workbooks";
+// Keys "File1" .. "File8", the latest first.
+constexpr int kRecentWorkbookKeys = static_cast<int>(kMaxRecentWorkbooks);
 
 struct TextKey {
     const char* section;
@@ -156,6 +161,32 @@ void readInteger(const CSimpleIniA& ini, const IntegerKey& key, SettingsFields& 
     fields.*key.field = parsed ? *parsed : key.fallback;
 }
 
+std::string recentWorkbookKey(int number) {
+    return "File" + std::to_string(number);
+}
+
+void readRecentWorkbooks(const CSimpleIniA& ini, SettingsFields& fields) {
+    fields.RecentWorkbooks.clear();
+    for (int number = 1; number <= kRecentWorkbookKeys; ++number) {
+        const char* value = ini.GetValue(kRecentWorkbooks, recentWorkbookKey(number).c_str());
+        if (value && *value) fields.RecentWorkbooks.push_back(iniValueFromText(value));
+    }
+}
+
+// The section is rewritten whole, and left out while the list is empty: a file of a program
+// whose list was never used stays exactly as the four sections make it.
+void setRecentWorkbooks(CSimpleIniA& ini, const std::vector<std::string>& paths) {
+    ini.Delete(kRecentWorkbooks, nullptr);
+    int number = 0;
+    for (const std::string& path : paths) {
+        if (number == kRecentWorkbookKeys) break;
+        // A path a read would cut is not worth remembering.
+        if (path.empty() || utf8Characters(path) > kMaxSettingsTextLength) continue;
+        ini.SetValue(kRecentWorkbooks, recentWorkbookKey(++number).c_str(),
+                     iniValueText(path).c_str());
+    }
+}
+
 void loadIni(CSimpleIniA& ini, std::string_view text) {
     setUpIni(ini);
     if (!text.empty()) ini.LoadData(text.data(), text.size());
@@ -197,6 +228,7 @@ void readSettingsText(std::string_view iniText, SettingsFields& fields, const Se
     for (const TextKey& key : kInputKeys) readText(ini, key, fields, defaultFolder);
     for (const PeakHeightKey& key : kPeakHeightKeys) readPeakHeight(ini, key, fields, warn);
     for (const IntegerKey& key : kPositionKeys) readInteger(ini, key, fields);
+    readRecentWorkbooks(ini, fields);
 }
 
 void readSettingsFile(const std::string& path, SettingsFields& fields, const SettingsWarning& warn,
@@ -220,6 +252,7 @@ std::string settingsText(std::string_view existingText, const SettingsFields& fi
     for (const IntegerKey& key : kPositionKeys) {
         ini.SetValue(kFormPositions, key.key, std::to_string(fields.*key.field).c_str());
     }
+    setRecentWorkbooks(ini, fields.RecentWorkbooks);
     std::string text;
     ini.Save(text);
     return text;

@@ -1,5 +1,6 @@
 // The INI settings file: four sections, nineteen keys, read with defaults and checks, written
-// atomically. No Qt here, so command-line tools and fuzzers can use it.
+// atomically; the recent workbooks in a fifth section of their own, present only while the list
+// holds any. No Qt here, so command-line tools and fuzzers can use it.
 #pragma once
 
 #include <functional>
@@ -21,7 +22,8 @@ inline constexpr size_t kMaxSettingsTextLength = 2047;
 /// takes its default (the three folders take `defaultFolder`); a key present with an empty value
 /// gives the empty text, or the default for an integer key. Peak heights are parsed with "." as
 /// the decimal point, a malformed one warns and takes its default, and both texts end in the
-/// "##0.00" form with "." whatever the locale. Integers follow the whole-number rule.
+/// "##0.00" form with "." whatever the locale. Integers follow the whole-number rule. The
+/// recent workbooks are read from "File1" to "File8" of "[Recent workbooks]", empty ones skipped.
 void readSettingsText(std::string_view iniText, SettingsFields& fields, const SettingsWarning& warn,
                       std::string_view defaultFolder = {});
 
@@ -35,7 +37,8 @@ void readSettingsFile(const std::string& path, SettingsFields& fields, const Set
 /// Every text reads back exactly as it is in `fields` (quoted and escaped where an INI line
 /// cannot hold it as it stands); a text longer than kMaxSettingsTextLength characters, which a
 /// read would cut, is not written: its key keeps what `existingText` held, and a note saying so
-/// goes to `notes`.
+/// goes to `notes`. "[Recent workbooks]" is replaced whole by fields.RecentWorkbooks (at most
+/// eight, paths a read would cut left out), and removed when the list is empty.
 std::string settingsText(std::string_view existingText, const SettingsFields& fields,
                          std::vector<std::string>* notes = nullptr);
 

@@ -10,5 +10,6 @@ int main(int argc, char** argv) {
     TForm1 form(ui);
     app.setErrorReporting(&ui, &form);
     form.show();
+    form.openFromCommandLine(QCoreApplication::arguments());
     return app.exec();
 }

@@ -31,6 +31,8 @@ struct SettingsFields {
     /// Last-row table of the import dialog: one entry per sheet of the loaded workbook (index 0
     /// is sheet 1). Lasts for the whole run.
     std::vector<int32_t> SheetLastRows;
+    /// Full paths of the workbooks opened last, the latest first (at most eight).
+    std::vector<std::string> RecentWorkbooks;
     std::string ProgramVersion = "1.0.0.0";
 };
 

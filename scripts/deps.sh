@@ -11,6 +11,7 @@ packages=(
   gnumeric ghostscript
   xvfb xauth imagemagick
   libqt6svg6 appstream desktop-file-utils man-db dpkg-dev file librsvg2-bin
+  qt6-svg-dev poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "engine/NumberText.h"
 #include "sheet/core/AllSorts.h"
@@ -178,10 +179,18 @@ void TfmSheetImport::showEvent(QShowEvent* event) {
     }
 }
 
+void TfmSheetImport::setWorkbookToLoad(const QString& path) {
+    m_workbookToLoad = path;
+}
+
 void TfmSheetImport::FormShow() {
     setWorkbookControlsVisible(false);
     fillFieldsFromSettings();
-    bbOpenSheetClick();
+    if (m_workbookToLoad.isEmpty()) return bbOpenSheetClick();
+    // A load that throws leaves the dialog without a workbook; its Open button chooses another.
+    const QString path = std::exchange(m_workbookToLoad, QString());
+    loadWorkbook(path, kestrel::kFileTypeExcel97);
+    showPreviewTopLeft();
 }
 
 void TfmSheetImport::fillFieldsFromSettings() {
@@ -207,25 +216,28 @@ void TfmSheetImport::bbOpenSheetClick() {
     setup.initialFolder = QFile::decodeName(QByteArray::fromStdString(m_state.DataImportPath));
     setup.defaultSuffix = "XLS";
     if (const std::optional<kestrel::FileChoice> choice = m_ui.chooseOpenFile(this, setup)) {
-        const QFileInfo file(choice->path);
-        m_state.DataImportPath = folderWithSeparator(file.absolutePath());
-        int16_t fileType =
-            choice->filterIndex == 2 ? kestrel::kFileTypeExcel5 : kestrel::kFileTypeExcel97;
-        const std::string path = QFile::encodeName(file.absoluteFilePath()).toStdString();
-        // A file that cannot be read throws here: nothing below runs and the dialog stays as it
-        // was, apart from the data import path.
-        SprdSheet->ReadWorkbook(path, fileType);
-        setWorkbookControlsVisible(true);
-        m_state.WorkbookFileName = QFile::encodeName(file.fileName()).toStdString();
-        m_state.WorkbookPath = path;
-        SprdSheet->SetViewScale(kPreviewScale);
-        SprdSheet->SetRow(1);
-        SprdSheet->SetCol(1);
-        resetLastRowTable();
-        m_state.SheetIndex = SprdSheet->Sheet();
-        fillSheetList();
+        loadWorkbook(choice->path, choice->filterIndex == 2 ? kestrel::kFileTypeExcel5
+                                                            : kestrel::kFileTypeExcel97);
     }
     showPreviewTopLeft();
+}
+
+void TfmSheetImport::loadWorkbook(const QString& chosenPath, int16_t fileType) {
+    const QFileInfo file(chosenPath);
+    m_state.DataImportPath = folderWithSeparator(file.absolutePath());
+    const std::string path = QFile::encodeName(file.absoluteFilePath()).toStdString();
+    // A file that cannot be read throws here: nothing below runs and the dialog stays as it
+    // was, apart from the data import path.
+    SprdSheet->ReadWorkbook(path, fileType);
+    setWorkbookControlsVisible(true);
+    m_state.WorkbookFileName = QFile::encodeName(file.fileName()).toStdString();
+    m_state.WorkbookPath = path;
+    SprdSheet->SetViewScale(kPreviewScale);
+    SprdSheet->SetRow(1);
+    SprdSheet->SetCol(1);
+    resetLastRowTable();
+    m_state.SheetIndex = SprdSheet->Sheet();
+    fillSheetList();
 }
 
 void TfmSheetImport::resetLastRowTable() {

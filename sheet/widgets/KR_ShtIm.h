@@ -47,8 +47,12 @@ class TfmSheetImport : public QDialog {
     QLineEdit* eY2ColStr = nullptr;
     QLineEdit* eAgeWindowWidthStr = nullptr;
 
+    /// @brief Makes the first show load `path` (a full path) instead of opening the file
+    /// chooser, as if the user had chosen it there with the first entry ("Excel 97/Excel 8").
+    void setWorkbookToLoad(const QString& path);
+
     /// @brief First show: hides what needs a workbook, fills the fields from the settings and
-    /// opens the file chooser at once.
+    /// opens the file chooser at once (or loads the workbook given by setWorkbookToLoad()).
     void FormShow();
     /// @brief Open: file chooser, load into the preview, sheet list and last-row table.
     void bbOpenSheetClick();
@@ -72,6 +76,7 @@ class TfmSheetImport : public QDialog {
     QGroupBox* buildRowsGroup();
     QGroupBox* buildFieldsGroup();
     void setWorkbookControlsVisible(bool visible);
+    void loadWorkbook(const QString& chosenPath, int16_t fileType);
     void fillFieldsFromSettings();
     void fillSheetList();
     void resetLastRowTable();
@@ -85,6 +90,7 @@ class TfmSheetImport : public QDialog {
     kestrel::SettingsFields& m_state;
     kestrel::UserInteraction& m_ui;
     bool m_shownOnce = false;
+    QString m_workbookToLoad;  // loaded by the first show instead of the file chooser's choice
     bool m_fillingSheetList = false;
     int m_selectedEntry = -1;  // the sheet list entry last chosen
     // Sheet choices run by text changes, in all and as seen by the last activation of the list.

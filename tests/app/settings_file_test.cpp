@@ -255,4 +255,33 @@ TEST_F(SettingsWrite, FailedWriteKeepsTheOldFileAndNamesIt) {
         << "no temporary file may be left behind";
 }
 
+TEST_F(SettingsWrite, RecentWorkbooksHaveASectionOfTheirOwnOnlyWhileListed) {
+    // A file of today's program: written again with no recent workbooks, byte for byte the same.
+    SettingsFields fields = sample();
+    const std::string today = kestrel::settingsText("", fields);
+    EXPECT_EQ(kestrel::settingsText(today, fields), today);
+    EXPECT_EQ(today.find("Recent"), std::string::npos);
+
+    // Nine paths: the first eight are kept, after the four sections, and read back in order.
+    for (int i = 1; i <= 9; ++i)
+        fields.RecentWorkbooks.push_back("/data/w" + std::to_string(i) + ".xls");
+    fields.RecentWorkbooks[2] = " /data/with blank ends.xls ";
+    const std::string listed = kestrel::settingsText(today, fields);
+    ASSERT_EQ(listed.substr(0, today.size()), today) << "the four sections stay as they were";
+    const std::vector<std::string> section = meaningfulLines(listed.substr(today.size()));
+    ASSERT_EQ(section.size(), 9u);
+    EXPECT_EQ(section[0], "[Recent workbooks]");
+    EXPECT_EQ(section[1], "File1=/data/w1.xls");
+    EXPECT_EQ(section[8], "File8=/data/w8.xls");
+    SettingsFields back;
+    kestrel::readSettingsText(listed, back, {});
+    EXPECT_EQ(back.RecentWorkbooks, std::vector<std::string>(fields.RecentWorkbooks.begin(),
+                                                             fields.RecentWorkbooks.begin() + 8));
+    EXPECT_EQ(back.FromRowStr, "5");
+
+    // The list emptied: the section goes, and the file is today's again.
+    fields.RecentWorkbooks.clear();
+    EXPECT_EQ(kestrel::settingsText(listed, fields), today);
+}
+
 }  // namespace
