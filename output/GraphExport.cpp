@@ -48,9 +48,6 @@ QByteArray pngBytes(QCustomPlot& chart, QSize layout, int dpi, const std::string
     QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) refuse(path, "there is not enough memory for the image");
     image.fill(Qt::white);
-    const int dotsPerMetre = qRound(dpi / kMetresPerInch);
-    image.setDotsPerMeterX(dotsPerMetre);
-    image.setDotsPerMeterY(dotsPerMetre);
     {
         QCPPainter painter(&image);
         const double scale = static_cast<double>(dpi) / kScreenDpi;
@@ -60,6 +57,10 @@ QByteArray pngBytes(QCustomPlot& chart, QSize layout, int dpi, const std::string
         }
         chart.toPainter(&painter, layout.width(), layout.height());
     }
+    // Recorded once drawn: fonts drawn on an image of this resolution would grow twice.
+    const int dotsPerMetre = qRound(dpi / kMetresPerInch);
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

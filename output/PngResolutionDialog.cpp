@@ -57,6 +57,7 @@ PngResolutionDialog::PngResolutionDialog(QSize layoutSize, int dpi, QWidget* par
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     showImageSize();
     sbResolution->selectAll();
+    setMinimumWidth(360);
 }
 
 int PngResolutionDialog::dpi() const {

@@ -97,6 +97,14 @@ QString pdfInfo(const QString& path) {
     return QString::fromUtf8(pdfinfo.readAllStandardOutput());
 }
 
+int inkedPixels(const QImage& image) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) count += qGray(image.pixel(x, y)) < 160;
+    }
+    return count;
+}
+
 class GraphExportTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -124,9 +132,15 @@ TEST_F(GraphExportTest, PngIsDrawnAtTheChosenResolutionInTheOnScreenProportions)
     EXPECT_NEAR(image.dotsPerMeterX() * 0.0254, 300, 0.5);
     EXPECT_EQ(chart1->size(), QSize(800, 500)) << "the graph on screen keeps its size";
 
+    // Text and lines grow with the resolution as the whole drawing does: a 192 dpi image
+    // scaled down to half is inked about as much as the 96 dpi one.
+    exportGraph(*chart1, path("c.png"), GraphFormat::Png, 192);
+    const QImage halved = QImage(m_dir.filePath("c.png"))
+                              .scaled(800, 500, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     exportGraph(*chart1, path("c.png"), GraphFormat::Png, 96);
     image.load(m_dir.filePath("c.png"));
     EXPECT_EQ(image.size(), QSize(800, 500));
+    EXPECT_NEAR(static_cast<double>(inkedPixels(halved)) / inkedPixels(image), 1.0, 0.2);
     // At screen resolution the image is what the screen shows: the curves in their colours.
     int red = 0, blue = 0;
     for (int y = 0; y < image.height(); ++y) {
