@@ -23,6 +23,7 @@ class QTabWidget;
 class QTableView;
 
 namespace kestrel {
+class CalculationProgress;
 class CriticalValueTableModel;
 class SpreadsheetWidget;
 class UserInteraction;
@@ -144,7 +145,9 @@ class TForm1 : public QMainWindow {
     void appendWindowLine(int32_t first, double firstAge, int32_t last, double lastAge,
                           double cutoff);
     void showProgress(int panelIndex, int32_t position);
-    void finishCalculation();
+    void calculateInto(kestrel::CalculationProgress& progress);
+    void finishCalculation(kestrel::CalculationProgress& progress);
+    void removeLogLinesAfter(int lines);
     void reportMissingCriticalValues();
     void showWholeSummary();
     void runOpen(const QString& workbookToLoad);

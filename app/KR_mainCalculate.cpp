@@ -5,8 +5,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <algorithm>
 
+#include "app/CalculationProgress.h"
 #include "app/CriticalValueTableModel.h"
 #include "app/KR_main.h"
 #include "app/KR_var.h"
@@ -24,22 +28,49 @@ namespace {
 // cost more than the comparison itself, so it is repainted at most this often.
 constexpr qint64 kStatusRepaintIntervalMs = 15;
 
+// How the bar divides a calculation: reading the rows, comparing them, writing the summary
+// table; drawing the graphs and grids takes the rest.
+constexpr double kReadShare = 0.3;
+constexpr double kCompareShare = 0.2;
+constexpr double kSummaryShare = 0.4;
+
 // The most rows a sheet's grid can have.
 constexpr int64_t kMaxSummaryGridRows = 1048576;
 
 }  // namespace
 
 void TForm1::Calculate1Click() {
+    kestrel::CalculationProgress& progress = kestrel::CalculationProgress::of(*this, *sbMain);
+    const kestrel::CalculationProgressScope running(progress);
+    const int logLinesBefore = Memo1->document()->blockCount();
+    const bool logWasEmpty = Memo1->document()->isEmpty();
+    try {
+        calculateInto(progress);
+    } catch (const kestrel::CalculationCancelled&) {
+        // Nothing the user sees has changed but the log and the status: both go back.
+        progress.markCancelled();
+        removeLogLinesAfter(logWasEmpty ? 0 : logLinesBefore);
+        cdsKS.takeMissingSizes();
+        for (int i = 0; i < 3; ++i) panel(i)->clear();
+        sbMain->repaint();
+    }
+}
+
+void TForm1::calculateInto(kestrel::CalculationProgress& progress) {
     SharedState& state = sharedState();
     SprdSheetSource->SetSheet(state.SheetIndex);
     SprdSheetSource->SetViewScale(70);
 
-    // Every row is read and checked before the summary is emptied: a range that holds a cell
-    // which is no number leaves the previous results, summary, graphs and Save as they were.
+    // Every row is read and compared before anything shown changes: a range that holds a cell
+    // which is no number, or an Esc while the rows are compared, leaves the previous results,
+    // summary, graphs and Save as they were.
     const kestrel::ProfileRange range{state.FromRow, state.ToRow, state.AgeCol, state.Y1Col,
                                       state.Y2Col};
-    kestrel::readProfileRows(*SprdSheetSource, range, state);
-    kestrel::prepareSummarySheet(*SprdSheetTarget);
+    const double rows = std::max<double>(1.0, static_cast<double>(state.ToRow) - state.FromRow + 1);
+    kestrel::ProfileData next;
+    kestrel::readProfileRows(*SprdSheetSource, range, next, [&](int32_t done) {
+        progress.advance(kReadShare * done / rows, true);
+    });
 
     kestrel::ComparisonHooks hooks;
     hooks.criticalValue = [this](int32_t sampleSize) { return cdsKS.lookup(sampleSize); };
@@ -47,18 +78,33 @@ void TForm1::Calculate1Click() {
                                    double lastAge) {
         appendWindowLine(window.first, firstAge, window.last, lastAge, window.cutoff);
     };
-    hooks.progress = [this](int panelIndex, int32_t position) {
+    hooks.progress = [&](int panelIndex, int32_t position) {
         showProgress(panelIndex, position);
+        progress.advance(kReadShare + kCompareShare * position / rows, true);
     };
     m_statusClock.start();
     m_lastStatusRepaint = -1;
     const kestrel::SubdivisionParameters parameters{state.MinPeakHeight, state.BaselinePeakHeight,
                                                     state.AgeWindowWidth};
-    kestrel::compareProfiles(state, parameters, hooks);
-    finishCalculation();
+    kestrel::compareProfiles(next, parameters, hooks);
+
+    static_cast<kestrel::ProfileData&>(state) = std::move(next);
+    kestrel::prepareSummarySheet(*SprdSheetTarget);
+    finishCalculation(progress);
 }
 
-void TForm1::finishCalculation() {
+void TForm1::removeLogLinesAfter(int lines) {
+    QTextCursor cursor(Memo1->document());
+    if (lines > 0) {
+        cursor.movePosition(QTextCursor::Start);
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::MoveAnchor, lines - 1);
+        cursor.movePosition(QTextCursor::EndOfBlock);
+    }
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+}
+
+void TForm1::finishCalculation(kestrel::CalculationProgress& progress) {
     panel(1)->clear();
     panel(2)->clear();
     sbMain->repaint();
@@ -69,7 +115,12 @@ void TForm1::finishCalculation() {
     bbPrintGraph->setEnabled(true);
     bbGraphClick();
     setGraphTabsVisible(true);
-    kestrel::writeSummaryTable(*SprdSheetTarget, sharedState());
+    const double rows = std::max<double>(1.0, sharedState().NumRows);
+    const double done = kReadShare + kCompareShare;
+    progress.advance(done, false);
+    kestrel::writeSummaryTable(*SprdSheetTarget, sharedState(), [&](int32_t written) {
+        progress.advance(done + kSummaryShare * written / rows, false);
+    });
     showWholeSummary();
     showPage(tsGraph);
 

@@ -4,6 +4,7 @@
 #include <QTabWidget>
 #include <algorithm>
 
+#include "app/CalculationProgress.h"
 #include "app/CriticalValueTableModel.h"
 #include "app/KR_chng.h"
 #include "app/KR_main.h"
@@ -66,6 +67,8 @@ void TForm1::runOpen(const QString& workbookToLoad) {
     emptySummaryForOpen();
 
     Calculate1Click();
+    // Stopped with Esc: the workbook is open and nothing else, as after a range that failed.
+    if (kestrel::CalculationProgress::of(*this, *sbMain).cancelled()) return;
 
     SprdSheetTarget->SetRow(1);
     SprdSheetTarget->SetCol(1);

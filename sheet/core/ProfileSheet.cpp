@@ -12,6 +12,9 @@
 namespace kestrel {
 namespace {
 
+// How often a long read or write says how far it has come.
+constexpr int32_t kProgressRows = 4096;
+
 // Rows and columns are checked before anything is sized, so that no range entered can make the
 // arrays larger than a sheet can be.
 void checkRange(SpreadsheetCore& source, const ProfileRange& range) {
@@ -28,7 +31,8 @@ void checkRange(SpreadsheetCore& source, const ProfileRange& range) {
 
 }  // namespace
 
-void readProfileRows(SpreadsheetCore& source, const ProfileRange& range, ProfileData& data) {
+void readProfileRows(SpreadsheetCore& source, const ProfileRange& range, ProfileData& data,
+                     const std::function<void(int32_t rowsRead)>& rowsRead) {
     checkRange(source, range);
     // Every row is read and checked before the caller's arrays change: a cell that is no number
     // leaves the previous results whole.
@@ -42,6 +46,7 @@ void readProfileRows(SpreadsheetCore& source, const ProfileRange& range, Profile
         rows.Y1Data[k] = source.Number();
         source.SetCol(range.Y2Col);
         rows.Y2Data[k] = source.Number();
+        if (rowsRead && k % kProgressRows == 0) rowsRead(k);
     }
     data = std::move(rows);
 }
@@ -75,7 +80,8 @@ void prepareSummarySheet(SpreadsheetCore& target) {
     target.ClearBlock(1, 1, std::max(100, sheet.lastRow()), std::max(20, sheet.lastCol()), 1);
 }
 
-void writeSummaryTable(SpreadsheetCore& target, const ProfileData& data) {
+void writeSummaryTable(SpreadsheetCore& target, const ProfileData& data,
+                       const std::function<void(int32_t rowsWritten)>& rowsWritten) {
     const auto& headers = summaryHeaders();
     target.SetRow(1);
     for (int col = 1; col <= 7; ++col) {
@@ -89,6 +95,7 @@ void writeSummaryTable(SpreadsheetCore& target, const ProfileData& data) {
             target.SetCol(col);
             target.SetNumber(values[static_cast<size_t>(col - 1)]);
         }
+        if (rowsWritten && k % kProgressRows == 0) rowsWritten(k);
     }
 }
 

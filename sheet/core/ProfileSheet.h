@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "engine/ProfileData.h"
 #include "sheet/core/CellSink.h"
@@ -23,7 +24,10 @@ struct ProfileRange {
 /// has been read.
 /// The range is checked before anything is sized: To row below From row is "Incorrect values
 /// entered for rows to import", rows and columns outside the sheet are the component's errors.
-void readProfileRows(SpreadsheetCore& source, const ProfileRange& range, ProfileData& data);
+/// `rowsRead`, when given, is told every 4,096 rows how many have been read (a long read shows
+/// its progress and may be stopped by an exception from it; `data` then stays as it was).
+void readProfileRows(SpreadsheetCore& source, const ProfileRange& range, ProfileData& data,
+                     const std::function<void(int32_t rowsRead)>& rowsRead = {});
 
 /// @brief The import dialog's end-of-data scan on the active sheet: from row 2 down, the last
 /// row of the run of filled cells in column `col` (any text, even blanks, fills a cell); 0 when
@@ -36,7 +40,9 @@ int32_t findLastFilledRow(const SpreadsheetCore& sheet, int32_t col);
 void prepareSummarySheet(SpreadsheetCore& target);
 
 /// @brief Row 1: the seven header texts; rows 2..n+1: the seven numbers of positions 1..n.
-void writeSummaryTable(SpreadsheetCore& target, const ProfileData& data);
+/// `rowsWritten`, when given, is told every 4,096 rows how many have been written.
+void writeSummaryTable(SpreadsheetCore& target, const ProfileData& data,
+                       const std::function<void(int32_t rowsWritten)>& rowsWritten = {});
 
 /// @brief The summary workbook cell by cell, for a streamed format: sheet "Smry" holding the
 /// same cells as a summary sheet prepared and written by the two steps above.

@@ -10,11 +10,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
+#include <QKeyEvent>
 
 #include "app/CriticalValueTableModel.h"
 #include "app/KR_chng.h"
@@ -351,3 +354,46 @@ TEST_F(MainWindowCommands, SaveWritesTheSummaryWorkbookAndRemembersTheFolder) {
 }
 
 }  // namespace
+
+// A long calculation shows its bar past 200 ms and hides it at the end; Esc while the rows are
+// read or compared stops it and leaves the earlier results, log and table lookups as they were.
+TEST_F(MainWindowCommands, ALongCalculationShowsItsProgressAndEscLeavesTheEarlierResults) {
+    constexpr int kRows = 500000;
+    const QString path = m_dir.filePath("long.csv");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        QByteArray text = "Age,Y1,Y2\n";
+        for (int k = 1; k <= kRows; ++k) {
+            text += QByteArray::number(k) + ',' + QByteArray::number(k % 97) + ',' +
+                    QByteArray::number((k * 7) % 89) + '\n';
+        }
+        file.write(text);
+    }
+    scriptImport("long", "2", "11", "300", {}, path);
+    m_form->Open1Click();
+    const QStringList logBefore = logLines();
+    ASSERT_EQ(sharedState().NumRows, 10);
+    auto* bar = m_form->findChild<QProgressBar*>("pbCalculation");
+
+    editRows("2", QString::number(kRows + 1));
+    QTimer::singleShot(0, m_form.get(), [&] {
+        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_form.get(), &esc);
+    });
+    m_form->bbEditClick();
+    EXPECT_EQ(logLines(), logBefore);
+    EXPECT_EQ(sharedState().NumRows, 10);
+    EXPECT_EQ(kestrel::graphSeries(*m_form->Chart1, 0)->pointCount(), 10);
+    EXPECT_EQ(m_form->SprdSheetTarget->workbook().sheets[0].lastRow(), 11);
+    EXPECT_TRUE(m_form->bbSave->isEnabled());
+
+    bool barShown = false;
+    QTimer::singleShot(210, m_form.get(), [&] { barShown = bar && bar->isVisible(); });
+    m_form->Calculate1Click();
+    EXPECT_TRUE(barShown);
+    ASSERT_TRUE(bar);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(sharedState().NumRows, kRows);
+    EXPECT_EQ(m_form->SprdSheetTarget->workbook().sheets[0].lastRow(), kRows + 1);
+}
