@@ -43,14 +43,41 @@ QByteArray graphPng(QCustomPlot& chart, int width, int height) {
     return bytes;
 }
 
+namespace {
+
+struct FilledGraphs {
+    std::unique_ptr<QCustomPlot> chart1, chart2;
+};
+
+FilledGraphs filledGraphs(const ProfileData& data, int width, int height) {
+    FilledGraphs graphs{std::unique_ptr<QCustomPlot>(createCumulativeProbabilityGraph(nullptr)),
+                        std::unique_ptr<QCustomPlot>(createProbabilityGraph(nullptr))};
+    graphs.chart1->resize(width, height);
+    graphs.chart2->resize(width, height);
+    fillGraphs(*graphs.chart1, *graphs.chart2, data);
+    return graphs;
+}
+
+std::string folderPrefix(const std::string& folder) {
+    return folder.empty() || folder.back() == '/' ? folder : folder + "/";
+}
+
+}  // namespace
+
+void writeGraphDrawings(const ProfileData& data, const std::string& folder, GraphFormat format) {
+    const FilledGraphs graphs = filledGraphs(data, 1000, 600);
+    for (QCustomPlot* chart : {graphs.chart1.get(), graphs.chart2.get()}) {
+        exportGraph(*chart,
+                    folderPrefix(folder) + chart->objectName().toStdString() + "." +
+                        graphFormatSuffix(format),
+                    format);
+    }
+}
+
 void writeGraphImages(const ProfileData& data, const std::string& folder, int width, int height) {
-    std::unique_ptr<QCustomPlot> chart1(createCumulativeProbabilityGraph(nullptr));
-    std::unique_ptr<QCustomPlot> chart2(createProbabilityGraph(nullptr));
-    chart1->resize(width, height);
-    chart2->resize(width, height);
-    fillGraphs(*chart1, *chart2, data);
-    const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-    for (QCustomPlot* chart : {chart1.get(), chart2.get()}) {
+    const FilledGraphs graphs = filledGraphs(data, width, height);
+    const std::string base = folderPrefix(folder);
+    for (QCustomPlot* chart : {graphs.chart1.get(), graphs.chart2.get()}) {
         const QByteArray png = graphPng(*chart, width, height);
         writeFileAtomically(base + chart->objectName().toStdString() + ".png",
                             std::string_view(png.constData(), static_cast<size_t>(png.size())));

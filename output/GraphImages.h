@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/ProfileData.h"
+#include "output/GraphExport.h"
 
 class QCustomPlot;
 
@@ -19,5 +20,9 @@ QByteArray graphPng(QCustomPlot& chart, int width, int height);
 /// QApplication (the offscreen platform will do). Throws KestrelError naming the file.
 void writeGraphImages(const ProfileData& data, const std::string& folder, int width = 1000,
                       int height = 600);
+
+/// @brief The same two graphs laid out at 1000 x 600 pixels, as vector drawings in `format`
+/// (Svg or Pdf): "Chart1.svg" and "Chart2.svg", or the same with ".pdf".
+void writeGraphDrawings(const ProfileData& data, const std::string& folder, GraphFormat format);
 
 }  // namespace kestrel

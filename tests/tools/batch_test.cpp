@@ -227,3 +227,36 @@ TEST_F(Batch, GraphImagesAreWrittenOnlyIntoAnExistingFolder) {
     expectFailure({"--graphs", (m_folder / "nowhere").string(), sample}, "nowhere");
     EXPECT_EQ(run({"--graphs", (m_folder / "nowhere").string(), sample}).out, "");
 }
+
+TEST_F(Batch, GraphsAsVectorDrawingsForPapersAndSlides) {
+    const std::string sample = std::string(KESTREL_SOURCE_DIR) + "/data/samples/Profiles97.xls";
+    const fs::path graphs = m_folder / "graphs";
+    fs::create_directories(graphs);
+    for (const std::string format : {"svg", "pdf"}) {
+        const Outcome outcome = run({"--graphs", graphs.string(), "--graph-format", format, sample});
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        EXPECT_EQ(outcome.err, "");
+    }
+    // The SVG is a drawing of lines, not a picture; each graph's PDF is one page of its layout.
+    for (const char* chart : {"Chart1", "Chart2"}) {
+        const std::string svg = readAll(graphs / (std::string(chart) + ".svg"));
+        EXPECT_NE(svg.find("<svg"), std::string::npos);
+        EXPECT_NE(svg.find("viewBox=\"0 0 1000 600\""), std::string::npos) << chart;
+        EXPECT_GT(std::count(svg.begin(), svg.end(), '\n'), 100) << chart;
+        EXPECT_EQ(svg.find("<image"), std::string::npos) << chart;
+        const auto info = kestrel::batchtest::runCommand(
+            "pdfinfo " + (graphs / (std::string(chart) + ".pdf")).string(), m_folder);
+        EXPECT_NE(info.out.find("Pages:           1"), std::string::npos) << info.out;
+        EXPECT_NE(info.out.find("750 x 450 pts"), std::string::npos) << info.out;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(graphs), {}), 4);
+
+    // Refused on the command line (exit 2), before anything is read or written.
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--graph-format", "svg", sample},
+          std::vector<std::string>{"--graphs", graphs.string(), "--graph-format", "gif", sample}}) {
+        const Outcome outcome = run(args);
+        EXPECT_EQ(outcome.status, 2) << outcome.err;
+        EXPECT_NE(outcome.err.find("--graph-format"), std::string::npos) << outcome.err;
+    }
+}

@@ -39,9 +39,9 @@ GraphWriter loadBatchGraphs() {
         throw KestrelError("cannot load the graph images' plugin " + path.string() + ": " +
                            (reason ? reason : "it holds no graph writer"));
     }
-    return [write](const ProfileData& data, const std::string& folder) {
+    return [write](const ProfileData& data, const std::string& folder, const std::string& format) {
         char message[512] = {};
-        if (write(&data, folder.c_str(), "png", message, sizeof message) != 0) {
+        if (write(&data, folder.c_str(), format.c_str(), message, sizeof message) != 0) {
             throw KestrelError(message);
         }
     };

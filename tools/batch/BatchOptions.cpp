@@ -47,6 +47,10 @@ const std::vector<OptionSpec>& optionTable() {
          [](BatchOptions& o, const std::string&) { o.excel5 = true; }},
         {"--graphs", "DIR", "write the two graphs there as Chart1.png and Chart2.png",
          [](BatchOptions& o, const std::string& v) { o.graphs = v; }},
+        {"--graph-format", "FORMAT",
+         "png (default), svg or pdf: the graphs as images or as vector\n"
+         "                   drawings (Chart1.svg, Chart2.pdf, ...)",
+         [](BatchOptions& o, const std::string& v) { o.graphFormat = v; }},
         {"--help", "", "show this text and exit",
          [](BatchOptions& o, const std::string&) { o.help = true; }},
     };

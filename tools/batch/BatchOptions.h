@@ -22,6 +22,7 @@ struct BatchOptions {
     std::optional<std::string> summary;  // absent: no summary workbook
     bool excel5 = false;
     std::optional<std::string> graphs;  // absent: no graph images
+    std::optional<std::string> graphFormat;
     bool help = false;
 };
 

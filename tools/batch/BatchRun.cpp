@@ -115,7 +115,7 @@ void runBatch(const BatchSettings& settings, std::ostream& out, std::ostream& er
     compareProfiles(data, settings.parameters, hooks);
     out.flush();
     reportMissingSizes(table, err);
-    if (settings.graphs) writeGraphs(data, *settings.graphs);
+    if (settings.graphs) writeGraphs(data, *settings.graphs, settings.graphFormat);
     if (settings.summary) writeSummary(settings, data);
 }
 

@@ -10,8 +10,10 @@
 
 namespace kestrel::batch {
 
-/// @brief Draws the two graphs of `data` into `folder` (Chart1.png, Chart2.png).
-using GraphWriter = std::function<void(const ProfileData& data, const std::string& folder)>;
+/// @brief Draws the two graphs of `data` into `folder` in `format` (png, svg or pdf): Chart1
+/// and Chart2 with the format's suffix.
+using GraphWriter = std::function<void(const ProfileData& data, const std::string& folder,
+                                       const std::string& format)>;
 
 /// @brief Reads the workbook, finds the rows, compares the profiles and prints one log line per
 /// evaluated window to `out` ("." as decimal separator); writes the summary workbook when

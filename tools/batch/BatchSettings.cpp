@@ -55,6 +55,14 @@ int16_t summaryFileTypeOf(const std::string& summary, bool excel5) {
     return excel5 ? kFileTypeExcel5 : kFileTypeExcel97;
 }
 
+std::string graphFormatOf(const std::string& name, const BatchOptions& options) {
+    if (!options.graphs) throw UsageError{"--graph-format needs --graphs DIR"};
+    for (const char* known : {"png", "svg", "pdf"}) {
+        if (name == known) return name;
+    }
+    throw UsageError{"--graph-format takes png, svg or pdf, not \"" + name + "\""};
+}
+
 }  // namespace
 
 void checkRowRange(int32_t fromRow, int32_t toRow) {
@@ -89,6 +97,7 @@ BatchSettings checkBatchOptions(const BatchOptions& options, const std::string& 
     if (settings.summary)
         settings.summaryFileType = summaryFileTypeOf(*settings.summary, options.excel5);
     settings.graphs = options.graphs;
+    if (options.graphFormat) settings.graphFormat = graphFormatOf(*options.graphFormat, options);
     return settings;
 }
 

@@ -23,6 +23,7 @@ struct BatchSettings {
     /// or Excel 5 with --excel5.
     int16_t summaryFileType = 11;
     std::optional<std::string> graphs;  // folder for Chart1.png and Chart2.png
+    std::string graphFormat = "png";    // png, svg or pdf
 };
 
 /// @brief Checks the option texts in the import dialog's order (From row, To row, the rows

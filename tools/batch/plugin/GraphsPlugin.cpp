@@ -8,6 +8,7 @@
 #include <exception>
 #include <string>
 
+#include "output/GraphExport.h"
 #include "output/GraphImages.h"
 
 namespace {
@@ -25,14 +26,19 @@ int failure(const std::string& reason, char* message, size_t messageSize) {
     return 1;
 }
 
-void writeGraphs(const kestrel::ProfileData& data, const std::string& folder) {
+void writeGraphs(const kestrel::ProfileData& data, const std::string& folder,
+                 kestrel::GraphFormat format) {
     qInstallMessageHandler(quietQtMessages);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int argc = 1;
     char name[] = "kestrel-batch";
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    kestrel::writeGraphImages(data, folder);
+    if (format == kestrel::GraphFormat::Png) {
+        kestrel::writeGraphImages(data, folder);
+    } else {
+        kestrel::writeGraphDrawings(data, folder, format);
+    }
 }
 
 }  // namespace
@@ -41,10 +47,11 @@ extern "C" __attribute__((visibility("default"))) int kestrel_batch_write_graphs
     const kestrel::ProfileData* data, const char* folder, const char* format, char* message,
     size_t messageSize) {
     try {
-        if (std::string(format) != "png") {
+        const auto graphFormat = kestrel::graphFormatNamed(format);
+        if (!graphFormat) {
             return failure(std::string("unknown graph format ") + format, message, messageSize);
         }
-        writeGraphs(*data, folder);
+        writeGraphs(*data, folder, *graphFormat);
         return 0;
     } catch (const std::exception& error) {
         return failure(error.what(), message, messageSize);

@@ -10,7 +10,7 @@
 /// @brief The symbol kestrel-batch looks up in the plugin.
 inline constexpr const char* kBatchGraphsSymbol = "kestrel_batch_write_graphs";
 
-/// @brief Writes both graphs of `data` into `folder` in the image format `format` ("png").
+/// @brief Writes both graphs of `data` into `folder` in `format` ("png", "svg" or "pdf").
 /// Returns 0 on success; otherwise writes the reason (one line, cut to fit) into `message`
 /// and returns 1.
 extern "C" using BatchGraphsFunction = int(const kestrel::ProfileData* data, const char* folder,
