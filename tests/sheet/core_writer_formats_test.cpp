@@ -7,6 +7,8 @@
 #include <fstream>
 #include <limits>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core_writer_support.h"
 #include "engine/KestrelError.h"
@@ -119,4 +121,55 @@ TEST(WriterFormats, CsvHoldsTheFirstSheetAsPythonsCsvModuleReadsIt) {
               "['', 'TRUE', '', '#DIV/0!']\n"
               "[]\n"
               "['-1.5e-300', '#NUM!', 'bell\\x07, line\\nbreak']\n");
+}
+
+// A sheet of many megabytes is deflated in chunks on several threads: the package must still be
+// one valid ZIP whose sheet part is one deflate stream with the right CRC, and every cell exact.
+TEST(WriterFormats, XlsxSheetOfManyChunksReadsBackWhole) {
+    constexpr int kRows = 120000;  // about 9 MB of sheet text
+    Workbook book;
+    book.sheets.emplace_back("Long");
+    std::vector<std::pair<int, Cell>> cells;
+    for (int row = 1; row <= kRows; ++row) {
+        cells.clear();
+        cells.emplace_back(1, Cell::makeNumber(row / 7.0));
+        cells.emplace_back(2, Cell::makeNumber(1e-9 * row));
+        if (row % 3 == 0) cells.emplace_back(4, Cell::makeText("r&" + std::to_string(row)));
+        book.sheets[0].appendRow(row, cells);
+    }
+    book.sheets.emplace_back("After");
+    book.sheets[1].setCell(2, 2, Cell::makeText("end"));
+    TempDir dir;
+    const std::string path = dir.file("long.xlsx");
+    writeAnyWorkbookFile(book, path, kFileTypeXlsx);
+
+    // Python's zipfile checks every part's CRC and sizes; openpyxl checks every value against
+    // its own arithmetic.
+    const std::string seen = pythonSees(
+        "import sys, zipfile, openpyxl\n"
+        "z = zipfile.ZipFile(sys.argv[1])\n"
+        "print(z.testzip(), sorted(i.filename for i in z.infolist() if i.compress_type == 8))\n"
+        "b = openpyxl.load_workbook(sys.argv[1], read_only=True)\n"
+        "bad = 0\n"
+        "for n, row in enumerate(b[\"Long\"].iter_rows(values_only=True), 1):\n"
+        "    want = (n / 7.0, 1e-9 * n, None, \"r&%d\" % n if n % 3 == 0 else None)\n"
+        "    bad += tuple(row) + (None,) * (4 - len(row)) != want\n"
+        "print(b.sheetnames, n, bad, [r for r in b[\"After\"].iter_rows(values_only=True)][-1])\n",
+        path);
+    EXPECT_EQ(seen,
+              "None ['[Content_Types].xml', '_rels/.rels', 'xl/_rels/workbook.xml.rels', "
+              "'xl/styles.xml', 'xl/workbook.xml', 'xl/worksheets/sheet1.xml', "
+              "'xl/worksheets/sheet2.xml']\n"
+              "['Long', 'After'] 120000 0 (None, 'end')\n");
+
+    WorkbookFormat format;
+    const Workbook back = readAnyWorkbookFile(path, format);
+    ASSERT_EQ(back.sheets.size(), 2u);
+    EXPECT_EQ(back.sheets[0].cellCount(), book.sheets[0].cellCount());
+    size_t differ = 0;
+    book.sheets[0].forEachCell([&](int row, int col, const Cell& cell) {
+        const Cell* read = back.sheets[0].cell(row, col);
+        differ += !read || read->number != cell.number || read->text != cell.text;
+    });
+    EXPECT_EQ(differ, 0u);
 }

@@ -1,0 +1,354 @@
+// The ZIP container written by hand around zlib's raw deflate. A part's text is cut into chunks;
+// each worker deflates a chunk on its own, primed with the 32 KiB before it so the ratio stays as
+// one stream's, and ends it with a sync flush (an empty stored block, byte-aligned, not final).
+// The chunks then follow each other as one valid deflate stream; the last one ends the stream,
+// and the chunks' CRCs are combined.
+#include "sheet/core/ZipWriter.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <ctime>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "engine/KestrelError.h"
+
+namespace kestrel {
+
+namespace {
+
+// zlib's fastest level: sheet XML still shrinks about sevenfold.
+constexpr int kDeflateLevel = 1;
+constexpr size_t kWindow = size_t{1} << 15;
+constexpr uint64_t kZipLimit = 0xFFFFFFFFu;
+
+void putU16(std::string& out, uint16_t v) {
+    out += static_cast<char>(v & 0xFF);
+    out += static_cast<char>(v >> 8);
+}
+void putU32(std::string& out, uint32_t v) {
+    putU16(out, static_cast<uint16_t>(v & 0xFFFF));
+    putU16(out, static_cast<uint16_t>(v >> 16));
+}
+
+}  // namespace
+
+struct DeflateJob {
+    std::string input;
+    std::string dictionary;  // the text just before this chunk, at most 32 KiB
+    bool last = false;
+    std::string output;  // its first outputSize bytes; kept larger when the job is reused
+    size_t outputSize = 0;
+    uint32_t crc = 0;
+    bool done = false;
+    std::string error;
+};
+
+/// Worker threads deflating jobs in the order they come; the caller takes them back in that
+/// order.
+class DeflatePool {
+  public:
+    explicit DeflatePool(unsigned workers) {
+        for (unsigned i = 0; i < workers; ++i) m_threads.emplace_back([this] { run(); });
+    }
+    ~DeflatePool() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_work.notify_all();
+        for (auto& thread : m_threads) thread.join();
+    }
+    DeflatePool(const DeflatePool&) = delete;
+    DeflatePool& operator=(const DeflatePool&) = delete;
+
+    size_t workers() const { return m_threads.size(); }
+
+    void push(std::unique_ptr<DeflateJob> job) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_jobs.push_back(std::move(job));
+        }
+        m_work.notify_one();
+    }
+    /// The oldest job once it is deflated (waiting for it when `wait`), else nullptr.
+    std::unique_ptr<DeflateJob> takeFinished(bool wait) {
+        std::unique_lock lock(m_mutex);
+        if (wait) m_done.wait(lock, [this] { return m_jobs.empty() || m_jobs.front()->done; });
+        if (m_jobs.empty() || !m_jobs.front()->done) return nullptr;
+        auto job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+        --m_taken;
+        return job;
+    }
+    size_t queued() {
+        std::lock_guard lock(m_mutex);
+        return m_jobs.size();
+    }
+
+  private:
+    void run() {
+        z_stream stream{};
+        const bool ready = deflateInit2(&stream, kDeflateLevel, Z_DEFLATED, -15, 8,
+                                        Z_DEFAULT_STRATEGY) == Z_OK;
+        for (;;) {
+            DeflateJob* job = nullptr;
+            {
+                std::unique_lock lock(m_mutex);
+                m_work.wait(lock, [this] { return m_stop || m_taken < m_jobs.size(); });
+                if (m_stop) break;
+                job = m_jobs[m_taken++].get();
+            }
+            if (ready) {
+                deflateJob(stream, *job);
+            } else {
+                job->error = "there is not memory enough to compress it";
+            }
+            {
+                std::lock_guard lock(m_mutex);
+                job->done = true;
+            }
+            m_done.notify_all();
+        }
+        if (ready) deflateEnd(&stream);
+    }
+
+    static void deflateJob(z_stream& stream, DeflateJob& job) {
+        const auto* in = reinterpret_cast<const Bytef*>(job.input.data());
+        job.crc = static_cast<uint32_t>(crc32_z(0, in, job.input.size()));
+        deflateReset(&stream);
+        if (!job.dictionary.empty()) {
+            deflateSetDictionary(&stream, reinterpret_cast<const Bytef*>(job.dictionary.data()),
+                                 static_cast<uInt>(job.dictionary.size()));
+        }
+        const size_t bound = deflateBound(&stream, static_cast<uLong>(job.input.size())) + 64;
+        if (job.output.size() < bound) job.output.resize(bound);
+        stream.next_in = const_cast<Bytef*>(in);
+        stream.avail_in = static_cast<uInt>(job.input.size());
+        size_t produced = 0;
+        for (;;) {
+            stream.next_out = reinterpret_cast<Bytef*>(job.output.data() + produced);
+            stream.avail_out = static_cast<uInt>(job.output.size() - produced);
+            const int result = deflate(&stream, job.last ? Z_FINISH : Z_SYNC_FLUSH);
+            produced = job.output.size() - stream.avail_out;
+            if (result == Z_STREAM_ERROR) {
+                job.error = "zlib cannot compress it";
+                return;
+            }
+            // Done once the stream is ended, or flushed with room to spare.
+            if (job.last ? result == Z_STREAM_END : stream.avail_out != 0) break;
+            job.output.resize(job.output.size() * 2);
+        }
+        job.outputSize = produced;
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_work, m_done;
+    std::deque<std::unique_ptr<DeflateJob>> m_jobs;  // in order; the first m_taken are taken
+    size_t m_taken = 0;
+    bool m_stop = false;
+    std::vector<std::thread> m_threads;
+};
+
+ZipWriter::ZipWriter(const std::string& path, std::string displayPath)
+    : m_displayPath(std::move(displayPath)) {
+    m_file = std::fopen(path.c_str(), "wb");
+    if (!m_file) fail(std::string("the file cannot be created (") + std::strerror(errno) + ")");
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_r(&now, &local) && local.tm_year >= 80) {
+        m_dosTime = static_cast<uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) |
+                                          (local.tm_sec / 2));
+        m_dosDate = static_cast<uint16_t>(((local.tm_year - 80) << 9) |
+                                          ((local.tm_mon + 1) << 5) | local.tm_mday);
+    } else {
+        m_dosDate = (1 << 5) | 1;  // 1 January 1980
+    }
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    m_pool = std::make_unique<DeflatePool>(std::min(cores, 4u));
+}
+
+ZipWriter::~ZipWriter() {
+    m_pool.reset();
+    if (m_file) std::fclose(m_file);
+}
+
+void ZipWriter::beginPart(std::string_view name) {
+    if (m_partOpen) endPart();
+    Entry entry;
+    entry.name = std::string(name);
+    entry.headerOffset = offset32("the package");
+    std::string header;
+    putU32(header, 0x04034b50);
+    putU16(header, 20);  // version needed: deflate
+    putU16(header, 0);   // flags
+    putU16(header, 8);   // deflated
+    putU16(header, m_dosTime);
+    putU16(header, m_dosDate);
+    putU32(header, 0);  // CRC and sizes, filled in by endPart()
+    putU32(header, 0);
+    putU32(header, 0);
+    putU16(header, static_cast<uint16_t>(entry.name.size()));
+    putU16(header, 0);
+    header += entry.name;
+    put(header.data(), header.size());
+    m_entries.push_back(std::move(entry));
+    m_partOpen = true;
+    m_partSize = m_partCompressed = 0;
+    m_partCrc = 0;
+    m_pending.clear();
+}
+
+void ZipWriter::write(std::string& bytes) {
+    if (m_pending.empty()) {
+        m_pending.swap(bytes);
+    } else {
+        m_pending += bytes;
+    }
+    bytes.clear();
+    if (m_pending.size() >= kChunkBytes) submit(false);
+}
+
+void ZipWriter::submit(bool last) {
+    std::unique_ptr<DeflateJob> job;
+    if (m_spareJobs.empty()) {
+        job = std::make_unique<DeflateJob>();
+    } else {
+        job = std::move(m_spareJobs.back());
+        m_spareJobs.pop_back();
+        job->done = false;
+    }
+    // Each chunk is primed with the 32 KiB of text before it.
+    job->dictionary = m_window;
+    if (m_pending.size() >= kWindow) {
+        m_window.assign(m_pending, m_pending.size() - kWindow, kWindow);
+    } else {
+        m_window += m_pending;
+        if (m_window.size() > kWindow) m_window.erase(0, m_window.size() - kWindow);
+    }
+    m_partSize += m_pending.size();
+    if (m_partSize > kZipLimit) {
+        fail("the part " + m_entries.back().name +
+             " would pass 4 GiB, more than this writer puts in a package");
+    }
+    job->input.swap(m_pending);  // m_pending takes the reused job's empty buffer
+    job->last = last;
+    m_pool->push(std::move(job));
+    writeReady(false);
+    // Keep the chunks in flight few: memory stays a few megabytes whatever the part's size.
+    while (m_pool->queued() > 2 * m_pool->workers() + 1) writeReady(true);
+}
+
+void ZipWriter::writeReady(bool waitForOne) {
+    bool wait = waitForOne;
+    while (auto job = m_pool->takeFinished(wait)) {
+        wait = false;
+        if (!job->error.empty()) fail("the part " + m_entries.back().name + ": " + job->error);
+        put(job->output.data(), job->outputSize);
+        m_partCompressed += job->outputSize;
+        m_partCrc = static_cast<uint32_t>(
+            crc32_combine(m_partCrc, job->crc, static_cast<z_off_t>(job->input.size())));
+        job->input.clear();
+        m_spareJobs.push_back(std::move(job));
+    }
+}
+
+void ZipWriter::endPart() {
+    if (!m_partOpen) return;
+    submit(true);
+    while (m_pool->queued() > 0) writeReady(true);
+    m_window.clear();
+    m_partOpen = false;
+    Entry& entry = m_entries.back();
+    if (m_partCompressed > kZipLimit) {
+        fail("the part " + entry.name + " would pass 4 GiB, more than this writer puts in a package");
+    }
+    entry.crc = m_partCrc;
+    entry.size = static_cast<uint32_t>(m_partSize);
+    entry.compressedSize = static_cast<uint32_t>(m_partCompressed);
+    std::string sizes;
+    putU32(sizes, entry.crc);
+    putU32(sizes, entry.compressedSize);
+    putU32(sizes, entry.size);
+    if (fseeko(m_file, static_cast<off_t>(entry.headerOffset) + 14, SEEK_SET) != 0 ||
+        std::fwrite(sizes.data(), 1, sizes.size(), m_file) != sizes.size() ||
+        fseeko(m_file, 0, SEEK_END) != 0) {
+        fail(std::string("the package cannot be written (") + std::strerror(errno) + ")");
+    }
+}
+
+void ZipWriter::addPart(std::string_view name, std::string_view bytes) {
+    beginPart(name);
+    std::string text(bytes);
+    write(text);
+    endPart();
+}
+
+void ZipWriter::finish() {
+    endPart();
+    const uint32_t directoryOffset = offset32("the package");
+    std::string directory;
+    for (const Entry& entry : m_entries) {
+        putU32(directory, 0x02014b50);
+        putU16(directory, 20);  // made by: MS-DOS attributes, version 2.0
+        putU16(directory, 20);  // version needed
+        putU16(directory, 0);
+        putU16(directory, 8);
+        putU16(directory, m_dosTime);
+        putU16(directory, m_dosDate);
+        putU32(directory, entry.crc);
+        putU32(directory, entry.compressedSize);
+        putU32(directory, entry.size);
+        putU16(directory, static_cast<uint16_t>(entry.name.size()));
+        putU16(directory, 0);  // extra field
+        putU16(directory, 0);  // comment
+        putU16(directory, 0);  // disk
+        putU16(directory, 0);  // internal attributes
+        putU32(directory, 0);  // external attributes
+        putU32(directory, entry.headerOffset);
+        directory += entry.name;
+    }
+    put(directory.data(), directory.size());
+    const uint32_t directorySize = static_cast<uint32_t>(directory.size());
+    offset32("the package");
+    std::string end;
+    putU32(end, 0x06054b50);
+    putU16(end, 0);
+    putU16(end, 0);
+    putU16(end, static_cast<uint16_t>(m_entries.size()));
+    putU16(end, static_cast<uint16_t>(m_entries.size()));
+    putU32(end, directorySize);
+    putU32(end, directoryOffset);
+    putU16(end, 0);
+    put(end.data(), end.size());
+    FILE* file = m_file;
+    m_file = nullptr;
+    if (std::fclose(file) != 0) {
+        fail(std::string("the package cannot be written (") + std::strerror(errno) + ")");
+    }
+}
+
+void ZipWriter::put(const void* data, size_t size) {
+    if (size != 0 && std::fwrite(data, 1, size, m_file) != size) {
+        fail(std::string("the package cannot be written (") + std::strerror(errno) + ")");
+    }
+    m_offset += size;
+}
+
+uint32_t ZipWriter::offset32(const char* what) const {
+    if (m_offset > kZipLimit) {
+        fail(std::string(what) + " would pass 4 GiB, more than this writer puts in a package");
+    }
+    return static_cast<uint32_t>(m_offset);
+}
+
+void ZipWriter::fail(const std::string& reason) const {
+    throw KestrelError("Cannot write " + m_displayPath + ": " + reason);
+}
+
+}  // namespace kestrel
