@@ -1,0 +1,127 @@
+// Two-sample p-values and critical values against scipy (ks_2samp exact and asymptotic,
+// kstwo), an implementation unrelated to ours: tests/engine/ks_scipy_oracle.py lists the cases.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/KsTwoSample.h"
+
+namespace kestrel {
+namespace {
+
+struct OracleCase {
+    std::string kind;
+    int64_t n1 = 0, n2 = 0;
+    std::vector<double> values;
+};
+
+std::vector<OracleCase> scipyCases() {
+    const std::string command =
+        "/usr/bin/python3 '" KESTREL_SOURCE_DIR "/tests/engine/ks_scipy_oracle.py'";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::vector<OracleCase> cases;
+    if (!pipe) return cases;
+    std::string text;
+    char buffer[4096];
+    while (size_t got = fread(buffer, 1, sizeof buffer, pipe.get())) text.append(buffer, got);
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        OracleCase c;
+        fields >> c.kind >> c.n1 >> c.n2;
+        for (double v; fields >> v;) c.values.push_back(v);
+        cases.push_back(c);
+    }
+    return cases;
+}
+
+const std::vector<OracleCase>& oracle() {
+    static const std::vector<OracleCase> cases = scipyCases();
+    return cases;
+}
+
+std::string where(const OracleCase& c) {
+    std::ostringstream s;
+    s.precision(17);
+    s << c.kind << " n1=" << c.n1 << " n2=" << c.n2;
+    for (double v : c.values) s << ' ' << v;
+    return s.str();
+}
+
+int count(const std::string& kind) {
+    int n = 0;
+    for (const auto& c : oracle()) n += c.kind == kind;
+    return n;
+}
+
+TEST(KsTwoSample, ExactTailsAgreeWithScipyToTenDigits) {
+    ASSERT_GT(count("exact"), 100) << "the oracle needs /usr/bin/python3 with python3-scipy";
+    for (const auto& c : oracle()) {
+        if (c.kind != "exact") continue;
+        const double d = c.values[0], expected = c.values[1];
+        const KsProbability got = ksTwoSampleTail(c.n1, c.n2, d);
+        EXPECT_EQ(got.method, KsMethod::Exact) << where(c);
+        if (expected < 1e-290) {
+            // Beyond double's normal range both sides are rounding; both must be that small.
+            EXPECT_LT(got.p, 1e-290) << where(c);
+        } else {
+            EXPECT_LE(std::fabs(got.p - expected), 1e-10 * expected) << where(c) << " got "
+                                                                      << got.p;
+        }
+        // The same tail from the other side of the pair.
+        EXPECT_EQ(ksTwoSampleTail(c.n2, c.n1, d).p, got.p) << where(c);
+    }
+}
+
+TEST(KsTwoSample, AsymptoticTailsFollowScipyWithinTheFiniteSizeError) {
+    ASSERT_GT(count("asymp"), 20) << "the oracle needs /usr/bin/python3 with python3-scipy";
+    for (const auto& c : oracle()) {
+        if (c.kind != "asymp") continue;
+        const double d = c.values[0], expected = c.values[1];
+        const KsProbability got = ksTwoSampleTail(c.n1, c.n2, d);
+        EXPECT_EQ(got.method, KsMethod::Asymptotic) << where(c);
+        // scipy takes the one-sample exact law at round(en); the corrected limit law differs
+        // from it by well under 0.15 / sqrt(en).
+        const double en = static_cast<double>(c.n1) * c.n2 / (c.n1 + c.n2);
+        EXPECT_NEAR(got.p, expected, 0.15 / std::sqrt(en) + 1e-3) << where(c);
+    }
+}
+
+TEST(KsTwoSample, CriticalValuesMatchScipy) {
+    ASSERT_EQ(count("crit") + count("critasymp"), 21)
+        << "the oracle needs /usr/bin/python3 with python3-scipy";
+    for (const auto& c : oracle()) {
+        if (c.kind == "crit") {
+            EXPECT_NEAR(ksTwoSampleCriticalValue(c.n1, c.n2, kComparisonAlpha), c.values[0],
+                        1e-12)
+                << where(c);
+            EXPECT_EQ(ksTwoSampleCriticalValue(c.n2, c.n1, kComparisonAlpha),
+                      ksTwoSampleCriticalValue(c.n1, c.n2, kComparisonAlpha));
+        } else if (c.kind == "critasymp") {
+            EXPECT_NEAR(ksTwoSampleCriticalValue(c.n1, c.n2, kComparisonAlpha), c.values[0],
+                        0.01 * c.values[0])
+                << where(c);
+        }
+    }
+}
+
+TEST(KsTwoSample, MethodChangesAtTenMillionCellsAndStatisticsOffTheLatticeRoundUp) {
+    EXPECT_EQ(ksMethodFor(10000, 1000), KsMethod::Exact);
+    EXPECT_EQ(ksMethodFor(10000, 1001), KsMethod::Asymptotic);
+    EXPECT_EQ(ksMethodFor(1000000, 1000000), KsMethod::Asymptotic);
+    // Between two attainable values the tail is that of the next one up.
+    EXPECT_EQ(ksTwoSampleTail(7, 13, 0.3001).p, ksTwoSampleExactTail(7, 13, 28));
+    EXPECT_EQ(ksTwoSampleTail(7, 13, 0.3).p, ksTwoSampleExactTail(7, 13, 28));
+    EXPECT_EQ(ksTwoSampleTail(7, 13, 0.31).p, ksTwoSampleExactTail(7, 13, 29));
+    EXPECT_TRUE(std::isnan(ksTwoSampleTail(7, 13, std::nan("")).p));
+    EXPECT_EQ(ksTwoSampleTail(7, 13, 1.5).p, 0.0);
+}
+
+}  // namespace
+}  // namespace kestrel
