@@ -39,7 +39,13 @@ void checkWindow(const ProfileData& data, const ProfileWindow& window) {
     }
 }
 
-double criticalValueFor(const ComparisonHooks& hooks, int64_t sampleSize) {
+double criticalValueFor(const ComparisonHooks& hooks, const ProfileData& data, int64_t first,
+                        int64_t last) {
+    if (hooks.windowCriticalValue) {
+        return hooks.windowCriticalValue(data, static_cast<int32_t>(first),
+                                         static_cast<int32_t>(last));
+    }
+    const int64_t sampleSize = last - first + 1;
     return hooks.criticalValue ? hooks.criticalValue(static_cast<int32_t>(sampleSize)) : 0.0;
 }
 
@@ -106,7 +112,7 @@ void resetResults(ProfileData& data) {
 // reset to 0 at once, so they are left at the 0 they already hold instead of being computed.
 void evaluateWholeRange(ProfileData& data, const ComparisonHooks& hooks) {
     const int64_t n = data.NumRows;
-    const double c = criticalValueFor(hooks, n);
+    const double c = criticalValueFor(hooks, data, 1, n);
     if (hooks.windowEvaluated) {
         hooks.windowEvaluated(ProfileWindow{1, data.NumRows, c}, data.AgeData[1], data.AgeData[n]);
     }
@@ -150,7 +156,7 @@ std::vector<ProfileWindow> subdivide(ProfileData& data, const SubdivisionParamet
         const int64_t e = k - 1;
         if (peak) {
             const ProfileWindow window{static_cast<int32_t>(s), static_cast<int32_t>(e),
-                                       criticalValueFor(hooks, e - s + 1)};
+                                       criticalValueFor(hooks, data, s, e)};
             evaluateWindowWith(data, window, hooks, scratch);
             windows.push_back(window);
         }

@@ -27,8 +27,14 @@ struct ProfileWindow {
 
 /// @brief How the comparison talks to the outside world.
 struct ComparisonHooks {
-    /// Critical value for a sample size (a count of positions). Required.
+    /// Critical value for a sample size (a count of positions). Required unless
+    /// windowCriticalValue is set.
     std::function<double(int32_t sampleSize)> criticalValue;
+    /// When set, the critical value of positions first..last (the whole range 1..NumRows
+    /// included), in place of criticalValue: for sample sizes that are not counts of positions.
+    /// The whole-range curves are ready when it is called.
+    std::function<double(const ProfileData& data, int32_t first, int32_t last)>
+        windowCriticalValue;
     /// Called first in every window evaluation, the whole range included (the window log line).
     std::function<void(const ProfileWindow& window, double firstAge, double lastAge)>
         windowEvaluated;

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "engine/SampleSizes.h"
 
 namespace kestrel {
 
@@ -34,6 +37,9 @@ struct SettingsFields {
     /// Full paths of the workbooks opened last, the latest first (at most eight).
     std::vector<std::string> RecentWorkbooks;
     std::string ProgramVersion = "1.0.0.0";
+    /// Grains behind each profile, the sample sizes of the next calculation; none: the classic
+    /// rule (the number of rows).
+    std::optional<GrainCounts> Grains;
 };
 
 }  // namespace kestrel
