@@ -51,6 +51,14 @@ const std::vector<OptionSpec>& optionTable() {
          "png (default), svg or pdf: the graphs as images or as vector\n"
          "                   drawings (Chart1.svg, Chart2.pdf, ...)",
          [](BatchOptions& o, const std::string& v) { o.graphFormat = v; }},
+        {"--windows", "FILE",
+         "write the windows table there as .csv: every evaluated window\n"
+         "                   with n1, n2, D, critical value, p-value and method",
+         [](BatchOptions& o, const std::string& v) { o.windows = v; }},
+        {"--grains", "N1,N2",
+         "grains (analyses) behind profile 1 and profile 2, 1 to 1000000\n"
+         "                   each: the sample sizes instead of the number of rows",
+         [](BatchOptions& o, const std::string& v) { o.grains = v; }},
         {"--help", "", "show this text and exit",
          [](BatchOptions& o, const std::string&) { o.help = true; }},
     };

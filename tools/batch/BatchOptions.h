@@ -23,6 +23,9 @@ struct BatchOptions {
     bool excel5 = false;
     std::optional<std::string> graphs;  // absent: no graph images
     std::optional<std::string> graphFormat;
+    std::optional<std::string> windows;  // absent: no windows table file
+    std::optional<std::string> grains;   // "N1,N2"; absent: the number of rows
+
     bool help = false;
 };
 

@@ -10,6 +10,7 @@
 #include "sheet/core/ProfileSheet.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/Workbook.h"
+#include "sheet/core/WindowsSheet.h"
 #include "sheet/core/WorkbookWriter.h"
 #include "tools/batch/BatchCriticalValues.h"
 
@@ -18,11 +19,20 @@ namespace {
 
 // Overwriting the workbook being read with its own summary would destroy the user's data.
 void refuseSummaryOverInput(const BatchSettings& settings) {
-    if (!settings.summary) return;
-    std::error_code error;
-    if (std::filesystem::equivalent(settings.workbook, *settings.summary, error)) {
-        throw KestrelError("The summary file " + *settings.summary +
-                           " is the workbook being compared; choose another name");
+    std::vector<std::pair<std::string, std::string>> outputs;  // what, file
+    if (settings.summary) {
+        outputs.emplace_back("summary file", *settings.summary);
+        if (settings.summaryFileType == kFileTypeCsv) {
+            outputs.emplace_back("windows table file", windowsCsvPath(*settings.summary));
+        }
+    }
+    if (settings.windows) outputs.emplace_back("windows table file", *settings.windows);
+    for (const auto& [what, output] : outputs) {
+        std::error_code error;
+        if (std::filesystem::equivalent(settings.workbook, output, error)) {
+            throw KestrelError("The " + what + " " + output +
+                               " is the workbook being compared; choose another name");
+        }
     }
 }
 
@@ -84,9 +94,11 @@ void reportMissingSizes(BatchCriticalValues& table, std::ostream& err) {
 }
 
 // Streamed straight from the arrays in every format: the summary is never held as cells.
-void writeSummary(const BatchSettings& settings, const ProfileData& data) {
-    writeStreamedWorkbookFile(*settings.summary, settings.summaryFileType,
-                              [&](CellSink& sink) { sendSummaryTable(data, sink); });
+void writeSummary(const BatchSettings& settings, const ProfileData& data,
+                  const std::vector<WindowsTableRow>& windowsTable) {
+    writeSummaryWithWindows(
+        *settings.summary, settings.summaryFileType,
+        [&](CellSink& sink) { sendSummaryTable(data, sink); }, windowsTable);
 }
 
 }  // namespace
@@ -109,14 +121,19 @@ void runBatch(const BatchSettings& settings, std::ostream& out, std::ostream& er
     BatchCriticalValues table(settings.table, err);
     ComparisonHooks hooks;
     hooks.criticalValue = [&table](int32_t m) { return table.lookup(m); };
+    if (settings.grains) hooks.windowCriticalValue = grainCriticalValues(*settings.grains);
     hooks.windowEvaluated = [&out](const ProfileWindow& w, double firstAge, double lastAge) {
         out << windowLogLine(w.first, firstAge, w.last, lastAge, w.cutoff, ".") << '\n';
     };
-    compareProfiles(data, settings.parameters, hooks);
+    const std::vector<ProfileWindow> windows = compareProfiles(data, settings.parameters, hooks);
     out.flush();
     reportMissingSizes(table, err);
     if (settings.graphs) writeGraphs(data, *settings.graphs, settings.graphFormat);
-    if (settings.summary) writeSummary(settings, data);
+    if (!settings.summary && !settings.windows) return;
+    const std::vector<WindowsTableRow> windowsTable =
+        buildWindowsTable(data, windows, settings.grains);
+    if (settings.summary) writeSummary(settings, data, windowsTable);
+    if (settings.windows) writeWindowsCsv(*settings.windows, windowsTable);
 }
 
 }  // namespace kestrel::batch

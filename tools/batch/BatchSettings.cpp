@@ -63,6 +63,24 @@ std::string graphFormatOf(const std::string& name, const BatchOptions& options) 
     throw UsageError{"--graph-format takes png, svg or pdf, not \"" + name + "\""};
 }
 
+// "N1,N2": the two fields of the Sample sizes dialog on one line.
+std::optional<GrainCounts> grainCountsOf(const std::string& text) {
+    const std::string wanted = "Incorrect value entered for --grains: \"" + text +
+                               "\" (give the grains of profile 1 and profile 2 as N1,N2)";
+    const size_t comma = text.find(',');
+    if (comma == std::string::npos || text.find(',', comma + 1) != std::string::npos) {
+        throw KestrelError(wanted);
+    }
+    try {
+        const auto grains = parseGrainCounts(text.substr(0, comma), text.substr(comma + 1));
+        if (!grains) throw KestrelError(wanted);
+        return grains;
+    } catch (const KestrelError& e) {
+        if (e.what() == wanted) throw;
+        throw KestrelError("--grains " + text + ": " + e.what());
+    }
+}
+
 }  // namespace
 
 void checkRowRange(int32_t fromRow, int32_t toRow) {
@@ -98,6 +116,8 @@ BatchSettings checkBatchOptions(const BatchOptions& options, const std::string& 
         settings.summaryFileType = summaryFileTypeOf(*settings.summary, options.excel5);
     settings.graphs = options.graphs;
     if (options.graphFormat) settings.graphFormat = graphFormatOf(*options.graphFormat, options);
+    settings.windows = options.windows;
+    if (options.grains) settings.grains = grainCountsOf(*options.grains);
     return settings;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/ProfileComparison.h"
+#include "engine/SampleSizes.h"
 #include "tools/batch/BatchOptions.h"
 
 namespace kestrel::batch {
@@ -24,6 +25,8 @@ struct BatchSettings {
     int16_t summaryFileType = 11;
     std::optional<std::string> graphs;  // folder for Chart1.png and Chart2.png
     std::string graphFormat = "png";    // png, svg or pdf
+    std::optional<std::string> windows;  // the windows table's .csv file
+    std::optional<GrainCounts> grains;   // absent: the number of rows (the classic rule)
 };
 
 /// @brief Checks the option texts in the import dialog's order (From row, To row, the rows

@@ -1,0 +1,67 @@
+// Writing the windows table as a sheet of the summary workbook or as a .csv file.
+#include "sheet/core/WindowsSheet.h"
+
+#include <array>
+#include <filesystem>
+
+#include "sheet/core/WorkbookWriter.h"
+
+namespace kestrel {
+namespace {
+
+constexpr const char* kWindowsSheetName = "Windows";
+
+std::array<double, 10> numbersOf(const WindowsTableRow& row) {
+    return {static_cast<double>(row.first), row.firstAge, static_cast<double>(row.last),
+            row.lastAge, static_cast<double>(row.rows), static_cast<double>(row.n1),
+            static_cast<double>(row.n2), row.d, row.criticalValue, row.p};
+}
+
+}  // namespace
+
+void sendWindowsTable(const std::vector<WindowsTableRow>& rows, CellSink& sink) {
+    sink.beginSheet(kWindowsSheetName);
+    const auto& headers = windowsTableHeaders();
+    for (size_t col = 0; col < headers.size(); ++col) {
+        sink.text(1, static_cast<int>(col) + 1, headers[col]);
+    }
+    int sheetRow = 1;
+    for (const WindowsTableRow& row : rows) {
+        ++sheetRow;
+        const auto numbers = numbersOf(row);
+        for (size_t col = 0; col < numbers.size(); ++col) {
+            sink.number(sheetRow, static_cast<int>(col) + 1, numbers[col]);
+        }
+        sink.text(sheetRow, 11, beyondText(row.beyond));
+        sink.text(sheetRow, 12, ksMethodName(row.method));
+    }
+}
+
+std::string windowsCsvPath(const std::string& summaryPath) {
+    const std::filesystem::path path(summaryPath);
+    if (!path.has_extension()) return summaryPath + "_windows.csv";
+    std::filesystem::path named = path;
+    named.replace_filename(path.stem().string() + "_windows" + path.extension().string());
+    return named.string();
+}
+
+void writeSummaryWithWindows(const std::string& path, int16_t fileType,
+                             const std::function<void(CellSink&)>& sendSummary,
+                             const std::vector<WindowsTableRow>& rows) {
+    if (fileType == kFileTypeCsv) {
+        writeStreamedWorkbookFile(path, fileType, sendSummary);
+        writeWindowsCsv(windowsCsvPath(path), rows);
+        return;
+    }
+    writeStreamedWorkbookFile(path, fileType, [&](CellSink& sink) {
+        sendSummary(sink);
+        sendWindowsTable(rows, sink);
+    });
+}
+
+void writeWindowsCsv(const std::string& path, const std::vector<WindowsTableRow>& rows) {
+    writeStreamedWorkbookFile(path, kFileTypeCsv,
+                              [&](CellSink& sink) { sendWindowsTable(rows, sink); });
+}
+
+}  // namespace kestrel

@@ -1,0 +1,34 @@
+// The windows table as a sheet "Windows": after "Smry" in every summary workbook, in a file of
+// its own beside a .csv summary (a .csv file holds one sheet), and as kestrel-batch's --windows.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/WindowsTable.h"
+#include "sheet/core/CellSink.h"
+
+namespace kestrel {
+
+/// @brief Sheet "Windows": the twelve headers in row 1, then one row per window: ten numbers
+/// (full doubles) and the texts of Beyond ("yes"/"no") and Method ("exact"/"asymptotic").
+void sendWindowsTable(const std::vector<WindowsTableRow>& rows, CellSink& sink);
+
+/// @brief Where the windows table of a .csv summary goes: "_windows" before the file name's
+/// extension ("out_summary.csv" gives "out_summary_windows.csv"; a name without one gets
+/// "_windows.csv").
+std::string windowsCsvPath(const std::string& summaryPath);
+
+/// @brief Writes a summary workbook of `fileType` (11, 4, 51 or 6) whose first sheets are sent
+/// by `sendSummary`, followed by the sheet "Windows"; for .csv the summary file holds the
+/// summary alone and the windows table goes to windowsCsvPath(). Each file is written
+/// atomically; a failure throws KestrelError.
+void writeSummaryWithWindows(const std::string& path, int16_t fileType,
+                             const std::function<void(CellSink&)>& sendSummary,
+                             const std::vector<WindowsTableRow>& rows);
+
+/// @brief The windows table alone as a .csv file at `path`, atomically.
+void writeWindowsCsv(const std::string& path, const std::vector<WindowsTableRow>& rows);
+
+}  // namespace kestrel
