@@ -4,3 +4,15 @@ if(TARGET kestrel_output)
   target_include_directories(kestrel_replot_bench PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(kestrel_replot_bench PRIVATE kestrel_output benchmark::benchmark)
 endif()
+
+# The main window: start, and Open from OK to results, on the offscreen platform.
+if(TARGET kestrel_app)
+  add_executable(kestrel_window_bench ${CMAKE_CURRENT_SOURCE_DIR}/window_bench.cpp
+                 ${CMAKE_SOURCE_DIR}/tests/support/ScriptedUserInteraction.cpp
+                 ${CMAKE_SOURCE_DIR}/tools/samples/SampleProfiles.cpp)
+  target_include_directories(kestrel_window_bench PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_definitions(kestrel_window_bench PRIVATE
+                             KESTREL_BUILD_DATA_DIR="${KESTREL_DATA_DIR}")
+  target_link_libraries(kestrel_window_bench PRIVATE kestrel_app benchmark::benchmark)
+  add_dependencies(kestrel_window_bench kestrel_critical_value_table)
+endif()

@@ -59,6 +59,9 @@ class PolylinePainter {
         m_period = dashPeriod(m_pen);
     }
 
+    /// @brief Whether the pen draws a pattern, whose offset follows the length travelled.
+    bool dashed() const { return m_period > 0; }
+
     /// @brief Adds the segment a-b in `colour`. `travelled` is the line's length before a.
     void addSegment(const QPointF& a, const QPointF& b, const QColor& colour, double travelled,
                     const QRectF& visible) {
@@ -152,9 +155,11 @@ void ColouredLineSeries::draw(QCPPainter* painter) {
             lines.flush();
         } else {
             lines.addSegment(previous, current, m_points[k].colour, travelled, visible);
-            const double length =
-                std::hypot(current.x() - previous.x(), current.y() - previous.y());
-            if (std::isfinite(length)) travelled += length;
+            if (lines.dashed()) {
+                const double length =
+                    std::hypot(current.x() - previous.x(), current.y() - previous.y());
+                if (std::isfinite(length)) travelled += length;
+            }
         }
         previous = current;
     }

@@ -89,13 +89,13 @@ void writeSummaryTable(SpreadsheetCore& target, const ProfileData& data,
         target.SetText(headers[static_cast<size_t>(col - 1)]);
     }
     for (int32_t k = 1; k <= data.NumRows; ++k) {
-        target.SetRow(k + 1);
-        const auto values = summaryRow(data, k);
-        for (int col = 1; col <= 7; ++col) {
-            target.SetCol(col);
-            target.SetNumber(values[static_cast<size_t>(col - 1)]);
-        }
+        target.SetRowNumbers(k + 1, 1, summaryRow(data, k));
         if (rowsWritten && k % kProgressRows == 0) rowsWritten(k);
+    }
+    // Where writing each number in turn would have left the current cell.
+    if (data.NumRows >= 1) {
+        target.SetRow(data.NumRows + 1);
+        target.SetCol(7);
     }
 }
 

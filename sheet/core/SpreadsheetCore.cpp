@@ -89,6 +89,23 @@ void SpreadsheetCore::SetNumber(double value) {
     notify(SheetChange::Cells);
 }
 
+void SpreadsheetCore::SetRowNumbers(int row, int firstCol, std::span<const double> values) {
+    if (values.empty()) return;
+    // The same checks as moving to the row, its first and its last cell.
+    const int savedRow = m_row, savedCol = m_col;
+    SetRow(row);
+    SetCol(firstCol);
+    SetCol(firstCol + static_cast<int>(values.size()) - 1);
+    m_row = savedRow;
+    m_col = savedCol;
+    std::vector<std::pair<int, Cell>> cells;
+    cells.reserve(values.size());
+    int col = firstCol;
+    for (const double value : values) cells.emplace_back(col++, Cell::makeNumber(value));
+    activeSheet().setRowCells(row, cells);
+    notify(SheetChange::Cells);
+}
+
 int SpreadsheetCore::MaxRow() const {
     return m_maxRows[static_cast<size_t>(m_sheet - 1)];
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "sheet/core/Workbook.h"
@@ -53,6 +54,9 @@ public:
     /// an error naming the sheet, the cell and the text (cut to 40 characters, on one line).
     double Number() const;
     void SetNumber(double value);
+    /// @brief The numbers `values` into row `row` from column `firstCol` on, as SetNumber would
+    /// put them one by one (the current cell stays where it is), with one change told.
+    void SetRowNumbers(int row, int firstCol, std::span<const double> values);
 
     /// @brief Rows of the active sheet's grid. After a load each sheet's MaxRow is its last
     /// used row (at least 1).

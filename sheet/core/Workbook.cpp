@@ -49,12 +49,16 @@ void Worksheet::setCell(int row, int col, Cell cell) {
                                         [](const auto& p, int n) { return p.first < n; });
     const bool present = colIt != cells.end() && colIt->first == col;
     if (cell.kind == CellKind::Empty) {
-        if (present) cells.erase(colIt);
+        if (present) {
+            cells.erase(colIt);
+            m_lastCol = -1;
+        }
         if (cells.empty()) m_rows.erase(rowIt);
     } else if (present) {
         colIt->second = std::move(cell);
     } else {
         cells.insert(colIt, {col, std::move(cell)});
+        if (m_lastCol >= 0) m_lastCol = std::max(m_lastCol, col);
     }
 }
 
@@ -65,11 +69,21 @@ void Worksheet::appendRow(int row, std::vector<std::pair<int, Cell>>& cells) {
     }
     // A vector built by push_back keeps up to twice the room it needs; a row copied out at its
     // exact size does not, and the caller's buffer is reused for the next row.
+    if (m_lastCol >= 0) m_lastCol = std::max(m_lastCol, cells.back().first);
     Row stored{row, {}};
     stored.cells.reserve(cells.size());
     std::move(cells.begin(), cells.end(), std::back_inserter(stored.cells));
     cells.clear();
     m_rows.push_back(std::move(stored));
+}
+
+void Worksheet::setRowCells(int row, std::vector<std::pair<int, Cell>>& cells) {
+    if (m_rows.empty() || m_rows.back().row < row) {
+        appendRow(row, cells);
+        return;
+    }
+    for (auto& [col, cell] : cells) setCell(row, col, std::move(cell));
+    cells.clear();
 }
 
 void Worksheet::clearBlock(int firstRow, int firstCol, int lastRow, int lastCol) {
@@ -78,13 +92,16 @@ void Worksheet::clearBlock(int firstRow, int firstCol, int lastRow, int lastCol)
         std::erase_if(r.cells, [&](const auto& p) { return p.first >= firstCol && p.first <= lastCol; });
     }
     std::erase_if(m_rows, [](const Row& r) { return r.cells.empty(); });
+    m_lastCol = -1;
 }
 
 int Worksheet::lastRow() const { return m_rows.empty() ? 0 : m_rows.back().row; }
 
 int Worksheet::lastCol() const {
+    if (m_lastCol >= 0) return m_lastCol;
     int last = 0;
     for (const auto& r : m_rows) last = std::max(last, r.cells.back().first);
+    m_lastCol = last;
     return last;
 }
 

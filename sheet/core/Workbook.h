@@ -46,6 +46,9 @@ public:
     /// non-empty cells sorted by column; an empty list stores nothing. Throws
     /// std::invalid_argument when `row` is not below the last stored row.
     void appendRow(int row, std::vector<std::pair<int, Cell>>& cells);
+    /// @brief Stores non-empty `cells` (sorted by column) in `row` as setCell would one by one:
+    /// appended whole when the row lies below every stored row, else cell by cell.
+    void setRowCells(int row, std::vector<std::pair<int, Cell>>& cells);
     /// @brief Empties every cell of the block (inclusive bounds).
     void clearBlock(int firstRow, int firstCol, int lastRow, int lastCol);
 
@@ -72,6 +75,9 @@ private:
 
     std::string m_name;
     std::vector<Row> m_rows;  // sorted by row
+    // The last column holding a cell, kept as cells arrive; -1 when a removal left it unknown
+    // (it is then found again on the next ask).
+    mutable int m_lastCol = 0;
 };
 
 /// @brief A workbook: at least one sheet once loaded; `activeSheet` is 1-based.

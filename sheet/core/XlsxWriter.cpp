@@ -103,19 +103,26 @@ class XlsxSink : public CellSink {
             m_buffer.append(digits, end);
             m_buffer += "\">";
             m_row = row;
-            m_col = 0;
+            m_rowDigits.assign(digits, end);
         }
-        // A cell right after the one before in its row needs no reference (a third of a
-        // million-row sheet's text); one after a gap names its place.
-        m_buffer += "<c";
-        if (col != m_col + 1) m_buffer += " r=\"" + cellAddress(row, col) + "\"";
-        m_col = col;
+        // Every cell names its place: the format lets a cell right after its neighbour leave
+        // it out, but some readers (gnumeric's) then lose the column.
+        m_buffer += "<c r=\"";
+        m_buffer += columnName(col);
+        m_buffer += m_rowDigits;
+        m_buffer += '"';
         if (type) {
             m_buffer += " t=\"";
             m_buffer += type;
             m_buffer += '"';
         }
         m_buffer += '>';
+    }
+    const std::string& columnName(int col) {
+        const auto index = static_cast<size_t>(col);
+        if (m_columnNames.size() <= index) m_columnNames.resize(index + 1);
+        if (m_columnNames[index].empty()) m_columnNames[index] = columnLetters(col);
+        return m_columnNames[index];
     }
     void flushIfFull() {
         if (m_buffer.size() >= kFlushBytes) flush();
@@ -140,7 +147,9 @@ class XlsxSink : public CellSink {
     std::vector<std::string> m_sheetNames;
     std::set<std::string> m_upperNames;
     std::string m_buffer;
-    int m_row = 0, m_col = 0;
+    int m_row = 0;
+    std::string m_rowDigits;                 // the current row's number as text
+    std::vector<std::string> m_columnNames;  // letters of the columns met so far, by number
 };
 
 }  // namespace

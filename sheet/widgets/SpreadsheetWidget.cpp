@@ -123,12 +123,18 @@ void SpreadsheetWidget::onCoreChange(SheetChange change) {
             break;
         case SheetChange::View:
             m_viewDirty = true;
-            m_refreshTimer.start();
+            scheduleRefresh();
             break;
         default:
-            m_refreshTimer.start();
+            scheduleRefresh();
             break;
     }
+}
+
+// One refresh at the next turn of the event loop for any number of changes: a table of half a
+// million cells written one by one asks for it half a million times.
+void SpreadsheetWidget::scheduleRefresh() {
+    if (!m_refreshTimer.isActive()) m_refreshTimer.start();
 }
 
 void SpreadsheetWidget::refreshNow() {

@@ -1,0 +1,115 @@
+// The main window as its user meets it, on Qt's offscreen platform: from program start to the
+// window shown with its critical value table loaded, and from OK in the import dialog to the
+// results (log, summary table, graphs) of a 65,535-row .xls and a 1,048,575-row .csv.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <chrono>
+#include <fstream>
+#include <memory>
+
+#include "app/KR_main.h"
+#include "sheet/core/SpreadsheetCore.h"
+#include "sheet/core/WorkbookWriter.h"
+#include "sheet/widgets/KR_ShtIm.h"
+#include "tests/support/ScriptedUserInteraction.h"
+#include "tools/samples/SampleProfiles.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Settings in a folder of their own, naming the table the build made.
+QTemporaryDir& scratch() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+void useBuildTable() {
+    qputenv("XDG_CONFIG_HOME", scratch().filePath("config").toUtf8());
+    QDir().mkpath(scratch().filePath("config/kestrel"));
+    std::ofstream(scratch().filePath("config/kestrel/kestrel_window_bench.INI").toStdString())
+        << "[File Paths]\nClient dataset path=" << KESTREL_BUILD_DATA_DIR << "\n";
+}
+
+// A workbook of `rows` data rows below the heading, written once per run.
+QString workbookOf(int32_t rows, int16_t fileType, const char* suffix) {
+    const QString path = scratch().filePath(QString("profiles_%1.%2").arg(rows).arg(suffix));
+    if (!QFile::exists(path)) {
+        kestrel::SpreadsheetCore book;
+        kestrel::samples::fillProfileSheet(book, kestrel::samples::sampleProfilesOfLength(rows));
+        book.WriteWorkbook(path.toStdString(), fileType);
+    }
+    return path;
+}
+
+void BM_WindowStart(benchmark::State& state) {
+    useBuildTable();
+    kestrel::testsupport::ScriptedUserInteraction ui;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        auto form = std::make_unique<TForm1>(ui);
+        form->show();
+        QApplication::processEvents();
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+}
+BENCHMARK(BM_WindowStart)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+
+void openToResults(benchmark::State& state, const QString& path, int32_t rows) {
+    useBuildTable();
+    kestrel::testsupport::ScriptedUserInteraction ui;
+    TForm1 form(ui);
+    form.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        Clock::time_point ok;
+        ui.openAnswers.push_back(kestrel::FileChoice{path, 1});
+        ui.modalActions.push_back([&](QDialog& dialog) {
+            auto& import = dynamic_cast<TfmSheetImport&>(dialog);
+            import.eFromRow->setText("2");
+            import.eToRow->setText(QString::number(rows + 1));
+            import.eAgeColStr->setText("A");
+            import.eY1ColStr->setText("B");
+            import.eY2ColStr->setText("C");
+            import.eAgeWindowWidthStr->setText("100");
+            ok = Clock::now();
+            import.bbImport->click();
+        });
+        form.Open1Click();
+        QApplication::processEvents();
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - ok).count());
+        if (!ui.shownOf(kestrel::testsupport::Shown::Warning).empty()) {
+            state.SkipWithError("the workbook was not opened");
+        }
+    }
+}
+
+void BM_OpenToResults_Xls65535(benchmark::State& state) {
+    openToResults(state, workbookOf(65535, kestrel::kFileTypeExcel97, "xls"), 65535);
+}
+BENCHMARK(BM_OpenToResults_Xls65535)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+
+void BM_OpenToResults_Csv1048575(benchmark::State& state) {
+    openToResults(state, workbookOf(1048575, kestrel::kFileTypeCsv, "csv"), 1048575);
+}
+BENCHMARK(BM_OpenToResults_Csv1048575)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
