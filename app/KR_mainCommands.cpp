@@ -36,6 +36,8 @@ void TForm1::runOpen(const QString& workbookToLoad) {
 
     SharedState& state = sharedState();
     bool confirmed = false;
+    bool taken = false;
+    int16_t fileType = kestrel::kFileTypeExcel97;
     {
         TfmSheetImport dialog(state, m_ui, this);
         if (!workbookToLoad.isEmpty()) dialog.setWorkbookToLoad(workbookToLoad);
@@ -47,12 +49,15 @@ void TForm1::runOpen(const QString& workbookToLoad) {
             state.SheetTop = dialog.y();
             state.SheetHeight = dialog.height();
             state.SheetWidth = dialog.width();
+            // The workbook the dialog has just read, when the file is still what it read, is
+            // the one a new read would give: it moves over instead.
+            taken = SprdSheetSource->TakeWorkbookFrom(*dialog.SprdSheet, state.WorkbookPath,
+                                                      fileType);
         }
     }
     if (!confirmed) return;
 
-    int16_t fileType = kestrel::kFileTypeExcel97;
-    SprdSheetSource->ReadWorkbook(state.WorkbookPath, fileType);
+    if (!taken) SprdSheetSource->ReadWorkbook(state.WorkbookPath, fileType);
     kestrel::rememberRecentWorkbook(state.RecentWorkbooks, state.WorkbookPath);
     updateRecentWorkbooksMenu();
     SprdSheetSource->setVisible(true);
@@ -108,7 +113,8 @@ void TForm1::Baselinepeakheight1Click() {
 }
 
 void TForm1::Saveas1Click() {
-    kestrel::saveSummary(*SprdSheetTarget, sharedState(), m_saveFilter, m_ui, this);
+    kestrel::saveSummary(*SprdSheetTarget, sharedState(), m_saveFilter, m_ui, this,
+                         &windowsTableRows());
 }
 
 void TForm1::bbPrintGraphClick() {

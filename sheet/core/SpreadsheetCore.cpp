@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 
+#include <sys/stat.h>
+
 #include "engine/KestrelError.h"
 #include "engine/MessageText.h"
 #include "engine/NumberText.h"
@@ -59,6 +61,7 @@ std::string SpreadsheetCore::Text() const {
 }
 
 void SpreadsheetCore::SetText(const std::string& text) {
+    changed();
     activeSheet().setCell(m_row, m_col, text.empty() ? Cell{} : Cell::makeText(text));
     notify(SheetChange::Cells);
 }
@@ -85,6 +88,7 @@ double SpreadsheetCore::Number() const {
 }
 
 void SpreadsheetCore::SetNumber(double value) {
+    changed();
     activeSheet().setCell(m_row, m_col, Cell::makeNumber(value));
     notify(SheetChange::Cells);
 }
@@ -98,6 +102,7 @@ void SpreadsheetCore::SetRowNumbers(int row, int firstCol, std::span<const doubl
     SetCol(firstCol + static_cast<int>(values.size()) - 1);
     m_row = savedRow;
     m_col = savedCol;
+    changed();
     std::vector<std::pair<int, Cell>> cells;
     cells.reserve(values.size());
     int col = firstCol;
@@ -135,10 +140,51 @@ void SpreadsheetCore::SetViewScale(int scale) {
     notify(SheetChange::View);
 }
 
+std::optional<SpreadsheetCore::ReadOrigin> SpreadsheetCore::originOf(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    ReadOrigin origin;
+    origin.path = path;
+    origin.device = info.st_dev;
+    origin.inode = info.st_ino;
+    origin.size = info.st_size;
+    origin.seconds = info.st_mtim.tv_sec;
+    origin.nanoseconds = info.st_mtim.tv_nsec;
+    return origin;
+}
+
 void SpreadsheetCore::ReadWorkbook(const std::string& path, int16_t& fileType) {
+    std::optional<ReadOrigin> origin = originOf(path);
     WorkbookFormat format = WorkbookFormat::Excel97;
     Workbook book = readAnyWorkbookFile(path, format);
     fileType = static_cast<int16_t>(format);
+    // A file that changed while it was read is not one to hand on.
+    if (origin != originOf(path)) origin.reset();
+    if (origin) origin->fileType = fileType;
+    install(std::move(book));
+    if (origin) origin->activeSheet = m_book.activeSheet;
+    m_origin = std::move(origin);
+}
+
+bool SpreadsheetCore::TakeWorkbookFrom(SpreadsheetCore& other, const std::string& path,
+                                       int16_t& fileType) {
+    if (!other.m_origin || other.m_origin->path != path) return false;
+    std::optional<ReadOrigin> now = originOf(path);
+    if (!now) return false;
+    now->fileType = other.m_origin->fileType;
+    now->activeSheet = other.m_origin->activeSheet;
+    if (*now != *other.m_origin) return false;
+    Workbook book = std::move(other.m_book);
+    book.activeSheet = now->activeSheet;
+    other.install(Workbook{});
+    other.m_origin.reset();
+    fileType = now->fileType;
+    install(std::move(book));
+    m_origin = std::move(now);
+    return true;
+}
+
+void SpreadsheetCore::install(Workbook book) {
     if (book.sheets.empty()) book.sheets.emplace_back("Sheet1");
     std::vector<int> maxRows;
     for (const auto& s : book.sheets) maxRows.push_back(std::max(1, s.lastRow()));
@@ -162,6 +208,7 @@ std::string SpreadsheetCore::SheetName(int sheet) const {
 }
 
 void SpreadsheetCore::SetSheetName(int sheet, const std::string& name) {
+    changed();
     checkSheet(sheet);
     if (excelSheetNameProblem(name)) {
         throw KestrelError(
@@ -178,6 +225,7 @@ void SpreadsheetCore::SetSheetName(int sheet, const std::string& name) {
 }
 
 void SpreadsheetCore::ClearBlock(int firstRow, int firstCol, int lastRow, int lastCol, int mode) {
+    changed();
     (void)mode;
     if (firstRow < 1 || firstCol < 1 || lastRow > kMaxSheetRows || lastCol > kMaxSheetCols ||
         firstRow > lastRow || firstCol > lastCol) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -73,6 +74,11 @@ public:
     /// (11 or 4 for .xls, else a WorkbookFormat code). On failure the content is unchanged and
     /// the error names the file.
     void ReadWorkbook(const std::string& path, int16_t& fileType);
+    /// @brief The same as ReadWorkbook(path) when `other` holds that file as it read it (the
+    /// file unchanged on disk since, by its identity, size and time, and none of its cells or
+    /// names changed): its workbook is moved here instead of being read again, and `other` is
+    /// left holding an empty sheet. Returns false, changing nothing, in every other case.
+    bool TakeWorkbookFrom(SpreadsheetCore& other, const std::string& path, int16_t& fileType);
     /// @brief Writes every sheet atomically: code 11 as Excel 97, 4 as Excel 5, 51 (
     /// kFileTypeXlsx) as .xlsx, 6 (kFileTypeCsv) as .csv of the first sheet.
     void WriteWorkbook(const std::string& path, int16_t fileType) const;
@@ -101,7 +107,23 @@ private:
         if (m_listener) m_listener(change);
     }
 
+    void install(Workbook book);
+
+    // Which file the workbook was read from, to know it is still that file: kept from a read
+    // until a cell or a sheet name changes.
+    struct ReadOrigin {
+        std::string path;
+        unsigned long long device = 0, inode = 0;
+        long long size = 0, seconds = 0, nanoseconds = 0;
+        int16_t fileType = 0;
+        int activeSheet = 1;
+        bool operator==(const ReadOrigin&) const = default;
+    };
+    static std::optional<ReadOrigin> originOf(const std::string& path);
+    void changed() { m_origin.reset(); }
+
     Workbook m_book;
+    std::optional<ReadOrigin> m_origin;
     std::vector<int> m_maxRows;  // per sheet
     int m_sheet = 1, m_row = 1, m_col = 1;
     int m_fixedRows = 0;

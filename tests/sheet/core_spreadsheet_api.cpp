@@ -2,7 +2,9 @@
 // addressable range, ClearBlock, sheet names, and loading a workbook file.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -196,4 +198,43 @@ TEST(SpreadsheetReadWorkbook, LoadsAnyFormatSelectsTheActiveSheetAndSizesEachGri
     EXPECT_EQ(s.MaxRow(), 65536);
     at(s, 65536, 1);
     EXPECT_EQ(s.Number(), 7.0);
+}
+
+// A workbook another component has just read moves over as a new read would give it, but only
+// while the file and the other component's cells are what were read.
+TEST(SpreadsheetReadWorkbook, AWorkbookJustReadElsewhereMovesOverOnlyWhileItIsTheSameFile) {
+    const std::string copy = ::testing::TempDir() + "/taken_biff7.xls";
+    std::filesystem::copy_file(fixture("formulas_biff7.xls"), copy,
+                               std::filesystem::copy_options::overwrite_existing);
+    SpreadsheetCore read, dialog, taker;
+    int16_t fileType = 11, takenType = 11;
+    read.ReadWorkbook(copy, fileType);
+    dialog.ReadWorkbook(copy, fileType);
+    dialog.SetSheet(3);  // looking at another sheet changes nothing that was read
+    EXPECT_FALSE(taker.TakeWorkbookFrom(dialog, copy + "x", takenType));
+    ASSERT_TRUE(taker.TakeWorkbookFrom(dialog, copy, takenType));
+    EXPECT_EQ(takenType, 4);
+    EXPECT_EQ(taker.Sheet(), read.Sheet());
+    EXPECT_EQ(taker.MaxRow(), read.MaxRow());
+    ASSERT_EQ(taker.NumSheets(), read.NumSheets());
+    for (int sheet = 1; sheet <= read.NumSheets(); ++sheet) {
+        EXPECT_EQ(taker.SheetName(sheet), read.SheetName(sheet));
+        EXPECT_EQ(taker.workbook().sheets[sheet - 1].cellCount(),
+                  read.workbook().sheets[sheet - 1].cellCount());
+    }
+    EXPECT_EQ(dialog.NumSheets(), 1);
+    EXPECT_EQ(dialog.workbook().sheets[0].cellCount(), 0u);
+    EXPECT_FALSE(SpreadsheetCore().TakeWorkbookFrom(dialog, copy, takenType)) << "taken once";
+
+    // A cell typed into it, or the file written since: it is read again instead.
+    dialog.ReadWorkbook(copy, fileType);
+    at(dialog, 1, 1);
+    dialog.SetText("typed");
+    EXPECT_FALSE(taker.TakeWorkbookFrom(dialog, copy, takenType));
+    dialog.ReadWorkbook(copy, fileType);
+    const auto written = std::filesystem::last_write_time(copy);
+    std::filesystem::last_write_time(copy, written + std::chrono::seconds(1));
+    EXPECT_FALSE(taker.TakeWorkbookFrom(dialog, copy, takenType));
+    EXPECT_EQ(dialog.NumSheets(), 3) << "a refusal changes nothing";
+    std::filesystem::remove(copy);
 }
