@@ -31,7 +31,7 @@ using kestrel::sharedState;
 
 namespace {
 
-enum PageIndex { kGraphPage = 1, kHistogramPage = 2, kDeveloperPage = 3 };
+enum PageIndex { kGraphPage = 1, kHistogramPage = 2, kDeveloperPage = 3, kWindowsPage = 4 };
 
 QPushButton* barButton(QWidget* bar, const QString& caption, QStyle::StandardPixmap picture,
                        int left) {
@@ -72,6 +72,9 @@ TForm1::TForm1(kestrel::UserInteraction& ui, QWidget* parent) : QMainWindow(pare
     tsDeveloper = createDeveloperPage();
     tsDeveloper->setObjectName("tsDeveloper");
     PageControl1->addTab(tsDeveloper, "tsDeveloper");
+    tsWindows = createWindowsPage();
+    tsWindows->setObjectName("tsWindows");
+    PageControl1->addTab(tsWindows, "Windows");
     layout->addWidget(PageControl1, 1);
     setCentralWidget(central);
 
@@ -102,6 +105,7 @@ void TForm1::createMenu() {
     QMenu* options = menuBar()->addMenu("&Options");
     Minimumpeakheight1 = options->addAction("&Minimum peak height");
     Baselinepeakheight1 = options->addAction("&Baseline peak height");
+    SampleSizes1 = options->addAction("&Sample sizes...");
 
     QMenu* help = menuBar()->addMenu("&Help");
     About1 = help->addAction("&About");
@@ -183,6 +187,7 @@ void TForm1::createStatusBar() {
         m_panels.append(label);
     }
     setStatusBar(sbMain);
+    createSampleSizesNote();
 }
 
 QLabel* TForm1::panel(int index) const {
@@ -218,6 +223,7 @@ void TForm1::connectCommands() {
     connect(bbGraph, &QPushButton::clicked, this, &TForm1::bbGraphClick);
     connect(Minimumpeakheight1, &QAction::triggered, this, &TForm1::Minimumpeakheight1Click);
     connect(Baselinepeakheight1, &QAction::triggered, this, &TForm1::Baselinepeakheight1Click);
+    connect(SampleSizes1, &QAction::triggered, this, &TForm1::SampleSizes1Click);
     connect(About1, &QAction::triggered, this, &TForm1::About1Click);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
@@ -272,6 +278,7 @@ void TForm1::setGraphTabsVisible(bool visible) {
     m_pageChangeByCommand = true;
     PageControl1->setTabVisible(kGraphPage, visible);
     PageControl1->setTabVisible(kHistogramPage, visible);
+    PageControl1->setTabVisible(kWindowsPage, visible);
     m_pageChangeByCommand = false;
 }
 

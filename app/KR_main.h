@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <cstdint>
+#include <vector>
 
 #include "engine/CriticalValueTable.h"
 #include "output/GraphExportCommand.h"
@@ -23,6 +24,9 @@ class QTabWidget;
 class QTableView;
 
 namespace kestrel {
+struct ProfileWindow;
+struct WindowsTableRow;
+class WindowsTableModel;
 class CalculationProgress;
 class CriticalValueTableModel;
 class SpreadsheetWidget;
@@ -63,6 +67,9 @@ class TForm1 : public QMainWindow {
     QTableView* DBGrid1;
     QPushButton* Button1;
     QPlainTextEdit* Memo1;
+    QWidget* tsWindows;       // "Windows": the windows table, after the log's page
+    QTableView* WindowsGrid;  // sortable; Copy (Ctrl+C, right-click) copies the selection
+    QAction* CopyWindows1;
 
     QStatusBar* sbMain;
     /// @brief Status panel 0..3 from the left (100, 50, 50 and 50 pixels wide).
@@ -77,6 +84,7 @@ class TForm1 : public QMainWindow {
     QAction* Calculate1;
     QAction* Minimumpeakheight1;
     QAction* Baselinepeakheight1;
+    QAction* SampleSizes1;  // Options > "Sample sizes...", after the two thresholds
     QAction* About1;
     // File menu, after the items above.
     QAction* ExportGraph1;    // "Export graph...": the graph in front
@@ -96,6 +104,13 @@ class TForm1 : public QMainWindow {
     void bbEditClick();
     void Minimumpeakheight1Click();
     void Baselinepeakheight1Click();
+    /// @brief Options > Sample sizes...: grain counts for the next calculation (no recalculation).
+    void SampleSizes1Click();
+    /// @brief The rows of the windows table of the last calculation, in log order.
+    const std::vector<kestrel::WindowsTableRow>& windowsTableRows() const;
+    /// @brief Copies the selected cells of the windows table (all of it when none is selected)
+    /// with their column headings, tab-separated, numbers in full precision.
+    void copyWindowsTable();
     /// @brief The calculation: reads the chosen rows, compares the profiles, logs every window,
     /// fills the graphs and writes the summary table.
     void Calculate1Click();
@@ -133,6 +148,9 @@ class TForm1 : public QMainWindow {
     QFrame* createButtonBar();
     QWidget* createSpreadsheetPage();
     QWidget* createDeveloperPage();
+    QWidget* createWindowsPage();
+    void createSampleSizesNote();
+    void showWindowsTable(const std::vector<kestrel::ProfileWindow>& windows);
     void createStatusBar();
     void connectCommands();
     void loadCriticalValueTable();
@@ -159,6 +177,8 @@ class TForm1 : public QMainWindow {
     void updateRecentWorkbooksMenu();
 
     kestrel::UserInteraction& m_ui;
+    kestrel::WindowsTableModel* m_windowsModel = nullptr;
+    QLabel* m_sampleSizesNote = nullptr;  // "Sample sizes: N1 and N2 grains" while they are used
     QList<QLabel*> m_panels;
     bool m_shown = false;
     bool m_pageChangeByCommand = false;  // page switches made by commands skip PageControl1Change

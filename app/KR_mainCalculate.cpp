@@ -74,6 +74,7 @@ void TForm1::calculateInto(kestrel::CalculationProgress& progress) {
 
     kestrel::ComparisonHooks hooks;
     hooks.criticalValue = [this](int32_t sampleSize) { return cdsKS.lookup(sampleSize); };
+    if (state.Grains) hooks.windowCriticalValue = kestrel::grainCriticalValues(*state.Grains);
     hooks.windowEvaluated = [this](const kestrel::ProfileWindow& window, double firstAge,
                                    double lastAge) {
         appendWindowLine(window.first, firstAge, window.last, lastAge, window.cutoff);
@@ -88,9 +89,10 @@ void TForm1::calculateInto(kestrel::CalculationProgress& progress) {
     m_lastStatusRepaint = -1;
     const kestrel::SubdivisionParameters parameters{state.MinPeakHeight, state.BaselinePeakHeight,
                                                     state.AgeWindowWidth};
-    kestrel::compareProfiles(next, parameters, hooks);
+    const auto windows = kestrel::compareProfiles(next, parameters, hooks);
 
     static_cast<kestrel::ProfileData&>(state) = std::move(next);
+    showWindowsTable(windows);
     kestrel::prepareSummarySheet(*SprdSheetTarget);
     finishCalculation(progress);
 }

@@ -30,6 +30,8 @@ constexpr const char* kSubdivision = "Profile subdivision parameters";
 constexpr const char* kFormPositions = "Form positions";
 // A section of its own, which programs that know only the four sections above pass over.
 constexpr const char* kRecentWorkbooks = "Recent workbooks";
+// Grain counts, likewise a section of its own, present only while grain counts are set.
+constexpr const char* kSampleSizes = "Sample sizes";
 // Keys "File1" .. "File8", the latest first.
 constexpr int kRecentWorkbookKeys = static_cast<int>(kMaxRecentWorkbooks);
 
@@ -218,6 +220,28 @@ FileContent fileContent(const std::string& path) {
     return content;
 }
 
+// Both keys must read, or neither is taken: half a pair would test with a mixed rule.
+void readGrainCounts(const CSimpleIniA& ini, SettingsFields& fields, const SettingsWarning& warn) {
+    fields.Grains.reset();
+    const char* first = ini.GetValue(kSampleSizes, kGrainsField1, nullptr);
+    const char* second = ini.GetValue(kSampleSizes, kGrainsField2, nullptr);
+    if (!first && !second) return;
+    try {
+        fields.Grains = parseGrainCounts(first ? first : "", second ? second : "");
+    } catch (const KestrelError& e) {
+        warn(std::string("Incorrect grain counts from .ini file, section \"") + kSampleSizes +
+             "\" (" + e.what() + "); the sample sizes are the numbers of rows");
+    }
+}
+
+void setGrainCounts(CSimpleIniA& ini, const std::optional<GrainCounts>& grains) {
+    ini.Delete(kSampleSizes, nullptr);
+    if (!grains) return;
+    const auto [first, second] = grainCountTexts(grains);
+    ini.SetValue(kSampleSizes, kGrainsField1, first.c_str());
+    ini.SetValue(kSampleSizes, kGrainsField2, second.c_str());
+}
+
 }  // namespace
 
 void readSettingsText(std::string_view iniText, SettingsFields& fields, const SettingsWarning& warn,
@@ -229,6 +253,7 @@ void readSettingsText(std::string_view iniText, SettingsFields& fields, const Se
     for (const PeakHeightKey& key : kPeakHeightKeys) readPeakHeight(ini, key, fields, warn);
     for (const IntegerKey& key : kPositionKeys) readInteger(ini, key, fields);
     readRecentWorkbooks(ini, fields);
+    readGrainCounts(ini, fields, warn);
 }
 
 void readSettingsFile(const std::string& path, SettingsFields& fields, const SettingsWarning& warn,
@@ -253,6 +278,7 @@ std::string settingsText(std::string_view existingText, const SettingsFields& fi
         ini.SetValue(kFormPositions, key.key, std::to_string(fields.*key.field).c_str());
     }
     setRecentWorkbooks(ini, fields.RecentWorkbooks);
+    setGrainCounts(ini, fields.Grains);
     std::string text;
     ini.Save(text);
     return text;

@@ -7,6 +7,7 @@
 #include "engine/KestrelError.h"
 #include "engine/SettingsFields.h"
 #include "sheet/core/SpreadsheetCore.h"
+#include "sheet/core/WindowsSheet.h"
 #include "sheet/core/WorkbookWriter.h"
 
 namespace kestrel {
@@ -69,7 +70,8 @@ int16_t fileTypeForSaveFilter(int filterIndex) {
 }
 
 bool saveSummary(SpreadsheetCore& target, SettingsFields& state, int& selectedFilter,
-                 UserInteraction& ui, QWidget* parent) {
+                 UserInteraction& ui, QWidget* parent,
+                 const std::vector<WindowsTableRow>* windows) {
     const FileDialogSetup setup =
         summarySaveDialogSetup(state.DataExportPath, state.WorkbookFileName, selectedFilter);
     const std::optional<FileChoice> choice = ui.chooseSaveFile(parent, setup);
@@ -87,7 +89,20 @@ bool saveSummary(SpreadsheetCore& target, SettingsFields& state, int& selectedFi
             "The summary cannot be saved as " + path +
             ": that is the workbook the profiles were read from; choose another name");
     }
-    target.WriteWorkbook(path, fileTypeForSaveFilter(choice->filterIndex));
+    const int16_t fileType = fileTypeForSaveFilter(choice->filterIndex);
+    if (!windows) {
+        target.WriteWorkbook(path, fileType);
+        return true;
+    }
+    if (fileType == kFileTypeCsv && !state.WorkbookPath.empty() &&
+        std::filesystem::equivalent(state.WorkbookPath, windowsCsvPath(path), error)) {
+        throw KestrelError("The windows table cannot be saved as " + windowsCsvPath(path) +
+                           ": that is the workbook the profiles were read from; choose another "
+                           "name");
+    }
+    writeSummaryWithWindows(
+        path, fileType, [&](CellSink& sink) { sendWorkbookCells(target.workbook(), sink); },
+        *windows);
     return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "sheet/widgets/UserInteraction.h"
 
@@ -12,6 +13,7 @@ namespace kestrel {
 
 class SpreadsheetCore;
 struct SettingsFields;
+struct WindowsTableRow;
 
 /// @brief The proposed file name: the workbook's name less its last four characters (counted
 /// as characters, not bytes), then "_summary". "Profiles.xls" gives "Profiles_summary".
@@ -35,8 +37,11 @@ int16_t fileTypeForSaveFilter(int filterIndex);
 /// @brief Save summary as: shows the save dialog; on cancel returns false and changes nothing.
 /// Otherwise sets state.DataExportPath to the chosen folder and `selectedFilter` to the entry
 /// chosen, then writes every sheet of `target` to the chosen path, atomically, with the
-/// entry's file-type code. A failed write throws KestrelError and leaves any old file intact.
+/// entry's file-type code. With `windows`, the sheet "Windows" follows (writeSummaryWithWindows:
+/// for .csv the file NAME_windows.csv beside it). A failed write throws KestrelError and leaves
+/// any old file intact.
 bool saveSummary(SpreadsheetCore& target, SettingsFields& state, int& selectedFilter,
-                 UserInteraction& ui, QWidget* parent);
+                 UserInteraction& ui, QWidget* parent,
+                 const std::vector<WindowsTableRow>* windows = nullptr);
 
 }  // namespace kestrel

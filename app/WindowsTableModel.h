@@ -1,0 +1,33 @@
+// The windows table as a Qt table model: one row per evaluated window, twelve columns; numbers
+// shown in the user's locale and sorted by value.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <vector>
+
+#include "engine/WindowsTable.h"
+
+namespace kestrel {
+
+class WindowsTableModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setRows(std::vector<WindowsTableRow> rows);
+    const std::vector<WindowsTableRow>& rows() const { return m_rows; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    /// @brief DisplayRole: the shown text; Qt::UserRole: the value to sort by (a double, or the
+    /// text of Beyond and Method); Qt::EditRole: the full-precision text that Copy puts on the
+    /// clipboard ("." as decimal point).
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+  private:
+    std::vector<WindowsTableRow> m_rows;
+};
+
+}  // namespace kestrel
