@@ -31,7 +31,9 @@ QString textOf(const WindowsTableRow& row, int column) {
 }
 
 QString shownNumber(double value, int column) {
-    const QLocale locale;
+    // Positions and ages without digit grouping, as in the window log.
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
     switch (column) {
         case kFirstAge:
         case kLastAge:
