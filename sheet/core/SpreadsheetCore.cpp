@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
+#include <future>
 
 #include <sys/stat.h>
 
@@ -140,6 +142,20 @@ void SpreadsheetCore::SetViewScale(int scale) {
     notify(SheetChange::View);
 }
 
+Workbook SpreadsheetCore::readPumping(const std::string& path, WorkbookFormat& format) {
+    constexpr std::chrono::milliseconds kPumpInterval{15};
+    auto reading = std::async(std::launch::async, [&] { return readAnyWorkbookFile(path, format); });
+    try {
+        while (reading.wait_for(kPumpInterval) != std::future_status::ready) m_readPump(true);
+    } catch (...) {
+        reading.wait();
+        m_readPump(false);
+        throw;
+    }
+    m_readPump(false);
+    return reading.get();
+}
+
 std::optional<SpreadsheetCore::ReadOrigin> SpreadsheetCore::originOf(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
@@ -156,7 +172,7 @@ std::optional<SpreadsheetCore::ReadOrigin> SpreadsheetCore::originOf(const std::
 void SpreadsheetCore::ReadWorkbook(const std::string& path, int16_t& fileType) {
     std::optional<ReadOrigin> origin = originOf(path);
     WorkbookFormat format = WorkbookFormat::Excel97;
-    Workbook book = readAnyWorkbookFile(path, format);
+    Workbook book = m_readPump ? readPumping(path, format) : readAnyWorkbookFile(path, format);
     fileType = static_cast<int16_t>(format);
     // A file that changed while it was read is not one to hand on.
     if (origin != originOf(path)) origin.reset();

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "sheet/core/Workbook.h"
+#include "sheet/core/WorkbookReader.h"
 
 namespace kestrel {
 
@@ -79,6 +80,10 @@ public:
     /// names changed): its workbook is moved here instead of being read again, and `other` is
     /// left holding an empty sheet. Returns false, changing nothing, in every other case.
     bool TakeWorkbookFrom(SpreadsheetCore& other, const std::string& path, int16_t& fileType);
+    /// @brief With a pump set, ReadWorkbook reads the file on a thread of its own and calls
+    /// pump(true) on this one about every 15 ms until the file is read, then pump(false): a view
+    /// keeps painting while a large workbook loads. None (the default) reads on this thread.
+    void setReadPump(std::function<void(bool stillReading)> pump) { m_readPump = std::move(pump); }
     /// @brief Writes every sheet atomically: code 11 as Excel 97, 4 as Excel 5, 51 (
     /// kFileTypeXlsx) as .xlsx, 6 (kFileTypeCsv) as .csv of the first sheet.
     void WriteWorkbook(const std::string& path, int16_t fileType) const;
@@ -108,6 +113,7 @@ private:
     }
 
     void install(Workbook book);
+    Workbook readPumping(const std::string& path, WorkbookFormat& format);
 
     // Which file the workbook was read from, to know it is still that file: kept from a read
     // until a cell or a sheet name changes.
@@ -129,6 +135,7 @@ private:
     int m_fixedRows = 0;
     int16_t m_viewScale = 100;
     std::function<void(SheetChange)> m_listener;
+    std::function<void(bool)> m_readPump;
 };
 
 /// @brief A number as a spreadsheet's general format shows it: up to 15 significant digits,

@@ -2,7 +2,9 @@
 // and scrolling rows), kept in step with the core through its change listener.
 #include "sheet/widgets/SpreadsheetWidget.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -52,6 +54,14 @@ SpreadsheetWidget::SpreadsheetWidget(QWidget* parent) : QWidget(parent), m_baseF
     connect(&m_refreshTimer, &QTimer::timeout, this, &SpreadsheetWidget::refreshNow);
     buildViews();
     setChangeListener([this](SheetChange change) { onCoreChange(change); });
+    // A large workbook loads while the windows keep painting; what the user types or clicks
+    // meanwhile waits until it is loaded.
+    setReadPump([this](bool stillReading) {
+        if (stillReading && !m_waitCursor) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        if (!stillReading && m_waitCursor) QGuiApplication::restoreOverrideCursor();
+        m_waitCursor = stillReading;
+        if (stillReading) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
     refreshNow();
 }
 

@@ -67,6 +67,7 @@ class SpreadsheetWidget : public QWidget, public SpreadsheetCore {
     SheetTableModel* m_headingModel = nullptr;
     SheetTableModel* m_bodyModel = nullptr;
     QTimer m_refreshTimer;
+    bool m_waitCursor = false;  // shown while a workbook loads
     void scheduleRefresh();
     bool m_viewDirty = true;
     bool m_scrollOnShow = false;

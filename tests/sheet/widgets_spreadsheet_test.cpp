@@ -10,8 +10,13 @@
 #include <QSignalSpy>
 #include <QStyleOptionViewItem>
 #include <QTableView>
+#include <QTimer>
+#include <QGuiApplication>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 
+#include "engine/KestrelError.h"
 #include "engine/NumberText.h"
 #include "sheet/widgets/CellDelegate.h"
 #include "sheet/widgets/SheetTableModel.h"
@@ -344,4 +349,34 @@ TEST(CellDelegate, NumbersRoundToTheirCellWidthWithoutChangingMagnitude) {
             EXPECT_LE(std::fabs(*shown - value), halfUnitOfLastPlace(text) * (1 + 1e-9));
         }
     }
+}
+
+// A large workbook loads on a thread of its own: timers and painting go on meanwhile, clicks
+// and keys wait, and a file that cannot be read still fails with its message.
+TEST(SpreadsheetWidget, KeepsTheEventLoopTurningWhileALargeWorkbookLoads) {
+    const std::string path = ::testing::TempDir() + "/large_load.csv";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "Age,Y1,Y2\n";
+        for (int k = 1; k <= 300000; ++k) out << k << ',' << k % 97 << ',' << k % 89 << '\n';
+    }
+    kestrel::SpreadsheetWidget sheet;
+    sheet.show();
+    bool reading = false, firedWhileReading = false;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { firedWhileReading |= reading; });
+    ticker.start(1);
+    int16_t fileType = 11;
+    reading = true;
+    sheet.ReadWorkbook(path, fileType);
+    reading = false;
+    EXPECT_TRUE(firedWhileReading);
+    EXPECT_EQ(sheet.MaxRow(), 300001);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    const std::string missing = path + ".missing";
+    EXPECT_THROW(sheet.ReadWorkbook(missing, fileType), kestrel::KestrelError);
+    EXPECT_EQ(sheet.MaxRow(), 300001);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    std::remove(path.c_str());
 }
