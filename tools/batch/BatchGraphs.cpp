@@ -28,17 +28,21 @@ fs::path pluginPath() {
 
 }  // namespace
 
-GraphWriter loadBatchGraphs() {
+void* batchGraphsEntry(const char* symbol) {
     const fs::path path = pluginPath();
     // Never unloaded: Qt's own threads and handlers may outlive the call.
     void* plugin = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     const char* reason = plugin ? nullptr : ::dlerror();
-    auto* write = plugin ? reinterpret_cast<BatchGraphsFunction*>(::dlsym(plugin, kBatchGraphsSymbol))
-                         : nullptr;
-    if (!write) {
+    void* entry = plugin ? ::dlsym(plugin, symbol) : nullptr;
+    if (!entry) {
         throw KestrelError("cannot load the graph images' plugin " + path.string() + ": " +
                            (reason ? reason : "it holds no graph writer"));
     }
+    return entry;
+}
+
+GraphWriter loadBatchGraphs() {
+    auto* write = reinterpret_cast<BatchGraphsFunction*>(batchGraphsEntry(kBatchGraphsSymbol));
     return [write](const ProfileData& data, const std::string& folder, const std::string& format) {
         char message[512] = {};
         if (write(&data, folder.c_str(), format.c_str(), message, sizeof message) != 0) {

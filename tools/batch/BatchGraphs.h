@@ -9,4 +9,8 @@ namespace kestrel::batch {
 /// images. Throws KestrelError naming the plugin when it cannot be loaded.
 GraphWriter loadBatchGraphs();
 
+/// @brief The plugin's entry point named `symbol`, the plugin loaded once and kept. Throws
+/// KestrelError naming the plugin when it or the entry point cannot be found.
+void* batchGraphsEntry(const char* symbol);
+
 }  // namespace kestrel::batch

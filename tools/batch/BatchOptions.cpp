@@ -59,6 +59,23 @@ const std::vector<OptionSpec>& optionTable() {
          "grains (analyses) behind profile 1 and profile 2, 1 to 1000000\n"
          "                   each: the sample sizes instead of the number of rows",
          [](BatchOptions& o, const std::string& v) { o.grains = v; }},
+        {"--matrix", "",
+         "compare many profiles at once: every pair of the --columns,\n"
+         "                   a matrix of D (and p), an MDS map and a heat map",
+         [](BatchOptions& o, const std::string&) { o.matrix = true; }},
+        {"--columns", "COLS",
+         "with --matrix: the profile columns, a range B:AZ or a list\n"
+         "                   B,D,F (header cells above --from name the samples)",
+         [](BatchOptions& o, const std::string& v) { o.columns = v; }},
+        {"--matrix-out", "FILE",
+         "with --matrix: write D, p and the MDS coordinates there, as\n"
+         "                   .csv (blocks one below the other) or .xlsx (sheets D, p,\n"
+         "                   MDS); --graphs DIR adds MDS.png and Matrix.png",
+         [](BatchOptions& o, const std::string& v) { o.matrixOut = v; }},
+        {"--grains-row", "ROW",
+         "with --matrix: the row holding each column's grain count (for\n"
+         "                   p-values); or --grains N1,N2,... with one per column",
+         [](BatchOptions& o, const std::string& v) { o.grainsRow = v; }},
         {"--help", "", "show this text and exit",
          [](BatchOptions& o, const std::string&) { o.help = true; }},
     };

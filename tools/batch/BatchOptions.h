@@ -25,6 +25,11 @@ struct BatchOptions {
     std::optional<std::string> graphFormat;
     std::optional<std::string> windows;  // absent: no windows table file
     std::optional<std::string> grains;   // "N1,N2"; absent: the number of rows
+    // Many profiles at once (--matrix): every pair of the --columns compared.
+    bool matrix = false;
+    std::optional<std::string> columns;    // "B:AZ", "B,D,F"
+    std::optional<std::string> matrixOut;  // .csv or .xlsx
+    std::optional<std::string> grainsRow;  // the sheet row holding one grain count per column
 
     bool help = false;
 };

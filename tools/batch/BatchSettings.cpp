@@ -7,6 +7,7 @@
 #include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/Workbook.h"
 #include "sheet/core/WorkbookWriter.h"
+#include "tools/batch/MatrixSettings.h"
 
 namespace kestrel::batch {
 namespace {
@@ -92,6 +93,7 @@ void checkRowRange(int32_t fromRow, int32_t toRow) {
 }
 
 BatchSettings checkBatchOptions(const BatchOptions& options, const std::string& defaultTable) {
+    refuseMatrixOptions(options);
     BatchSettings settings;
     settings.workbook = options.workbook;
     settings.fromRow = wholeNumber(options.from, "Incorrect value entered for From row");

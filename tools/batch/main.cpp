@@ -15,6 +15,8 @@
 #include "tools/batch/BatchRun.h"
 #include "tools/batch/BatchSettings.h"
 #include "tools/batch/DataFolder.h"
+#include "tools/batch/MatrixGraphs.h"
+#include "tools/batch/MatrixRun.h"
 
 namespace {
 
@@ -36,6 +38,12 @@ int main(int argc, char** argv) {
         if (options.help) {
             std::cout << batchUsage();
             return 0;
+        }
+        if (wantsMatrix(options)) {
+            const MatrixSettings settings = checkMatrixOptions(options);
+            runMatrix(settings, std::cout, std::cerr, loadMatrixGraphsIfAsked(settings));
+            std::cout.flush();
+            return std::cout.good() ? 0 : fail("cannot write to standard output", 1);
         }
         const std::string defaultTable = kestrel::criticalValueTablePath(programDataFolder());
 #ifdef KESTREL_BATCH_GRAPHS

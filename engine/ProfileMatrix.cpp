@@ -1,0 +1,137 @@
+// Every pair of profiles compared: one cumulative curve per profile, then the largest absolute
+// difference of each pair of curves, pairs shared out to all cores.
+#include "engine/ProfileMatrix.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/KestrelError.h"
+#include "engine/KsTwoSample.h"
+#include "engine/ParallelIndices.h"
+#include "engine/SampleSizes.h"
+
+namespace kestrel {
+namespace {
+
+// The two-profile comparison's offset, added once to each total so that an all-zero profile
+// gives a curve of zeros, not 0/0.
+constexpr double kTotalOffset = 1e-9;
+
+void checkSamples(const ProfileSamples& samples) {
+    const size_t k = samples.values.size();
+    if (k < 2) throw KestrelError("Give at least two profile columns to compare");
+    if (k > static_cast<size_t>(kMaxMatrixProfiles)) {
+        throw KestrelError("Too many profile columns: " + std::to_string(k) + " (at most " +
+                           std::to_string(kMaxMatrixProfiles) + " are compared at once)");
+    }
+    if (samples.names.size() != k) throw KestrelError("Every profile needs a name");
+    if (samples.NumRows < 1) throw KestrelError("The row range holds no rows to compare");
+    for (size_t i = 0; i < k; ++i) {
+        if (samples.values[i].size() < static_cast<size_t>(samples.NumRows) + 1) {
+            throw KestrelError("The profile " + samples.names[i] + " holds fewer than " +
+                               std::to_string(samples.NumRows) + " rows");
+        }
+    }
+    if (!samples.grains) return;
+    if (samples.grains->size() != k) {
+        throw KestrelError("Give one grain count per profile: " + std::to_string(k) +
+                           " profiles, " + std::to_string(samples.grains->size()) +
+                           " grain counts");
+    }
+    for (size_t i = 0; i < k; ++i) {
+        const int32_t g = (*samples.grains)[i];
+        if (g < 1 || g > kMaxGrains) {
+            throw KestrelError("Incorrect grain count for " + samples.names[i] + ": " +
+                               std::to_string(g) + " (a whole number from 1 to " +
+                               std::to_string(kMaxGrains) + " is wanted)");
+        }
+    }
+}
+
+// Curves of all profiles, one row of NumRows + 1 entries each (entry 0 is 0).
+std::vector<double> allCurves(const ProfileSamples& samples, unsigned threads) {
+    const size_t stride = static_cast<size_t>(samples.NumRows) + 1;
+    std::vector<double> curves(stride * samples.values.size(), 0.0);
+    forEachIndexInParallel(static_cast<int64_t>(samples.values.size()), threads, [&](int64_t i) {
+        cumulativeCurve(samples.values[static_cast<size_t>(i)].data(), samples.NumRows,
+                        curves.data() + static_cast<size_t>(i) * stride);
+    });
+    return curves;
+}
+
+SquareMatrix zeroMatrix(int32_t size) {
+    return SquareMatrix{size, std::vector<double>(static_cast<size_t>(size) * size, 0.0)};
+}
+
+void setPair(SquareMatrix& m, int64_t i, int64_t j, double value) {
+    m.values[static_cast<size_t>(i * m.size + j)] = value;
+    m.values[static_cast<size_t>(j * m.size + i)] = value;
+}
+
+}  // namespace
+
+void cumulativeCurve(const double* values, int32_t n, double* curve) {
+    if (n < 1) return;
+    double sum = values[1];
+    double total = kTotalOffset + values[1];
+    curve[1] = sum;
+    for (int32_t j = 2; j <= n; ++j) {
+        sum = sum + values[j];
+        total = total + values[j];
+        curve[j] = sum;
+    }
+    for (int32_t j = 1; j <= n; ++j) curve[j] = curve[j] / total;
+}
+
+double largestDifference(const double* a, const double* b, int32_t n) {
+    // Four running maxima so that the loop does not wait on one comparison after another.
+    double best[4] = {0.0, 0.0, 0.0, 0.0};
+    bool notANumber = false;
+    int32_t k = 1;
+    for (; k + 3 <= n; k += 4) {
+        for (int lane = 0; lane < 4; ++lane) {
+            const double d = std::fabs(a[k + lane] - b[k + lane]);
+            notANumber |= d != d;
+            best[lane] = d > best[lane] ? d : best[lane];
+        }
+    }
+    for (; k <= n; ++k) {
+        const double d = std::fabs(a[k] - b[k]);
+        notANumber |= d != d;
+        best[0] = d > best[0] ? d : best[0];
+    }
+    if (notANumber) return std::nan("");
+    return std::max(std::max(best[0], best[1]), std::max(best[2], best[3]));
+}
+
+ProfileMatrix compareAllPairs(const ProfileSamples& samples, unsigned threads) {
+    checkSamples(samples);
+    const int32_t k = static_cast<int32_t>(samples.values.size());
+    const int32_t n = samples.NumRows;
+    const size_t stride = static_cast<size_t>(n) + 1;
+    const std::vector<double> curves = allCurves(samples, threads);
+    ProfileMatrix result{samples.names, zeroMatrix(k), std::nullopt};
+    if (samples.grains) {
+        // D = 0 between a profile and itself: nothing speaks against them, p = 1.
+        result.p = zeroMatrix(k);
+        for (int32_t i = 0; i < k; ++i) result.p->values[static_cast<size_t>(i) * k + i] = 1.0;
+    }
+    // Row i holds the pairs (i, j > i); each worker writes only the entries of its own pairs.
+    forEachIndexInParallel(k - 1, threads, [&](int64_t i) {
+        const double* curveI = curves.data() + static_cast<size_t>(i) * stride;
+        for (int64_t j = i + 1; j < k; ++j) {
+            const double d =
+                largestDifference(curveI, curves.data() + static_cast<size_t>(j) * stride, n);
+            setPair(result.D, i, j, d);
+            if (!result.p) continue;
+            const auto& grains = *samples.grains;
+            setPair(
+                *result.p, i, j,
+                ksTwoSampleTail(grains[static_cast<size_t>(i)], grains[static_cast<size_t>(j)], d)
+                    .p);
+        }
+    });
+    return result;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,60 @@
+// Many profiles over one row range compared pair by pair: the matrix of two-sample
+// Kolmogorov-Smirnov statistics D and, with grain counts, of their p-values.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+/// @brief The most profiles compared at once (the matrices grow with the square of it).
+inline constexpr int32_t kMaxMatrixProfiles = 1000;
+
+/// @brief K profiles read from one row range. values[i] holds profile i at positions
+/// 1..NumRows (index 0 unused), as ProfileData's Y arrays do.
+struct ProfileSamples {
+    std::vector<std::string> names;
+    std::vector<std::vector<double>> values;
+    int32_t NumRows = 0;
+    /// Grains (analyses) behind each profile, one per profile, each 1..kMaxGrains; absent:
+    /// no p-values.
+    std::optional<std::vector<int32_t>> grains;
+};
+
+/// @brief A symmetric K x K matrix, row-major.
+struct SquareMatrix {
+    int32_t size = 0;
+    std::vector<double> values;
+
+    double at(int32_t i, int32_t j) const {
+        return values[static_cast<size_t>(i) * static_cast<size_t>(size) + static_cast<size_t>(j)];
+    }
+};
+
+struct ProfileMatrix {
+    std::vector<std::string> names;
+    SquareMatrix D;                 // zero diagonal
+    std::optional<SquareMatrix> p;  // present exactly when grain counts were given; diagonal 1
+};
+
+/// @brief The cumulative curve of values[1..n] into curve[1..n] (index 0 left as it is): running
+/// sums in sheet order divided by the total, which carries 1e-9 once, added to the first value.
+/// The additions and their order are those of the two-profile comparison, so the curve is the
+/// one it draws for the same column, bit for bit.
+void cumulativeCurve(const double* values, int32_t n, double* curve);
+
+/// @brief The largest |a[k] - b[k]| over k = 1..n; not a number when any difference is not one.
+double largestDifference(const double* a, const double* b, int32_t n);
+
+/// @brief Compares every pair of profiles: each curve is computed once, the pairs are shared out
+/// to `threads` workers (0: one per core). D(i, j) is the largest "Difference" a two-profile
+/// comparison of profiles i and j gives; p(i, j) the two-sided p-value of D at sample sizes
+/// grains[i], grains[j]. Throws KestrelError for fewer than two or more than
+/// kMaxMatrixProfiles profiles, NumRows < 1, a profile with fewer than NumRows positions, a
+/// name count that differs from the profile count or a grain count out of range.
+ProfileMatrix compareAllPairs(const ProfileSamples& samples, unsigned threads = 0);
+
+}  // namespace kestrel

@@ -1,0 +1,99 @@
+// Drawing the heat map with QCustomPlot's colour map and colour scale.
+#include "output/MatrixHeatMap.h"
+
+#include <qcustomplot.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "output/GraphNavigation.h"
+
+namespace kestrel {
+namespace {
+
+QCPColorMap* colourMapOf(QCustomPlot& chart) {
+    return qobject_cast<QCPColorMap*>(chart.plottable(0));
+}
+
+// Names on an axis: all of them up to 40, else every n-th so that labels never overlap.
+QSharedPointer<QCPAxisTickerText> nameTicker(const ProfileMatrix& matrix,
+                                             const std::vector<int32_t>& order) {
+    QSharedPointer<QCPAxisTickerText> ticker(new QCPAxisTickerText);
+    const size_t step = std::max<size_t>(1, (order.size() + 39) / 40);
+    for (size_t i = 0; i < order.size(); i += step) {
+        ticker->addTick(static_cast<double>(i),
+                        QString::fromStdString(matrix.names[static_cast<size_t>(order[i])]));
+    }
+    return ticker;
+}
+
+}  // namespace
+
+QCustomPlot* createMatrixHeatMap(QWidget* parent) {
+    auto* chart = new QCustomPlot(parent);
+    chart->setObjectName("Matrix");
+    chart->setLocale(QLocale());
+    chart->plotLayout()->insertRow(0);
+    chart->plotLayout()->addElement(
+        0, 0,
+        new QCPTextElement(chart, "D of every pair, ordered by MDS axis 1",
+                           QFont("sans", 11, QFont::Bold)));
+    auto* map = new QCPColorMap(chart->xAxis, chart->yAxis);
+    map->setInterpolate(false);
+    auto* scale = new QCPColorScale(chart);
+    chart->plotLayout()->addElement(1, 1, scale);
+    scale->setLabel("D");
+    map->setColorScale(scale);
+    QCPColorGradient gradient(QCPColorGradient::gpThermal);
+    gradient.setLevelCount(256);
+    map->setGradient(gradient);
+    map->setDataRange(QCPRange(0, 1));
+    auto* margins = new QCPMarginGroup(chart);
+    chart->axisRect()->setMarginGroup(QCP::msBottom | QCP::msTop, margins);
+    scale->setMarginGroup(QCP::msBottom | QCP::msTop, margins);
+    chart->yAxis->setRangeReversed(true);  // the first sample at the top
+    chart->xAxis->setTickLabelRotation(60);
+    for (QCPAxis* axis : {chart->xAxis, chart->yAxis}) {
+        axis->setSubTicks(false);
+        axis->grid()->setVisible(false);
+    }
+    new GraphNavigation(*chart, [chart] {
+        chart->rescaleAxes();
+        chart->replot();
+    });
+    return chart;
+}
+
+void fillMatrixHeatMap(QCustomPlot& chart, const ProfileMatrix& matrix,
+                       const std::vector<int32_t>& order) {
+    QCPColorMap* map = colourMapOf(chart);
+    const int k = static_cast<int>(order.size());
+    map->data()->setSize(k, k);
+    map->data()->setRange(QCPRange(0, std::max(k - 1, 1)), QCPRange(0, std::max(k - 1, 1)));
+    for (int col = 0; col < k; ++col) {
+        for (int row = 0; row < k; ++row) {
+            map->data()->setCell(
+                col, row,
+                matrix.D.at(order[static_cast<size_t>(row)], order[static_cast<size_t>(col)]));
+        }
+    }
+    const auto ticker = nameTicker(matrix, order);
+    chart.xAxis->setTicker(ticker);
+    chart.yAxis->setTicker(ticker);
+    chart.rescaleAxes();
+    chart.replot();
+}
+
+std::pair<int, int> heatMapPairAt(const QCustomPlot& chart, const std::vector<int32_t>& order,
+                                  double x, double y) {
+    const int k = static_cast<int>(order.size());
+    const int col = static_cast<int>(std::lround(chart.xAxis->pixelToCoord(x)));
+    const int row = static_cast<int>(std::lround(chart.yAxis->pixelToCoord(y)));
+    if (col < 0 || row < 0 || col >= k || row >= k ||
+        !chart.axisRect()->rect().contains(QPoint(int(x), int(y)))) {
+        return {-1, -1};
+    }
+    return {order[static_cast<size_t>(row)], order[static_cast<size_t>(col)]};
+}
+
+}  // namespace kestrel

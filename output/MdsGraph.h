@@ -1,0 +1,31 @@
+// The MDS map of a many-profile comparison: one labelled point per sample, similar samples
+// close together.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/ClassicalMds.h"
+
+class QCustomPlot;
+class QWidget;
+
+namespace kestrel {
+
+/// @brief An empty MDS map (object name "MDS"): axis 1 across, axis 2 up, each as long per unit
+/// as the other once filled.
+QCustomPlot* createMdsGraph(QWidget* parent);
+
+/// @brief Shows the samples of `map`, each labelled with its name; the axes' titles give their
+/// shares of the variance. Graph 0 holds the points in sample order (data key order is not
+/// sample order: look points up with mdsPointAt()).
+void fillMdsGraph(QCustomPlot& chart, const std::vector<std::string>& names, const MdsMap& map);
+
+/// @brief The sample whose point lies within `radius` pixels of the pixel position (x, y), the
+/// nearest if several do; -1 when none does.
+int mdsPointAt(const QCustomPlot& chart, const MdsMap& map, double x, double y, double radius = 8);
+
+/// @brief Marks the samples of `selected` (up to two) with a ring; an empty list clears it.
+void markMdsPoints(QCustomPlot& chart, const MdsMap& map, const std::vector<int>& selected);
+
+}  // namespace kestrel

@@ -1,0 +1,90 @@
+// Sending the matrices and the map cell by cell to a streamed workbook writer.
+#include "sheet/core/MatrixWorkbook.h"
+
+#include "engine/KestrelError.h"
+#include "sheet/core/WorkbookWriter.h"
+
+namespace kestrel {
+namespace {
+
+bool endsWithIgnoringCase(const std::string& name, std::string_view suffix) {
+    if (name.size() < suffix.size()) return false;
+    for (size_t i = 0; i < suffix.size(); ++i) {
+        const char c = name[name.size() - suffix.size() + i];
+        if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != suffix[i]) return false;
+    }
+    return true;
+}
+
+// A K x K block from `row` on: its heading cell, the names across, then one row per sample.
+// Returns the row after it.
+int sendSquareBlock(const std::string& heading, const SquareMatrix& values,
+                    const ProfileMatrix& matrix, int row, CellSink& sink) {
+    if (!heading.empty()) sink.text(row, 1, heading);
+    for (size_t j = 0; j < matrix.names.size(); ++j) {
+        sink.text(row, static_cast<int>(j) + 2, matrix.names[j]);
+    }
+    for (int32_t i = 0; i < values.size; ++i) {
+        sink.text(row + 1 + i, 1, matrix.names[static_cast<size_t>(i)]);
+        for (int32_t j = 0; j < values.size; ++j) sink.number(row + 1 + i, j + 2, values.at(i, j));
+    }
+    return row + 1 + values.size;
+}
+
+int sendMdsBlock(const ProfileMatrix& matrix, const MdsMap& map, int row, CellSink& sink) {
+    sink.text(row, 1, "MDS");
+    sink.text(row, 2, "Axis 1");
+    sink.text(row, 3, "Axis 2");
+    for (size_t i = 0; i < map.points.size(); ++i) {
+        const int r = row + 1 + static_cast<int>(i);
+        sink.text(r, 1, matrix.names[i]);
+        sink.number(r, 2, map.points[i][0]);
+        sink.number(r, 3, map.points[i][1]);
+    }
+    const int shares = row + 1 + static_cast<int>(map.points.size());
+    sink.text(shares, 1, "Share of variance");
+    sink.number(shares, 2, map.varianceShare[0]);
+    sink.number(shares, 3, map.varianceShare[1]);
+    return shares + 1;
+}
+
+}  // namespace
+
+int16_t matrixFileTypeOf(const std::string& path) {
+    if (endsWithIgnoringCase(path, ".csv")) return kFileTypeCsv;
+    if (endsWithIgnoringCase(path, ".xlsx")) return kFileTypeXlsx;
+    throw KestrelError("The matrix file " + path + " must end in .csv or .xlsx");
+}
+
+void sendMatrixSheet(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink) {
+    sink.beginSheet("Matrix");
+    int row = sendSquareBlock("", matrix.D, matrix, 1, sink);
+    if (matrix.p) row = sendSquareBlock("p", *matrix.p, matrix, row + 1, sink);
+    sendMdsBlock(matrix, map, row + 1, sink);
+}
+
+void sendMatrixSheets(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink) {
+    sink.beginSheet("D");
+    sendSquareBlock("", matrix.D, matrix, 1, sink);
+    sink.beginSheet("p");
+    if (matrix.p) {
+        sendSquareBlock("", *matrix.p, matrix, 1, sink);
+    } else {
+        sink.text(1, 1, kNoPValuesNote);
+    }
+    sink.beginSheet("MDS");
+    sendMdsBlock(matrix, map, 1, sink);
+}
+
+void writeMatrixFile(const std::string& path, const ProfileMatrix& matrix, const MdsMap& map) {
+    const int16_t fileType = matrixFileTypeOf(path);
+    writeStreamedWorkbookFile(path, fileType, [&](CellSink& sink) {
+        if (fileType == kFileTypeCsv) {
+            sendMatrixSheet(matrix, map, sink);
+        } else {
+            sendMatrixSheets(matrix, map, sink);
+        }
+    });
+}
+
+}  // namespace kestrel

@@ -1,0 +1,37 @@
+// The results of a many-profile comparison as a file: the D matrix, the p matrix and the MDS
+// coordinates, as blocks of one .csv sheet or as the sheets "D", "p" and "MDS" of a workbook.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/ClassicalMds.h"
+#include "engine/ProfileMatrix.h"
+#include "sheet/core/CellSink.h"
+
+namespace kestrel {
+
+/// @brief The note that stands where p-values would be when no grain counts were given.
+inline constexpr const char* kNoPValuesNote =
+    "No p-values: they need the number of grains behind each profile (a grains row or one "
+    "grain count per profile)";
+
+/// @brief The file-type code of a matrix file named `path`: kFileTypeCsv for .csv, kFileTypeXlsx
+/// for .xlsx (either case); throws KestrelError for any other name.
+int16_t matrixFileTypeOf(const std::string& path);
+
+/// @brief One sheet "Matrix": the D block (an empty cell and the names, then per sample its name
+/// and its D values), an empty row, the p block headed "p" when there are p-values, an empty
+/// row, and the MDS block headed "MDS", "Axis 1", "Axis 2" (per sample its name and two
+/// coordinates) ending with the row "Share of variance" and the two shares.
+void sendMatrixSheet(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink);
+
+/// @brief Three sheets: "D" and "p" laid out as the D block (sheet "p" holds kNoPValuesNote in
+/// A1 when there are no p-values), "MDS" as the MDS block.
+void sendMatrixSheets(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink);
+
+/// @brief Writes the results to `path` atomically, as one sheet for .csv and three for .xlsx.
+/// Throws KestrelError naming the file when it cannot be written.
+void writeMatrixFile(const std::string& path, const ProfileMatrix& matrix, const MdsMap& map);
+
+}  // namespace kestrel

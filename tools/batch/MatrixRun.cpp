@@ -1,0 +1,103 @@
+// The headless many-profile comparison: the same spreadsheet core and engine steps as the
+// window's Compare many.
+#include "tools/batch/MatrixRun.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "engine/KestrelError.h"
+#include "engine/NumberText.h"
+#include "sheet/core/MatrixWorkbook.h"
+#include "sheet/core/ProfileColumns.h"
+#include "sheet/core/ProfileSheet.h"
+#include "sheet/core/SpreadsheetCore.h"
+#include "sheet/core/Workbook.h"
+#include "sheet/core/WorkbookWriter.h"
+#include "tools/batch/BatchSettings.h"
+
+namespace kestrel::batch {
+namespace {
+
+void checkOutputs(const MatrixSettings& settings, const MatrixGraphWriter& writeGraphs) {
+    std::error_code error;
+    if (settings.matrixOut &&
+        std::filesystem::equivalent(settings.workbook, *settings.matrixOut, error)) {
+        throw KestrelError("The matrix file " + *settings.matrixOut +
+                           " is the workbook being compared; choose another name");
+    }
+    if (!settings.graphs) return;
+    if (!writeGraphs) throw KestrelError("This kestrel-batch was built without graph images");
+    if (!std::filesystem::is_directory(*settings.graphs, error)) {
+        throw KestrelError("The graphs folder " + *settings.graphs + " does not exist");
+    }
+}
+
+void selectSheet(SpreadsheetCore& source, const MatrixSettings& settings) {
+    if (!settings.sheet) return;
+    const int32_t sheet = *settings.sheet;
+    if (sheet < 1 || sheet > source.NumSheets()) {
+        throw KestrelError("Incorrect value entered for sheet index: " + std::to_string(sheet) +
+                           " (the workbook " + settings.workbook + " holds sheets 1 to " +
+                           std::to_string(source.NumSheets()) + ")");
+    }
+    source.SetSheet(sheet);
+}
+
+int32_t lastRow(const SpreadsheetCore& source, const MatrixSettings& settings) {
+    if (settings.toRow) return *settings.toRow;
+    const int32_t found = findLastFilledRow(source, settings.ageCol);
+    if (found == 0) {
+        throw KestrelError("Incorrect values entered for rows to import: the Age column " +
+                           columnLetters(settings.ageCol) + " of sheet \"" +
+                           source.SheetName(source.Sheet()) +
+                           "\" is empty at row 2; give the last row with --to");
+    }
+    return found;
+}
+
+ProfileSamples readSamples(const MatrixSettings& settings) {
+    SpreadsheetCore source;
+    int16_t fileType = kFileTypeExcel97;
+    source.ReadWorkbook(settings.workbook, fileType);
+    selectSheet(source, settings);
+    ProfileColumnsRange range;
+    range.FromRow = settings.fromRow;
+    range.ToRow = lastRow(source, settings);
+    checkRowRange(range.FromRow, range.ToRow);
+    range.columns = settings.columns;
+    range.grainsRow = settings.grainsRow;
+    try {
+        ProfileSamples samples = readProfileColumns(source, range);
+        if (settings.grains) samples.grains = settings.grains;
+        return samples;
+    } catch (const KestrelError& error) {
+        throw KestrelError(settings.workbook + ": " + error.what());
+    }
+}
+
+std::string percent(double share) {
+    return formatFixed(100.0 * share, 1) + "%";
+}
+
+}  // namespace
+
+void runMatrix(const MatrixSettings& settings, std::ostream& out, std::ostream& err,
+               const MatrixGraphWriter& writeGraphs) {
+    checkOutputs(settings, writeGraphs);
+    const ProfileSamples samples = readSamples(settings);
+    const ProfileMatrix matrix = compareAllPairs(samples);
+    const MdsMap map = classicalMds(matrix.D);
+    const size_t k = samples.names.size();
+    out << k << " profiles x " << samples.NumRows << " rows: " << k * (k - 1) / 2 << " pairs\n"
+        << "MDS: axis 1 holds " << percent(map.varianceShare[0]) << " of the variance, axis 2 "
+        << percent(map.varianceShare[1]) << '\n';
+    out.flush();
+    if (!matrix.p) {
+        err << "kestrel-batch: note: no p-values: they need the number of grains behind each "
+               "profile (--grains-row ROW, or --grains N1,N2,... with one per column)\n";
+    }
+    if (settings.graphs) writeGraphs(matrix, map, *settings.graphs, settings.graphFormat);
+    if (settings.matrixOut) writeMatrixFile(*settings.matrixOut, matrix, map);
+}
+
+}  // namespace kestrel::batch
