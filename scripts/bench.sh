@@ -18,6 +18,12 @@ if ! command -v hyperfine >/dev/null; then
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends \
     hyperfine time >/dev/null
 fi
+if ! command -v xdotool >/dev/null || ! command -v xvfb-run >/dev/null; then
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends \
+    xdotool xvfb xauth >/dev/null
+fi
 # The reference of the comparison: the same job scripted with xlrd, numpy and xlwt.
 if ! "$python" -c 'import numpy, xlrd, xlwt' 2>/dev/null; then
   sudo_cmd=""
@@ -32,6 +38,9 @@ known=$(cmake --build "$build" --target help)
 for target in kestrel_reader_bench kestrel_engine_bench kestrel_replot_bench; do
   if grep -q "^$target:" <<<"$known"; then benches+=("$target"); fi
 done
+for target in kestrel kestrel_window_bench; do
+  if grep -q "^$target:" <<<"$known"; then benches+=("$target"); fi
+done
 cmake --build "$build" -j 2 --target kestrel-batch kestrel-make-samples \
   kestrel_critical_value_table "${benches[@]}" >/dev/null
 
@@ -41,6 +50,7 @@ rows=()  # markdown table rows
 
 # Google Benchmark: one row per benchmark, the median of its repetitions.
 for target in "${benches[@]}"; do
+  [ "$target" = kestrel ] && continue
   binary=$(find "$build/bench" -maxdepth 2 -type f -name "$target" | head -n 1)
   QT_QPA_PLATFORM=offscreen "$binary" --benchmark_repetitions=5 \
     --benchmark_report_aggregates_only=true --benchmark_format=json \
@@ -88,6 +98,18 @@ for n in 5000 65535; do
     rows+=("| Python (xlrd, numpy, xlwt) | the same; kestrel-batch is $ratio faster | $pymedian ms | $((pypeak / 1024)) MB |")
   done
 done
+# Many profiles at once: 200 profiles x 5,000 rows, all 19,900 pairs, the matrix and the MDS map,
+# beside the same job in numpy (bench/python/ks_matrix.py), in one hyperfine run.
+matrix_book=$work/profiles_200x5000.csv
+"$build/tools/kestrel-make-samples" --profiles 200 --rows 5000 "$matrix_book" >/dev/null
+hyperfine -N --warmup 3 --runs 20 --export-json "$work/h.json" \
+  "$batch --matrix --columns B:GS --matrix-out $work/matrix.csv $matrix_book" \
+  "$python bench/python/ks_matrix.py $matrix_book $work/python_matrix.csv" >/dev/null 2>&1
+read -r median pymedian < <("$python" -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"]; print("%.1f %.1f" % (r[0]["median"] * 1000, r[1]["median"] * 1000))' "$work/h.json")
+peak=$(/usr/bin/time -v "$batch" --matrix --columns B:GS --matrix-out "$work/matrix.csv" "$matrix_book" 2>&1 >/dev/null |
+       sed -n 's/.*Maximum resident set size (kbytes): //p')
+rows+=("| kestrel-batch --matrix | 200 profiles x 5,000 rows of .csv: 19,900 pairs, matrix .csv, MDS | $median ms | $((peak / 1024)) MB |")
+rows+=("| Python (numpy) | the same (bench/python/ks_matrix.py) | $pymedian ms | |")
 # Start-up alone: what every run pays before it reads a byte of the workbook.
 hyperfine -N --warmup 3 --runs 30 --export-json "$work/h.json" "$batch --help" >/dev/null 2>&1
 median=$("$python" -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"][0]; print("%.1f" % (r["median"] * 1000))' "$work/h.json")
@@ -112,6 +134,13 @@ for book in "$formats/profiles.csv" "$formats/profiles.xlsx"; do
     rows+=("| kestrel-batch | 1,048,575 data rows, ${book##*.}, $label | $median ms | $((peak / 1024)) MB |")
   done
 done
+
+# The window from program start to shown, on an X server of its own.
+if [ -x "$build/app/kestrel" ]; then
+  start=$(xvfb-run -a -s "-screen 0 1280x900x24" bench/window_start.sh "$build/app/kestrel" \
+          "$PWD/$build/data")
+  rows+=("| kestrel | program start to main window shown, table loaded (Xvfb) | $start ms | |")
+fi
 
 echo "Machine: $(nproc) cores, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1)"
 echo

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Program start to the main window shown on an X display, table loaded: launches kestrel
+# RUNS times under the current DISPLAY and prints the median in milliseconds. Run it inside
+# xvfb-run. Usage: bench/window_start.sh KESTREL DATA_DIR [RUNS]
+set -euo pipefail
+kestrel=$1
+data=$2
+runs=${3:-7}
+config=$(mktemp -d)
+trap 'rm -rf "$config"' EXIT
+mkdir -p "$config/kestrel"
+printf '[File Paths]\nClient dataset path=%s\n' "$data" >"$config/kestrel/kestrel.INI"
+times=()
+for _ in $(seq "$runs"); do
+  start=$(date +%s%N)
+  XDG_CONFIG_HOME=$config "$kestrel" >/dev/null 2>&1 &
+  pid=$!
+  until xdotool search --onlyvisible --name "Compare two probability" >/dev/null 2>&1; do
+    sleep 0.002
+  done
+  times+=($(( ($(date +%s%N) - start) / 1000000 )))
+  kill "$pid"
+  wait "$pid" 2>/dev/null || true
+done
+printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p"
