@@ -83,6 +83,7 @@ TForm1::TForm1(kestrel::UserInteraction& ui, QWidget* parent) : QMainWindow(pare
     addShortcuts();
     addGraphExport();
     updateRecentWorkbooksMenu();
+    addCompareMany();
     setAcceptDrops(true);
 }
 
@@ -115,6 +116,8 @@ void TForm1::createMenu() {
     PrintGraph1 = file->addAction("&Print graph");
     file->addSeparator();
     RecentWorkbooks1 = file->addMenu("&Recent workbooks");
+    file->addSeparator();
+    CompareMany1 = file->addAction("Compare &many...");
 }
 
 QFrame* TForm1::createButtonBar() {

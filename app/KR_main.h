@@ -29,6 +29,7 @@ struct WindowsTableRow;
 class WindowsTableModel;
 class CalculationProgress;
 class CriticalValueTableModel;
+class ManyResultsPage;
 class SpreadsheetWidget;
 class UserInteraction;
 }  // namespace kestrel
@@ -90,6 +91,9 @@ class TForm1 : public QMainWindow {
     QAction* ExportGraph1;    // "Export graph...": the graph in front
     QAction* PrintGraph1;     // "Print graph": as the Print button, available when it is
     QMenu* RecentWorkbooks1;  // "Recent workbooks": the last eight opened, latest first
+    QAction* CompareMany1;    // "Compare many...": every pair of many profile columns
+    QWidget* tsManyProfiles;  // "Many profiles": its results, a page shown once there are some
+    kestrel::ManyResultsPage* ManyResults;
 
     /// @brief The critical value table: created open and empty, loaded when the window is shown.
     kestrel::CriticalValueTable cdsKS;
@@ -135,6 +139,14 @@ class TForm1 : public QMainWindow {
     void openFromCommandLine(const QStringList& arguments);
     /// @brief Export graph...: the graph of the page in front, through exportGraphAsChosen().
     void exportGraphInFront();
+    /// @brief File > Compare many...: the dialog, then every pair of the chosen columns compared,
+    /// mapped and shown on the Many profiles page.
+    void CompareMany1Click();
+    /// @brief "Compare these two": Open on the workbook of the last Compare many, with its Age
+    /// column and rows and these two columns as Y data (1) and Y data (2).
+    void compareTwoColumns(int32_t firstColumn, int32_t secondColumn);
+    /// @brief "Save matrix...": the matrices and the map as .csv or .xlsx.
+    void saveManyMatrix();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -175,6 +187,12 @@ class TForm1 : public QMainWindow {
     void updateExportGraphEnabled();
     void updatePrintGraphEnabled();
     void updateRecentWorkbooksMenu();
+    void addCompareMany();
+
+    struct ManySource {  // where the last Compare many read its profiles
+        QString workbookPath, ageColumn;
+        int32_t fromRow = 0, toRow = 0;
+    } m_manySource;
 
     kestrel::UserInteraction& m_ui;
     kestrel::WindowsTableModel* m_windowsModel = nullptr;

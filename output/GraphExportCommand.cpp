@@ -26,6 +26,8 @@ int entryOf(GraphFormat format) {
 }
 
 const char* graphNameOf(const QCustomPlot& chart) {
+    if (chart.objectName() == "MDS") return "mds";
+    if (chart.objectName() == "Matrix") return "matrix";
     return chart.objectName() == "Chart2" ? "probability" : "cumulative";
 }
 

@@ -100,7 +100,7 @@ TEST_F(MainWindowEveryday, ShortcutsAreShownInTheMenusAndRunTheirCommands) {
     }
     EXPECT_EQ(file,
               QStringList({"&Open\tCtrl+O", "Save summary &as\tCtrl+S", "", "E&xit\tCtrl+Q", "",
-                           "Export &graph...", "&Print graph\tCtrl+P", "", "&Recent workbooks"}));
+                           "Export &graph...", "&Print graph\tCtrl+P", "", "&Recent workbooks", "", "Compare &many..."}));
     EXPECT_EQ(m_form->Edit2->text() + "\t" + m_form->Edit2->shortcut().toString(), "&Edit\tCtrl+E");
     EXPECT_EQ(m_form->About1->text() + "\t" + m_form->About1->shortcut().toString(), "&About\tF1");
 

@@ -1,0 +1,128 @@
+// File > Compare many...: many profile columns compared pair by pair, their results page, and the
+// way back from a chosen pair to the ordinary two-profile Open.
+#include <qcustomplot.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "app/CompareManyDialog.h"
+#include "app/KR_main.h"
+#include "app/KR_var.h"
+#include "app/ManyResultsPage.h"
+#include "engine/KestrelError.h"
+#include "sheet/core/MatrixWorkbook.h"
+#include "sheet/core/Workbook.h"
+#include "sheet/widgets/SpreadsheetWidget.h"
+#include "sheet/widgets/UserInteraction.h"
+
+namespace {
+
+// Reads the range from `book`'s sheet, leaving its active sheet and current cell as they were
+// (the loaded workbook's grid keeps showing what it showed).
+kestrel::ProfileSamples readRequest(kestrel::SpreadsheetCore& book,
+                                    const ManyProfilesRequest& request) {
+    const int sheet = book.Sheet(), row = book.Row(), col = book.Col();
+    const auto restore = [&] {
+        book.SetSheet(sheet);
+        book.SetRow(row);
+        book.SetCol(col);
+    };
+    try {
+        book.SetSheet(request.sheet);
+        kestrel::ProfileSamples samples = kestrel::readProfileColumns(book, request.range);
+        restore();
+        return samples;
+    } catch (...) {
+        restore();
+        throw;
+    }
+}
+
+}  // namespace
+
+void TForm1::addCompareMany() {
+    tsManyProfiles = new QWidget;
+    tsManyProfiles->setObjectName("tsManyProfiles");
+    ManyResults = new kestrel::ManyResultsPage(tsManyProfiles);
+    (new QVBoxLayout(tsManyProfiles))->addWidget(ManyResults);
+    // The page must not make the main window's least size any larger than it was without it.
+    tsManyProfiles->setMinimumSize(1, 1);
+    const int tab = PageControl1->addTab(tsManyProfiles, "Many profiles");
+    PageControl1->setTabVisible(tab, false);
+    connect(CompareMany1, &QAction::triggered, this, &TForm1::CompareMany1Click);
+    connect(ManyResults, &kestrel::ManyResultsPage::compareTwoRequested, this,
+            &TForm1::compareTwoColumns);
+    connect(ManyResults, &kestrel::ManyResultsPage::saveMatrixRequested, this,
+            &TForm1::saveManyMatrix);
+    for (QCustomPlot* chart : {ManyResults->MdsMap, ManyResults->HeatMap}) {
+        auto* action = new QAction("Export graph...", chart);
+        action->setObjectName(chart->objectName() + "Export");
+        chart->addAction(action);
+        connect(action, &QAction::triggered, this, [this, chart] { exportGraph(*chart); });
+    }
+}
+
+void TForm1::CompareMany1Click() {
+    SharedState& state = kestrel::sharedState();
+    const bool loaded = !state.WorkbookPath.empty() && SprdSheetSource->NumSheets() > 0;
+    ManyProfilesRequest request;
+    std::unique_ptr<kestrel::SpreadsheetCore> own;
+    {
+        CompareManyDialog dialog(loaded ? SprdSheetSource : nullptr,
+                                 QFile::decodeName(QByteArray::fromStdString(state.WorkbookPath)),
+                                 QString::fromStdString(state.AgeColStr),
+                                 QString::fromStdString(state.FromRowStr), m_ui, this);
+        if (m_ui.runModal(dialog) != QDialog::Accepted) return;
+        request = dialog.request();
+        own = dialog.takeOwnWorkbook();
+    }
+    kestrel::SpreadsheetCore& book = own ? *own : *SprdSheetSource;
+    const kestrel::ProfileSamples samples = readRequest(book, request);
+    kestrel::ManyProfilesResults results;
+    auto matrix = std::make_shared<kestrel::ProfileMatrix>(kestrel::compareAllPairs(samples));
+    results.map = kestrel::classicalMds(matrix->D);
+    results.matrix = std::move(matrix);
+    results.columns = request.range.columns;
+    results.rows = samples.NumRows;
+    m_manySource = {request.workbookPath, request.ageColumn, request.range.FromRow,
+                    request.range.ToRow};
+    PageControl1->setTabVisible(PageControl1->indexOf(tsManyProfiles), true);
+    showPage(tsManyProfiles);
+    ManyResults->showResults(std::move(results));
+}
+
+void TForm1::compareTwoColumns(int32_t firstColumn, int32_t secondColumn) {
+    SharedState& state = kestrel::sharedState();
+    state.AgeColStr = m_manySource.ageColumn.toStdString();
+    state.Y1ColStr = kestrel::columnLetters(firstColumn);
+    state.Y2ColStr = kestrel::columnLetters(secondColumn);
+    state.FromRowStr = std::to_string(m_manySource.fromRow);
+    state.ToRowStr = std::to_string(m_manySource.toRow);
+    openWorkbook(m_manySource.workbookPath);
+}
+
+void TForm1::saveManyMatrix() {
+    const auto& results = ManyResults->results();
+    if (!results.matrix) return;
+    kestrel::FileDialogSetup setup;
+    setup.title = "Save matrix as";
+    setup.filters = QStringList{"Comma-separated text (*.csv)", "Excel workbook (*.xlsx)"};
+    setup.filterSuffixes = QStringList{"csv", "xlsx"};
+    setup.defaultSuffix = "csv";
+    setup.initialFolder = QFileInfo(m_manySource.workbookPath).path();
+    setup.proposedName = QFileInfo(m_manySource.workbookPath).completeBaseName() + "_matrix.csv";
+    setup.confirmOverwrite = true;
+    const auto choice = m_ui.chooseSaveFile(this, setup);
+    if (!choice) return;
+    const std::string path = QFile::encodeName(choice->path).toStdString();
+    std::error_code error;
+    if (std::filesystem::equivalent(
+            path, QFile::encodeName(m_manySource.workbookPath).toStdString(), error)) {
+        throw kestrel::KestrelError("The matrix file " + path +
+                                    " is the workbook being compared; choose another name");
+    }
+    kestrel::writeMatrixFile(path, *results.matrix, results.map);
+}

@@ -1,0 +1,84 @@
+// The matrix model and copying its selection.
+#include "app/MatrixTableModel.h"
+
+#include <QItemSelectionModel>
+#include <QLocale>
+#include <set>
+
+#include "sheet/core/CsvWriter.h"
+
+namespace kestrel {
+
+void MatrixTableModel::setMatrix(std::shared_ptr<const ProfileMatrix> matrix) {
+    beginResetModel();
+    m_matrix = std::move(matrix);
+    endResetModel();
+}
+
+int MatrixTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || !m_matrix ? 0 : m_matrix->D.size;
+}
+
+int MatrixTableModel::columnCount(const QModelIndex& parent) const {
+    return rowCount(parent);
+}
+
+QVariant MatrixTableModel::data(const QModelIndex& index, int role) const {
+    if (!m_matrix || !index.isValid()) return {};
+    const double d = m_matrix->D.at(index.row(), index.column());
+    switch (role) {
+        case Qt::DisplayRole:
+            return QLocale().toString(d, 'f', 4);
+        case Qt::EditRole:  // the number itself: what sorting and copying use
+            return d;
+        case Qt::ToolTipRole: {
+            QString tip = QString("%1 and %2\nD = %3")
+                              .arg(QString::fromStdString(m_matrix->names[size_t(index.row())]),
+                                   QString::fromStdString(m_matrix->names[size_t(index.column())]),
+                                   QLocale().toString(d, 'g', 10));
+            if (m_matrix->p) {
+                tip += "\np = " +
+                       QLocale().toString(m_matrix->p->at(index.row(), index.column()), 'g', 6);
+            }
+            return tip;
+        }
+        case Qt::TextAlignmentRole:
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        default:
+            return {};
+    }
+}
+
+QVariant MatrixTableModel::headerData(int section, Qt::Orientation, int role) const {
+    if (role != Qt::DisplayRole || !m_matrix || section < 0 || section >= m_matrix->D.size)
+        return {};
+    return QString::fromStdString(m_matrix->names[static_cast<size_t>(section)]);
+}
+
+QString matrixSelectionText(const QAbstractItemModel& model, const QItemSelectionModel* selection) {
+    std::set<int> rows, columns;
+    const QModelIndexList chosen = selection ? selection->selectedIndexes() : QModelIndexList{};
+    for (const QModelIndex& index : chosen) {
+        rows.insert(index.row());
+        columns.insert(index.column());
+    }
+    if (chosen.isEmpty()) {
+        for (int r = 0; r < model.rowCount(); ++r) rows.insert(r);
+        for (int c = 0; c < model.columnCount(); ++c) columns.insert(c);
+    }
+    QString text;
+    for (const int c : columns)
+        text += "\t" + model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    text += "\n";
+    for (const int r : rows) {
+        text += model.headerData(r, Qt::Vertical, Qt::DisplayRole).toString();
+        for (const int c : columns) {
+            const double value = model.data(model.index(r, c), Qt::EditRole).toDouble();
+            text += "\t" + QString::fromStdString(shortestNumberText(value));
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+}  // namespace kestrel

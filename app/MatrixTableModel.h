@@ -1,0 +1,36 @@
+// The pair matrix as a table: one row and one column per sample, D in the cells, the p-value
+// (when there is one) in each cell's tooltip.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <memory>
+
+#include "engine/ProfileMatrix.h"
+
+class QItemSelectionModel;
+
+namespace kestrel {
+
+class MatrixTableModel : public QAbstractTableModel {
+    Q_OBJECT
+
+  public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setMatrix(std::shared_ptr<const ProfileMatrix> matrix);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  private:
+    std::shared_ptr<const ProfileMatrix> m_matrix;
+};
+
+/// @brief The selected cells of a view over the matrix (all of it when none is selected) as
+/// tab-separated text: a first row of an empty cell and the column names, then per row its
+/// name and the values, full precision with "." as decimal point.
+QString matrixSelectionText(const QAbstractItemModel& model, const QItemSelectionModel* selection);
+
+}  // namespace kestrel
