@@ -3,6 +3,8 @@
 // summary, log, status bar and controls, Cancel, Edit, page switches, Save and Print.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
@@ -19,7 +21,9 @@
 #include <QTimer>
 #include <QKeyEvent>
 
+#include "app/CompareManyDialog.h"
 #include "app/CriticalValueTableModel.h"
+#include "app/ManyResultsPage.h"
 #include "app/KR_chng.h"
 #include "app/KR_main.h"
 #include "engine/KestrelError.h"
@@ -396,4 +400,62 @@ TEST_F(MainWindowCommands, ALongCalculationShowsItsProgressAndEscLeavesTheEarlie
     EXPECT_FALSE(bar->isVisible());
     EXPECT_EQ(sharedState().NumRows, kRows);
     EXPECT_EQ(m_form->SprdSheetTarget->workbook().sheets[0].lastRow(), kRows + 1);
+}
+
+// File > Compare many... on the loaded workbook: every numeric column right of Age is offered,
+// a bad column list is refused with the Open message, each pair's D is the two-profile run's
+// largest Difference to the bit, and "Compare these two" opens that pair the ordinary way.
+TEST_F(MainWindowCommands, CompareManyOffersTheColumnsAndLeadsBackToAnOrdinaryOpen) {
+    const QString path = m_dir.filePath("four.csv");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        QByteArray text = "Age,North,South,East,West\n";
+        for (int k = 1; k <= 60; ++k) {
+            text += QByteArray::number(k * 10) + ',' + QByteArray::number((k * 7) % 23) + ',' +
+                    QByteArray::number((k * 5) % 31) + ',' + QByteArray::number(k % 9) + ',' +
+                    QByteArray::number(60 - k) + '\n';
+        }
+        file.write(text);
+    }
+    scriptImport("four", "2", "61", "100", {}, path);
+    m_form->Open1Click();
+    const std::vector<double> difference = sharedState().Difference;
+    const double largestBC = *std::max_element(difference.begin() + 1, difference.end());
+
+    m_ui.modalActions.push_back([](QDialog& dialog) {
+        auto& many = dynamic_cast<CompareManyDialog&>(dialog);
+        EXPECT_EQ(many.eColumns->text(), "B:E");
+        many.eColumns->setText("B,%");
+        QTest::mouseClick(many.bbOK, Qt::LeftButton);  // refused: "%" names no column
+        EXPECT_TRUE(many.isVisible());
+        many.eColumns->setText("B:E");
+        QTest::mouseClick(many.bbOK, Qt::LeftButton);
+    });
+    m_form->CompareMany1Click();
+    const auto messages = m_ui.shownOf(kestrel::testsupport::Shown::Message);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.startsWith("Incorrect value entered for Profile columns"))
+        << messages[0].text.toStdString();
+    const auto& results = m_form->ManyResults->results();
+    ASSERT_TRUE(results.matrix);
+    EXPECT_EQ(results.matrix->names, (std::vector<std::string>{"North", "South", "East", "West"}));
+    EXPECT_EQ(results.matrix->D.at(0, 1), largestBC);
+    EXPECT_EQ(results.matrix->D.at(1, 0), largestBC);
+    EXPECT_EQ(results.matrix->D.at(2, 2), 0.0);
+    EXPECT_EQ(m_form->PageControl1->currentWidget(), m_form->tsManyProfiles);
+
+    // The pair East and West, compared as Open compares two profiles.
+    m_ui.modalActions.push_back([](QDialog& dialog) {
+        auto& import = dynamic_cast<TfmSheetImport&>(dialog);
+        EXPECT_EQ(import.eY1ColStr->text(), "D");
+        EXPECT_EQ(import.eY2ColStr->text(), "E");
+        QTest::mouseClick(import.bbImport, Qt::LeftButton);
+    });
+    m_form->ManyResults->choosePair(2, 3);
+    QTest::mouseClick(m_form->ManyResults->bbCompareTwo, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sharedState().NumRows, 60);
+    const std::vector<double>& de = sharedState().Difference;
+    EXPECT_EQ(*std::max_element(de.begin() + 1, de.end()), results.matrix->D.at(2, 3));
 }
