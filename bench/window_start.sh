@@ -7,15 +7,19 @@ kestrel=$1
 data=$2
 runs=${3:-7}
 config=$(mktemp -d)
-trap 'rm -rf "$config"' EXIT
+trap 'cat "$config/stderr" >&2 2>/dev/null; rm -rf "$config"' EXIT
 mkdir -p "$config/kestrel"
 printf '[File Paths]\nClient dataset path=%s\n' "$data" >"$config/kestrel/kestrel.INI"
 times=()
 for _ in $(seq "$runs"); do
   start=$(date +%s%N)
-  XDG_CONFIG_HOME=$config "$kestrel" >/dev/null 2>&1 &
+  XDG_CONFIG_HOME=$config "$kestrel" >/dev/null 2>>"$config/stderr" &
   pid=$!
   until xdotool search --onlyvisible --name "Compare two probability" >/dev/null 2>&1; do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      echo "window_start: kestrel ended before its window was shown" >&2
+      exit 1
+    fi
     sleep 0.002
   done
   times+=($(( ($(date +%s%N) - start) / 1000000 )))
