@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, AddressSanitizer + UndefinedBehaviorSanitizer) in
 # build-fuzz and runs each of them over its seeds and its regressions, then fuzzes it:
-#   scripts/fuzz.sh short          about 15 s per target (what scripts/test.sh runs)
+#   scripts/fuzz.sh short          about 10 s per target (what scripts/test.sh runs)
 #   scripts/fuzz.sh long SECONDS   SECONDS per target, one after the other, at low priority
 # Seeds are built at run time from tests/data (and the shared .xls corpus when present); new
 # inputs accumulate in build-fuzz/fuzz-work/<target>/corpus. Any crash, leak, timeout, memory
@@ -13,7 +13,7 @@ root=$PWD
 
 mode=${1:-short}
 case $mode in
-  short) seconds=15; nice=() ;;
+  short) seconds=10; nice=() ;;
   long) seconds=${2:?"usage: scripts/fuzz.sh long SECONDS"}; nice=(nice -n 10) ;;
   *) echo "usage: scripts/fuzz.sh short | long SECONDS" >&2; exit 2 ;;
 esac

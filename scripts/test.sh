@@ -18,7 +18,7 @@ run_suite() {
 }
 
 echo "== Normal build"
-run_suite build
+run_suite build -DKESTREL_BENCH=OFF
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
