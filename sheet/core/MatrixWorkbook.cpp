@@ -7,15 +7,6 @@
 namespace kestrel {
 namespace {
 
-bool endsWithIgnoringCase(const std::string& name, std::string_view suffix) {
-    if (name.size() < suffix.size()) return false;
-    for (size_t i = 0; i < suffix.size(); ++i) {
-        const char c = name[name.size() - suffix.size() + i];
-        if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != suffix[i]) return false;
-    }
-    return true;
-}
-
 // A K x K block from `row` on: its heading cell, the names across, then one row per sample.
 // Returns the row after it.
 int sendSquareBlock(const std::string& heading, const SquareMatrix& values,
@@ -51,8 +42,8 @@ int sendMdsBlock(const ProfileMatrix& matrix, const MdsMap& map, int row, CellSi
 }  // namespace
 
 int16_t matrixFileTypeOf(const std::string& path) {
-    if (endsWithIgnoringCase(path, ".csv")) return kFileTypeCsv;
-    if (endsWithIgnoringCase(path, ".xlsx")) return kFileTypeXlsx;
+    if (nameEndsWith(path, ".csv")) return kFileTypeCsv;
+    if (nameEndsWith(path, ".xlsx")) return kFileTypeXlsx;
     throw KestrelError("The matrix file " + path + " must end in .csv or .xlsx");
 }
 

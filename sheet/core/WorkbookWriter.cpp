@@ -14,6 +14,15 @@
 
 namespace kestrel {
 
+bool nameEndsWith(const std::string& name, std::string_view suffix) {
+    if (name.size() < suffix.size()) return false;
+    for (size_t i = 0; i < suffix.size(); ++i) {
+        const char c = name[name.size() - suffix.size() + i];
+        if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != suffix[i]) return false;
+    }
+    return true;
+}
+
 void sendWorkbookCells(const Workbook& book, CellSink& sink) {
     for (const Worksheet& sheet : book.sheets) {
         sink.beginSheet(sheet.name());

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "sheet/core/CellSink.h"
 #include "sheet/core/Workbook.h"
@@ -25,6 +26,10 @@ void writeAnyWorkbookFile(const Workbook& book, const std::string& path, int16_t
 /// as cells to be written this way.
 void writeStreamedWorkbookFile(const std::string& path, int16_t fileType,
                                const std::function<void(CellSink&)>& feed);
+
+/// @brief Whether the file name `name` ends in `suffix` (given in lower case, such as ".xlsx"),
+/// whatever the case of the name's letters: how a format is told from a name.
+bool nameEndsWith(const std::string& name, std::string_view suffix);
 
 /// @brief Sends every sheet and cell of `book` to `sink`, in order.
 void sendWorkbookCells(const Workbook& book, CellSink& sink);

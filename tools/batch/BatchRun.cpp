@@ -13,6 +13,7 @@
 #include "sheet/core/WindowsSheet.h"
 #include "sheet/core/WorkbookWriter.h"
 #include "tools/batch/BatchCriticalValues.h"
+#include "tools/batch/BatchSteps.h"
 
 namespace kestrel::batch {
 namespace {
@@ -36,43 +37,10 @@ void refuseSummaryOverInput(const BatchSettings& settings) {
     }
 }
 
-// Checked before any work, so that a wrong folder costs no reading and leaves no file behind.
-void checkGraphsFolder(const BatchSettings& settings, const GraphWriter& writeGraphs) {
-    if (!settings.graphs) return;
-    if (!writeGraphs) throw KestrelError("This kestrel-batch was built without graph images");
-    std::error_code error;
-    if (!std::filesystem::is_directory(*settings.graphs, error)) {
-        throw KestrelError("The graphs folder " + *settings.graphs + " does not exist");
-    }
-}
-
-void selectSheet(SpreadsheetCore& source, const BatchSettings& settings) {
-    if (!settings.sheet) return;
-    const int32_t sheet = *settings.sheet;
-    if (sheet < 1 || sheet > source.NumSheets()) {
-        throw KestrelError("Incorrect value entered for sheet index: " + std::to_string(sheet) +
-                           " (the workbook " + settings.workbook + " holds sheets 1 to " +
-                           std::to_string(source.NumSheets()) + ")");
-    }
-    source.SetSheet(sheet);
-}
-
-int32_t lastRow(const SpreadsheetCore& source, const BatchSettings& settings) {
-    if (settings.toRow) return *settings.toRow;
-    const int32_t found = findLastFilledRow(source, settings.ageCol);
-    if (found == 0) {
-        throw KestrelError("Incorrect values entered for rows to import: the Age column " +
-                           columnLetters(settings.ageCol) + " of sheet \"" +
-                           source.SheetName(source.Sheet()) +
-                           "\" is empty at row 2; give the last row with --to");
-    }
-    return found;
-}
-
 void readRows(SpreadsheetCore& source, const BatchSettings& settings, ProfileData& data) {
     ProfileRange range;
     range.FromRow = settings.fromRow;
-    range.ToRow = lastRow(source, settings);
+    range.ToRow = lastDataRow(source, settings.toRow, settings.ageCol);
     checkRowRange(range.FromRow, range.ToRow);
     range.AgeCol = settings.ageCol;
     range.Y1Col = settings.y1Col;
@@ -106,7 +74,7 @@ void writeSummary(const BatchSettings& settings, const ProfileData& data,
 void runBatch(const BatchSettings& settings, std::ostream& out, std::ostream& err,
               const GraphWriter& writeGraphs) {
     refuseSummaryOverInput(settings);
-    checkGraphsFolder(settings, writeGraphs);
+    checkGraphsFolder(settings.graphs, static_cast<bool>(writeGraphs));
     ProfileData data;
     {
         // The workbook is let go as soon as its rows are read: a large summary then has the
@@ -114,7 +82,7 @@ void runBatch(const BatchSettings& settings, std::ostream& out, std::ostream& er
         SpreadsheetCore source;
         int16_t fileType = kFileTypeExcel97;
         source.ReadWorkbook(settings.workbook, fileType);
-        selectSheet(source, settings);
+        selectSheet(source, settings.sheet, settings.workbook);
         readRows(source, settings, data);
     }
 

@@ -8,15 +8,10 @@
 #include "sheet/core/Workbook.h"
 #include "sheet/core/WorkbookWriter.h"
 #include "tools/batch/MatrixSettings.h"
+#include "tools/batch/BatchSteps.h"
 
 namespace kestrel::batch {
 namespace {
-
-int32_t wholeNumber(const std::string& text, const std::string& message) {
-    const auto value = parseWholeNumber(text);
-    if (!value) throw KestrelError(message + ": \"" + text + "\"");
-    return *value;
-}
 
 double realNumber(const std::string& text, const std::string& message) {
     const auto value = parseRealNumber(text);
@@ -33,20 +28,11 @@ int32_t column(const std::string& letters, const std::string& field) {
     return col;
 }
 
-bool endsWithIgnoringCase(const std::string& name, std::string_view suffix) {
-    if (name.size() < suffix.size()) return false;
-    for (size_t i = 0; i < suffix.size(); ++i) {
-        const char c = name[name.size() - suffix.size() + i];
-        if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != suffix[i]) return false;
-    }
-    return true;
-}
-
 int16_t summaryFileTypeOf(const std::string& summary, bool excel5) {
     for (const auto& [suffix, fileType] :
          {std::pair<std::string_view, int16_t>{".xlsx", kFileTypeXlsx},
           std::pair<std::string_view, int16_t>{".csv", kFileTypeCsv}}) {
-        if (!endsWithIgnoringCase(summary, suffix)) continue;
+        if (!nameEndsWith(summary, suffix)) continue;
         if (excel5) {
             throw UsageError{"--excel5 writes an Excel 5 .xls summary, but the summary file " +
                              summary + " ends in " + std::string(suffix)};

@@ -14,6 +14,7 @@
 #include "sheet/core/Workbook.h"
 #include "sheet/core/WorkbookWriter.h"
 #include "tools/batch/BatchSettings.h"
+#include "tools/batch/BatchSteps.h"
 
 namespace kestrel::batch {
 namespace {
@@ -25,44 +26,17 @@ void checkOutputs(const MatrixSettings& settings, const MatrixGraphWriter& write
         throw KestrelError("The matrix file " + *settings.matrixOut +
                            " is the workbook being compared; choose another name");
     }
-    if (!settings.graphs) return;
-    if (!writeGraphs) throw KestrelError("This kestrel-batch was built without graph images");
-    if (!std::filesystem::is_directory(*settings.graphs, error)) {
-        throw KestrelError("The graphs folder " + *settings.graphs + " does not exist");
-    }
-}
-
-void selectSheet(SpreadsheetCore& source, const MatrixSettings& settings) {
-    if (!settings.sheet) return;
-    const int32_t sheet = *settings.sheet;
-    if (sheet < 1 || sheet > source.NumSheets()) {
-        throw KestrelError("Incorrect value entered for sheet index: " + std::to_string(sheet) +
-                           " (the workbook " + settings.workbook + " holds sheets 1 to " +
-                           std::to_string(source.NumSheets()) + ")");
-    }
-    source.SetSheet(sheet);
-}
-
-int32_t lastRow(const SpreadsheetCore& source, const MatrixSettings& settings) {
-    if (settings.toRow) return *settings.toRow;
-    const int32_t found = findLastFilledRow(source, settings.ageCol);
-    if (found == 0) {
-        throw KestrelError("Incorrect values entered for rows to import: the Age column " +
-                           columnLetters(settings.ageCol) + " of sheet \"" +
-                           source.SheetName(source.Sheet()) +
-                           "\" is empty at row 2; give the last row with --to");
-    }
-    return found;
+    checkGraphsFolder(settings.graphs, static_cast<bool>(writeGraphs));
 }
 
 ProfileSamples readSamples(const MatrixSettings& settings) {
     SpreadsheetCore source;
     int16_t fileType = kFileTypeExcel97;
     source.ReadWorkbook(settings.workbook, fileType);
-    selectSheet(source, settings);
+    selectSheet(source, settings.sheet, settings.workbook);
     ProfileColumnsRange range;
     range.FromRow = settings.fromRow;
-    range.ToRow = lastRow(source, settings);
+    range.ToRow = lastDataRow(source, settings.toRow, settings.ageCol);
     checkRowRange(range.FromRow, range.ToRow);
     range.columns = settings.columns;
     range.grainsRow = settings.grainsRow;

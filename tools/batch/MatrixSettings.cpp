@@ -9,15 +9,10 @@
 #include "sheet/core/MatrixWorkbook.h"
 #include "sheet/core/Workbook.h"
 #include "tools/batch/BatchSettings.h"
+#include "tools/batch/BatchSteps.h"
 
 namespace kestrel::batch {
 namespace {
-
-int32_t wholeNumber(const std::string& text, const std::string& message) {
-    const auto value = parseWholeNumber(text);
-    if (!value) throw KestrelError(message + ": \"" + text + "\"");
-    return *value;
-}
 
 int32_t ageColumn(const std::string& letters) {
     const int32_t col = ColumnNumber(letters);
