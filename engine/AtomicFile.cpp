@@ -56,14 +56,16 @@ int flush(int fd) {
     return ::fsync(fd) == 0 ? 0 : errno;
 }
 
-// Writes everything, honouring the injected failure point.
-int writeAll(int fd, std::string_view bytes) {
+// Writes everything, honouring the injected failure point; `before` bytes of the file were
+// written ahead of these.
+int writeAll(int fd, std::string_view bytes, size_t before = 0) {
     size_t done = 0;
     while (done < bytes.size()) {
         size_t chunk = bytes.size() - done;
         if (g_failAfter >= 0) {
-            if (static_cast<long long>(done) >= g_failAfter) return ENOSPC;
-            chunk = std::min<size_t>(chunk, static_cast<size_t>(g_failAfter) - done);
+            const size_t written = before + done;
+            if (static_cast<long long>(written) >= g_failAfter) return ENOSPC;
+            chunk = std::min<size_t>(chunk, static_cast<size_t>(g_failAfter) - written);
         }
         ssize_t n = ::write(fd, bytes.data() + done, chunk);
         if (n < 0) {
@@ -71,6 +73,15 @@ int writeAll(int fd, std::string_view bytes) {
             return errno;
         }
         done += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+int writeAll(int fd, const std::vector<std::string_view>& pieces) {
+    size_t written = 0;
+    for (const std::string_view piece : pieces) {
+        if (const int error = writeAll(fd, piece, written)) return error;
+        written += piece.size();
     }
     return 0;
 }
@@ -123,6 +134,11 @@ void commitTempFile(const std::string& path, const TempFile& file, int error) {
 void writeFileAtomically(const std::string& path, std::string_view bytes) {
     const TempFile file = createTempFile(path);
     commitTempFile(path, file, writeAll(file.fd, bytes));
+}
+
+void writeFileAtomically(const std::string& path, const std::vector<std::string_view>& pieces) {
+    const TempFile file = createTempFile(path);
+    commitTempFile(path, file, writeAll(file.fd, pieces));
 }
 
 void writeFileAtomicallyVia(const std::string& path,

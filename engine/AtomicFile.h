@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestrel {
 
@@ -15,6 +16,8 @@ namespace kestrel {
 /// file is left byte-for-byte intact and KestrelError is thrown: "Cannot write <path>: <system
 /// reason>".
 void writeFileAtomically(const std::string& path, std::string_view bytes);
+/// @brief The same for a file made of `pieces` one after another, never joined in memory.
+void writeFileAtomically(const std::string& path, const std::vector<std::string_view>& pieces);
 
 /// @brief As writeFileAtomically(), for a file that a library writes by name: `produce` writes
 /// the whole file at `tempPath`, a fresh temporary file beside the target, and throws

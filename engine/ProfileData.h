@@ -24,6 +24,17 @@ struct ProfileData {
         }
         NumRows = n > 0 ? n : 0;
     }
+    /// @brief Sizes and zeroes only the three input arrays for n positions and empties the
+    /// results, which the comparison sizes itself: what reading rows needs, while the workbook's
+    /// cells still take their memory.
+    void resizeInputs(int32_t n) {
+        const size_t size = n > 0 ? static_cast<size_t>(n) + 1 : 1;
+        for (auto* a : {&AgeData, &Y1Data, &Y2Data}) a->assign(size, 0.0);
+        for (auto* a : {&Curve1, &Curve2, &Difference, &DifferenceW, &Cutoff, &CutoffW}) {
+            std::vector<double>().swap(*a);
+        }
+        NumRows = n > 0 ? n : 0;
+    }
 };
 
 }  // namespace kestrel

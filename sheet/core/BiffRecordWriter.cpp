@@ -34,6 +34,11 @@ void RecordWriter::record(uint16_t type, std::string_view payload) {
     end();
 }
 
+void RecordWriter::wholeRecord(std::string_view bytes) {
+    if (m_open) throw std::logic_error("BIFF record opened inside another record");
+    m_bytes.append(bytes);
+}
+
 size_t RecordWriter::room() const {
     return m_open ? m_maxPayload - (m_bytes.size() - m_recordStart - 4) : 0;
 }

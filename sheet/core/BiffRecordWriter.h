@@ -26,6 +26,9 @@ class RecordWriter {
     void continueRecord();
     /// @brief Writes a whole record whose payload needs no splitting.
     void record(uint16_t type, std::string_view payload);
+    /// @brief Appends a record laid out in full by the caller, header included (the cells
+    /// written by the hundred thousand take this path).
+    void wholeRecord(std::string_view bytes);
 
     void u8(uint8_t v);
     void u16(uint16_t v);

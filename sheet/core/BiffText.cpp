@@ -86,21 +86,28 @@ void appendUtf16AsUtf8(std::string& out, std::u16string_view units) {
     }
 }
 
+// Opened at the first byte string that is not ASCII: most files hold none, and opening loads
+// the code page's conversion module.
 struct CodepageDecoder::Converter {
+    uint16_t codepage = 1252;
+    bool opened = false;
     iconv_t handle = reinterpret_cast<iconv_t>(-1);
     ~Converter() {
         if (handle != reinterpret_cast<iconv_t>(-1)) iconv_close(handle);
+    }
+    iconv_t open() {
+        if (opened) return handle;
+        opened = true;
+        handle = iconv_open("UTF-8", iconvNameOf(codepage).c_str());
+        if (handle == reinterpret_cast<iconv_t>(-1)) handle = iconv_open("UTF-8", "CP1252");
+        return handle;
     }
 };
 
 CodepageDecoder::CodepageDecoder(uint16_t codepage) : m_converter(std::make_unique<Converter>()) {
     // Byte strings are never UTF-16: Excel 5 files that declare code page 1200 (some other
     // programs write them so) hold Windows-1252 bytes, as Excel itself reads them.
-    if (codepage == 1200) codepage = 1252;
-    m_converter->handle = iconv_open("UTF-8", iconvNameOf(codepage).c_str());
-    if (m_converter->handle == reinterpret_cast<iconv_t>(-1)) {
-        m_converter->handle = iconv_open("UTF-8", "CP1252");
-    }
+    m_converter->codepage = codepage == 1200 ? 1252 : codepage;
 }
 
 CodepageDecoder::~CodepageDecoder() = default;
@@ -108,7 +115,7 @@ CodepageDecoder::~CodepageDecoder() = default;
 std::string CodepageDecoder::toUtf8(std::string_view bytes) const {
     std::string out;
     if (isAscii(bytes)) return std::string(bytes);
-    iconv_t cd = m_converter->handle;
+    iconv_t cd = m_converter->open();
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         for (char c : bytes) appendCodePoint(out, static_cast<unsigned char>(c));  // Latin 1
         return out;

@@ -1,4 +1,5 @@
 // Record layout of the BIFF8 (Excel 97) and BIFF5 (Excel 5) workbook streams.
+#include "sheet/core/LittleEndian.h"
 #include "sheet/core/BiffWorkbookStream.h"
 
 #include <algorithm>
@@ -259,11 +260,6 @@ void writeWindow2(RecordWriter& w, bool selected, const Context& ctx) {
     w.end();
 }
 
-template <class T>
-void putLittleEndian(char* out, T value) {
-    for (size_t i = 0; i < sizeof value; ++i) out[i] = static_cast<char>(value >> (8 * i));
-}
-
 std::optional<uint8_t> errorCode(std::string_view literal) {
     static const std::pair<const char*, uint8_t> kCodes[] = {
         {"#NULL!", 0x00}, {"#DIV/0!", 0x07}, {"#VALUE!", 0x0F}, {"#REF!", 0x17},
@@ -292,13 +288,15 @@ class SheetStream {
         if (!take(row, col)) return;
         // Excel has no infinities or NaNs; it shows them as the error #NUM!.
         if (!std::isfinite(value)) return boolErr(row, col, kErrorNum, true);
-        // The commonest record by far, laid out in one go.
-        char payload[14];
-        putLittleEndian(payload, static_cast<uint16_t>(row - 1));
-        putLittleEndian(payload + 2, static_cast<uint16_t>(col - 1));
-        putLittleEndian(payload + 4, kCellXf);
-        putLittleEndian(payload + 6, std::bit_cast<uint64_t>(value));
-        m_w.record(kNumber, std::string_view(payload, sizeof payload));
+        // The commonest record by far, laid out in one go, header and all.
+        char record[18];
+        putLittleEndian(record, kNumber);
+        putLittleEndian(record + 2, uint16_t{14});
+        putLittleEndian(record + 4, static_cast<uint16_t>(row - 1));
+        putLittleEndian(record + 6, static_cast<uint16_t>(col - 1));
+        putLittleEndian(record + 8, kCellXf);
+        putLittleEndian(record + 10, std::bit_cast<uint64_t>(value));
+        m_w.wholeRecord(std::string_view(record, sizeof record));
     }
     void text(int row, int col, std::string_view text) {
         if (take(row, col)) writeText(row, col, text);
@@ -329,7 +327,7 @@ class SheetStream {
         m_firstCol = std::min(m_firstCol, col);
         m_lastRow = std::max(m_lastRow, row);
         m_lastCol = std::max(m_lastCol, col);
-        return row <= maxRows(m_ctx.format) && col <= kMaxColumns;
+        return row <= m_maxRows && col <= kMaxColumns;
     }
     void beginCell(uint16_t type, int row, int col) {
         m_w.begin(type);
@@ -354,6 +352,7 @@ class SheetStream {
     int m_firstCol = std::numeric_limits<int>::max();
     int m_lastRow = 0;
     int m_lastCol = 0;
+    const int m_maxRows = maxRows(m_ctx.format);
 };
 
 void SheetStream::writeText(int row, int col, std::string_view text) {

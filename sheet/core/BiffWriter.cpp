@@ -14,11 +14,6 @@
 namespace kestrel {
 namespace {
 
-// Streams shorter than 4,096 bytes would go to the compound file's mini stream, where some
-// Excel versions do not look for a workbook. Zeros after the last sheet's EOF are ignored by
-// readers, which follow the sheet offsets in BOUNDSHEET.
-constexpr size_t kMinStreamSize = 4096;
-
 biff::Format formatOf(int16_t fileType, const std::string& path) {
     if (fileType == 11) return biff::Format::Excel97;
     if (fileType == 4) return biff::Format::Excel5;
@@ -26,8 +21,11 @@ biff::Format formatOf(int16_t fileType, const std::string& path) {
                        " is neither 11 (Excel 97) nor 4 (Excel 5)");
 }
 
-// Builds the stream's pieces with `build`, packs them and writes the file; an error on the way
-// names the file and the format (the write's own error names the file).
+// Builds the stream's pieces with `build`, frames them as a compound file and writes the file;
+// an error on the way names the file and the format (the write's own error names the file).
+// A stream shorter than 4,096 bytes would go to the compound file's mini stream, where some Excel
+// versions do not look for a workbook: it is padded with zeros, which readers ignore after the
+// last sheet's EOF (they follow the sheet offsets in BOUNDSHEET).
 void writeBiffFile(const std::string& path, biff::Format format, WorkbookWriteNotes& notes,
                    const std::function<std::vector<std::string>(biff::StreamNotes&)>& build) {
     biff::StreamNotes streamNotes;
@@ -36,12 +34,16 @@ void writeBiffFile(const std::string& path, biff::Format format, WorkbookWriteNo
         std::vector<std::string> pieces = build(streamNotes);
         size_t size = 0;
         for (const std::string& piece : pieces) size += piece.size();
-        if (size < kMinStreamSize) pieces.emplace_back(kMinStreamSize - size, '\0');
-        const std::vector<std::string_view> views(pieces.begin(), pieces.end());
-        withCompoundFile(biff::streamName(format), views, [&](std::string_view file) {
-            writing = true;
-            writeFileAtomically(path, file);
-        });
+        if (size < kSmallestCompoundStream) {
+            pieces.emplace_back(kSmallestCompoundStream - size, '\0');
+            size = kSmallestCompoundStream;
+        }
+        const CompoundFileFrame frame = compoundFileFrame(biff::streamName(format), size);
+        std::vector<std::string_view> file{frame.head};
+        file.insert(file.end(), pieces.begin(), pieces.end());
+        file.push_back(frame.tail);
+        writing = true;
+        writeFileAtomically(path, file);
     } catch (const KestrelError& e) {
         if (writing) throw;
         throw KestrelError("Cannot save " + path + " as " + biff::formatName(format) + ": " +

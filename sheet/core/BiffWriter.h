@@ -1,4 +1,4 @@
-// Writes .xls workbooks (Excel 97 BIFF8 or Excel 5 BIFF5) in an OLE2 compound file via libgsf.
+// Writes .xls workbooks (Excel 97 BIFF8 or Excel 5 BIFF5) in an OLE2 compound file.
 #pragma once
 
 #include <cstddef>

@@ -1,7 +1,9 @@
-// Little-endian integer and IEEE double readers over raw bytes, as stored in BIFF records.
+// Little-endian integers and IEEE doubles over raw bytes, as stored in BIFF records and compound
+// files: readers, and the writer of an unsigned integer.
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <cstring>
 
 namespace kestrel {
@@ -26,6 +28,12 @@ inline double readF64le(const char* p) {
     double value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
+}
+
+/// @brief Stores an unsigned integer's bytes, lowest first, at `out`.
+template <class T>
+void putLittleEndian(char* out, T value) {
+    for (size_t i = 0; i < sizeof value; ++i) out[i] = static_cast<char>(value >> (8 * i));
 }
 
 }  // namespace kestrel

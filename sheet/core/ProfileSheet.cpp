@@ -37,7 +37,7 @@ void readProfileRows(SpreadsheetCore& source, const ProfileRange& range, Profile
     // Every row is read and checked before the caller's arrays change: a cell that is no number
     // leaves the previous results whole.
     ProfileData rows;
-    rows.resize(range.ToRow - range.FromRow + 1);
+    rows.resizeInputs(range.ToRow - range.FromRow + 1);
     for (int32_t k = 1; k <= rows.NumRows; ++k) {
         source.SetRow(range.FromRow + k - 1);
         source.SetCol(range.AgeCol);

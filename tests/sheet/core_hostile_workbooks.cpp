@@ -16,7 +16,7 @@
 
 #include "engine/KestrelError.h"
 #include "tests/sheet/BiffTestBytes.h"
-#include "sheet/core/Ole2Writer.h"
+#include "core_writer_support.h"
 #include "sheet/core/ProfileSheet.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "tests/fuzz/WorkbookReaderChecks.h"
@@ -78,7 +78,7 @@ class HostileWorkbooks : public ::testing::Test {
     /// `allowanceMb` (a few times the file's size would be far less).
     std::string load(const std::string& name, const std::string& stream,
                      kestrel::SpreadsheetCore& component, long allowanceMb = 64) {
-        const std::string path = writeFile(name, kestrel::buildCompoundFile("Workbook", stream));
+        const std::string path = writeFile(name, kestrel::writertest::gsfCompoundFile("Workbook", stream));
         const long before = peakResidentKilobytes();
         const auto start = std::chrono::steady_clock::now();
         std::string outcome = "read";

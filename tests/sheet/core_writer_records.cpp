@@ -3,7 +3,9 @@
 // the EXTSST index, sheet offsets, dimensions, selected tabs, padding of the stream.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <stdexcept>
 #include <set>
 #include <string>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "sheet/core/BiffTextEncoder.h"
 #include "sheet/core/BiffWorkbookStream.h"
 #include "sheet/core/BiffWriter.h"
+#include "sheet/core/Ole2Writer.h"
 #include "sheet/core/WorkbookWriter.h"
 #include "engine/KestrelError.h"
 
@@ -316,6 +319,40 @@ TEST(StreamedXls, CellsSentOneByOneGiveTheWholeWorkbooksBytesAndRefusals) {
     EXPECT_NE(whole.find("has 16385 rows, and Excel 5 holds at most 16,384"), std::string::npos)
         << whole;
     EXPECT_EQ(streamed, std::string(whole).replace(whole.find("whole"), 5, "streamed"));
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// The packer lays the compound file out from the stream's size alone; libgsf's writer, which
+// .xls files were packed with before, is the reference, byte for byte: at the mini-stream
+// cut-off, at sector edges, where the allocation table outgrows the header's 109 entries, and
+// where the extra table needs a second sector.
+TEST(CompoundFilePacker, LaysOutEveryStreamSizeAsLibgsfDoes) {
+    std::vector<size_t> sizes{4096, 4097, 4607, 4608, 4609, 65535, 640000};
+    for (const size_t sectors : {13841u, 13842u, 13843u, 13844u, 29970u, 29971u}) {
+        sizes.push_back(sectors * 512);
+        sizes.push_back(sectors * 512 - 100);
+    }
+    for (const size_t size : sizes) {
+        std::string content(size, '\0');
+        for (size_t i = 0; i < size; ++i) content[i] = static_cast<char>(i * 7 + i / 512);
+        for (const char* name : {"Workbook", "Book"}) {
+            const std::string ours = buildCompoundFile(name, content);
+            const std::string reference = gsfCompoundFile(name, content);
+            ASSERT_EQ(ours.size(), reference.size()) << name << ", " << size << " bytes";
+            const auto diff = std::mismatch(ours.begin(), ours.end(), reference.begin());
+            ASSERT_TRUE(diff.first == ours.end())
+                << name << ", " << size << " bytes: first difference at byte "
+                << (diff.first - ours.begin());
+        }
+    }
+    EXPECT_THROW(compoundFileFrame("Workbook", 4095), std::invalid_argument);
+    EXPECT_THROW(compoundFileFrame("", 5000), std::invalid_argument);
+    EXPECT_THROW(compoundFileFrame("Work/book", 5000), std::invalid_argument);
 }
 
 }  // namespace

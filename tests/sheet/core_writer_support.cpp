@@ -5,6 +5,9 @@
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-input.h>
+#include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-outfile.h>
+#include <gsf/gsf-output-memory.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -59,6 +62,31 @@ void writeBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
     out << bytes;
     if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string gsfCompoundFile(const std::string& name, const std::string& content) {
+    GsfOutput* memory = gsf_output_memory_new();
+    GsfOutfile* ole = gsf_outfile_msole_new(memory);
+    GsfOutput* stream = gsf_outfile_new_child(ole, name.c_str(), FALSE);
+    bool ok = stream != nullptr;
+    constexpr size_t kChunk = 1 << 20;
+    for (size_t done = 0; ok && done < content.size(); done += kChunk) {
+        const size_t n = std::min(kChunk, content.size() - done);
+        ok = gsf_output_write(stream, n, reinterpret_cast<const guint8*>(content.data() + done));
+    }
+    ok = stream && gsf_output_close(stream) && ok;
+    ok = gsf_output_close(GSF_OUTPUT(ole)) && ok;
+    std::string file;
+    if (ok) {
+        const auto* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(memory));
+        file.assign(reinterpret_cast<const char*>(bytes),
+                    static_cast<size_t>(gsf_output_size(memory)));
+    }
+    if (stream) g_object_unref(stream);
+    g_object_unref(ole);
+    g_object_unref(memory);
+    if (!ok) throw std::runtime_error("libgsf could not pack the compound file");
+    return file;
 }
 
 std::string compoundStream(const std::string& path, const std::string& name) {

@@ -32,6 +32,10 @@ void writeBytes(const std::string& path, const std::string& bytes);
 
 /// @brief The named stream of a compound file, read with libgsf; throws if it is missing.
 std::string compoundStream(const std::string& path, const std::string& name);
+/// @brief A compound file whose root holds the one stream `name`, packed by libgsf's MS-OLE
+/// writer (any size, small streams in the mini stream): files for the reader's tests, and the
+/// reference the program's own packer is held to.
+std::string gsfCompoundFile(const std::string& name, const std::string& content);
 
 struct Record {
     uint16_t type;

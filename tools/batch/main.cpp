@@ -1,9 +1,6 @@
 // kestrel-batch: compares the two profiles of a workbook without a window, for scripts and for
 // many workbooks at once.
-#include <malloc.h>
-
 #include <cstdio>
-#include <limits>
 #include <exception>
 #include <iostream>
 #include <new>
@@ -18,6 +15,7 @@
 #include "tools/batch/BatchRun.h"
 #include "tools/batch/BatchSettings.h"
 #include "tools/batch/DataFolder.h"
+#include "tools/batch/HeapReserve.h"
 #include "tools/batch/MatrixGraphs.h"
 #include "tools/batch/MatrixRun.h"
 
@@ -32,16 +30,6 @@ int fail(const std::string& message, int status) {
 
 }  // namespace
 
-// A run makes a few large blocks one after another (the workbook's cells, the arrays, the
-// summary). Kept in the heap rather than handed back to the system, a freed block serves the
-// next without the kernel clearing fresh pages for it; the process ends soon anyway.
-static void keepFreedMemoryForReuse() {
-    constexpr int kLargestHeapBlock = 32 << 20;  // the most glibc allows
-    mallopt(M_MMAP_THRESHOLD, kLargestHeapBlock);
-    mallopt(M_TRIM_THRESHOLD, std::numeric_limits<int>::max());
-    mallopt(M_TOP_PAD, 16 << 20);
-}
-
 int main(int argc, char** argv) {
     using namespace kestrel::batch;
     keepFreedMemoryForReuse();
@@ -49,6 +37,7 @@ int main(int argc, char** argv) {
     try {
         const BatchOptions options =
             parseBatchOptions(std::vector<std::string>(argv + 1, argv + argc));
+        reserveHeapForWorkbook(options.workbook);
         if (options.help) {
             std::cout << batchUsage();
             return 0;
