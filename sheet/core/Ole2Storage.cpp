@@ -1,16 +1,14 @@
-// Opens an OLE2 compound file from memory with libgsf and reads its workbook stream whole.
+// Finds and reads the workbook stream of an OLE2 compound file held in memory: the header, the
+// allocation tables, the root's directory entries, and the stream's chain of sectors (or of mini
+// sectors, for a stream below the cut-off). Every id and every chain is checked against the file
+// before it is followed, so a damaged or hostile file is refused, never read out of bounds.
 #include "sheet/core/Ole2Storage.h"
 
-#include <gsf/gsf-infile-msole.h>
-#include <gsf/gsf-infile.h>
-#include <gsf/gsf-input-memory.h>
-#include <gsf/gsf-input.h>
-
 #include <algorithm>
-#include <memory>
 #include <optional>
+#include <vector>
 
-#include "sheet/core/GLibLogCapture.h"
+#include "sheet/core/BiffText.h"
 #include "sheet/core/LittleEndian.h"
 #include "sheet/core/ReadError.h"
 
@@ -20,12 +18,16 @@ namespace {
 
 constexpr std::string_view kOleMagic{"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8};
 constexpr const char* kSaveAsHint = "save it as Excel 97-2003 Workbook (.xls) and open that";
+constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
+constexpr uint32_t kNoEntry = 0xFFFFFFFF;
+constexpr uint32_t kLastRegularId = 0xFFFFFFFA;
+constexpr size_t kHeaderTableIds = 109;
+constexpr size_t kEntrySize = 128;
 
-struct GObjectUnref {
-    void operator()(void* object) const { g_object_unref(object); }
+/// A structure the file cannot hold: why, in a few words.
+struct Broken {
+    std::string detail;
 };
-template <class T>
-using GPtr = std::unique_ptr<T, GObjectUnref>;
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -64,68 +66,230 @@ bool isBareBiffStream(std::string_view bytes) {
     return bytes.size() >= 8 && readU16le(bytes.data()) == 0x0809;
 }
 
-std::string withLibraryMessages(const std::string& reason, const GLibLogCapture& log,
-                                GError* error) {
-    return log.reasonWithDetail(reason, error ? error->message : nullptr);
-}
+struct DirectoryEntry {
+    std::string name;  // UTF-8
+    uint8_t type = 0;  // 1 storage, 2 stream, 5 root
+    uint32_t left = kNoEntry, right = kNoEntry, child = kNoEntry;
+    uint32_t start = kEndOfChain;
+    uint64_t size = 0;
+};
 
-std::optional<int> findWorkbookChild(GsfInfile* ole) {
-    const int count = gsf_infile_num_children(ole);
-    std::optional<int> book;
-    for (int i = 0; i < count; ++i) {
-        const char* name = gsf_infile_name_by_index(ole, i);
-        if (!name) continue;
+class CompoundFile {
+  public:
+    explicit CompoundFile(std::string_view file) : m_file(file) {
+        readHeader();
+        readAllocationTable();
+        readDirectory();
+        readMiniTable();
+    }
+
+    /// The streams and storages directly below the root, in the directory's order.
+    std::vector<const DirectoryEntry*> rootChildren() const {
+        std::vector<uint32_t> found;
+        std::vector<uint32_t> pending{m_entries.front().child};
+        std::vector<bool> seen(m_entries.size(), false);
+        while (!pending.empty()) {
+            const uint32_t id = pending.back();
+            pending.pop_back();
+            if (id == kNoEntry) continue;
+            if (id >= m_entries.size() || seen[id]) throw Broken{"its directory tree loops"};
+            seen[id] = true;
+            found.push_back(id);
+            pending.push_back(m_entries[id].left);
+            pending.push_back(m_entries[id].right);
+        }
+        std::sort(found.begin(), found.end());
+        std::vector<const DirectoryEntry*> children;
+        for (const uint32_t id : found) children.push_back(&m_entries[id]);
+        return children;
+    }
+
+    /// The whole stream; throws Broken when its chain leaves the file or loops.
+    std::string read(const DirectoryEntry& entry) const {
+        if (entry.size == 0) return {};
+        if (entry.size < m_miniCutoff) {
+            return gather(chain(entry.start, m_miniTable, "mini stream"), m_miniStream, 64,
+                          entry.size);
+        }
+        return gather(chain(entry.start, m_table, "stream"), m_file, m_sectorSize, entry.size,
+                      m_sectorSize);
+    }
+
+  private:
+    void readHeader() {
+        if (m_file.size() < 512) throw Broken{"its header is cut short"};
+        if (readU16le(m_file.data() + 28) != 0xFFFE) throw Broken{"its byte order mark is wrong"};
+        const uint16_t shift = readU16le(m_file.data() + 30);
+        const uint16_t miniShift = readU16le(m_file.data() + 32);
+        if (shift < 7 || shift > 16 || miniShift != 6) throw Broken{"its sector size is invalid"};
+        m_sectorSize = size_t{1} << shift;
+        m_tableSectors = readU32le(m_file.data() + 44);
+        m_directoryStart = readU32le(m_file.data() + 48);
+        m_miniCutoff = readU32le(m_file.data() + 56);
+        m_miniTableStart = readU32le(m_file.data() + 60);
+        m_extraStart = readU32le(m_file.data() + 68);
+        m_extraSectors = readU32le(m_file.data() + 72);
+        if (m_tableSectors > sectorCount() || m_extraSectors > sectorCount()) {
+            throw Broken{"its allocation table is larger than the file"};
+        }
+    }
+
+    size_t sectorCount() const { return m_file.size() / m_sectorSize; }
+
+    std::string_view sector(uint32_t id, const char* what) const {
+        const uint64_t offset = (uint64_t{id} + 1) * m_sectorSize;
+        if (id > kLastRegularId || offset >= m_file.size()) {
+            throw Broken{std::string("its ") + what + " lies outside the file"};
+        }
+        return m_file.substr(static_cast<size_t>(offset), m_sectorSize);
+    }
+
+    // The allocation table's sectors are listed in the header (109) and then in the chain of
+    // extra-table sectors, whose last id points to the next.
+    void readAllocationTable() {
+        std::vector<uint32_t> tableIds;
+        for (size_t i = 0; i < kHeaderTableIds && tableIds.size() < m_tableSectors; ++i) {
+            tableIds.push_back(readU32le(m_file.data() + 76 + 4 * i));
+        }
+        const size_t idsPerSector = m_sectorSize / 4;
+        uint32_t next = m_extraStart;
+        for (uint32_t n = 0; tableIds.size() < m_tableSectors; ++n) {
+            if (n >= m_extraSectors || next == kEndOfChain) {
+                throw Broken{"its allocation table is incomplete"};
+            }
+            const std::string_view extra = sector(next, "allocation table");
+            for (size_t i = 0; i + 1 < idsPerSector && tableIds.size() < m_tableSectors; ++i) {
+                tableIds.push_back(readU32le(extra.data() + 4 * i));
+            }
+            next = readU32le(extra.data() + 4 * (idsPerSector - 1));
+        }
+        m_table.reserve(tableIds.size() * idsPerSector);
+        for (const uint32_t id : tableIds) {
+            const std::string_view part = sector(id, "allocation table");
+            if (part.size() < m_sectorSize) throw Broken{"its allocation table is cut short"};
+            for (size_t i = 0; i < idsPerSector; ++i) m_table.push_back(readU32le(part.data() + 4 * i));
+        }
+    }
+
+    // The sectors of a chain in order, each checked against the table; a chain that loops or
+    // runs off the table is broken.
+    std::vector<uint32_t> chain(uint32_t start, const std::vector<uint32_t>& table,
+                                const char* what) const {
+        std::vector<uint32_t> ids;
+        for (uint32_t id = start; id != kEndOfChain; id = table[id]) {
+            if (id >= table.size() || ids.size() >= table.size()) {
+                throw Broken{std::string("its ") + what + " chain is broken"};
+            }
+            ids.push_back(id);
+        }
+        return ids;
+    }
+
+    // The first `size` bytes of the units (sectors or mini sectors) of `ids` in `source`, a run
+    // of neighbouring units copied at once; a sector may be the file's last, cut short, when
+    // nothing is missing that the size needs.
+    std::string gather(const std::vector<uint32_t>& ids, std::string_view source, size_t unit,
+                       uint64_t size, size_t skip = 0) const {
+        if (size > uint64_t{ids.size()} * unit) throw Broken{"its stream is cut short"};
+        std::string bytes;
+        bytes.reserve(static_cast<size_t>(size));
+        for (size_t i = 0; i < ids.size() && bytes.size() < size;) {
+            size_t run = 1;
+            while (i + run < ids.size() && ids[i + run] == ids[i] + run) ++run;
+            const uint64_t offset = uint64_t{ids[i]} * unit + skip;
+            const size_t wanted =
+                static_cast<size_t>(std::min<uint64_t>(uint64_t{run} * unit, size - bytes.size()));
+            if (offset + wanted > source.size()) throw Broken{"its stream is cut short"};
+            bytes.append(source.substr(static_cast<size_t>(offset), wanted));
+            i += run;
+        }
+        return bytes;
+    }
+
+    void readDirectory() {
+        const std::vector<uint32_t> sectors = chain(m_directoryStart, m_table, "directory");
+        const std::string directory = gather(sectors, m_file, m_sectorSize,
+                                             uint64_t{sectors.size()} * m_sectorSize, m_sectorSize);
+        for (size_t at = 0; at + kEntrySize <= directory.size(); at += kEntrySize) {
+            m_entries.push_back(entryAt(directory.data() + at));
+        }
+        if (m_entries.empty() || m_entries.front().type != 5) {
+            throw Broken{"its root entry is missing"};
+        }
+    }
+
+    DirectoryEntry entryAt(const char* p) const {
+        DirectoryEntry e;
+        const size_t nameBytes = std::min<size_t>(readU16le(p + 64), 64);
+        std::u16string units;
+        for (size_t i = 0; i + 1 < nameBytes; i += 2) {
+            const auto unit = static_cast<char16_t>(readU16le(p + i));
+            if (unit == 0) break;
+            units.push_back(unit);
+        }
+        appendUtf16AsUtf8(e.name, units);
+        e.type = static_cast<uint8_t>(p[66]);
+        e.left = readU32le(p + 68);
+        e.right = readU32le(p + 72);
+        e.child = readU32le(p + 76);
+        e.start = readU32le(p + 116);
+        // Version 3 files use only the low half of the size; its high half may hold junk.
+        e.size = m_sectorSize == 512 ? readU32le(p + 120) : readU64le(p + 120);
+        return e;
+    }
+
+    // Streams below the cut-off live in the mini stream (the root entry's own stream), in
+    // 64-byte mini sectors chained by the mini table; read only when a stream needs them.
+    void readMiniTable() {
+        const DirectoryEntry& root = m_entries.front();
+        if (m_miniTableStart == kEndOfChain || root.start == kEndOfChain) return;
+        if (root.size > m_file.size()) throw Broken{"its mini stream is larger than the file"};
+        const std::vector<uint32_t> tableSectors = chain(m_miniTableStart, m_table, "mini table");
+        const std::string table =
+            gather(tableSectors, m_file, m_sectorSize,
+                   uint64_t{tableSectors.size()} * m_sectorSize, m_sectorSize);
+        for (size_t at = 0; at + 4 <= table.size(); at += 4) {
+            m_miniTable.push_back(readU32le(table.data() + at));
+        }
+        m_miniStreamBytes = gather(chain(root.start, m_table, "mini stream"), m_file,
+                                   m_sectorSize, root.size, m_sectorSize);
+        m_miniStream = m_miniStreamBytes;
+    }
+
+    std::string_view m_file;
+    size_t m_sectorSize = 512;
+    uint32_t m_tableSectors = 0, m_directoryStart = kEndOfChain, m_miniCutoff = 4096;
+    uint32_t m_miniTableStart = kEndOfChain, m_extraStart = kEndOfChain, m_extraSectors = 0;
+    std::vector<uint32_t> m_table, m_miniTable;
+    std::vector<DirectoryEntry> m_entries;
+    std::string m_miniStreamBytes;
+    std::string_view m_miniStream;
+};
+
+const DirectoryEntry* findWorkbookStream(const std::vector<const DirectoryEntry*>& children) {
+    const DirectoryEntry* book = nullptr;
+    for (const DirectoryEntry* entry : children) {
+        if (entry->type != 2) continue;
         // An Excel 97 file saved for Excel 5 too holds both; the Excel 97 stream is the full one.
-        if (equalsIgnoringCase(name, "Workbook")) return i;
-        if (equalsIgnoringCase(name, "Book")) book = i;
+        if (equalsIgnoringCase(entry->name, "Workbook")) return entry;
+        if (equalsIgnoringCase(entry->name, "Book")) book = entry;
     }
     return book;
 }
 
-bool hasChild(GsfInfile* ole, std::string_view wanted) {
-    const int count = gsf_infile_num_children(ole);
-    for (int i = 0; i < count; ++i) {
-        const char* name = gsf_infile_name_by_index(ole, i);
-        if (name && equalsIgnoringCase(name, wanted)) return true;
-    }
-    return false;
-}
-
-std::string describeMissingWorkbook(GsfInfile* ole) {
-    if (hasChild(ole, "EncryptedPackage")) {
+std::string describeMissingWorkbook(const std::vector<const DirectoryEntry*>& children) {
+    const auto has = [&](std::string_view wanted) {
+        return std::any_of(children.begin(), children.end(), [&](const DirectoryEntry* e) {
+            return equalsIgnoringCase(e->name, wanted);
+        });
+    };
+    if (has("EncryptedPackage")) {
         return "it is a password-protected Excel 2007 or later workbook; remove the password and "
                "save it as Excel 97-2003 Workbook (.xls)";
     }
-    if (hasChild(ole, "WordDocument")) return "it is a Word document, not an Excel workbook";
-    if (hasChild(ole, "PowerPoint Document")) {
-        return "it is a PowerPoint presentation, not an Excel workbook";
-    }
+    if (has("WordDocument")) return "it is a Word document, not an Excel workbook";
+    if (has("PowerPoint Document")) return "it is a PowerPoint presentation, not an Excel workbook";
     return "it is a compound document that holds no Excel workbook";
-}
-
-std::string readChildWhole(GsfInfile* ole, int index, std::string_view fileBytes,
-                           const std::string& displayName, const GLibLogCapture& log) {
-    GPtr<GsfInput> stream(gsf_infile_child_by_index(ole, index));
-    if (!stream) {
-        throw readError(displayName,
-                        withLibraryMessages("it is damaged: its workbook stream cannot be opened", log, nullptr));
-    }
-    const gsf_off_t size = gsf_input_size(stream.get());
-    // A stream is made of the file's own sectors, so it cannot be larger than the file.
-    if (size < 0 || static_cast<uint64_t>(size) > fileBytes.size()) {
-        throw readError(displayName, "it is damaged: its workbook stream claims " +
-                                         std::to_string(size) + " bytes in a file of " +
-                                         std::to_string(fileBytes.size()));
-    }
-    std::string bytes(static_cast<size_t>(size), '\0');
-    if (size > 0 && !gsf_input_read(stream.get(), static_cast<size_t>(size),
-                                    reinterpret_cast<guint8*>(bytes.data()))) {
-        throw readError(displayName,
-                        withLibraryMessages("it is damaged: its workbook stream is cut short or "
-                                            "broken",
-                                            log, nullptr));
-    }
-    return bytes;
 }
 
 }  // namespace
@@ -136,23 +300,39 @@ WorkbookStream readWorkbookStream(std::string_view fileBytes, const std::string&
         if (isBareBiffStream(fileBytes)) return {std::string(fileBytes), {}};
         throw readError(displayName, describeForeignFile(fileBytes));
     }
-    GLibLogCapture log;
-    GPtr<GsfInput> input(gsf_input_memory_new(reinterpret_cast<const guint8*>(fileBytes.data()),
-                                              static_cast<gsf_off_t>(fileBytes.size()), FALSE));
-    if (!input) throw readError(displayName, "it cannot be opened");
-    GError* error = nullptr;
-    GPtr<GsfInfile> ole(gsf_infile_msole_new(input.get(), &error));
-    if (!ole) {
-        const std::string reason =
-            withLibraryMessages("it is damaged: its compound-file structure is broken", log, error);
-        if (error) g_error_free(error);
-        throw readError(displayName, reason);
+    std::optional<CompoundFile> file;
+    try {
+        file.emplace(fileBytes);
+    } catch (const Broken& broken) {
+        throw readError(displayName,
+                        "it is damaged: its compound-file structure is broken (" + broken.detail +
+                            ")");
     }
-    const std::optional<int> child = findWorkbookChild(ole.get());
-    if (!child) throw readError(displayName, describeMissingWorkbook(ole.get()));
+    const DirectoryEntry* stream = nullptr;
+    std::vector<const DirectoryEntry*> children;
+    try {
+        children = file->rootChildren();
+        stream = findWorkbookStream(children);
+    } catch (const Broken& broken) {
+        throw readError(displayName,
+                        "it is damaged: its compound-file structure is broken (" + broken.detail +
+                            ")");
+    }
+    if (!stream) throw readError(displayName, describeMissingWorkbook(children));
+    // A stream is made of the file's own sectors, so it cannot be larger than the file.
+    if (stream->size > fileBytes.size()) {
+        throw readError(displayName, "it is damaged: its workbook stream claims " +
+                                         std::to_string(stream->size) + " bytes in a file of " +
+                                         std::to_string(fileBytes.size()));
+    }
     WorkbookStream result;
-    result.streamName = gsf_infile_name_by_index(ole.get(), *child);
-    result.bytes = readChildWhole(ole.get(), *child, fileBytes, displayName, log);
+    result.streamName = stream->name;
+    try {
+        result.bytes = file->read(*stream);
+    } catch (const Broken& broken) {
+        throw readError(displayName, "it is damaged: its workbook stream is cut short or broken (" +
+                                         broken.detail + ")");
+    }
     return result;
 }
 

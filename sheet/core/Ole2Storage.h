@@ -1,5 +1,5 @@
 // Finds the BIFF workbook stream of an .xls file: the "Workbook" (Excel 97) or "Book"
-// (Excel 5/95) stream of its OLE2 compound file, read through libgsf.
+// (Excel 5/95) stream of its OLE2 compound file.
 #pragma once
 
 #include <string>

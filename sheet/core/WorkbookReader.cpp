@@ -11,10 +11,8 @@
 
 #include "sheet/core/BiffReader.h"
 #include "sheet/core/CsvReader.h"
-#include "sheet/core/OdsReader.h"
+#include "sheet/core/PackageReader.h"
 #include "sheet/core/ReadError.h"
-#include "sheet/core/XlsxReader.h"
-#include "sheet/core/ZipPackage.h"
 
 namespace kestrel {
 
@@ -52,40 +50,18 @@ class BiffWorkbookReader : public WorkbookReader {
     }
 };
 
-/// .xlsx, .xlsm and .ods: a ZIP package, told apart by the parts it holds.
+/// .xlsx, .xlsm and .ods: a ZIP package, read by the package readers.
 class PackageWorkbookReader : public WorkbookReader {
   public:
     bool takes(std::string_view head) const override {
         return head.starts_with("PK\x03\x04") || head.starts_with("PK\x05\x06");
     }
     Workbook read(const std::string& path, WorkbookFormat& format) const override {
-        return readPackage(*ZipPackage::openFile(path), format);
+        return readPackageWorkbook(&path, {}, path, format);
     }
     Workbook readBytes(std::string_view bytes, const std::string& name,
                        WorkbookFormat& format) const override {
-        return readPackage(*ZipPackage::openBytes(bytes, name), format);
-    }
-
-  private:
-    static Workbook readPackage(ZipPackage& package, WorkbookFormat& format) {
-        if (isOdsPackage(package)) {
-            format = WorkbookFormat::Ods;
-            return readOdsPackage(package);
-        }
-        if (isXlsxPackage(package)) {
-            format = WorkbookFormat::Xlsx;
-            return readXlsxPackage(package);
-        }
-        if (package.has("xl/workbook.bin")) {
-            throw readError(package.displayName(),
-                            "it is an Excel binary workbook (.xlsb); save it as Excel Workbook "
-                            "(.xlsx) and open that");
-        }
-        if (package.has("mimetype") || package.has("content.xml")) {
-            throw readError(package.displayName(),
-                            "it is an OpenDocument file, but not a spreadsheet");
-        }
-        throw readError(package.displayName(), "it is a ZIP archive that holds no workbook");
+        return readPackageWorkbook(nullptr, bytes, name, format);
     }
 };
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "sheet/core/Workbook.h"
-#include "sheet/core/ZipPackage.h"
+#include "sheet/packages/ZipPackage.h"
 
 namespace kestrel {
 

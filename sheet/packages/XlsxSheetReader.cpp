@@ -4,8 +4,8 @@
 
 #include "sheet/core/CellValueText.h"
 #include "sheet/core/SheetBuilder.h"
-#include "sheet/core/XlsxReader.h"
-#include "sheet/core/XmlPartReader.h"
+#include "sheet/packages/XlsxReader.h"
+#include "sheet/packages/XmlPartReader.h"
 
 namespace kestrel {
 

@@ -1,5 +1,5 @@
 // Routes GLib log messages of libgsf, GLib and GObject into a list while a capture is alive.
-#include "sheet/core/GLibLogCapture.h"
+#include "sheet/packages/GLibLogCapture.h"
 
 #include <glib.h>
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "sheet/core/Workbook.h"
-#include "sheet/core/ZipPackage.h"
+#include "sheet/packages/ZipPackage.h"
 
 namespace kestrel {
 

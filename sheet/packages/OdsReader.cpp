@@ -1,6 +1,6 @@
 // The tables of an OpenDocument spreadsheet, streamed from content.xml row by row, and the
 // active table from settings.xml.
-#include "sheet/core/OdsReader.h"
+#include "sheet/packages/OdsReader.h"
 
 #include <algorithm>
 #include <charconv>
@@ -11,7 +11,7 @@
 #include "sheet/core/CellValueText.h"
 #include "sheet/core/ReadError.h"
 #include "sheet/core/SheetBuilder.h"
-#include "sheet/core/XmlPartReader.h"
+#include "sheet/packages/XmlPartReader.h"
 
 namespace kestrel {
 

@@ -1,7 +1,7 @@
 // libxml2's SAX2 push parser over a ZIP part, turned into a pull interface: each block of the
 // part is parsed into a queue of events that next() hands out. No tree is built, so a part of
 // any size costs one block and its events.
-#include "sheet/core/XmlPartReader.h"
+#include "sheet/packages/XmlPartReader.h"
 
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>

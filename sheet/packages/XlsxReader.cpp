@@ -1,13 +1,13 @@
 // The workbook level of an .xlsx package: relationships, sheets and their order, the active
 // tab and the shared string table.
-#include "sheet/core/XlsxReader.h"
+#include "sheet/packages/XlsxReader.h"
 
 #include <charconv>
 #include <map>
 
 #include "engine/NumberText.h"
 #include "sheet/core/ReadError.h"
-#include "sheet/core/XmlPartReader.h"
+#include "sheet/packages/XmlPartReader.h"
 
 namespace kestrel {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sheet/core/ZipPackage.h"
+#include "sheet/packages/ZipPackage.h"
 
 typedef struct _xmlParserCtxt xmlParserCtxt;
 

@@ -1,6 +1,6 @@
 // libgsf's ZIP input behind a small interface: case-insensitive part lookup, streaming reads,
 // and an inflation budget for the whole package.
-#include "sheet/core/ZipPackage.h"
+#include "sheet/packages/ZipPackage.h"
 
 #include <gsf/gsf-infile-zip.h>
 #include <gsf/gsf-infile.h>
@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "sheet/core/GLibLogCapture.h"
+#include "sheet/packages/GLibLogCapture.h"
 #include "sheet/core/ReadError.h"
 
 namespace kestrel {
