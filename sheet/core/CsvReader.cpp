@@ -74,9 +74,26 @@ class CsvParser {
         : m_fileName(fileName), m_builder(sheet, fileName), m_separator(separator) {}
 
     void feed(std::string_view block) {
-        for (const char c : block) {
-            if (!m_utf8.accept(static_cast<unsigned char>(c))) notUtf8();
-            step(c);
+        const char* p = block.data();
+        const char* const end = p + block.size();
+        while (p < end) {
+            // Inside a field, a run of plain ASCII characters goes in at once; whatever ends
+            // the run takes the step by step path.
+            if ((m_state == State::Unquoted || m_state == State::Quoted) && m_utf8.complete()) {
+                const char* run = p;
+                if (m_state == State::Unquoted) {
+                    while (run < end && plainUnquoted(*run)) ++run;
+                } else {
+                    while (run < end && plainQuoted(*run)) ++run;
+                }
+                if (run != p) {
+                    appendRun(p, run);
+                    p = run;
+                    continue;
+                }
+            }
+            if (!m_utf8.accept(static_cast<unsigned char>(*p))) notUtf8();
+            step(*p++);
         }
     }
 
@@ -149,6 +166,21 @@ class CsvParser {
         } else {
             append(c);
         }
+    }
+
+    bool plainUnquoted(char c) const {
+        return static_cast<unsigned char>(c) < 0x80 && c != m_separator && c != '\n' && c != '\r';
+    }
+    static bool plainQuoted(char c) {
+        return static_cast<unsigned char>(c) < 0x80 && c != '"' && c != '\n';
+    }
+
+    void appendRun(const char* from, const char* to) {
+        if (m_field.size() + static_cast<size_t>(to - from) > kLongestField) {
+            while (from < to) append(*from++);  // fails at the limit, as one by one would
+            return;
+        }
+        m_field.append(from, to);
     }
 
     void append(char c) {

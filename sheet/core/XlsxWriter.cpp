@@ -3,6 +3,7 @@
 // same double (libxlsxwriter keeps only 16 significant digits, which changes some values).
 #include "sheet/core/XlsxWriter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <set>
@@ -41,13 +42,21 @@ class XlsxSink : public CellSink {
     }
     void number(int row, int col, double value) override {
         if (!std::isfinite(value)) return error(row, col, "#NUM!");
-        cell(row, col, nullptr);
-        // to_chars without a precision: the shortest text that reads back exactly, "." always.
-        char digits[32];
-        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-        m_buffer += "<v>";
-        m_buffer.append(digits, end);
-        m_buffer += "</v></c>";
+        if (m_sheetNames.empty() || row != m_row) {
+            cell(row, col, nullptr);
+            appendValue(value);
+        } else {
+            // The commonest element by far: laid out whole, then appended in one go.
+            const std::string& name = columnName(col);
+            char element[128];
+            char* out = std::copy_n("<c r=\"", 6, element);
+            out = std::copy(name.begin(), name.end(), out);
+            out = std::copy(m_rowDigits.begin(), m_rowDigits.end(), out);
+            out = std::copy_n("\"><v>", 5, out);
+            out = std::to_chars(out, element + sizeof element, value).ptr;
+            out = std::copy_n("</v></c>", 8, out);
+            m_buffer.append(element, out);
+        }
         flushIfFull();
     }
     void text(int row, int col, std::string_view text) override {
@@ -85,6 +94,15 @@ class XlsxSink : public CellSink {
     }
 
   private:
+    // to_chars without a precision: the shortest text that reads back exactly, "." always.
+    void appendValue(double value) {
+        char digits[32];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        m_buffer += "<v>";
+        m_buffer.append(digits, end);
+        m_buffer += "</v></c>";
+    }
+
     void checkSheetName(const std::string& name) {
         if (auto problem = excelSheetNameProblem(name)) fail(*problem);
         if (!m_upperNames.insert(upperAscii(name)).second) {
