@@ -1,5 +1,5 @@
 // Reads .xls workbooks: Excel 97 (BIFF8, stream "Workbook") and Excel 5/95 (BIFF5/7, stream
-// "Book") from their OLE2 compound file, through libgsf.
+// "Book") from their OLE2 compound file.
 #pragma once
 
 #include <cstdint>
