@@ -260,3 +260,21 @@ TEST_F(Batch, GraphsAsVectorDrawingsForPapersAndSlides) {
         EXPECT_NE(outcome.err.find("--graph-format"), std::string::npos) << outcome.err;
     }
 }
+
+// Every run pays for the libraries the program needs at start: Qt (graph images) and libgsf,
+// GLib and libxml2 (.xlsx and .ods) come from plugins, loaded only by the runs that use them
+// (the graph and matrix tests run both plugins).
+TEST_F(Batch, StartsWithoutTheLibrariesOnlySomeRunsNeed) {
+    const Outcome outcome = kestrel::batchtest::runCommand("readelf -d " + quoted(kProgram), m_folder);
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    std::vector<std::string> needed;
+    for (const std::string& line : outcome.lines()) {
+        if (line.find("(NEEDED)") != std::string::npos) needed.push_back(line);
+    }
+    EXPECT_FALSE(needed.empty()) << outcome.out;
+    for (const std::string& line : needed) {
+        for (const char* library : {"Qt6", "glib", "gobject", "gio", "gsf", "xml2", "icu"}) {
+            EXPECT_EQ(line.find(library), std::string::npos) << line;
+        }
+    }
+}
