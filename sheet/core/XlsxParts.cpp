@@ -1,6 +1,11 @@
 // SpreadsheetML package parts: workbook, relationships, content types, styles.
 #include "sheet/core/XlsxParts.h"
 
+#include <algorithm>
+#include <charconv>
+
+#include "sheet/core/Workbook.h"
+
 namespace kestrel::xlsx {
 namespace {
 
@@ -127,6 +132,42 @@ void appendEscaped(std::string& out, std::string_view text) {
                 }
         }
     }
+}
+
+void appendNumberCell(std::string& out, std::string_view column, std::string_view rowDigits,
+                      double value) {
+    // Laid out whole, then appended in one go: the commonest element by far.
+    char element[128];
+    char* end = std::copy_n("<c r=\"", 6, element);
+    end = std::copy(column.begin(), column.end(), end);
+    end = std::copy(rowDigits.begin(), rowDigits.end(), end);
+    end = std::copy_n("\"><v>", 5, end);
+    // to_chars without a precision: the shortest text that reads back exactly, "." always.
+    end = std::to_chars(end, element + sizeof element, value).ptr;
+    end = std::copy_n("</v></c>", 8, end);
+    out.append(element, end);
+}
+
+void appendNumberRows(std::string& out, const std::vector<NumberCell>& cells) {
+    std::vector<std::string> columns;
+    char digits[16];
+    std::string_view rowDigits;
+    int row = 0;
+    for (const NumberCell& cell : cells) {
+        if (cell.row != row) {
+            if (row != 0) out += "</row>";
+            row = cell.row;
+            rowDigits = std::string_view(digits, std::to_chars(digits, digits + sizeof digits, row).ptr);
+            out += "<row r=\"";
+            out += rowDigits;
+            out += "\">";
+        }
+        const auto index = static_cast<size_t>(cell.col);
+        if (columns.size() <= index) columns.resize(index + 1);
+        if (columns[index].empty()) columns[index] = columnLetters(cell.col);
+        appendNumberCell(out, columns[index], rowDigits, cell.value);
+    }
+    if (row != 0) out += "</row>";
 }
 
 }  // namespace kestrel::xlsx

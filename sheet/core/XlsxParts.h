@@ -1,5 +1,5 @@
-// The fixed and generated parts of a SpreadsheetML (.xlsx) package other than its sheets'
-// cells, and the escaping of cell text.
+// The fixed and generated parts of a SpreadsheetML (.xlsx) package, the escaping of cell text,
+// and the elements of number cells.
 #pragma once
 
 #include <cstddef>
@@ -28,5 +28,22 @@ std::string contentTypesXml(size_t sheets);
 /// @brief Appends UTF-8 text as XML character data: &, <, >, " escaped; a control character
 /// XML cannot hold (and a literal "_xHHHH_") in SpreadsheetML's _xHHHH_ form.
 void appendEscaped(std::string& out, std::string_view text);
+
+/// @brief A number cell kept for writing later.
+struct NumberCell {
+    int row;
+    int col;
+    double value;
+};
+
+/// @brief Appends a number cell's element, `<c r="B7"><v>0.25</v></c>`: its column letters and
+/// row number as given, its value the shortest text that reads back as the same double.
+void appendNumberCell(std::string& out, std::string_view column, std::string_view rowDigits,
+                      double value);
+
+/// @brief Appends whole rows of finite number cells (rows ascending, columns ascending within
+/// a row), each row's element around its cells: the same text the sheet writer makes of them
+/// one by one.
+void appendNumberRows(std::string& out, const std::vector<NumberCell>& cells);
 
 }  // namespace kestrel::xlsx

@@ -1,6 +1,7 @@
-// The .xlsx cell sink: SpreadsheetML parts streamed into a ZIP package whose long parts are
-// deflated on worker threads. Numbers are written as the shortest text that reads back as the
-// same double (libxlsxwriter keeps only 16 significant digits, which changes some values).
+// The .xlsx cell sink: SpreadsheetML parts streamed into a ZIP package. The text of rows that
+// hold only numbers is made on the package's worker threads, which also deflate every long part.
+// Numbers are written as the shortest text that reads back as the same double (libxlsxwriter
+// keeps only 16 significant digits, which changes some values).
 #include "sheet/core/XlsxWriter.h"
 
 #include <algorithm>
@@ -23,6 +24,8 @@ namespace {
 
 constexpr size_t kMaxCellTextLength = 32767;
 constexpr size_t kFlushBytes = ZipWriter::kChunkBytes;
+// Number cells handed to a worker at a time: about a chunk of text.
+constexpr size_t kBatchCells = 32768;
 
 class XlsxSink : public CellSink {
   public:
@@ -42,22 +45,16 @@ class XlsxSink : public CellSink {
     }
     void number(int row, int col, double value) override {
         if (!std::isfinite(value)) return error(row, col, "#NUM!");
-        if (m_sheetNames.empty() || row != m_row) {
-            cell(row, col, nullptr);
-            appendValue(value);
-        } else {
-            // The commonest element by far: laid out whole, then appended in one go.
-            const std::string& name = columnName(col);
-            char element[128];
-            char* out = std::copy_n("<c r=\"", 6, element);
-            out = std::copy(name.begin(), name.end(), out);
-            out = std::copy(m_rowDigits.begin(), m_rowDigits.end(), out);
-            out = std::copy_n("\"><v>", 5, out);
-            out = std::to_chars(out, element + sizeof element, value).ptr;
-            out = std::copy_n("</v></c>", 8, out);
-            m_buffer.append(element, out);
+        if (m_sheetNames.empty()) fail("a cell comes before any sheet");
+        if (row == m_row) {  // a row that holds other cells than numbers: written here
+            xlsx::appendNumberCell(m_buffer, columnName(col), m_rowDigits, value);
+            flushIfFull();
+            return;
         }
-        flushIfFull();
+        // Rows of numbers alone are kept, and their text is made on the package's workers.
+        if (row != m_heldRow) releaseHeldRow();
+        m_heldRow = row;
+        m_held.push_back({row, col, value});
     }
     void text(int row, int col, std::string_view text) override {
         if (utf16Length(text) > kMaxCellTextLength) {
@@ -94,13 +91,24 @@ class XlsxSink : public CellSink {
     }
 
   private:
-    // to_chars without a precision: the shortest text that reads back exactly, "." always.
-    void appendValue(double value) {
-        char digits[32];
-        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-        m_buffer += "<v>";
-        m_buffer.append(digits, end);
-        m_buffer += "</v></c>";
+    // The row being held ends: it joins the rows whose text the workers will make.
+    void releaseHeldRow() {
+        m_batch.insert(m_batch.end(), m_held.begin(), m_held.end());
+        m_held.clear();
+        m_heldRow = 0;
+        if (m_batch.size() >= kBatchCells) sendBatch();
+    }
+    // Every row before the one written next goes out: the text so far, then the kept rows.
+    void sendBatch() {
+        if (m_batch.empty()) return;
+        if (m_row != 0) m_buffer += "</row>";
+        m_row = 0;
+        flush();
+        m_zip.writeLater([cells = std::move(m_batch)](std::string& text) {
+            xlsx::appendNumberRows(text, cells);
+        });
+        m_batch = {};
+        m_batch.reserve(kBatchCells + 64);
     }
 
     void checkSheetName(const std::string& name) {
@@ -110,10 +118,18 @@ class XlsxSink : public CellSink {
         }
     }
 
-    // Opens the element of a cell, and of its row when the row is new.
+    // Opens the element of a cell, and of its row when the row is new (the row's numbers held
+    // so far come first).
     void cell(int row, int col, const char* type) {
         if (m_sheetNames.empty()) fail("a cell comes before any sheet");
         if (row != m_row) {
+            std::vector<xlsx::NumberCell> earlier;
+            if (row == m_heldRow) {
+                earlier.swap(m_held);
+                m_heldRow = 0;
+            }
+            releaseHeldRow();
+            sendBatch();
             if (m_row != 0) m_buffer += "</row>";
             char digits[16];
             const auto end = std::to_chars(digits, digits + sizeof digits, row).ptr;
@@ -122,6 +138,9 @@ class XlsxSink : public CellSink {
             m_buffer += "\">";
             m_row = row;
             m_rowDigits.assign(digits, end);
+            for (const auto& held : earlier) {
+                xlsx::appendNumberCell(m_buffer, columnName(held.col), m_rowDigits, held.value);
+            }
         }
         // Every cell names its place: the format lets a cell right after its neighbour leave
         // it out, but some readers (gnumeric's) then lose the column.
@@ -148,6 +167,8 @@ class XlsxSink : public CellSink {
     void flush() { m_zip.write(m_buffer); }
     void endSheet() {
         if (!m_sheetOpen) return;
+        releaseHeldRow();
+        sendBatch();
         if (m_row != 0) m_buffer += "</row>";
         m_buffer += xlsx::kWorksheetEnd;
         flush();
@@ -167,6 +188,9 @@ class XlsxSink : public CellSink {
     std::string m_buffer;
     int m_row = 0;
     std::string m_rowDigits;                 // the current row's number as text
+    int m_heldRow = 0;                       // the row of the numbers held, 0 for none
+    std::vector<xlsx::NumberCell> m_held;    // its numbers so far
+    std::vector<xlsx::NumberCell> m_batch;   // whole rows of numbers, for the workers
     std::vector<std::string> m_columnNames;  // letters of the columns met so far, by number
 };
 

@@ -14,6 +14,8 @@
 #include <condition_variable>
 #include <cstring>
 #include <ctime>
+#include <functional>
+#include <new>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -43,6 +45,7 @@ void putU32(std::string& out, uint32_t v) {
 
 struct DeflateJob {
     std::string input;
+    std::function<void(std::string&)> render;  // when set, makes `input` on the worker
     std::string dictionary;  // the text just before this chunk, at most 32 KiB
     bool last = false;
     std::string output;  // its first outputSize bytes; kept larger when the job is reused
@@ -106,7 +109,16 @@ class DeflatePool {
                 if (m_stop) break;
                 job = m_jobs[m_taken++].get();
             }
-            deflateJob(levelBuffer, *job);
+            if (job->render) {
+                job->input.clear();
+                try {
+                    job->render(job->input);
+                } catch (const std::bad_alloc&) {
+                    job->error = "there is not memory enough to make it";
+                }
+                job->render = nullptr;
+            }
+            if (job->error.empty()) deflateJob(levelBuffer, *job);
             {
                 std::lock_guard lock(m_mutex);
                 job->done = true;
@@ -222,16 +234,17 @@ void ZipWriter::write(std::string& bytes) {
     if (m_pending.size() >= kChunkBytes) submit(false);
 }
 
+std::unique_ptr<DeflateJob> ZipWriter::freshJob() {
+    if (m_spareJobs.empty()) return std::make_unique<DeflateJob>();
+    auto job = std::move(m_spareJobs.back());
+    m_spareJobs.pop_back();
+    job->done = false;
+    return job;
+}
+
 void ZipWriter::submit(bool last) {
-    std::unique_ptr<DeflateJob> job;
-    if (m_spareJobs.empty()) {
-        job = std::make_unique<DeflateJob>();
-    } else {
-        job = std::move(m_spareJobs.back());
-        m_spareJobs.pop_back();
-        job->done = false;
-    }
-    // Each chunk is primed with the 32 KiB of text before it.
+    std::unique_ptr<DeflateJob> job = freshJob();
+    // Each chunk is primed with the 32 KiB of text before it, when that text is known here.
     job->dictionary = m_window;
     if (m_pending.size() >= kWindow) {
         m_window.assign(m_pending, m_pending.size() - kWindow, kWindow);
@@ -239,13 +252,23 @@ void ZipWriter::submit(bool last) {
         m_window += m_pending;
         if (m_window.size() > kWindow) m_window.erase(0, m_window.size() - kWindow);
     }
-    m_partSize += m_pending.size();
-    if (m_partSize > kZipLimit) {
-        fail("the part " + m_entries.back().name +
-             " would pass 4 GiB, more than this writer puts in a package");
-    }
     job->input.swap(m_pending);  // m_pending takes the reused job's empty buffer
     job->last = last;
+    push(std::move(job));
+}
+
+void ZipWriter::writeLater(std::function<void(std::string& text)> render) {
+    if (!m_pending.empty()) submit(false);
+    std::unique_ptr<DeflateJob> job = freshJob();
+    job->dictionary = m_window;
+    job->render = std::move(render);
+    job->last = false;
+    // The text is made on the worker: the chunk after it starts without a dictionary.
+    m_window.clear();
+    push(std::move(job));
+}
+
+void ZipWriter::push(std::unique_ptr<DeflateJob> job) {
     m_pool->push(std::move(job));
     writeReady(false);
     // Keep the chunks in flight few: memory stays a few megabytes whatever the part's size.
@@ -257,6 +280,11 @@ void ZipWriter::writeReady(bool waitForOne) {
     while (auto job = m_pool->takeFinished(wait)) {
         wait = false;
         if (!job->error.empty()) fail("the part " + m_entries.back().name + ": " + job->error);
+        m_partSize += job->input.size();
+        if (m_partSize > kZipLimit) {
+            fail("the part " + m_entries.back().name +
+                 " would pass 4 GiB, more than this writer puts in a package");
+        }
         put(job->output.data(), job->outputSize);
         m_partCompressed += job->outputSize;
         m_partCrc = static_cast<uint32_t>(

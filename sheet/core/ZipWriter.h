@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -36,6 +37,10 @@ class ZipWriter {
     /// recycled buffer's capacity. Deflating happens on the workers, in chunks of about
     /// kChunkBytes.
     void write(std::string& bytes);
+    /// @brief Hands over the next text of the open part as a maker of it: `render` appends the
+    /// text to the string it is given, on a worker thread, so making the text of a long part
+    /// is spread over the cores too. It must not touch anything the caller goes on changing.
+    void writeLater(std::function<void(std::string& text)> render);
     /// @brief Waits for the open part's chunks and completes its local header.
     void endPart();
     /// @brief A whole part at once.
@@ -48,7 +53,9 @@ class ZipWriter {
         std::string name;
         uint32_t crc = 0, compressedSize = 0, size = 0, headerOffset = 0;
     };
+    std::unique_ptr<DeflateJob> freshJob();
     void submit(bool last);
+    void push(std::unique_ptr<DeflateJob> job);
     void writeReady(bool waitForAll);
     void put(const void* data, size_t size);
     uint32_t offset32(const char* what) const;
