@@ -137,7 +137,7 @@ done
 
 # The window from program start to shown, on an X server of its own.
 if [ -x "$build/app/kestrel" ]; then
-  start=$(xvfb-run -a -s "-screen 0 1280x900x24" bench/window_start.sh "$build/app/kestrel" \
+  start=$(xvfb-run -a -s "-screen 0 1280x900x24 -noreset" bench/window_start.sh "$build/app/kestrel" \
           "$PWD/$build/data") || start="(no window)"
   rows+=("| kestrel | program start to main window shown, table loaded (Xvfb) | $start ms | |")
 fi
