@@ -36,6 +36,8 @@ class RecordWriter {
     void f64(double v);
     void raw(std::string_view bytes);
 
+    /// @brief Makes room for the stream to grow to `bytes` without moving.
+    void reserve(size_t bytes) { m_bytes.reserve(bytes); }
     /// @brief Bytes still free in the open record.
     size_t room() const;
     /// @brief Absolute offset of the next byte in the stream.

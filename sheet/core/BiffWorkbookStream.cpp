@@ -310,6 +310,12 @@ class SheetStream {
         writeText(row, col, literal);
     }
 
+    // Room for `cells` NUMBER records (18 bytes each) past what is written so far; a sheet
+    // holds at most the format's rows and columns, however many are announced.
+    void reserve(size_t cells) {
+        const size_t most = static_cast<size_t>(m_maxRows) * kMaxColumns;
+        m_w.reserve(m_w.position() + std::min(cells, most) * 18 + 4096);
+    }
     /// Throws when the sheet holds more rows or columns than the format does.
     void checkExtent() const { biff::checkExtent(m_name, m_lastRow, m_lastCol, m_ctx.format); }
     std::string finish(bool selected) {
@@ -466,6 +472,9 @@ WorkbookStreamBuilder::~WorkbookStreamBuilder() = default;
 
 void WorkbookStreamBuilder::beginSheet(const std::string& name) {
     m_state->sheets.push_back(std::make_unique<SheetStream>(name, m_state->ctx));
+}
+void WorkbookStreamBuilder::expectCells(size_t cells) {
+    if (!m_state->sheets.empty()) m_state->current().reserve(cells);
 }
 void WorkbookStreamBuilder::number(int row, int col, double value) {
     m_state->current().number(row, col, value);

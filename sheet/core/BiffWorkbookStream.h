@@ -46,6 +46,8 @@ class WorkbookStreamBuilder : public CellSink {
     explicit WorkbookStreamBuilder(Format format);
     ~WorkbookStreamBuilder() override;
     void beginSheet(const std::string& name) override;
+    /// @brief Makes room for that many NUMBER records in the sheet's stream.
+    void expectCells(size_t cells) override;
     void number(int row, int col, double value) override;
     void text(int row, int col, std::string_view text) override;
     void boolean(int row, int col, bool value) override;

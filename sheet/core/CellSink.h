@@ -3,6 +3,7 @@
 // (.xlsx, .csv) implement it, so a table can be written without first being held as cells.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,9 @@ class CellSink {
     virtual ~CellSink() = default;
     /// @brief Starts the next sheet.
     virtual void beginSheet(const std::string& name) = 0;
+    /// @brief A hint that the sheet just begun will hold about `cells` cells, for a sink that
+    /// builds the sheet in memory to make its room at once. Changes nothing that is written.
+    virtual void expectCells(size_t cells) { (void)cells; }
     /// Rows and columns count from 1 and only grow, row by row.
     virtual void number(int row, int col, double value) = 0;
     virtual void text(int row, int col, std::string_view text) = 0;

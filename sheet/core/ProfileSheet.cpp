@@ -101,6 +101,7 @@ void writeSummaryTable(SpreadsheetCore& target, const ProfileData& data,
 
 void sendSummaryTable(const ProfileData& data, CellSink& sink) {
     sink.beginSheet("Smry");
+    sink.expectCells(static_cast<size_t>(data.NumRows) * 7);
     const auto& headers = summaryHeaders();
     for (int col = 1; col <= 7; ++col) sink.text(1, col, headers[static_cast<size_t>(col - 1)]);
     for (int32_t k = 1; k <= data.NumRows; ++k) {

@@ -26,6 +26,7 @@ bool nameEndsWith(const std::string& name, std::string_view suffix) {
 void sendWorkbookCells(const Workbook& book, CellSink& sink) {
     for (const Worksheet& sheet : book.sheets) {
         sink.beginSheet(sheet.name());
+        sink.expectCells(sheet.cellCount());
         sheet.forEachCell([&](int row, int col, const Cell& cell) {
             switch (cell.kind) {
                 case CellKind::Number:
