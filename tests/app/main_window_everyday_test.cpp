@@ -123,6 +123,10 @@ TEST_F(MainWindowEveryday, ShortcutsAreShownInTheMenusAndRunTheirCommands) {
 
     m_ui.clear();
     m_ui.printerPdfPath = m_dir.filePath("printed.pdf");
+    // Keys go to the active window: the main window is active again once the import dialog has
+    // gone, which the platform may report a moment later.
+    m_form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_form.get()));
     QTest::keyClick(m_form.get(), Qt::Key_S, Qt::ControlModifier);
     QTest::keyClick(m_form.get(), Qt::Key_P, Qt::ControlModifier);
     // Last: an Edit that is not confirmed disables Save and Print.
