@@ -58,7 +58,7 @@ int flush(int fd) {
 
 // Writes everything, honouring the injected failure point; `before` bytes of the file were
 // written ahead of these.
-int writeAll(int fd, std::string_view bytes, size_t before = 0) {
+int writeAll(int fd, std::string_view bytes, size_t before) {
     size_t done = 0;
     while (done < bytes.size()) {
         size_t chunk = bytes.size() - done;
@@ -132,8 +132,7 @@ void commitTempFile(const std::string& path, const TempFile& file, int error) {
 }  // namespace
 
 void writeFileAtomically(const std::string& path, std::string_view bytes) {
-    const TempFile file = createTempFile(path);
-    commitTempFile(path, file, writeAll(file.fd, bytes));
+    writeFileAtomically(path, std::vector<std::string_view>{bytes});
 }
 
 void writeFileAtomically(const std::string& path, const std::vector<std::string_view>& pieces) {

@@ -272,6 +272,9 @@ std::optional<uint8_t> errorCode(std::string_view literal) {
 
 // One sheet's substream, written as its cells arrive: BOF, DIMENSIONS (filled in at the end),
 // the cell records, then WINDOW2 and EOF once it is known whether the sheet is the active one.
+// A NUMBER record, header included: the record most sheets are made of.
+constexpr size_t kNumberRecordSize = 18;
+
 class SheetStream {
   public:
     SheetStream(std::string name, Context& ctx)
@@ -289,9 +292,9 @@ class SheetStream {
         // Excel has no infinities or NaNs; it shows them as the error #NUM!.
         if (!std::isfinite(value)) return boolErr(row, col, kErrorNum, true);
         // The commonest record by far, laid out in one go, header and all.
-        char record[18];
+        char record[kNumberRecordSize];
         putLittleEndian(record, kNumber);
-        putLittleEndian(record + 2, uint16_t{14});
+        putLittleEndian(record + 2, uint16_t{kNumberRecordSize - 4});
         putLittleEndian(record + 4, static_cast<uint16_t>(row - 1));
         putLittleEndian(record + 6, static_cast<uint16_t>(col - 1));
         putLittleEndian(record + 8, kCellXf);
@@ -310,11 +313,11 @@ class SheetStream {
         writeText(row, col, literal);
     }
 
-    // Room for `cells` NUMBER records (18 bytes each) past what is written so far; a sheet
-    // holds at most the format's rows and columns, however many are announced.
+    // Room for `cells` NUMBER records past what is written so far; a sheet holds at most the
+    // format's rows and columns, however many are announced.
     void reserve(size_t cells) {
         const size_t most = static_cast<size_t>(m_maxRows) * kMaxColumns;
-        m_w.reserve(m_w.position() + std::min(cells, most) * 18 + 4096);
+        m_w.reserve(m_w.position() + std::min(cells, most) * kNumberRecordSize + 4096);
     }
     /// Throws when the sheet holds more rows or columns than the format does.
     void checkExtent() const { biff::checkExtent(m_name, m_lastRow, m_lastCol, m_ctx.format); }

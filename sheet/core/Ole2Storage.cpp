@@ -206,10 +206,15 @@ class CompoundFile {
         return bytes;
     }
 
+    // Every sector of a chain of the file's own sectors, in order.
+    std::string wholeChain(uint32_t start, const char* what) const {
+        const std::vector<uint32_t> sectors = chain(start, m_table, what);
+        return gather(sectors, m_file, m_sectorSize, uint64_t{sectors.size()} * m_sectorSize,
+                      m_sectorSize);
+    }
+
     void readDirectory() {
-        const std::vector<uint32_t> sectors = chain(m_directoryStart, m_table, "directory");
-        const std::string directory = gather(sectors, m_file, m_sectorSize,
-                                             uint64_t{sectors.size()} * m_sectorSize, m_sectorSize);
+        const std::string directory = wholeChain(m_directoryStart, "directory");
         for (size_t at = 0; at + kEntrySize <= directory.size(); at += kEntrySize) {
             m_entries.push_back(entryAt(directory.data() + at));
         }
@@ -239,21 +244,18 @@ class CompoundFile {
     }
 
     // Streams below the cut-off live in the mini stream (the root entry's own stream), in
-    // 64-byte mini sectors chained by the mini table; read only when a stream needs them.
+    // 64-byte mini sectors chained by the mini table. Both are read with the file's structure,
+    // so a broken one is refused like a broken directory.
     void readMiniTable() {
         const DirectoryEntry& root = m_entries.front();
         if (m_miniTableStart == kEndOfChain || root.start == kEndOfChain) return;
         if (root.size > m_file.size()) throw Broken{"its mini stream is larger than the file"};
-        const std::vector<uint32_t> tableSectors = chain(m_miniTableStart, m_table, "mini table");
-        const std::string table =
-            gather(tableSectors, m_file, m_sectorSize,
-                   uint64_t{tableSectors.size()} * m_sectorSize, m_sectorSize);
+        const std::string table = wholeChain(m_miniTableStart, "mini table");
         for (size_t at = 0; at + 4 <= table.size(); at += 4) {
             m_miniTable.push_back(readU32le(table.data() + at));
         }
-        m_miniStreamBytes = gather(chain(root.start, m_table, "mini stream"), m_file,
-                                   m_sectorSize, root.size, m_sectorSize);
-        m_miniStream = m_miniStreamBytes;
+        m_miniStream = gather(chain(root.start, m_table, "mini stream"), m_file, m_sectorSize,
+                              root.size, m_sectorSize);
     }
 
     std::string_view m_file;
@@ -262,8 +264,7 @@ class CompoundFile {
     uint32_t m_miniTableStart = kEndOfChain, m_extraStart = kEndOfChain, m_extraSectors = 0;
     std::vector<uint32_t> m_table, m_miniTable;
     std::vector<DirectoryEntry> m_entries;
-    std::string m_miniStreamBytes;
-    std::string_view m_miniStream;
+    std::string m_miniStream;
 };
 
 const DirectoryEntry* findWorkbookStream(const std::vector<const DirectoryEntry*>& children) {
@@ -301,16 +302,10 @@ WorkbookStream readWorkbookStream(std::string_view fileBytes, const std::string&
         throw readError(displayName, describeForeignFile(fileBytes));
     }
     std::optional<CompoundFile> file;
-    try {
-        file.emplace(fileBytes);
-    } catch (const Broken& broken) {
-        throw readError(displayName,
-                        "it is damaged: its compound-file structure is broken (" + broken.detail +
-                            ")");
-    }
     const DirectoryEntry* stream = nullptr;
     std::vector<const DirectoryEntry*> children;
     try {
+        file.emplace(fileBytes);
         children = file->rootChildren();
         stream = findWorkbookStream(children);
     } catch (const Broken& broken) {

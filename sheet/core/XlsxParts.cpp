@@ -148,8 +148,23 @@ void appendNumberCell(std::string& out, std::string_view column, std::string_vie
     out.append(element, end);
 }
 
+const std::string& ColumnNames::of(int col) {
+    const auto index = static_cast<size_t>(col);
+    if (m_names.size() <= index) m_names.resize(index + 1);
+    if (m_names[index].empty()) m_names[index] = columnLetters(col);
+    return m_names[index];
+}
+
+std::string_view appendRowStart(std::string& out, int row, char (&digits)[16]) {
+    const std::string_view text(digits, std::to_chars(digits, digits + sizeof digits, row).ptr);
+    out += "<row r=\"";
+    out += text;
+    out += "\">";
+    return text;
+}
+
 void appendNumberRows(std::string& out, const std::vector<NumberCell>& cells) {
-    std::vector<std::string> columns;
+    ColumnNames columns;
     char digits[16];
     std::string_view rowDigits;
     int row = 0;
@@ -157,15 +172,9 @@ void appendNumberRows(std::string& out, const std::vector<NumberCell>& cells) {
         if (cell.row != row) {
             if (row != 0) out += "</row>";
             row = cell.row;
-            rowDigits = std::string_view(digits, std::to_chars(digits, digits + sizeof digits, row).ptr);
-            out += "<row r=\"";
-            out += rowDigits;
-            out += "\">";
+            rowDigits = appendRowStart(out, row, digits);
         }
-        const auto index = static_cast<size_t>(cell.col);
-        if (columns.size() <= index) columns.resize(index + 1);
-        if (columns[index].empty()) columns[index] = columnLetters(cell.col);
-        appendNumberCell(out, columns[index], rowDigits, cell.value);
+        appendNumberCell(out, columns.of(cell.col), rowDigits, cell.value);
     }
     if (row != 0) out += "</row>";
 }

@@ -36,6 +36,20 @@ struct NumberCell {
     double value;
 };
 
+/// @brief Column letters by number, each made once: a sheet's cells name their column again
+/// and again.
+class ColumnNames {
+  public:
+    const std::string& of(int col);
+
+  private:
+    std::vector<std::string> m_names;
+};
+
+/// @brief Appends the start of row `row`'s element, `<row r="7">`, and returns the row number
+/// as text, kept in `digits`.
+std::string_view appendRowStart(std::string& out, int row, char (&digits)[16]);
+
 /// @brief Appends a number cell's element, `<c r="B7"><v>0.25</v></c>`: its column letters and
 /// row number as given, its value the shortest text that reads back as the same double.
 void appendNumberCell(std::string& out, std::string_view column, std::string_view rowDigits,

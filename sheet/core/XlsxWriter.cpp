@@ -47,7 +47,7 @@ class XlsxSink : public CellSink {
         if (!std::isfinite(value)) return error(row, col, "#NUM!");
         if (m_sheetNames.empty()) fail("a cell comes before any sheet");
         if (row == m_row) {  // a row that holds other cells than numbers: written here
-            xlsx::appendNumberCell(m_buffer, columnName(col), m_rowDigits, value);
+            xlsx::appendNumberCell(m_buffer, m_columns.of(col), m_rowDigits, value);
             flushIfFull();
             return;
         }
@@ -132,20 +132,16 @@ class XlsxSink : public CellSink {
             sendBatch();
             if (m_row != 0) m_buffer += "</row>";
             char digits[16];
-            const auto end = std::to_chars(digits, digits + sizeof digits, row).ptr;
-            m_buffer += "<row r=\"";
-            m_buffer.append(digits, end);
-            m_buffer += "\">";
+            m_rowDigits = xlsx::appendRowStart(m_buffer, row, digits);
             m_row = row;
-            m_rowDigits.assign(digits, end);
             for (const auto& held : earlier) {
-                xlsx::appendNumberCell(m_buffer, columnName(held.col), m_rowDigits, held.value);
+                xlsx::appendNumberCell(m_buffer, m_columns.of(held.col), m_rowDigits, held.value);
             }
         }
         // Every cell names its place: the format lets a cell right after its neighbour leave
         // it out, but some readers (gnumeric's) then lose the column.
         m_buffer += "<c r=\"";
-        m_buffer += columnName(col);
+        m_buffer += m_columns.of(col);
         m_buffer += m_rowDigits;
         m_buffer += '"';
         if (type) {
@@ -154,12 +150,6 @@ class XlsxSink : public CellSink {
             m_buffer += '"';
         }
         m_buffer += '>';
-    }
-    const std::string& columnName(int col) {
-        const auto index = static_cast<size_t>(col);
-        if (m_columnNames.size() <= index) m_columnNames.resize(index + 1);
-        if (m_columnNames[index].empty()) m_columnNames[index] = columnLetters(col);
-        return m_columnNames[index];
     }
     void flushIfFull() {
         if (m_buffer.size() >= kFlushBytes) flush();
@@ -191,7 +181,7 @@ class XlsxSink : public CellSink {
     int m_heldRow = 0;                       // the row of the numbers held, 0 for none
     std::vector<xlsx::NumberCell> m_held;    // its numbers so far
     std::vector<xlsx::NumberCell> m_batch;   // whole rows of numbers, for the workers
-    std::vector<std::string> m_columnNames;  // letters of the columns met so far, by number
+    xlsx::ColumnNames m_columns;
 };
 
 }  // namespace

@@ -1,8 +1,9 @@
-// The ZIP container written by hand around ISA-L's raw deflate (zlib combines the CRCs). A part's text is cut into chunks;
-// each worker deflates a chunk on its own, primed with the 32 KiB before it so the ratio stays as
-// one stream's, and ends it with a sync flush (an empty stored block, byte-aligned, not final).
-// The chunks then follow each other as one valid deflate stream; the last one ends the stream,
-// and the chunks' CRCs are combined.
+// The ZIP container written by hand around ISA-L's raw deflate. A part's text is cut into chunks
+// (or made in chunks by the workers themselves); each worker deflates a chunk on its own, primed
+// with the 32 KiB before it where that text is known, so the ratio stays near one stream's, and
+// ends it with a sync flush (an empty stored block, byte-aligned, not final). The chunks then
+// follow each other as one valid deflate stream; the last one ends the stream, and zlib combines
+// the chunks' CRCs.
 #include "sheet/core/ZipWriter.h"
 
 #include <isa-l/crc.h>
