@@ -17,6 +17,7 @@
 #include "sheet/core/AllSorts.h"
 #include "sheet/core/ColumnList.h"
 #include "sheet/core/Workbook.h"
+#include "sheet/widgets/KR_ShtIm.h"
 #include "sheet/widgets/UserInteraction.h"
 
 using kestrel::SpreadsheetCore;
@@ -136,7 +137,9 @@ void CompareManyDialog::proposeRange() {
 void CompareManyDialog::bbWorkbookClick() {
     kestrel::FileDialogSetup setup;
     setup.title = "Open";
-    setup.filters = QStringList{"Workbooks (*.xls *.xlsx *.xlsm *.ods *.csv)", "All files (*)"};
+    // The Open dialog's entries, opened on "All workbooks".
+    setup.filters = TfmSheetImport::workbookFilters() << "All files (*)";
+    setup.selectedFilter = TfmSheetImport::kAllWorkbooksFilter;
     setup.initialFolder = QFileInfo(m_path).path();
     const auto choice = m_ui.chooseOpenFile(this, setup);
     if (!choice) return;

@@ -92,7 +92,15 @@ TForm1::~TForm1() = default;
 void TForm1::createMenu() {
     QMenu* file = menuBar()->addMenu("&File");
     Open1 = file->addAction("&Open");
+    // Open, the recent workbooks, then what saves and prints results, Compare many, and Exit
+    // last, as every desktop program has it.
+    RecentWorkbooks1 = file->addMenu("&Recent workbooks");
+    file->addSeparator();
     Saveas1 = file->addAction("Save summary &as");
+    ExportGraph1 = file->addAction("Export &graph...");
+    PrintGraph1 = file->addAction("&Print graph");
+    file->addSeparator();
+    CompareMany1 = file->addAction("Compare &many...");
     file->addSeparator();
     Exit1 = file->addAction("E&xit");
 
@@ -110,14 +118,6 @@ void TForm1::createMenu() {
 
     QMenu* help = menuBar()->addMenu("&Help");
     About1 = help->addAction("&About");
-
-    file->addSeparator();
-    ExportGraph1 = file->addAction("Export &graph...");
-    PrintGraph1 = file->addAction("&Print graph");
-    file->addSeparator();
-    RecentWorkbooks1 = file->addMenu("&Recent workbooks");
-    file->addSeparator();
-    CompareMany1 = file->addAction("Compare &many...");
 }
 
 QFrame* TForm1::createButtonBar() {

@@ -5,9 +5,11 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "engine/CriticalValueTable.h"
+#include "engine/SampleSizes.h"
 #include "output/GraphExportCommand.h"
 
 class QAction;
@@ -70,6 +72,7 @@ class TForm1 : public QMainWindow {
     QPlainTextEdit* Memo1;
     QWidget* tsWindows;       // "Windows": the windows table, after the log's page
     QTableView* WindowsGrid;  // sortable; Copy (Ctrl+C, right-click) copies the selection
+    QLabel* lSampleSizes;     // above the table: the sample sizes its tests used
     QAction* CopyWindows1;
 
     QStatusBar* sbMain;
@@ -192,7 +195,22 @@ class TForm1 : public QMainWindow {
     struct ManySource {  // where the last Compare many read its profiles
         QString workbookPath, ageColumn;
         int32_t fromRow = 0, toRow = 0;
+        std::vector<int32_t> columns;                // the sheet column of each sample
+        std::optional<std::vector<int32_t>> grains;  // from the Grains row, one per sample
     } m_manySource;
+    /// Sample sizes of a pair chosen on the Many profiles page: its own grain counts from the
+    /// Grains row, or none (the classic rule), never the ones of Options > Sample sizes.
+    struct PairSampleSizes {
+        std::optional<kestrel::GrainCounts> grains;
+    };
+    std::optional<PairSampleSizes> m_nextOpenPair;  // for the Open that "Compare these two" runs
+    std::optional<PairSampleSizes> m_pairInUse;     // for the calculations of that Open's results
+    /// @brief The grain counts the next calculation uses: the pair's, else the stored setting.
+    std::optional<kestrel::GrainCounts> grainsInUse() const;
+    /// @brief "Sample sizes: ..." for `pair` (or the stored setting when it is empty).
+    QString sampleSizesLine(const std::optional<PairSampleSizes>& pair) const;
+    void showEmptyCellsNote(const QString& note);
+    QLabel* m_emptyCellsNote = nullptr;  // "N empty profile cells read as 0 (...)" when there are
 
     kestrel::UserInteraction& m_ui;
     kestrel::WindowsTableModel* m_windowsModel = nullptr;

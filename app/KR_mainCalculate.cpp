@@ -9,6 +9,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
+#include <utility>
 
 #include "app/CalculationProgress.h"
 #include "app/CriticalValueTableModel.h"
@@ -68,16 +69,24 @@ void TForm1::calculateInto(kestrel::CalculationProgress& progress) {
                                       state.Y2Col};
     const double rows = std::max<double>(1.0, static_cast<double>(state.ToRow) - state.FromRow + 1);
     kestrel::ProfileData next;
-    kestrel::readProfileRows(*SprdSheetSource, range, next, [&](int32_t done) {
-        progress.advance(kReadShare * done / rows, true);
-    });
+    const kestrel::EmptyProfileCells empty = kestrel::readProfileRows(
+        *SprdSheetSource, range, next,
+        [&](int32_t done) { progress.advance(kReadShare * done / rows, true); });
+    const QString emptyNote = QString::fromStdString(empty.note());
 
     kestrel::ComparisonHooks hooks;
     hooks.criticalValue = [this](int32_t sampleSize) { return cdsKS.lookup(sampleSize); };
-    if (state.Grains) hooks.windowCriticalValue = kestrel::grainCriticalValues(*state.Grains);
-    hooks.windowEvaluated = [this](const kestrel::ProfileWindow& window, double firstAge,
-                                   double lastAge) {
+    if (const auto grains = grainsInUse()) {
+        hooks.windowCriticalValue = kestrel::grainCriticalValues(*grains);
+    }
+    bool firstLine = true;
+    hooks.windowEvaluated = [&](const kestrel::ProfileWindow& window, double firstAge,
+                                double lastAge) {
         appendWindowLine(window.first, firstAge, window.last, lastAge, window.cutoff);
+        // Empty profile cells read as 0 are said right under the whole range's line.
+        if (std::exchange(firstLine, false) && !emptyNote.isEmpty()) {
+            Memo1->appendPlainText(emptyNote);
+        }
     };
     int calls = 0;
     hooks.progress = [&](int panelIndex, int32_t position) {
@@ -92,6 +101,7 @@ void TForm1::calculateInto(kestrel::CalculationProgress& progress) {
     const auto windows = kestrel::compareProfiles(next, parameters, hooks);
 
     static_cast<kestrel::ProfileData&>(state) = std::move(next);
+    showEmptyCellsNote(emptyNote);
     showWindowsTable(windows);
     kestrel::prepareSummarySheet(*SprdSheetTarget);
     finishCalculation(progress);

@@ -41,6 +41,7 @@ void TForm1::runOpen(const QString& workbookToLoad) {
     {
         TfmSheetImport dialog(state, m_ui, this);
         if (!workbookToLoad.isEmpty()) dialog.setWorkbookToLoad(workbookToLoad);
+        dialog.setSampleSizesNote(sampleSizesLine(m_nextOpenPair));
         kestrel::applyStoredGeometry(dialog, state.SheetLeft, state.SheetTop, state.SheetHeight,
                                      state.SheetWidth);
         confirmed = m_ui.runModal(dialog) == QDialog::Accepted;
@@ -58,8 +59,9 @@ void TForm1::runOpen(const QString& workbookToLoad) {
     if (!confirmed) return;
 
     if (!taken) SprdSheetSource->ReadWorkbook(state.WorkbookPath, fileType);
-    kestrel::rememberRecentWorkbook(state.RecentWorkbooks, state.WorkbookPath);
-    updateRecentWorkbooksMenu();
+    // A pair from Compare many keeps its own sample sizes through later Edits; any other Open
+    // goes back to the stored setting.
+    m_pairInUse = m_nextOpenPair;
     SprdSheetSource->setVisible(true);
     SprdSheetSource->SetViewScale(70);
     SprdSheetSource->SetRow(1);
@@ -72,6 +74,10 @@ void TForm1::runOpen(const QString& workbookToLoad) {
     emptySummaryForOpen();
 
     Calculate1Click();
+    // Only a workbook that opened goes on the list: a range the calculation refused has thrown
+    // past this point.
+    kestrel::rememberRecentWorkbook(state.RecentWorkbooks, state.WorkbookPath);
+    updateRecentWorkbooksMenu();
     // Stopped with Esc: the workbook is open and nothing else, as after a range that failed.
     if (kestrel::CalculationProgress::of(*this, *sbMain).cancelled()) return;
 

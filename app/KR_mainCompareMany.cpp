@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/CompareManyDialog.h"
@@ -23,7 +24,8 @@ namespace {
 // Reads the range from `book`'s sheet, leaving its active sheet and current cell as they were
 // (the loaded workbook's grid keeps showing what it showed).
 kestrel::ProfileSamples readRequest(kestrel::SpreadsheetCore& book,
-                                    const ManyProfilesRequest& request) {
+                                    const ManyProfilesRequest& request,
+                                    kestrel::EmptyProfileCells& empty) {
     const int sheet = book.Sheet(), row = book.Row(), col = book.Col();
     const auto restore = [&] {
         book.SetSheet(sheet);
@@ -32,7 +34,8 @@ kestrel::ProfileSamples readRequest(kestrel::SpreadsheetCore& book,
     };
     try {
         book.SetSheet(request.sheet);
-        kestrel::ProfileSamples samples = kestrel::readProfileColumns(book, request.range);
+        kestrel::ProfileSamples samples =
+            kestrel::readProfileColumns(book, request.range, {}, &empty);
         restore();
         return samples;
     } catch (...) {
@@ -80,18 +83,20 @@ void TForm1::CompareMany1Click() {
         own = dialog.takeOwnWorkbook();
     }
     kestrel::SpreadsheetCore& book = own ? *own : *SprdSheetSource;
-    const kestrel::ProfileSamples samples = readRequest(book, request);
+    kestrel::EmptyProfileCells empty;
+    const kestrel::ProfileSamples samples = readRequest(book, request, empty);
     kestrel::ManyProfilesResults results;
     auto matrix = std::make_shared<kestrel::ProfileMatrix>(kestrel::compareAllPairs(samples));
     results.map = kestrel::classicalMds(matrix->D);
     results.matrix = std::move(matrix);
     results.columns = request.range.columns;
     results.rows = samples.NumRows;
-    m_manySource = {request.workbookPath, request.ageColumn, request.range.FromRow,
-                    request.range.ToRow};
+    m_manySource = {request.workbookPath, request.ageColumn,     request.range.FromRow,
+                    request.range.ToRow,  request.range.columns, samples.grains};
     PageControl1->setTabVisible(PageControl1->indexOf(tsManyProfiles), true);
     showPage(tsManyProfiles);
     ManyResults->showResults(std::move(results));
+    showEmptyCellsNote(QString::fromStdString(empty.note()));
 }
 
 void TForm1::compareTwoColumns(int32_t firstColumn, int32_t secondColumn) {
@@ -101,7 +106,21 @@ void TForm1::compareTwoColumns(int32_t firstColumn, int32_t secondColumn) {
     state.Y2ColStr = kestrel::columnLetters(secondColumn);
     state.FromRowStr = std::to_string(m_manySource.fromRow);
     state.ToRowStr = std::to_string(m_manySource.toRow);
+    // The pair is tested with its own grain counts, or by the classic rule without them: the
+    // counts of Options > Sample sizes belong to some other pair of profiles.
+    PairSampleSizes pair;
+    const auto& columns = m_manySource.columns;
+    const auto first = std::find(columns.begin(), columns.end(), firstColumn);
+    const auto second = std::find(columns.begin(), columns.end(), secondColumn);
+    if (m_manySource.grains && first != columns.end() && second != columns.end()) {
+        const auto& grains = *m_manySource.grains;
+        pair.grains =
+            kestrel::GrainCounts{grains.at(static_cast<size_t>(first - columns.begin())),
+                                 grains.at(static_cast<size_t>(second - columns.begin()))};
+    }
+    m_nextOpenPair = pair;
     openWorkbook(m_manySource.workbookPath);
+    m_nextOpenPair.reset();
 }
 
 void TForm1::saveManyMatrix() {

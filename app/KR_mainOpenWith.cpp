@@ -77,6 +77,15 @@ void TForm1::updateRecentWorkbooksMenu() {
         entry->setData(path);
         connect(entry, &QAction::triggered, this, [this, path] { openRecentWorkbook(path); });
     }
+    if (number > 0) {
+        RecentWorkbooks1->addSeparator();
+        QAction* clear = RecentWorkbooks1->addAction("Clear list");
+        clear->setObjectName("ClearRecentWorkbooks");
+        connect(clear, &QAction::triggered, this, [this] {
+            sharedState().RecentWorkbooks.clear();
+            updateRecentWorkbooksMenu();
+        });
+    }
     RecentWorkbooks1->menuAction()->setEnabled(number > 0);
 }
 

@@ -39,30 +39,65 @@ QWidget* TForm1::createWindowsPage() {
     CopyWindows1->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     WindowsGrid->addAction(CopyWindows1);
     connect(CopyWindows1, &QAction::triggered, this, &TForm1::copyWindowsTable);
+    lSampleSizes = new QLabel(page);
+    lSampleSizes->setObjectName("lSampleSizes");
+    lSampleSizes->setContentsMargins(4, 2, 4, 2);
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(lSampleSizes);
     layout->addWidget(WindowsGrid);
     return page;
 }
 
 void TForm1::createSampleSizesNote() {
+    m_emptyCellsNote = new QLabel(sbMain);
+    m_emptyCellsNote->setObjectName("EmptyCellsNote");
+    m_emptyCellsNote->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_emptyCellsNote->setVisible(false);
+    sbMain->addPermanentWidget(m_emptyCellsNote);
     m_sampleSizesNote = new QLabel(sbMain);
     m_sampleSizesNote->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_sampleSizesNote->setVisible(false);
     sbMain->addPermanentWidget(m_sampleSizesNote);
 }
 
+void TForm1::showEmptyCellsNote(const QString& note) {
+    m_emptyCellsNote->setText(note);
+    m_emptyCellsNote->setVisible(!note.isEmpty());
+}
+
+std::optional<kestrel::GrainCounts> TForm1::grainsInUse() const {
+    return m_pairInUse ? m_pairInUse->grains : sharedState().Grains;
+}
+
+QString TForm1::sampleSizesLine(const std::optional<PairSampleSizes>& pair) const {
+    const std::optional<kestrel::GrainCounts> grains = pair ? pair->grains : sharedState().Grains;
+    if (!grains) {
+        return pair ? "Sample sizes: the number of rows (classic rule; Compare many had no "
+                      "Grains row)"
+                    : "Sample sizes: the number of rows (classic rule)";
+    }
+    return QString("Sample sizes: %1 and %2 grains (%3)")
+        .arg(grains->n1)
+        .arg(grains->n2)
+        .arg(pair ? "the Grains row of Compare many" : "Options > Sample sizes...");
+}
+
 void TForm1::showWindowsTable(const std::vector<kestrel::ProfileWindow>& windows) {
     const SharedState& state = sharedState();
-    m_windowsModel->setRows(kestrel::buildWindowsTable(state, windows, state.Grains));
+    const std::optional<kestrel::GrainCounts> grains = grainsInUse();
+    m_windowsModel->setRows(kestrel::buildWindowsTable(state, windows, grains));
+    lSampleSizes->setText(sampleSizesLine(m_pairInUse));
+    // Once per calculation, headings included: no column cuts its own text.
+    WindowsGrid->horizontalHeader()->setResizeContentsPrecision(-1);
     WindowsGrid->resizeColumnsToContents();
     // The rule of the results on screen: grain counts are said, the classic rule is not.
-    if (state.Grains) {
-        m_sampleSizesNote->setText(QString("Sample sizes: %1 and %2 grains")
-                                       .arg(state.Grains->n1)
-                                       .arg(state.Grains->n2));
+    if (grains) {
+        m_sampleSizesNote->setText(
+            QString("Sample sizes: %1 and %2 grains").arg(grains->n1).arg(grains->n2));
     }
-    m_sampleSizesNote->setVisible(state.Grains.has_value());
+    m_sampleSizesNote->setVisible(grains.has_value());
 }
 
 const std::vector<kestrel::WindowsTableRow>& TForm1::windowsTableRows() const {

@@ -2,12 +2,16 @@
 // sheet, so memory follows the cells, not the file.
 #include "sheet/core/CsvReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <vector>
 
+#include "engine/MessageText.h"
 #include "engine/NumberText.h"
 #include "sheet/core/ReadError.h"
 #include "sheet/core/SheetBuilder.h"
@@ -202,13 +206,49 @@ class CsvParser {
                  std::to_string(kMaxSheetCols) + " fields, more columns than a sheet holds");
         }
         if (!m_field.empty()) {
-            if (const auto number = parseRealNumber(m_field)) {
+            if (const auto number = fieldNumber()) {
                 m_builder.add(m_row, m_col, Cell::makeNumber(*number));
             } else {
                 m_builder.add(m_row, m_col, Cell::makeText(m_field));
             }
         }
         m_field.clear();
+    }
+
+    // A field that is a number by the real-number rule; in a ";" file also one whose single ","
+    // is its decimal point (what a spreadsheet set to a decimal comma saves), as long as no "."
+    // makes it ambiguous. One column keeps to one of the two styles.
+    std::optional<double> fieldNumber() {
+        std::optional<double> number = parseRealNumber(m_field);
+        if (m_separator != ';') return number;
+        char style = number && m_field.find('.') != std::string::npos ? '.' : 0;
+        if (!number && std::count(m_field.begin(), m_field.end(), ',') == 1 &&
+            m_field.find('.') == std::string::npos) {
+            std::string dotted = m_field;
+            dotted[dotted.find(',')] = '.';
+            number = parseRealNumber(dotted);
+            if (number) style = ',';
+        }
+        if (style != 0) checkDecimalStyle(style);
+        return number;
+    }
+
+    void checkDecimalStyle(char style) {
+        if (m_decimalStyles.size() < static_cast<size_t>(m_col)) {
+            m_decimalStyles.resize(static_cast<size_t>(m_col));
+        }
+        DecimalStyle& column = m_decimalStyles[static_cast<size_t>(m_col - 1)];
+        if (column.style == 0) {
+            column = {style, m_row, m_field};
+        } else if (column.style != style) {
+            const auto name = [](char s) {
+                return s == ',' ? "a decimal comma" : "a decimal point";
+            };
+            fail("cell " + cellAddress(m_row, m_col) + " holds \"" + messageExcerpt(m_field) +
+                 "\" with " + name(style) + ", but cell " + cellAddress(column.row, m_col) +
+                 " above holds \"" + messageExcerpt(column.text) + "\" with " + name(column.style) +
+                 "; use one decimal separator in a column");
+        }
     }
 
     void endRecord() {
@@ -224,6 +264,12 @@ class CsvParser {
     State m_state = State::RecordStart;
     std::string m_field;
     int m_row = 1, m_col = 0;  // the record being read, the fields ended in it
+    struct DecimalStyle {      // the first number of a column with a decimal separator
+        char style = 0;        // '.' or ','; 0 until the column has one
+        int row = 0;
+        std::string text;
+    };
+    std::vector<DecimalStyle> m_decimalStyles;
     size_t m_line = 1, m_quoteLine = 0;
 };
 

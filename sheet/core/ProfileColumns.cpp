@@ -1,12 +1,14 @@
 // Many profile columns read through the component's current-cell API.
 #include "sheet/core/ProfileColumns.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
 #include "engine/KestrelError.h"
 #include "engine/NumberText.h"
 #include "engine/SampleSizes.h"
+#include "sheet/core/EmptyCells.h"
 #include "sheet/core/Workbook.h"
 
 namespace kestrel {
@@ -36,11 +38,20 @@ const Worksheet& activeSheet(const SpreadsheetCore& source) {
     return source.workbook().sheets.at(static_cast<size_t>(source.Sheet() - 1));
 }
 
-std::string sampleName(const SpreadsheetCore& source, int32_t headerRow, int32_t col) {
-    const Cell* header = headerRow >= 1 ? activeSheet(source).cell(headerRow, col) : nullptr;
-    if (header != nullptr && header->kind == CellKind::Text &&
-        header->text.find_first_not_of(" \t") != std::string::npos) {
-        return header->text;
+// The nearest cell above the first data row that holds text names the sample: a Grains row
+// between the names and the data is skipped (so is any row of numbers). Headings lie close
+// above the data: the search stops after kHeadingRows rows.
+constexpr int32_t kHeadingRows = 1000;
+
+std::string sampleName(const SpreadsheetCore& source, int32_t firstDataRow, int32_t col,
+                       std::optional<int32_t> grainsRow) {
+    const Worksheet& sheet = activeSheet(source);
+    const int32_t top = std::max(1, firstDataRow - kHeadingRows);
+    for (int32_t row = firstDataRow - 1; row >= top; --row) {
+        if (grainsRow && row == *grainsRow) continue;
+        const Cell* cell = sheet.cell(row, col);
+        if (cell == nullptr || cell->kind != CellKind::Text) continue;
+        if (cell->text.find_first_not_of(" \t") != std::string::npos) return cell->text;
     }
     return columnLetters(col);
 }
@@ -61,22 +72,38 @@ int32_t grainCount(SpreadsheetCore& source, int32_t row, int32_t col) {
 }  // namespace
 
 ProfileSamples readProfileColumns(SpreadsheetCore& source, const ProfileColumnsRange& range,
-                                  const std::function<void(int32_t rowsRead)>& rowsRead) {
+                                  const std::function<void(int32_t rowsRead)>& rowsRead,
+                                  EmptyProfileCells* emptyCells) {
     checkRange(source, range);
     ProfileSamples samples;
     samples.NumRows = range.ToRow - range.FromRow + 1;
     const size_t k = range.columns.size();
     samples.values.assign(k, std::vector<double>(static_cast<size_t>(samples.NumRows) + 1, 0.0));
     for (const int32_t col : range.columns) {
-        samples.names.push_back(sampleName(source, range.FromRow - 1, col));
+        samples.names.push_back(sampleName(source, range.FromRow, col, range.grainsRow));
     }
+    // An empty cell reads as 0, as for two profiles, and is counted.
+    std::vector<int64_t> empty(k, 0);
     for (int32_t row = 1; row <= samples.NumRows; ++row) {
         source.SetRow(range.FromRow + row - 1);
         for (size_t i = 0; i < k; ++i) {
             source.SetCol(range.columns[i]);
-            samples.values[i][static_cast<size_t>(row)] = source.Number();
+            if (const auto number = source.NumberUnlessEmpty()) {
+                samples.values[i][static_cast<size_t>(row)] = *number;
+            } else {
+                ++empty[i];
+            }
         }
         if (rowsRead && row % kProgressRows == 0) rowsRead(row);
+    }
+    for (size_t i = 0; i < k; ++i) {
+        if (empty[i] == samples.NumRows) {
+            refuseColumnWithoutNumbers(source, range.columns[i], "", range.FromRow, range.ToRow);
+        }
+    }
+    if (emptyCells != nullptr) {
+        *emptyCells = {};
+        for (size_t i = 0; i < k; ++i) emptyCells->add(range.columns[i], empty[i]);
     }
     if (range.grainsRow) {
         std::vector<int32_t> grains;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/ProfileMatrix.h"
+#include "sheet/core/EmptyCells.h"
 #include "sheet/core/SpreadsheetCore.h"
 
 namespace kestrel {
@@ -20,15 +21,18 @@ struct ProfileColumnsRange {
 };
 
 /// @brief Reads every column of the range at rows FromRow..ToRow, row by row, with the Number
-/// rules of the two-profile read (an empty cell is 0, text must be a number; a cell that is
-/// none raises the component's error naming the cell). Each sample is named by its header cell
-/// (row FromRow - 1) when that holds text that is not blank, else by its column letters. With
+/// rules of the two-profile read (an empty cell is 0 and counted in `emptyCells` when given,
+/// text must be a number; a cell that is none raises the component's error naming the cell; a
+/// column without a single number is refused). Each sample is named by the nearest cell above
+/// row FromRow (within 1,000 rows) that holds text that is not blank, the grains row skipped,
+/// else by its column letters. With
 /// grainsRow, each column's cell there must hold a whole number from 1 to kMaxGrains.
 /// The range is checked first: To row below From row is "Incorrect values entered for rows to
 /// import", rows and columns outside the sheet are the component's errors. `rowsRead` is told
 /// every 4,096 rows how many have been read.
 ProfileSamples readProfileColumns(SpreadsheetCore& source, const ProfileColumnsRange& range,
-                                  const std::function<void(int32_t rowsRead)>& rowsRead = {});
+                                  const std::function<void(int32_t rowsRead)>& rowsRead = {},
+                                  EmptyProfileCells* emptyCells = nullptr);
 
 /// @brief The columns right of `ageCol`, up to the active sheet's last used column, whose cell
 /// in row `fromRow` holds a number (or text that reads as one): what a many-profile comparison

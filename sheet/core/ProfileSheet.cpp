@@ -31,24 +31,48 @@ void checkRange(SpreadsheetCore& source, const ProfileRange& range) {
 
 }  // namespace
 
-void readProfileRows(SpreadsheetCore& source, const ProfileRange& range, ProfileData& data,
-                     const std::function<void(int32_t rowsRead)>& rowsRead) {
+EmptyProfileCells readProfileRows(SpreadsheetCore& source, const ProfileRange& range,
+                                  ProfileData& data,
+                                  const std::function<void(int32_t rowsRead)>& rowsRead) {
     checkRange(source, range);
     // Every row is read and checked before the caller's arrays change: a cell that is no number
     // leaves the previous results whole.
     ProfileData rows;
     rows.resizeInputs(range.ToRow - range.FromRow + 1);
+    int64_t empty1 = 0, empty2 = 0;
+    // An empty profile cell reads as 0 (a blank meaning zero is common), but is counted.
+    const auto readProfile = [&source](int32_t col, double& value, int64_t& empty) {
+        source.SetCol(col);
+        if (const auto number = source.NumberUnlessEmpty()) {
+            value = *number;
+        } else {
+            ++empty;
+        }
+    };
     for (int32_t k = 1; k <= rows.NumRows; ++k) {
-        source.SetRow(range.FromRow + k - 1);
+        const int32_t row = range.FromRow + k - 1;
+        source.SetRow(row);
         source.SetCol(range.AgeCol);
-        rows.AgeData[k] = source.Number();
-        source.SetCol(range.Y1Col);
-        rows.Y1Data[k] = source.Number();
-        source.SetCol(range.Y2Col);
-        rows.Y2Data[k] = source.Number();
+        // An empty age would put the row at age 0: the range runs past the data.
+        const auto age = source.NumberUnlessEmpty();
+        if (!age) refuseEmptyAge(source, row, range.AgeCol, range.FromRow, range.ToRow);
+        rows.AgeData[k] = *age;
+        readProfile(range.Y1Col, rows.Y1Data[k], empty1);
+        readProfile(range.Y2Col, rows.Y2Data[k], empty2);
         if (rowsRead && k % kProgressRows == 0) rowsRead(k);
     }
+    // A column without a single number is a wrong letter, not a profile of zeros.
+    if (empty1 == rows.NumRows) {
+        refuseColumnWithoutNumbers(source, range.Y1Col, "Y data (1)", range.FromRow, range.ToRow);
+    }
+    if (empty2 == rows.NumRows) {
+        refuseColumnWithoutNumbers(source, range.Y2Col, "Y data (2)", range.FromRow, range.ToRow);
+    }
+    EmptyProfileCells empty;
+    empty.add(range.Y1Col, empty1);
+    empty.add(range.Y2Col, empty2);
     data = std::move(rows);
+    return empty;
 }
 
 int32_t findLastFilledRow(const SpreadsheetCore& sheet, int32_t col) {

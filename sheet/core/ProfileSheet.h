@@ -7,6 +7,7 @@
 
 #include "engine/ProfileData.h"
 #include "sheet/core/CellSink.h"
+#include "sheet/core/EmptyCells.h"
 #include "sheet/core/SpreadsheetCore.h"
 
 namespace kestrel {
@@ -24,10 +25,14 @@ struct ProfileRange {
 /// has been read.
 /// The range is checked before anything is sized: To row below From row is "Incorrect values
 /// entered for rows to import", rows and columns outside the sheet are the component's errors.
+/// An empty Age cell refuses the range (it runs past the data, or the ages have a gap), and so
+/// does a profile column without a single number in it; an empty profile cell among numbers
+/// reads as 0 and is counted in the result.
 /// `rowsRead`, when given, is told every 4,096 rows how many have been read (a long read shows
 /// its progress and may be stopped by an exception from it; `data` then stays as it was).
-void readProfileRows(SpreadsheetCore& source, const ProfileRange& range, ProfileData& data,
-                     const std::function<void(int32_t rowsRead)>& rowsRead = {});
+EmptyProfileCells readProfileRows(SpreadsheetCore& source, const ProfileRange& range,
+                                  ProfileData& data,
+                                  const std::function<void(int32_t rowsRead)>& rowsRead = {});
 
 /// @brief The import dialog's end-of-data scan on the active sheet: from row 2 down, the last
 /// row of the run of filled cells in column `col` (any text, even blanks, fills a cell); 0 when

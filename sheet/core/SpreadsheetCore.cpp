@@ -89,6 +89,14 @@ double SpreadsheetCore::Number() const {
                        "\" holds \"" + messageExcerpt(c->text) + "\", which is not a number");
 }
 
+std::optional<double> SpreadsheetCore::NumberUnlessEmpty() const {
+    const Cell* c = activeSheet().cell(m_row, m_col);
+    if (c == nullptr || c->kind == CellKind::Empty) return std::nullopt;
+    if (c->kind == CellKind::Number) return c->number;
+    if (c->kind == CellKind::Text && c->text.empty()) return std::nullopt;
+    return Number();
+}
+
 void SpreadsheetCore::SetNumber(double value) {
     changed();
     activeSheet().setCell(m_row, m_col, Cell::makeNumber(value));

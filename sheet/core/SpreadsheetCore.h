@@ -56,6 +56,9 @@ public:
     /// an error naming the sheet, the cell and the text (cut to 40 characters, on one line).
     double Number() const;
     void SetNumber(double value);
+    /// @brief Number(), but nothing for a cell that holds nothing: no cell, an empty one (a
+    /// formula saved without its result) or an empty text, which Number() reads as 0.
+    std::optional<double> NumberUnlessEmpty() const;
     /// @brief The numbers `values` into row `row` from column `firstCol` on, as SetNumber would
     /// put them one by one (the current cell stays where it is), with one change told.
     void SetRowNumbers(int row, int firstCol, std::span<const double> values);

@@ -157,6 +157,11 @@ QGroupBox* TfmSheetImport::buildFieldsGroup() {
     layout->addWidget(new QLabel("Time window", gbDefineFields), 1, 3);
     layout->addWidget(eAgeWindowWidthStr, 1, 4);
     layout->addWidget(new QLabel("age units", gbDefineFields), 1, 5);
+    // Which sample sizes the test will use, so that grain counts typed for another workbook
+    // never apply unseen.
+    lSampleSizes = new QLabel(gbDefineFields);
+    lSampleSizes->setObjectName("lSampleSizes");
+    layout->addWidget(lSampleSizes, 4, 0, 1, 6);
     layout->setColumnStretch(6, 1);
     return gbDefineFields;
 }
@@ -202,17 +207,24 @@ void TfmSheetImport::fillFieldsFromSettings() {
     eAgeWindowWidthStr->setText(QString::fromStdString(m_state.AgeWindowWidthStr));
 }
 
+QStringList TfmSheetImport::workbookFilters() {
+    return QStringList{
+        "Excel 97/Excel 8 (*.XLS *.xls)", "Excel 5 and 7/95 (*.XLS *.xls)",
+        "Excel workbook (*.xlsx *.xlsm)", "OpenDocument spreadsheet (*.ods)",
+        "Text, comma separated (*.csv)",  "All workbooks (*.XLS *.xls *.xlsx *.xlsm *.ods *.csv)"};
+}
+
+void TfmSheetImport::setSampleSizesNote(const QString& text) {
+    lSampleSizes->setText(text);
+}
+
 void TfmSheetImport::bbOpenSheetClick() {
     kestrel::FileDialogSetup setup;
     setup.title = "Open";
     // The content decides the format; the filters only narrow what the chooser lists.
-    setup.filters = QStringList{"Excel 97/Excel 8 (*.XLS *.xls)",
-                                "Excel 5 and 7/95 (*.XLS *.xls)",
-                                "Excel workbook (*.xlsx *.xlsm)",
-                                "OpenDocument spreadsheet (*.ods)",
-                                "Text, comma separated (*.csv)",
-                                "All workbooks (*.XLS *.xls *.xlsx *.xlsm *.ods *.csv)"};
-    setup.selectedFilter = 1;
+    setup.filters = workbookFilters();
+    // Every format shows at first: a chooser on the first entry hid .xlsx, .ods and .csv files.
+    setup.selectedFilter = kAllWorkbooksFilter;
     setup.initialFolder = QFile::decodeName(QByteArray::fromStdString(m_state.DataImportPath));
     setup.defaultSuffix = "XLS";
     if (const std::optional<kestrel::FileChoice> choice = m_ui.chooseOpenFile(this, setup)) {

@@ -46,6 +46,15 @@ class TfmSheetImport : public QDialog {
     QLineEdit* eY1ColStr = nullptr;
     QLineEdit* eY2ColStr = nullptr;
     QLineEdit* eAgeWindowWidthStr = nullptr;
+    /// Under the fields: the sample sizes the comparison will use (setSampleSizesNote()).
+    QLabel* lSampleSizes = nullptr;
+
+    /// @brief The file chooser's "Files of type" entries, in order; the chooser opens on the
+    /// last, kAllWorkbooksFilter (1-based).
+    static QStringList workbookFilters();
+    static constexpr int kAllWorkbooksFilter = 6;
+    /// @brief The line under the fields saying which sample sizes the test will use.
+    void setSampleSizesNote(const QString& text);
 
     /// @brief Makes the first show load `path` (a full path) instead of opening the file
     /// chooser, as if the user had chosen it there with the first entry ("Excel 97/Excel 8").

@@ -20,6 +20,7 @@
 #include <QUrl>
 
 #include "app/KR_main.h"
+#include "engine/KestrelError.h"
 #include "sheet/widgets/KR_ShtIm.h"
 #include "tests/app/MainWindowFixture.h"
 
@@ -79,7 +80,9 @@ class MainWindowEveryday : public kestrel::testsupport::MainWindowTest {
 
     QStringList recentEntries() const {
         QStringList entries;
-        for (QAction* entry : m_form->RecentWorkbooks1->actions()) entries << entry->text();
+        for (QAction* entry : m_form->RecentWorkbooks1->actions()) {
+            if (!entry->data().isNull()) entries << entry->text();  // not "Clear list"
+        }
         return entries;
     }
 
@@ -99,8 +102,9 @@ TEST_F(MainWindowEveryday, ShortcutsAreShownInTheMenusAndRunTheirCommands) {
                     (item->shortcut().isEmpty() ? "" : "\t" + item->shortcut().toString());
     }
     EXPECT_EQ(file,
-              QStringList({"&Open\tCtrl+O", "Save summary &as\tCtrl+S", "", "E&xit\tCtrl+Q", "",
-                           "Export &graph...", "&Print graph\tCtrl+P", "", "&Recent workbooks", "", "Compare &many..."}));
+              QStringList({"&Open\tCtrl+O", "&Recent workbooks", "", "Save summary &as\tCtrl+S",
+                           "Export &graph...", "&Print graph\tCtrl+P", "", "Compare &many...", "",
+                           "E&xit\tCtrl+Q"}));
     EXPECT_EQ(m_form->Edit2->text() + "\t" + m_form->Edit2->shortcut().toString(), "&Edit\tCtrl+E");
     EXPECT_EQ(m_form->About1->text() + "\t" + m_form->About1->shortcut().toString(), "&About\tF1");
 
@@ -190,13 +194,26 @@ TEST_F(MainWindowEveryday, ExportGraphActsOnTheGraphInFrontOrTheGraphClicked) {
 TEST_F(MainWindowEveryday, RecentWorkbooksAreKeptInASectionOfTheirOwn) {
     EXPECT_FALSE(m_form->RecentWorkbooks1->menuAction()->isEnabled());
     const QString first = copyOfWorkbook("first & one.xls");
-    const QString second = copyOfWorkbook("second.xls");
+    QString second = copyOfWorkbook("second.xls");
     openWith(first);
     openWith(second);
     openWith(first);
     EXPECT_EQ(recentEntries(),
               QStringList({"&1 " + QString(first).replace("&", "&&"), "&2 " + second}));
     EXPECT_TRUE(m_form->RecentWorkbooks1->menuAction()->isEnabled());
+    // A workbook whose rows are refused did not open: it stays off the list.
+    const QString refused = m_dir.filePath("Profiles.csv");
+    {
+        QFile csv(refused);
+        ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+        csv.write("Age,Y1,Y2\n");
+        for (int row = 2; row <= 11; ++row) csv.write(row == 5 ? "4,n/a,1\n" : "4,1,1\n");
+    }
+    m_ui.openAnswers.push_back(kestrel::FileChoice{refused, 6});
+    scriptImportOk();
+    EXPECT_THROW(m_form->Open1Click(), kestrel::KestrelError);
+    EXPECT_EQ(recentEntries(),
+              QStringList({"&1 " + QString(first).replace("&", "&&"), "&2 " + second}));
     m_form->close();
     const std::string written = readAll(settingsPath());
     const std::string section = "[Recent workbooks]\nFile1=" + first.toStdString() +
@@ -229,6 +246,19 @@ TEST_F(MainWindowEveryday, RecentWorkbooksAreKeptInASectionOfTheirOwn) {
     EXPECT_TRUE(recentEntries().isEmpty());
     EXPECT_FALSE(m_form->RecentWorkbooks1->menuAction()->isEnabled());
     EXPECT_EQ(modalTitles(), QStringList{"Import spreadsheet"}) << "no Open for a missing file";
+    m_form->close();
+    EXPECT_EQ(readAll(settingsPath()).find("Recent workbooks"), std::string::npos);
+
+    // "Clear list", the submenu's last entry, empties it and its section.
+    startWindow();
+    openWith(second = copyOfWorkbook("second.xls"));
+    const QList<QAction*> items = m_form->RecentWorkbooks1->actions();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_TRUE(items.at(1)->isSeparator());
+    EXPECT_EQ(items.at(2)->text(), "Clear list");
+    items.at(2)->trigger();
+    EXPECT_TRUE(m_form->RecentWorkbooks1->actions().isEmpty());
+    EXPECT_FALSE(m_form->RecentWorkbooks1->menuAction()->isEnabled());
     m_form->close();
     EXPECT_EQ(readAll(settingsPath()).find("Recent workbooks"), std::string::npos);
 }

@@ -4,9 +4,11 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "engine/KestrelError.h"
 #include "sheet/core/BiffWriter.h"
+#include "sheet/core/ProfileColumns.h"
 #include "sheet/core/ProfileSheet.h"
 #include "sheet/core/SpreadsheetCore.h"
 
@@ -32,6 +34,7 @@ double numberAt(SpreadsheetCore& sheet, int row, int col) {
 
 TEST(ReadProfileRows, BadCellsAndRangesAreErrorsBeforeAnythingIsSized) {
     SpreadsheetCore source;
+    for (int row = 2; row <= 4; ++row) putText(source, row, 1, std::to_string(row));
     putText(source, 3, 2, "n/a");
     ProfileData data;
     try {
@@ -49,6 +52,94 @@ TEST(ReadProfileRows, BadCellsAndRangesAreErrorsBeforeAnythingIsSized) {
     EXPECT_THROW(kestrel::readProfileRows(source, ProfileRange{1, 2, 1, 0, 3}, data),
                  kestrel::KestrelError);
     EXPECT_LE(data.AgeData.size(), 4u);
+}
+
+TEST(ReadProfileRows, EmptyAgesAndColumnsWithoutNumbersAreRefusedEmptyProfileCellsCounted) {
+    // Ages in rows 2 to 6 of sheet "Samples"; Y data (1) lacks row 3, Y data (2) rows 4 and 6.
+    SpreadsheetCore source;
+    source.SetSheetName(1, "Samples");
+    for (int row = 2; row <= 6; ++row) {
+        putText(source, row, 1, std::to_string(100 * row));
+        if (row != 3) putText(source, row, 2, std::to_string(row));
+        if (row != 4 && row != 6) putText(source, row, 3, std::to_string(2 * row));
+    }
+    const auto refusal = [&](const ProfileRange& range) {
+        ProfileData data;
+        data.resize(1);
+        data.AgeData[1] = 42;
+        try {
+            kestrel::readProfileRows(source, range, data);
+        } catch (const kestrel::KestrelError& error) {
+            EXPECT_EQ(data.AgeData.at(1), 42) << "the previous rows are kept";
+            return std::string(error.what());
+        }
+        return std::string("no error");
+    };
+    // The To row runs past the data: the first empty age is named, nothing is read.
+    EXPECT_EQ(refusal({2, 4003, 1, 2, 3}),
+              "Cell A7 of sheet \"Samples\" is empty: the data end before row 7 (Find end of "
+              "file sets To row to the last filled row).");
+    // A gap in the ages is no end of the data.
+    putText(source, 4, 1, "");
+    EXPECT_EQ(refusal({2, 6, 1, 2, 3}),
+              "Cell A4 of sheet \"Samples\" is empty, but later rows hold ages: every row from 2 "
+              "to 6 needs an age.");
+    putText(source, 4, 1, "400");
+    // An empty (or wrongly lettered) Y column against a full one: never D = 1 and "yes".
+    EXPECT_EQ(refusal({2, 6, 1, 2, 5}),
+              "Column E of sheet \"Samples\" (Y data (2)) holds no number in rows 2 to 6: check "
+              "the Y data (2) column and the rows.");
+    EXPECT_EQ(refusal({3, 3, 1, 2, 3}),
+              "Column B of sheet \"Samples\" (Y data (1)) holds no number in row 3: check the "
+              "Y data (1) column and the rows.");
+
+    ProfileData data;
+    const kestrel::EmptyProfileCells empty =
+        kestrel::readProfileRows(source, ProfileRange{2, 6, 1, 2, 3}, data);
+    EXPECT_EQ(empty.total(), 3);
+    EXPECT_EQ(empty.note(), "3 empty profile cells read as 0 (column B: 1, column C: 2)");
+    EXPECT_EQ(data.Y1Data, (std::vector<double>{0, 2, 0, 4, 5, 6}));
+    EXPECT_EQ(data.Y2Data, (std::vector<double>{0, 4, 6, 0, 10, 0}));
+    EXPECT_EQ(kestrel::readProfileRows(source, ProfileRange{2, 2, 1, 2, 3}, data).note(), "");
+}
+
+TEST(ReadProfileColumns, SamplesAreNamedAboveTheGrainsRowAndEveryColumnNeedsANumber) {
+    // Row 1 names, row 2 grain counts, data from row 3; column D has no name.
+    SpreadsheetCore source;
+    source.SetSheetName(1, "Many");
+    putText(source, 1, 2, "S01");
+    putText(source, 1, 3, "S02");
+    source.SetRow(2);
+    for (int col = 2; col <= 4; ++col) {
+        source.SetCol(col);
+        source.SetNumber(100 + col);
+    }
+    for (int row = 3; row <= 5; ++row) {
+        putText(source, row, 1, std::to_string(row));
+        for (int col = 2; col <= 4; ++col) {
+            if (!(row == 4 && col == 3)) putText(source, row, col, std::to_string(row * col));
+        }
+    }
+    kestrel::ProfileColumnsRange range{3, 5, {2, 3, 4}, 2};
+    kestrel::EmptyProfileCells empty;
+    kestrel::ProfileSamples samples = kestrel::readProfileColumns(source, range, {}, &empty);
+    EXPECT_EQ(samples.names, (std::vector<std::string>{"S01", "S02", "D"}));
+    EXPECT_EQ(samples.grains, (std::vector<int32_t>{102, 103, 104}));
+    EXPECT_EQ(empty.note(), "1 empty profile cell read as 0 (column C: 1)");
+    // The same without the Grains row: its numbers name nothing either.
+    range.grainsRow.reset();
+    samples = kestrel::readProfileColumns(source, range);
+    EXPECT_EQ(samples.names, (std::vector<std::string>{"S01", "S02", "D"}));
+
+    range.columns = {2, 6, 3};
+    try {
+        kestrel::readProfileColumns(source, range);
+        ADD_FAILURE() << "a column without numbers was compared";
+    } catch (const kestrel::KestrelError& error) {
+        EXPECT_STREQ(error.what(),
+                     "Column F of sheet \"Many\" holds no number in rows 3 to 5: check the "
+                     "profile columns and the rows.");
+    }
 }
 
 TEST(SummarySheet, AFailedRenameIsIgnoredAndTheBlockStillCleared) {

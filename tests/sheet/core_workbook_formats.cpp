@@ -23,6 +23,7 @@
 
 #include "engine/KestrelError.h"
 #include "engine/NumberText.h"
+#include "sheet/core/CsvReader.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/WorkbookReader.h"
 
@@ -214,8 +215,34 @@ TEST(WorkbookFormats, TheComponentAppliesTheSameNumberRulesToEveryFormat) {
     at(2, 3);
     EXPECT_EQ(s.Number(), 2.5);
     at(2, 2);
-    EXPECT_EQ(errorOf([&] { s.Number(); }),
-              "Cell B2 of sheet \"semicolon\" holds \"1,5\", which is not a number");
+    EXPECT_EQ(s.Number(), 1.5) << "a decimal comma in a \";\" file";
+}
+
+TEST(WorkbookFormats, ASemicolonCsvReadsDecimalCommasButNeverTwoStylesInOneColumn) {
+    const auto cell = [](const kestrel::Workbook& book, int row, int col) {
+        const kestrel::Cell* c = book.sheets.at(0).cell(row, col);
+        return c ? *c : kestrel::Cell{};
+    };
+    const kestrel::Workbook book = kestrel::readCsvBytes(
+        "Age;Y1;Y2;Note\n1;0,000000;-1,5E2;1.234,5\n2;\"2,25\";3;1,2,3\n", "eu.csv");
+    EXPECT_EQ(cell(book, 2, 2).number, 0.0);
+    EXPECT_EQ(cell(book, 2, 3).number, -150.0);
+    EXPECT_EQ(cell(book, 3, 2).number, 2.25);
+    EXPECT_EQ(cell(book, 3, 3).number, 3.0);
+    // Grouping dots and several commas are no decimal comma: such text stays text.
+    EXPECT_EQ(cell(book, 2, 4).kind, kestrel::CellKind::Text);
+    EXPECT_EQ(cell(book, 3, 4).kind, kestrel::CellKind::Text);
+
+    // In a "," file a comma is never a decimal point.
+    const kestrel::Workbook commas = kestrel::readCsvBytes("A,B\n\"1,5\",2\n", "us.csv");
+    EXPECT_EQ(cell(commas, 2, 1).kind, kestrel::CellKind::Text);
+
+    EXPECT_EQ(errorOf([] { kestrel::readCsvBytes("A;B\n1,5;1\n7;2\n2.5;3\n", "mixed.csv"); }),
+              "Cannot read mixed.csv: cell A4 holds \"2.5\" with a decimal point, but cell A2 "
+              "above holds \"1,5\" with a decimal comma; use one decimal separator in a column");
+    EXPECT_EQ(errorOf([] { kestrel::readCsvBytes("A;B\n1;0.5\n2;0,5\n", "mixed.csv"); }),
+              "Cannot read mixed.csv: cell B3 holds \"0,5\" with a decimal comma, but cell B2 "
+              "above holds \"0.5\" with a decimal point; use one decimal separator in a column");
 }
 
 TEST(WorkbookFormats, TheContentChoosesTheReaderAndWhatIsNoWorkbookIsRefusedNamingTheFile) {

@@ -13,12 +13,16 @@ Usage: workbook_dump.py xlsx FILE      read by openpyxl (cached formula results)
        workbook_dump.py ods FILE       read by gnumeric's ssconvert: cells from its raw CSV
                                        export of each sheet, names and the active sheet from its
                                        Gnumeric XML export
-       workbook_dump.py csv FILE SEP   read by Python's csv module with separator SEP
+       workbook_dump.py csv FILE SEP   read by Python's csv module with separator SEP; with ";"
+                                       a number written with one decimal comma (no ".") is
+                                       given as that number, as a spreadsheet set to a decimal
+                                       comma reads it
 
 Texts are escaped: backslash, tab, newline and carriage return as \\\\, \\t, \\n, \\r.
 Exit status 2 with a message on stderr when the file cannot be read.
 """
 import csv
+import re
 import datetime
 import glob
 import gzip
@@ -97,12 +101,17 @@ def dump_ods(path):
     return out
 
 
+DECIMAL_COMMA = re.compile(r"^ *[+-]?(\d+,\d*|,\d+)([eE][+-]?\d+)?$")
+
+
 def dump_csv(path, separator):
     out = ["SHEET\t1\t%s" % escape(os.path.splitext(os.path.basename(path))[0]), "ACTIVE\t1"]
     with open(path, newline="", encoding="utf-8-sig") as f:
         for row, fields in enumerate(csv.reader(f, delimiter=separator), start=1):
             for col, field in enumerate(fields, start=1):
-                if field != "":
+                if separator == ";" and DECIMAL_COMMA.match(field):
+                    out.append(cell(1, row, col, "N", repr(float(field.replace(",", ".")))))
+                elif field != "":
                     out.append(cell(1, row, col, "S", escape(field)))
     return out
 

@@ -11,6 +11,7 @@
 #include "engine/CriticalValueIndex.h"
 #include "engine/NumberText.h"
 #include "sheet/core/SpreadsheetCore.h"
+#include "sheet/core/WorkbookWriter.h"
 #include "tests/support/ReflectionSumOracle.h"
 #include "tests/tools/BatchProcess.h"
 
@@ -51,7 +52,7 @@ std::string writeFullSheet(const fs::path& path) {
         book.SetCol(col);
         book.SetText(headings[col - 1]);
     }
-    for (int row = 2; row <= 65536; ++row) {
+    for (int row = 2; row <= 70001; ++row) {
         const double age = row - 1;
         const double z1 = (age - 20000) / 3000, z2 = (age - 26000) / 3000;
         const double values[] = {age, 30 * std::exp(-0.5 * z1 * z1), 30 * std::exp(-0.5 * z2 * z2)};
@@ -61,22 +62,22 @@ std::string writeFullSheet(const fs::path& path) {
             book.SetNumber(values[col - 1]);
         }
     }
-    book.WriteWorkbook(path.string(), kestrel::kFileTypeExcel97);
+    book.WriteWorkbook(path.string(), kestrel::kFileTypeCsv);
     return path.string();
 }
 
 }  // namespace
 
-TEST_F(BatchCriticalValues, RowsPastTheTableOfOldAndPastTheDataGetTheirExactCriticalValue) {
-    // Rows 2 to 70,001: 70,000 rows, the last 4,465 past the sheet's data and read as 0.
-    const std::string workbook = writeFullSheet(m_folder / "full.xls");
+TEST_F(BatchCriticalValues, RowsPastTheTableOfOldGetTheirExactCriticalValue) {
+    // Rows 2 to 70,001: 70,000 rows, more than an Excel 97 sheet holds.
+    const std::string workbook = writeFullSheet(m_folder / "full.csv");
     ASSERT_TRUE(run("--to 70001 --window 5000 " + workbook)) << m_err;
     EXPECT_EQ(m_err, "");
     const int32_t k = kestrel::testsupport::ReflectionSumOracle(70000).criticalCount(0.05);
     const std::string cutoff = kestrel::formatFixed(static_cast<double>(k) / 70000, 3);
     ASSERT_NE(cutoff, "0.000");
     EXPECT_EQ(m_out.substr(0, m_out.find('\n')),
-              "1   1.000     70000   0.000    n=70000    Cutoff = " + cutoff);
+              "1   1.000     70000   70000.000    n=70000    Cutoff = " + cutoff);
     EXPECT_EQ(m_out.find("Cutoff = 0.000"), std::string::npos) << m_out;
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/CriticalValueTable.h"
+#include "engine/NumberText.h"
 #include "engine/ProfileComparison.h"
 #include "sheet/core/ProfileSheet.h"
 #include "sheet/core/SpreadsheetCore.h"
@@ -172,6 +173,57 @@ TEST_F(Batch, FileProblemsAreOneLineAndLeaveNoSummary) {
     EXPECT_EQ(readAll(copy), readAll(kProfiles));
 }
 
+TEST_F(Batch, RangesPastTheDataAndEmptyColumnsAreRefusedEmptyCellsSaidDecimalCommasRead) {
+    // The worked example's profiles, halved so that they need decimals, as .csv text.
+    const double y1[] = {0, 1, 4, 15, 6, 1, 0, 0, 3, 1}, y2[] = {0, 1, 3, 9, 5, 1, 1, 0, 2, 0};
+    const auto write = [&](const std::string& name, char separator, bool decimalComma,
+                           int emptyRow) {
+        std::ostringstream text;
+        text << "Age" << separator << "Y1" << separator << "Y2\n";
+        for (int k = 0; k < 10; ++k) {
+            const auto number = [&](double v) {
+                std::string t = kestrel::formatFixed(v / 2, 1);
+                if (decimalComma) std::replace(t.begin(), t.end(), '.', ',');
+                return t;
+            };
+            text << 100 * (k + 1) << separator << (k + 2 == emptyRow ? "" : number(y1[k]))
+                 << separator << number(y2[k]) << "\n";
+        }
+        std::ofstream(m_folder / name) << text.str();
+        return (m_folder / name).string();
+    };
+    const std::vector<std::string> args = {"--window", "300", "--min-peak", "5", "--baseline", "1"};
+    const auto runOn = [&](const std::string& workbook, const std::string& summary) {
+        std::vector<std::string> all = args;
+        all.insert(all.end(), {"--to", "11", "--summary",
+                               (m_folder / (summary + "_summary.csv")).string(), workbook});
+        return run(all);
+    };
+    const Outcome dots = runOn(write("dots.csv", ',', false, 0), "dots");
+    ASSERT_EQ(dots.status, 0) << dots.err;
+    ASSERT_EQ(dots.lines().size(), 2u) << dots.out;
+    // Decimal commas in a ";" file: the same log and the same summary, byte for byte.
+    const Outcome commas = runOn(write("commas.csv", ';', true, 0), "commas");
+    ASSERT_EQ(commas.status, 0) << commas.err;
+    EXPECT_EQ(commas.out, dots.out);
+    EXPECT_EQ(readAll(m_folder / "commas_summary.csv"), readAll(m_folder / "dots_summary.csv"));
+
+    // An empty profile cell reads as 0 and is said under the first line; the rest is unchanged.
+    const Outcome gap = runOn(write("gap.csv", ',', false, 2), "gap");
+    ASSERT_EQ(gap.status, 0) << gap.err;
+    EXPECT_EQ(gap.lines(), (std::vector<std::string>{dots.lines()[0],
+                                                     "1 empty profile cell read as 0 (column B: 1)",
+                                                     dots.lines()[1]}));
+    EXPECT_EQ(readAll(m_folder / "gap_summary.csv"), readAll(m_folder / "dots_summary.csv"));
+
+    // To row 2,000 rows past the data; a Y column with nothing in it.
+    const std::string dotsFile = (m_folder / "dots.csv").string();
+    expectFailure({"--to", "2011", dotsFile},
+                  "Cell A12 of sheet \"dots\" is empty: the data end before row 12");
+    expectFailure({"--to", "11", "--y2", "D", dotsFile},
+                  "Column D of sheet \"dots\" (Y data (2)) holds no number in rows 2 to 11");
+}
+
 TEST_F(Batch, MissingTableWarnsAndGivesZeroCutoffs) {
     const std::string table = (m_folder / "none.cds").string();
     const Outcome outcome = run({"--sheet", "1", "--window", "300", "--table", table, kProfiles});
@@ -208,7 +260,7 @@ static std::pair<uint32_t, uint32_t> pngSize(const std::string& bytes) {
     return {be32(16), be32(20)};
 }
 
-TEST_F(Batch, GraphImagesAreWrittenOnlyIntoAnExistingFolder) {
+TEST_F(Batch, GraphImagesGoIntoAFolderMadeWhenMissing) {
     const std::string sample = std::string(KESTREL_SOURCE_DIR) + "/data/samples/Profiles97.xls";
     const fs::path graphs = m_folder / "graphs";
     fs::create_directories(graphs);
@@ -223,9 +275,18 @@ TEST_F(Batch, GraphImagesAreWrittenOnlyIntoAnExistingFolder) {
     EXPECT_NE(chart1, chart2);
     EXPECT_EQ(std::distance(fs::directory_iterator(graphs), {}), 2);
 
-    // A folder that does not exist: one line, nothing compared, no summary.
-    expectFailure({"--graphs", (m_folder / "nowhere").string(), sample}, "nowhere");
-    EXPECT_EQ(run({"--graphs", (m_folder / "nowhere").string(), sample}).out, "");
+    // A folder that does not exist is made, with its parents.
+    const fs::path made = m_folder / "new" / "graphs";
+    outcome = run({"--graphs", made.string(), sample});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_TRUE(fs::is_regular_file(made / "Chart1.png"));
+    EXPECT_TRUE(fs::is_regular_file(made / "Chart2.png"));
+    // A file of that name: one line, nothing compared, no summary, the file as it was.
+    std::ofstream(m_folder / "taken") << "mine";
+    expectFailure({"--graphs", (m_folder / "taken").string(), sample},
+                  "The graphs folder " + (m_folder / "taken").string() + " cannot be made");
+    EXPECT_EQ(run({"--graphs", (m_folder / "taken").string(), sample}).out, "");
+    EXPECT_EQ(readAll(m_folder / "taken"), "mine");
 }
 
 TEST_F(Batch, GraphsAsVectorDrawingsForPapersAndSlides) {

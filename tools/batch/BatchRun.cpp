@@ -3,14 +3,15 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "engine/CriticalValueTable.h"
 #include "engine/KestrelError.h"
 #include "engine/SummaryTable.h"
 #include "sheet/core/ProfileSheet.h"
 #include "sheet/core/SpreadsheetCore.h"
-#include "sheet/core/Workbook.h"
 #include "sheet/core/WindowsSheet.h"
+#include "sheet/core/Workbook.h"
 #include "sheet/core/WorkbookWriter.h"
 #include "tools/batch/BatchCriticalValues.h"
 #include "tools/batch/BatchSteps.h"
@@ -37,7 +38,8 @@ void refuseSummaryOverInput(const BatchSettings& settings) {
     }
 }
 
-void readRows(SpreadsheetCore& source, const BatchSettings& settings, ProfileData& data) {
+EmptyProfileCells readRows(SpreadsheetCore& source, const BatchSettings& settings,
+                           ProfileData& data) {
     ProfileRange range;
     range.FromRow = settings.fromRow;
     range.ToRow = lastDataRow(source, settings.toRow, settings.ageCol);
@@ -46,7 +48,7 @@ void readRows(SpreadsheetCore& source, const BatchSettings& settings, ProfileDat
     range.Y1Col = settings.y1Col;
     range.Y2Col = settings.y2Col;
     try {
-        readProfileRows(source, range, data);
+        return readProfileRows(source, range, data);
     } catch (const KestrelError& error) {
         throw KestrelError(settings.workbook + ": " + error.what());
     }
@@ -76,6 +78,7 @@ void runBatch(const BatchSettings& settings, std::ostream& out, std::ostream& er
     refuseSummaryOverInput(settings);
     checkGraphsFolder(settings.graphs, static_cast<bool>(writeGraphs));
     ProfileData data;
+    EmptyProfileCells empty;
     {
         // The workbook is let go as soon as its rows are read: a large summary then has the
         // memory to itself.
@@ -83,15 +86,19 @@ void runBatch(const BatchSettings& settings, std::ostream& out, std::ostream& er
         int16_t fileType = kFileTypeExcel97;
         source.ReadWorkbook(settings.workbook, fileType);
         selectSheet(source, settings.sheet, settings.workbook);
-        readRows(source, settings, data);
+        empty = readRows(source, settings, data);
     }
 
     BatchCriticalValues table(settings.table, err);
     ComparisonHooks hooks;
     hooks.criticalValue = [&table](int32_t m) { return table.lookup(m); };
     if (settings.grains) hooks.windowCriticalValue = grainCriticalValues(*settings.grains);
-    hooks.windowEvaluated = [&out](const ProfileWindow& w, double firstAge, double lastAge) {
+    // Empty profile cells read as 0 are said right under the whole range's line, as in the
+    // window's log.
+    std::string emptyNote = empty.note();
+    hooks.windowEvaluated = [&](const ProfileWindow& w, double firstAge, double lastAge) {
         out << windowLogLine(w.first, firstAge, w.last, lastAge, w.cutoff, ".") << '\n';
+        if (!emptyNote.empty()) out << std::exchange(emptyNote, std::string()) << '\n';
     };
     const std::vector<ProfileWindow> windows = compareProfiles(data, settings.parameters, hooks);
     out.flush();

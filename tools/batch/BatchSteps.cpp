@@ -42,9 +42,13 @@ int32_t lastDataRow(const SpreadsheetCore& source, std::optional<int32_t> toRow,
 void checkGraphsFolder(const std::optional<std::string>& graphs, bool canWriteGraphs) {
     if (!graphs) return;
     if (!canWriteGraphs) throw KestrelError("This kestrel-batch was built without graph images");
+    // Made with its parents, as any output folder; something else of that name is left alone.
     std::error_code error;
-    if (!std::filesystem::is_directory(*graphs, error)) {
-        throw KestrelError("The graphs folder " + *graphs + " does not exist");
+    std::filesystem::create_directories(*graphs, error);
+    std::error_code unused;
+    if (!std::filesystem::is_directory(*graphs, unused)) {
+        throw KestrelError("The graphs folder " + *graphs + " cannot be made" +
+                           (error ? " (" + error.message() + ")" : std::string()));
     }
 }
 

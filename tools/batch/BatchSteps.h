@@ -22,7 +22,8 @@ void selectSheet(SpreadsheetCore& source, std::optional<int32_t> sheet,
 /// Age column empty at row 2 is refused.
 int32_t lastDataRow(const SpreadsheetCore& source, std::optional<int32_t> toRow, int32_t ageCol);
 
-/// @brief Checked before any work: graphs asked for need a graph writer and an existing folder.
+/// @brief Checked before any work: graphs asked for need a graph writer and a folder, which is
+/// made with its parents when missing (a file of that name is refused).
 void checkGraphsFolder(const std::optional<std::string>& graphs, bool canWriteGraphs);
 
 }  // namespace kestrel::batch

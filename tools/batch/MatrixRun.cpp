@@ -29,7 +29,7 @@ void checkOutputs(const MatrixSettings& settings, const MatrixGraphWriter& write
     checkGraphsFolder(settings.graphs, static_cast<bool>(writeGraphs));
 }
 
-ProfileSamples readSamples(const MatrixSettings& settings) {
+ProfileSamples readSamples(const MatrixSettings& settings, EmptyProfileCells& empty) {
     SpreadsheetCore source;
     int16_t fileType = kFileTypeExcel97;
     source.ReadWorkbook(settings.workbook, fileType);
@@ -41,7 +41,7 @@ ProfileSamples readSamples(const MatrixSettings& settings) {
     range.columns = settings.columns;
     range.grainsRow = settings.grainsRow;
     try {
-        ProfileSamples samples = readProfileColumns(source, range);
+        ProfileSamples samples = readProfileColumns(source, range, {}, &empty);
         if (settings.grains) samples.grains = settings.grains;
         return samples;
     } catch (const KestrelError& error) {
@@ -58,7 +58,8 @@ std::string percent(double share) {
 void runMatrix(const MatrixSettings& settings, std::ostream& out, std::ostream& err,
                const MatrixGraphWriter& writeGraphs) {
     checkOutputs(settings, writeGraphs);
-    const ProfileSamples samples = readSamples(settings);
+    EmptyProfileCells empty;
+    const ProfileSamples samples = readSamples(settings, empty);
     const ProfileMatrix matrix = compareAllPairs(samples);
     const MdsMap map = classicalMds(matrix.D);
     const size_t k = samples.names.size();
@@ -66,6 +67,7 @@ void runMatrix(const MatrixSettings& settings, std::ostream& out, std::ostream& 
         << "MDS: axis 1 holds " << percent(map.varianceShare[0]) << " of the variance, axis 2 "
         << percent(map.varianceShare[1]) << '\n';
     out.flush();
+    if (empty.total() > 0) err << "kestrel-batch: note: " << empty.note() << '\n';
     if (!matrix.p) {
         err << "kestrel-batch: note: no p-values: they need the number of grains behind each "
                "profile (--grains-row ROW, or --grains N1,N2,... with one per column)\n";
