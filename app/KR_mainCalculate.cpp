@@ -136,6 +136,8 @@ void TForm1::finishCalculation(kestrel::CalculationProgress& progress) {
         progress.advance(done + kSummaryShare * written / rows, false);
     });
     showWholeSummary();
+    // The table's headings and numbers whole, not "Differe..." (once per calculation).
+    SprdSheetTarget->fitColumnsToContents(static_cast<int>(kestrel::summaryHeaders().size()));
     showPage(tsGraph);
 
     // Both spreadsheets at their first data row, under the frozen heading row.

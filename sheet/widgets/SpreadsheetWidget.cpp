@@ -195,6 +195,20 @@ void SpreadsheetWidget::applyViewScale() {
     m_heading->horizontalHeader()->setFixedHeight(m_rowHeight);
 }
 
+void SpreadsheetWidget::fitColumnsToContents(int columns) {
+    refreshNow();
+    const int count = std::min(columns, m_bodyModel->columnCount());
+    for (int column = 0; column < count; ++column) {
+        // Through the base class, where the size hint is public.
+        const QAbstractItemView* heading = m_heading;
+        const QAbstractItemView* body = m_body;
+        const int width = std::max(
+            {m_columnWidth, heading->sizeHintForColumn(column), body->sizeHintForColumn(column)});
+        // The body follows the heading band's width.
+        m_heading->setColumnWidth(column, width);
+    }
+}
+
 void SpreadsheetWidget::updateShape() {
     const Worksheet& sheet = workbook().sheets[static_cast<size_t>(Sheet() - 1)];
     const int columns = std::max({kDefaultColumns, sheet.lastCol(), m_minColumns});

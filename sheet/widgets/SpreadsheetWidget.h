@@ -40,6 +40,11 @@ class SpreadsheetWidget : public QWidget, public SpreadsheetCore {
     SheetTableModel* headingModel() const { return m_headingModel; }
     SheetTableModel* bodyModel() const { return m_bodyModel; }
 
+    /// @brief Widens columns 1..`columns` to their contents (the frozen band and the first
+    /// thousand or so rows below it), never below the default width. Lasts until the grid's
+    /// shape or zoom changes.
+    void fitColumnsToContents(int columns);
+
     /// @brief Row height and column width in pixels at the current ViewScale.
     int rowHeight() const { return m_rowHeight; }
     int columnWidth() const { return m_columnWidth; }
