@@ -177,6 +177,7 @@ void CompareManyDialog::bbOKClick() {
     if (columnOf(eAgeColStr->text()) == 0) {
         return void(refuse(eAgeColStr, "Incorrect value entered for Age column"));
     }
+    range.ageCol = columnOf(eAgeColStr->text());
     try {
         range.columns = kestrel::parseColumnList(eColumns->text().toStdString());
     } catch (const kestrel::KestrelError& error) {

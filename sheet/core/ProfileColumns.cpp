@@ -32,6 +32,7 @@ void checkRange(SpreadsheetCore& source, const ProfileColumnsRange& range) {
     source.SetRow(range.ToRow);
     if (range.grainsRow) source.SetRow(*range.grainsRow);
     for (const int32_t col : range.columns) source.SetCol(col);
+    if (range.ageCol) source.SetCol(*range.ageCol);
 }
 
 const Worksheet& activeSheet(const SpreadsheetCore& source) {
@@ -69,6 +70,13 @@ int32_t grainCount(SpreadsheetCore& source, int32_t row, int32_t col) {
     return static_cast<int32_t>(value);
 }
 
+void checkAge(SpreadsheetCore& source, const ProfileColumnsRange& range, int32_t row) {
+    source.SetCol(*range.ageCol);
+    if (!source.NumberUnlessEmpty()) {
+        refuseEmptyAge(source, row, *range.ageCol, range.FromRow, range.ToRow);
+    }
+}
+
 }  // namespace
 
 ProfileSamples readProfileColumns(SpreadsheetCore& source, const ProfileColumnsRange& range,
@@ -86,6 +94,7 @@ ProfileSamples readProfileColumns(SpreadsheetCore& source, const ProfileColumnsR
     std::vector<int64_t> empty(k, 0);
     for (int32_t row = 1; row <= samples.NumRows; ++row) {
         source.SetRow(range.FromRow + row - 1);
+        if (range.ageCol) checkAge(source, range, range.FromRow + row - 1);
         for (size_t i = 0; i < k; ++i) {
             source.SetCol(range.columns[i]);
             if (const auto number = source.NumberUnlessEmpty()) {

@@ -18,6 +18,9 @@ struct ProfileColumnsRange {
     int32_t FromRow = 2, ToRow = 3;
     std::vector<int32_t> columns;
     std::optional<int32_t> grainsRow;  // absent: no grain counts, no p-values
+    /// When given, every row of the range needs an age there: an empty one means the range
+    /// runs past the data and is refused, as for two profiles.
+    std::optional<int32_t> ageCol;
 };
 
 /// @brief Reads every column of the range at rows FromRow..ToRow, row by row, with the Number

@@ -120,7 +120,7 @@ TEST(ReadProfileColumns, SamplesAreNamedAboveTheGrainsRowAndEveryColumnNeedsANum
             if (!(row == 4 && col == 3)) putText(source, row, col, std::to_string(row * col));
         }
     }
-    kestrel::ProfileColumnsRange range{3, 5, {2, 3, 4}, 2};
+    kestrel::ProfileColumnsRange range{3, 5, {2, 3, 4}, 2, std::nullopt};
     kestrel::EmptyProfileCells empty;
     kestrel::ProfileSamples samples = kestrel::readProfileColumns(source, range, {}, &empty);
     EXPECT_EQ(samples.names, (std::vector<std::string>{"S01", "S02", "D"}));
@@ -131,6 +131,18 @@ TEST(ReadProfileColumns, SamplesAreNamedAboveTheGrainsRowAndEveryColumnNeedsANum
     samples = kestrel::readProfileColumns(source, range);
     EXPECT_EQ(samples.names, (std::vector<std::string>{"S01", "S02", "D"}));
 
+    // With the Age column named, a range past the data is refused as for two profiles.
+    range.ageCol = 1;
+    range.ToRow = 2005;
+    try {
+        kestrel::readProfileColumns(source, range);
+        ADD_FAILURE() << "rows past the data were compared";
+    } catch (const kestrel::KestrelError& error) {
+        EXPECT_STREQ(error.what(),
+                     "Cell A6 of sheet \"Many\" is empty: the data end before row 6 (Find end of "
+                     "file sets To row to the last filled row).");
+    }
+    range.ToRow = 5;
     range.columns = {2, 6, 3};
     try {
         kestrel::readProfileColumns(source, range);

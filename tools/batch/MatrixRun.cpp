@@ -40,6 +40,7 @@ ProfileSamples readSamples(const MatrixSettings& settings, EmptyProfileCells& em
     checkRowRange(range.FromRow, range.ToRow);
     range.columns = settings.columns;
     range.grainsRow = settings.grainsRow;
+    range.ageCol = settings.ageCol;
     try {
         ProfileSamples samples = readProfileColumns(source, range, {}, &empty);
         if (settings.grains) samples.grains = settings.grains;
