@@ -11,6 +11,9 @@
 namespace kestrel {
 namespace {
 
+const QString kPairMarkName = QStringLiteral("ChosenPair");
+const QColor kPairMarkColour(0, 200, 255);  // stands out from every colour of the thermal scale
+
 QCPColorMap* colourMapOf(QCustomPlot& chart) {
     return qobject_cast<QCPColorMap*>(chart.plottable(0));
 }
@@ -25,6 +28,21 @@ QSharedPointer<QCPAxisTickerText> nameTicker(const ProfileMatrix& matrix,
                         QString::fromStdString(matrix.names[static_cast<size_t>(order[i])]));
     }
     return ticker;
+}
+
+// Every D of a study is often below 0.5: the colours spread over 0 to the largest D, and the
+// scale says so.
+void showScaleToLargest(QCPColorMap& map, const ProfileMatrix& matrix,
+                        const std::vector<int32_t>& order) {
+    double largest = 0;
+    for (const int32_t row : order) {
+        for (const int32_t col : order) largest = std::max(largest, matrix.D.at(row, col));
+    }
+    map.setDataRange(QCPRange(0, largest > 0 ? largest : 1));
+    if (map.colorScale()) {
+        map.colorScale()->setLabel(
+            QString("D, from 0 to the largest (%1)").arg(QLocale().toString(largest, 'f', 4)));
+    }
 }
 
 }  // namespace
@@ -47,7 +65,7 @@ QCustomPlot* createMatrixHeatMap(QWidget* parent) {
     QCPColorGradient gradient(QCPColorGradient::gpThermal);
     gradient.setLevelCount(256);
     map->setGradient(gradient);
-    map->setDataRange(QCPRange(0, 1));
+    map->setDataRange(QCPRange(0, 1));  // until filled: then 0 to the largest D
     auto* margins = new QCPMarginGroup(chart);
     chart->axisRect()->setMarginGroup(QCP::msBottom | QCP::msTop, margins);
     scale->setMarginGroup(QCP::msBottom | QCP::msTop, margins);
@@ -77,10 +95,34 @@ void fillMatrixHeatMap(QCustomPlot& chart, const ProfileMatrix& matrix,
                 matrix.D.at(order[static_cast<size_t>(row)], order[static_cast<size_t>(col)]));
         }
     }
+    showScaleToLargest(*map, matrix, order);
     const auto ticker = nameTicker(matrix, order);
     chart.xAxis->setTicker(ticker);
     chart.yAxis->setTicker(ticker);
     chart.rescaleAxes();
+    chart.replot();
+}
+
+void markMatrixPair(QCustomPlot& chart, const std::vector<int32_t>& order,
+                    const std::vector<int>& selected) {
+    for (int i = chart.itemCount() - 1; i >= 0; --i) {
+        if (chart.item(i)->objectName() == kPairMarkName) chart.removeItem(i);
+    }
+    if (selected.size() == 2) {
+        const auto place = [&](int sample) {
+            return static_cast<double>(std::find(order.begin(), order.end(), sample) -
+                                       order.begin());
+        };
+        const double a = place(selected[0]), b = place(selected[1]);
+        for (const auto& [col, row] : {std::pair(a, b), std::pair(b, a)}) {
+            auto* mark = new QCPItemRect(&chart);
+            mark->setObjectName(kPairMarkName);
+            mark->topLeft->setCoords(col - 0.5, row - 0.5);
+            mark->bottomRight->setCoords(col + 0.5, row + 0.5);
+            mark->setPen(QPen(kPairMarkColour, 2.5));
+            mark->setClipToAxisRect(true);
+        }
+    }
     chart.replot();
 }
 
