@@ -7,27 +7,36 @@
 #include <cmath>
 
 #include "output/GraphNavigation.h"
+#include "output/PlotLayout.h"
 
 namespace kestrel {
 namespace {
 
 const QString kPairMarkName = QStringLiteral("ChosenPair");
 const QColor kPairMarkColour(0, 200, 255);  // stands out from every colour of the thermal scale
+const char* const kNamesProperty = "sampleNames";  // the names in heat map order
+const char* const kStepProperty = "nameStep";      // every n-th name is on the axes
 
 QCPColorMap* colourMapOf(QCustomPlot& chart) {
     return qobject_cast<QCPColorMap*>(chart.plottable(0));
 }
 
-// Names on an axis: all of them up to 40, else every n-th so that labels never overlap.
-QSharedPointer<QCPAxisTickerText> nameTicker(const ProfileMatrix& matrix,
-                                             const std::vector<int32_t>& order) {
+// Names on both axes: every one while a line of text fits each row, else every n-th so that
+// labels never overlap. Run after each layout, as the room per row depends on the size.
+void showNamesThatFit(QCustomPlot& chart) {
+    const QStringList names = chart.property(kNamesProperty).toStringList();
+    const int rows = static_cast<int>(names.size());
+    const int side = std::min(chart.axisRect()->width(), chart.axisRect()->height());
+    if (rows == 0 || side <= 0) return;
+    const int line = QFontMetrics(chart.yAxis->tickLabelFont()).height() + 1;
+    const int step = std::max(1, (rows * line + side - 1) / side);
+    if (chart.property(kStepProperty).toInt() == step) return;
+    chart.setProperty(kStepProperty, step);
     QSharedPointer<QCPAxisTickerText> ticker(new QCPAxisTickerText);
-    const size_t step = std::max<size_t>(1, (order.size() + 39) / 40);
-    for (size_t i = 0; i < order.size(); i += step) {
-        ticker->addTick(static_cast<double>(i),
-                        QString::fromStdString(matrix.names[static_cast<size_t>(order[i])]));
-    }
-    return ticker;
+    for (int i = 0; i < rows; i += step) ticker->addTick(i, names[i]);
+    chart.xAxis->setTicker(ticker);
+    chart.yAxis->setTicker(ticker);
+    relayout(chart);
 }
 
 // Every D of a study is often below 0.5: the colours spread over 0 to the largest D, and the
@@ -54,8 +63,7 @@ QCustomPlot* createMatrixHeatMap(QWidget* parent) {
     chart->plotLayout()->insertRow(0);
     chart->plotLayout()->addElement(
         0, 0,
-        new QCPTextElement(chart, "D of every pair, ordered by MDS axis 1",
-                           QFont("sans", 11, QFont::Bold)));
+        new QCPTextElement(chart, "D, in the order of MDS axis 1", QFont("sans", 11, QFont::Bold)));
     auto* map = new QCPColorMap(chart->xAxis, chart->yAxis);
     map->setInterpolate(false);
     auto* scale = new QCPColorScale(chart);
@@ -75,6 +83,8 @@ QCustomPlot* createMatrixHeatMap(QWidget* parent) {
         axis->setSubTicks(false);
         axis->grid()->setVisible(false);
     }
+    QObject::connect(chart, &QCustomPlot::afterLayout, chart,
+                     [chart] { showNamesThatFit(*chart); });
     new GraphNavigation(*chart, [chart] {
         chart->rescaleAxes();
         chart->replot();
@@ -96,9 +106,11 @@ void fillMatrixHeatMap(QCustomPlot& chart, const ProfileMatrix& matrix,
         }
     }
     showScaleToLargest(*map, matrix, order);
-    const auto ticker = nameTicker(matrix, order);
-    chart.xAxis->setTicker(ticker);
-    chart.yAxis->setTicker(ticker);
+    QStringList names;
+    for (const int32_t sample : order)
+        names << QString::fromStdString(matrix.names[static_cast<size_t>(sample)]);
+    chart.setProperty(kNamesProperty, names);
+    chart.setProperty(kStepProperty, 0);
     chart.rescaleAxes();
     chart.replot();
 }
@@ -115,12 +127,16 @@ void markMatrixPair(QCustomPlot& chart, const std::vector<int32_t>& order,
         };
         const double a = place(selected[0]), b = place(selected[1]);
         for (const auto& [col, row] : {std::pair(a, b), std::pair(b, a)}) {
-            auto* mark = new QCPItemRect(&chart);
-            mark->setObjectName(kPairMarkName);
-            mark->topLeft->setCoords(col - 0.5, row - 0.5);
-            mark->bottomRight->setCoords(col + 0.5, row + 0.5);
-            mark->setPen(QPen(kPairMarkColour, 2.5));
-            mark->setClipToAxisRect(true);
+            // A dark band under a bright one: the frame shows on pale and dark cells alike.
+            for (const QPen& pen : {QPen(Qt::black, 5), QPen(kPairMarkColour, 2.5)}) {
+                auto* mark = new QCPItemRect(&chart);
+                mark->setObjectName(kPairMarkName);
+                mark->topLeft->setCoords(col - 0.5, row - 0.5);
+                mark->bottomRight->setCoords(col + 0.5, row + 0.5);
+                mark->setPen(pen);
+                // Unclipped: a cell at the edge keeps the whole of its frame.
+                mark->setClipToAxisRect(false);
+            }
         }
     }
     chart.replot();

@@ -17,8 +17,8 @@ namespace kestrel {
 QCustomPlot* createMatrixHeatMap(QWidget* parent);
 
 /// @brief Shows D of `matrix` with rows and columns in `order` (indices of samples), the first
-/// at the top left, each axis labelled with the names (every one while they fit, else every
-/// n-th). The colour scale runs from 0 to the largest D, as its label says.
+/// at the top left, each axis labelled with the names (all while they fit at the size drawn, else
+/// every n-th). The colour scale runs from 0 to the largest D, as its label says.
 void fillMatrixHeatMap(QCustomPlot& chart, const ProfileMatrix& matrix,
                        const std::vector<int32_t>& order);
 

@@ -10,6 +10,7 @@
 #include "engine/NumberText.h"
 #include "output/GraphNavigation.h"
 #include "output/MapLabels.h"
+#include "output/PlotLayout.h"
 
 namespace kestrel {
 namespace {
@@ -35,13 +36,6 @@ void showWholeMap(QCustomPlot& chart) {
     chart.xAxis->setRange(keys.center() - half, keys.center() + half);
     chart.yAxis->setRange(values.center() - half, values.center() + half);
     chart.replot();
-}
-
-// The three layout phases QCustomPlot runs before it draws.
-void relayout(QCustomPlot& chart) {
-    chart.plotLayout()->update(QCPLayoutElement::upPreparation);
-    chart.plotLayout()->update(QCPLayoutElement::upMargins);
-    chart.plotLayout()->update(QCPLayoutElement::upLayout);
 }
 
 // Widens the shorter pair of margins so that the plotting area is square.
