@@ -56,12 +56,12 @@ ManyResultsPage::ManyResultsPage(QWidget* parent) : QWidget(parent) {
     m_graphs->addWidget(HeatMap);
     m_graphs->setStretchFactor(0, kMapShare);
     m_graphs->setStretchFactor(1, kHeatMapShare);
-    auto* all = new QSplitter(Qt::Vertical);
-    all->setChildrenCollapsible(false);
-    all->addWidget(m_graphs);
+    m_all = new QSplitter(Qt::Vertical);
+    m_all->setChildrenCollapsible(false);
+    m_all->addWidget(m_graphs);
     MatrixGrid = new QTableView;
     MatrixGrid->setObjectName("MatrixGrid");
-    MatrixGrid->setMinimumHeight(100);
+    MatrixGrid->setMinimumSize(150, 100);
     m_model = new MatrixTableModel(this);
     m_sorted = new QSortFilterProxyModel(this);
     m_sorted->setSourceModel(m_model);
@@ -70,16 +70,16 @@ ManyResultsPage::ManyResultsPage(QWidget* parent) : QWidget(parent) {
     MatrixGrid->setSortingEnabled(true);
     MatrixGrid->sortByColumn(-1, Qt::AscendingOrder);  // sheet order until a heading is clicked
     MatrixGrid->horizontalHeader()->setDefaultSectionSize(64);
-    all->addWidget(MatrixGrid);
-    all->setStretchFactor(0, 3);
-    all->setStretchFactor(1, 1);
+    m_all->addWidget(MatrixGrid);
+    m_all->setStretchFactor(0, 3);
+    m_all->setStretchFactor(1, 1);
     // A small window scrolls the graphs and the table rather than squeezing the graphs below
     // their least size; the note and the buttons stay in sight.
     auto* scroll = new QScrollArea;
     scroll->setObjectName("ManyScroll");
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
-    scroll->setWidget(all);
+    scroll->setWidget(m_all);
     layout->addWidget(scroll, 1);
 
     auto* bar = new QHBoxLayout;
@@ -112,6 +112,18 @@ ManyResultsPage::ManyResultsPage(QWidget* parent) : QWidget(parent) {
         chart->setMouseTracking(true);
         chart->installEventFilter(this);
     }
+}
+
+// A short page puts the table beside the graphs rather than below them, so that the graphs keep
+// their height and all three views stay in sight.
+void ManyResultsPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const Qt::Orientation wanted = height() < kTableBelowFrom ? Qt::Horizontal : Qt::Vertical;
+    if (m_all->orientation() == wanted) return;
+    m_all->setOrientation(wanted);
+    const int length = wanted == Qt::Horizontal ? width() : height();
+    m_all->setSizes({length * 3 / 4, length - length * 3 / 4});
+    shareGraphsWidth();
 }
 
 void ManyResultsPage::shareGraphsWidth() {

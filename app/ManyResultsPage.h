@@ -65,10 +65,12 @@ class ManyResultsPage : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     static constexpr QSize kGraphMinimum{260, 260};
     static constexpr int kMapShare = 11, kHeatMapShare = 9;  // of the graphs' width
+    static constexpr int kTableBelowFrom = 560;              // pixels of page height
 
     void shareGraphsWidth();
     void mapMouseEvent(const QMouseEvent& event);
@@ -81,6 +83,7 @@ class ManyResultsPage : public QWidget {
     ManyProfilesResults m_results;
     std::vector<int32_t> m_order;
     std::vector<int> m_chosen;
+    QSplitter* m_all = nullptr;  // the graphs and the table
     QSplitter* m_graphs = nullptr;
     MatrixTableModel* m_model = nullptr;
     QSortFilterProxyModel* m_sorted = nullptr;

@@ -54,6 +54,14 @@ void showScaleToLargest(QCPColorMap& map, const ProfileMatrix& matrix,
     }
 }
 
+// Every cell whole: the cell centres run 0 to k - 1, the cells half a unit either side.
+void showWholeMatrix(QCustomPlot& chart) {
+    const int k = colourMapOf(chart)->data()->keySize();
+    const QCPRange whole(-0.5, std::max(k, 1) - 0.5);
+    chart.xAxis->setRange(whole);
+    chart.yAxis->setRange(whole);
+}
+
 }  // namespace
 
 QCustomPlot* createMatrixHeatMap(QWidget* parent) {
@@ -62,8 +70,7 @@ QCustomPlot* createMatrixHeatMap(QWidget* parent) {
     chart->setLocale(QLocale());
     chart->plotLayout()->insertRow(0);
     chart->plotLayout()->addElement(
-        0, 0,
-        new QCPTextElement(chart, "D, in the order of MDS axis 1", QFont("sans", 11, QFont::Bold)));
+        0, 0, new QCPTextElement(chart, "D (MDS axis 1 order)", QFont("sans", 11, QFont::Bold)));
     auto* map = new QCPColorMap(chart->xAxis, chart->yAxis);
     map->setInterpolate(false);
     auto* scale = new QCPColorScale(chart);
@@ -86,7 +93,7 @@ QCustomPlot* createMatrixHeatMap(QWidget* parent) {
     QObject::connect(chart, &QCustomPlot::afterLayout, chart,
                      [chart] { showNamesThatFit(*chart); });
     new GraphNavigation(*chart, [chart] {
-        chart->rescaleAxes();
+        showWholeMatrix(*chart);
         chart->replot();
     });
     return chart;
@@ -111,7 +118,7 @@ void fillMatrixHeatMap(QCustomPlot& chart, const ProfileMatrix& matrix,
         names << QString::fromStdString(matrix.names[static_cast<size_t>(sample)]);
     chart.setProperty(kNamesProperty, names);
     chart.setProperty(kStepProperty, 0);
-    chart.rescaleAxes();
+    showWholeMatrix(chart);
     chart.replot();
 }
 
