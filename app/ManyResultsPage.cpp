@@ -1,4 +1,5 @@
-// Laying out the results page and turning clicks and hovering into chosen samples.
+// Laying out the results page, turning clicks into chosen samples shown on all three views, and
+// the tooltips of the two graphs.
 #include "app/ManyResultsPage.h"
 
 #include <qcustomplot.h>
@@ -8,9 +9,11 @@
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QTableView>
@@ -42,17 +45,23 @@ ManyResultsPage::ManyResultsPage(QWidget* parent) : QWidget(parent) {
     lNote->setWordWrap(true);
     layout->addWidget(lNote);
 
-    auto* graphs = new QSplitter(Qt::Horizontal);
-    MdsMap = createMdsGraph(graphs);
-    HeatMap = createMatrixHeatMap(graphs);
-    graphs->addWidget(MdsMap);
-    graphs->addWidget(HeatMap);
-    graphs->setStretchFactor(0, 1);  // the map as wide as the heat map
-    graphs->setStretchFactor(1, 1);
-    auto* all = new QSplitter(Qt::Vertical);
-    all->addWidget(graphs);
+    m_graphs = new QSplitter(Qt::Horizontal);
+    m_graphs->setChildrenCollapsible(false);
+    MdsMap = createMdsGraph(m_graphs);
+    HeatMap = createMatrixHeatMap(m_graphs);
+    // The map needs room to be square with its axis titles; the heat map gives some of its
+    // width to the colour scale.
+    for (QCustomPlot* chart : {MdsMap, HeatMap}) chart->setMinimumSize(kGraphMinimum);
+    m_graphs->addWidget(MdsMap);
+    m_graphs->addWidget(HeatMap);
+    m_graphs->setStretchFactor(0, kMapShare);
+    m_graphs->setStretchFactor(1, kHeatMapShare);
+    m_all = new QSplitter(Qt::Vertical);
+    m_all->setChildrenCollapsible(false);
+    m_all->addWidget(m_graphs);
     MatrixGrid = new QTableView;
     MatrixGrid->setObjectName("MatrixGrid");
+    MatrixGrid->setMinimumSize(150, 100);
     m_model = new MatrixTableModel(this);
     m_sorted = new QSortFilterProxyModel(this);
     m_sorted->setSourceModel(m_model);
@@ -61,10 +70,17 @@ ManyResultsPage::ManyResultsPage(QWidget* parent) : QWidget(parent) {
     MatrixGrid->setSortingEnabled(true);
     MatrixGrid->sortByColumn(-1, Qt::AscendingOrder);  // sheet order until a heading is clicked
     MatrixGrid->horizontalHeader()->setDefaultSectionSize(64);
-    all->addWidget(MatrixGrid);
-    all->setStretchFactor(0, 3);
-    all->setStretchFactor(1, 1);
-    layout->addWidget(all, 1);
+    m_all->addWidget(MatrixGrid);
+    m_all->setStretchFactor(0, 3);
+    m_all->setStretchFactor(1, 1);
+    // A small window scrolls the graphs and the table rather than squeezing the graphs below
+    // their least size; the note and the buttons stay in sight.
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName("ManyScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(m_all);
+    layout->addWidget(scroll, 1);
 
     auto* bar = new QHBoxLayout;
     lPair = new QLabel("Click two samples on the map, or a cell of the heat map or the table");
@@ -98,6 +114,24 @@ ManyResultsPage::ManyResultsPage(QWidget* parent) : QWidget(parent) {
     }
 }
 
+// A short page puts the table beside the graphs rather than below them, so that the graphs keep
+// their height and all three views stay in sight.
+void ManyResultsPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const Qt::Orientation wanted = height() < kTableBelowFrom ? Qt::Horizontal : Qt::Vertical;
+    if (m_all->orientation() == wanted) return;
+    m_all->setOrientation(wanted);
+    const int length = wanted == Qt::Horizontal ? width() : height();
+    m_all->setSizes({length * 3 / 4, length - length * 3 / 4});
+    shareGraphsWidth();
+}
+
+void ManyResultsPage::shareGraphsWidth() {
+    const int width = std::max(m_graphs->width(), kMapShare + kHeatMapShare);
+    const int map = width * kMapShare / (kMapShare + kHeatMapShare);
+    m_graphs->setSizes({map, width - map});
+}
+
 void ManyResultsPage::showResults(ManyProfilesResults results) {
     m_results = std::move(results);
     m_order = orderByFirstAxis(m_results.map);
@@ -118,6 +152,7 @@ void ManyResultsPage::showResults(ManyProfilesResults results) {
     m_model->setMatrix(m_results.matrix);
     fillMdsGraph(*MdsMap, matrix.names, m_results.map);
     fillMatrixHeatMap(*HeatMap, matrix, m_order);
+    shareGraphsWidth();
     showChosen();
 }
 
@@ -137,6 +172,8 @@ void ManyResultsPage::choosePair(int first, int second) {
 
 void ManyResultsPage::showChosen() {
     markMdsPoints(*MdsMap, m_results.map, m_chosen);
+    markMatrixPair(*HeatMap, m_order, m_chosen);
+    showChosenInTable();
     bbCompareTwo->setEnabled(m_chosen.size() == 2);
     if (m_chosen.empty() || !m_results.matrix) return;
     if (m_chosen.size() == 1) {
@@ -153,16 +190,33 @@ void ManyResultsPage::showChosen() {
     lPair->setText(text);
 }
 
+void ManyResultsPage::showChosenInTable() {
+    if (m_chosen.size() != 2) {
+        m_model->setChosenPair(-1, -1);
+        return;
+    }
+    m_model->setChosenPair(m_chosen[0], m_chosen[1]);
+    const QModelIndex cell = m_sorted->mapFromSource(m_model->index(m_chosen[0], m_chosen[1]));
+    MatrixGrid->scrollTo(cell);
+}
+
 void ManyResultsPage::copyMatrix() {
     QApplication::clipboard()->setText(
         matrixSelectionText(*m_sorted, MatrixGrid->selectionModel()));
 }
 
 bool ManyResultsPage::eventFilter(QObject* watched, QEvent* event) {
-    const bool mouse = event->type() == QEvent::MouseMove ||
-                       event->type() == QEvent::MouseButtonPress ||
-                       event->type() == QEvent::MouseButtonRelease;
-    if (mouse && m_results.matrix) {
+    if (!m_results.matrix || (watched != MdsMap && watched != HeatMap))
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::ToolTip) {
+        const auto& help = static_cast<const QHelpEvent&>(*event);
+        if (watched == MdsMap) showMapTip(help);
+        if (watched == HeatMap) showHeatMapTip(help);
+        return true;  // handled here, whether a tip shows or not
+    }
+    const bool mouse =
+        event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease;
+    if (mouse) {
         const auto& mouseEvent = static_cast<const QMouseEvent&>(*event);
         if (watched == MdsMap) mapMouseEvent(mouseEvent);
         if (watched == HeatMap) heatMapMouseEvent(mouseEvent);
@@ -170,14 +224,49 @@ bool ManyResultsPage::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-// Hovering names the sample under the mouse; a click (press and release in one place) chooses it.
+// The samples under the mouse (several when their points touch, as in a tight group whose names
+// had no room), with D to the chosen sample or else to the most alike one.
+void ManyResultsPage::showMapTip(const QHelpEvent& event) {
+    const QPoint at = event.pos();
+    const std::vector<int> samples = mdsPointsAt(*MdsMap, m_results.map, at.x(), at.y());
+    if (samples.empty()) return QToolTip::hideText();
+    QStringList names;
+    for (const int sample : samples) names << nameOf(m_results, sample);
+    const int sample = samples.front();
+    const auto& D = m_results.matrix->D;
+    int partner = -1;
+    for (const int chosen : m_chosen) {
+        if (chosen != sample && partner < 0) partner = chosen;
+    }
+    QString text = names.join(", ");
+    const auto dText = [&](int other) { return QLocale().toString(D.at(sample, other), 'f', 4); };
+    if (partner >= 0) {
+        text += QString("\nD to %1 = %2").arg(nameOf(m_results, partner), dText(partner));
+    } else if (D.size > 1) {
+        int alike = sample == 0 ? 1 : 0;
+        for (int other = 0; other < D.size; ++other) {
+            if (other != sample && D.at(sample, other) < D.at(sample, alike)) alike = other;
+        }
+        text += QString("\nmost alike: %1, D = %2").arg(nameOf(m_results, alike), dText(alike));
+    }
+    // The tip goes when the mouse leaves the point.
+    QToolTip::showText(event.globalPos(), text, MdsMap, QRect(at - QPoint(8, 8), QSize(17, 17)));
+}
+
+void ManyResultsPage::showHeatMapTip(const QHelpEvent& event) {
+    const QPoint at = event.pos();
+    const auto [row, col] = heatMapPairAt(*HeatMap, m_order, at.x(), at.y());
+    if (row < 0) return QToolTip::hideText();
+    // The same text as the table's cell: names, D and p.
+    const QString text = m_model->data(m_model->index(row, col), Qt::ToolTipRole).toString();
+    QToolTip::showText(event.globalPos(), text, HeatMap, QRect(at - QPoint(2, 2), QSize(5, 5)));
+}
+
+// A click (press and release in one place) chooses the sample under the mouse.
 void ManyResultsPage::mapMouseEvent(const QMouseEvent& event) {
     const QPointF at = event.position();
     const int sample = mdsPointAt(*MdsMap, m_results.map, at.x(), at.y());
-    if (event.type() == QEvent::MouseMove && event.buttons() == Qt::NoButton) {
-        if (sample >= 0)
-            QToolTip::showText(event.globalPosition().toPoint(), nameOf(m_results, sample), MdsMap);
-    } else if (event.type() == QEvent::MouseButtonPress && event.button() == Qt::LeftButton) {
+    if (event.type() == QEvent::MouseButtonPress && event.button() == Qt::LeftButton) {
         m_pressAt = at.toPoint();
     } else if (event.type() == QEvent::MouseButtonRelease && event.button() == Qt::LeftButton &&
                (at.toPoint() - m_pressAt).manhattanLength() <= 3) {
@@ -188,13 +277,7 @@ void ManyResultsPage::mapMouseEvent(const QMouseEvent& event) {
 void ManyResultsPage::heatMapMouseEvent(const QMouseEvent& event) {
     const QPointF at = event.position();
     const auto [row, col] = heatMapPairAt(*HeatMap, m_order, at.x(), at.y());
-    if (event.type() == QEvent::MouseMove && event.buttons() == Qt::NoButton && row >= 0) {
-        QToolTip::showText(event.globalPosition().toPoint(),
-                           QString("%1 and %2\nD = %3")
-                               .arg(nameOf(m_results, row), nameOf(m_results, col),
-                                    QLocale().toString(m_results.matrix->D.at(row, col), 'f', 4)),
-                           HeatMap);
-    } else if (event.type() == QEvent::MouseButtonPress && event.button() == Qt::LeftButton) {
+    if (event.type() == QEvent::MouseButtonPress && event.button() == Qt::LeftButton) {
         m_pressAt = at.toPoint();
     } else if (event.type() == QEvent::MouseButtonRelease && event.button() == Qt::LeftButton &&
                (at.toPoint() - m_pressAt).manhattanLength() <= 3) {

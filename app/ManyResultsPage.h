@@ -2,6 +2,7 @@
 // pair chosen on any of them offered for an ordinary two-profile comparison.
 #pragma once
 
+#include <QSize>
 #include <QWidget>
 #include <memory>
 #include <vector>
@@ -10,10 +11,12 @@
 #include "engine/ProfileMatrix.h"
 
 class QCustomPlot;
+class QHelpEvent;
 class QLabel;
 class QMouseEvent;
 class QPushButton;
 class QSortFilterProxyModel;
+class QSplitter;
 class QTableView;
 
 namespace kestrel {
@@ -62,15 +65,26 @@ class ManyResultsPage : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    static constexpr QSize kGraphMinimum{260, 260};
+    static constexpr int kMapShare = 11, kHeatMapShare = 9;  // of the graphs' width
+    static constexpr int kTableBelowFrom = 560;              // pixels of page height
+
+    void shareGraphsWidth();
     void mapMouseEvent(const QMouseEvent& event);
     void heatMapMouseEvent(const QMouseEvent& event);
+    void showMapTip(const QHelpEvent& event);
+    void showHeatMapTip(const QHelpEvent& event);
     void showChosen();
+    void showChosenInTable();
 
     ManyProfilesResults m_results;
     std::vector<int32_t> m_order;
     std::vector<int> m_chosen;
+    QSplitter* m_all = nullptr;  // the graphs and the table
+    QSplitter* m_graphs = nullptr;
     MatrixTableModel* m_model = nullptr;
     QSortFilterProxyModel* m_sorted = nullptr;
     QPoint m_pressAt;

@@ -1,6 +1,8 @@
 // The matrix model and copying its selection.
 #include "app/MatrixTableModel.h"
 
+#include <QColor>
+#include <QFont>
 #include <QItemSelectionModel>
 #include <QLocale>
 #include <set>
@@ -12,7 +14,28 @@ namespace kestrel {
 void MatrixTableModel::setMatrix(std::shared_ptr<const ProfileMatrix> matrix) {
     beginResetModel();
     m_matrix = std::move(matrix);
+    m_first = m_second = -1;
     endResetModel();
+}
+
+void MatrixTableModel::setChosenPair(int first, int second) {
+    const int size = rowCount();
+    const auto changed = [this](int row, int column) {
+        if (row >= 0 && column >= 0) emit dataChanged(index(row, column), index(row, column));
+    };
+    const int oldFirst = m_first, oldSecond = m_second;
+    const bool valid = first >= 0 && second >= 0 && first < size && second < size;
+    m_first = valid ? first : -1;
+    m_second = valid ? second : -1;
+    for (const auto& [a, b] : {std::pair(oldFirst, oldSecond), std::pair(m_first, m_second)}) {
+        changed(a, b);
+        changed(b, a);
+    }
+}
+
+bool MatrixTableModel::isChosen(int row, int column) const {
+    return m_first >= 0 &&
+           ((row == m_first && column == m_second) || (row == m_second && column == m_first));
 }
 
 int MatrixTableModel::rowCount(const QModelIndex& parent) const {
@@ -41,6 +64,15 @@ QVariant MatrixTableModel::data(const QModelIndex& index, int role) const {
                        QLocale().toString(m_matrix->p->at(index.row(), index.column()), 'g', 6);
             }
             return tip;
+        }
+        case Qt::BackgroundRole:
+            return isChosen(index.row(), index.column()) ? QVariant(QColor(0, 200, 255))
+                                                         : QVariant();
+        case Qt::FontRole: {
+            if (!isChosen(index.row(), index.column())) return {};
+            QFont bold;
+            bold.setBold(true);
+            return bold;
         }
         case Qt::TextAlignmentRole:
             return int(Qt::AlignRight | Qt::AlignVCenter);

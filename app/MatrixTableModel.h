@@ -1,5 +1,5 @@
 // The pair matrix as a table: one row and one column per sample, D in the cells, the p-value
-// (when there is one) in each cell's tooltip.
+// (when there is one) in each cell's tooltip, the chosen pair highlighted.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -18,6 +18,9 @@ class MatrixTableModel : public QAbstractTableModel {
     using QAbstractTableModel::QAbstractTableModel;
 
     void setMatrix(std::shared_ptr<const ProfileMatrix> matrix);
+    /// @brief Highlights the two cells of the pair (first, second), both sides of the diagonal
+    /// (background and bold); a negative index clears the highlight.
+    void setChosenPair(int first, int second);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -25,7 +28,10 @@ class MatrixTableModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
   private:
+    bool isChosen(int row, int column) const;
+
     std::shared_ptr<const ProfileMatrix> m_matrix;
+    int m_first = -1, m_second = -1;
 };
 
 /// @brief The selected cells of a view over the matrix (all of it when none is selected) as

@@ -104,9 +104,13 @@ void GraphNavigation::showPointTip(const QMouseEvent& event) {
                                .arg(series->name(), point.label, locale.toString(point.x, 'g', 10),
                                     locale.toString(point.y, 'g', 6)),
                            &m_chart);
+        m_showsTip = true;
         return;
     }
-    QToolTip::hideText();
+    // Only the tip shown here: the owner of the graph may show its own (QEvent::ToolTip), and
+    // hiding it on every move of the mouse would take it away 300 ms after it appeared.
+    if (m_showsTip) QToolTip::hideText();
+    m_showsTip = false;
 }
 
 void GraphNavigation::showContextMenu(const QPoint& position) {

@@ -33,6 +33,7 @@ class GraphNavigation : public QObject {
     QCustomPlot& m_chart;
     std::function<void()> m_showAll;
     bool m_panning = false;
+    bool m_showsTip = false;  // the tooltip on screen is a point's, shown by showPointTip()
     QPoint m_panStart;
     std::array<QCPRange, 4> m_panRanges;
 };
