@@ -154,6 +154,19 @@ TEST(ClassicalMds, ReproducesPlanarDistancesAndKeepsSharesWithinOne) {
     }
     EXPECT_NEAR(map.varianceShare[0] + map.varianceShare[1], 1.0, 1e-12);
     EXPECT_GT(map.varianceShare[0], map.varianceShare[1]);  // the long axis comes first
+    // Each axis is turned so that its coordinate largest in size is positive.
+    for (size_t axis = 0; axis < 2; ++axis) {
+        const auto largest = std::max_element(
+            map.points.begin(), map.points.end(),
+            [&](const auto& a, const auto& b) { return std::fabs(a[axis]) < std::fabs(b[axis]); });
+        EXPECT_GT((*largest)[axis], 0.0) << "axis " << axis + 1;
+    }
+    // Dissimilarities no point set holds: B's eigenvalues are 4.5, 0.5, 0 and -1.5 (numpy's
+    // eigh). The shares are taken over the positive ones alone.
+    const MdsMap bent =
+        classicalMds(SquareMatrix{4, {0, 1, 1, 1, 1, 0, 1, 3, 1, 1, 0, 1, 1, 3, 1, 0}});
+    EXPECT_NEAR(bent.varianceShare[0], 0.9, 1e-12);
+    EXPECT_NEAR(bent.varianceShare[1], 0.1, 1e-12);
     // Points in space: two axes hold part of the variance only.
     const MdsMap flat = classicalMds(distancesOf(spatial));
     EXPECT_LT(flat.varianceShare[0] + flat.varianceShare[1], 1.0);

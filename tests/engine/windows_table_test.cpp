@@ -110,6 +110,27 @@ TEST(WindowsTable, AWindowWithAlmostNoneOfAProfileStillHasOneGrain) {
     ASSERT_GE(table.size(), 2u);
     EXPECT_EQ(table[1].n2, 1);
     EXPECT_EQ(table[1].criticalValue, ksTwoSampleCriticalValue(table[1].n1, 1, kComparisonAlpha));
+    // Profile 2 is empty in the window: profile 1's curve alone climbs to 1 on its last row.
+    EXPECT_EQ(table[1].last, 6);
+    EXPECT_NEAR(table[1].d, 1.0, 1e-6);
+}
+
+// A window's D is its largest difference wherever it lies, its last row and a one-row window's
+// only row included; so is the whole range's.
+TEST(WindowsTable, TheLargestDifferenceOnAWindowsLastRowCounts) {
+    ProfileData data = workedExample();
+    for (size_t k = 1; k <= 10; ++k) data.Difference[k] = 0.01 * static_cast<double>(k);
+    data.Cutoff[1] = 0.5;
+    data.DifferenceW[3] = 0.25;
+    const std::vector<double> fiveToEight{0.1, 0.2, 0.3, 0.45};
+    std::copy(fiveToEight.begin(), fiveToEight.end(), data.DifferenceW.begin() + 5);
+    const auto table = buildWindowsTable(data, {{3, 3, 0.9}, {5, 8, 0.4}}, std::nullopt);
+    ASSERT_EQ(table.size(), 3u);
+    EXPECT_EQ(table[0].d, 0.1);
+    EXPECT_EQ(table[1].d, 0.25);
+    EXPECT_EQ(table[1].rows, 1);
+    EXPECT_EQ(table[2].d, 0.45);
+    EXPECT_TRUE(table[2].beyond);
 }
 
 }  // namespace
