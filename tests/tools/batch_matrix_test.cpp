@@ -174,6 +174,7 @@ TEST_F(BatchMatrix, BadEntriesGiveTheImportMessagesAndLeaveNoFile) {
          1,
          "Cell A1 of sheet \"Samples\" holds \"Age\", which is not a number"},
         {{"--columns", "B:E", "--grains", "5,6,7"}, 1, "3 grain counts for 4 profile columns"},
+        {{"--columns", "B:D", "--grains", "5,6,7,8"}, 1, "4 grain counts for 3 profile columns"},
         {{"--columns", "B:E", "--grains-row", "1"},
          1,
          "Cell B1 of sheet \"Samples\" holds \"S01-A\""},

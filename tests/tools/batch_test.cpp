@@ -192,6 +192,11 @@ TEST_F(Batch, CommandLineProblemsAndHelp) {
     EXPECT_EQ(run({"--colour", "red", kProfiles}).status, 2);
     EXPECT_EQ(run({kProfiles, kProfiles}).status, 2);
     EXPECT_EQ(run({kProfiles, "--window"}).status, 2);
+    // A flag given a value is refused, not read as the flag.
+    const Outcome valued = run({"--excel5=no", "--summary", summaryPath(), kProfiles});
+    EXPECT_EQ(valued.status, 2);
+    EXPECT_NE(valued.err.find("--excel5 takes no value"), std::string::npos) << valued.err;
+    EXPECT_FALSE(fs::exists(summaryPath()));
 }
 
 // Width and height from a PNG's header chunk, or {0, 0} when the bytes are no PNG.
