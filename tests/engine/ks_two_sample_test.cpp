@@ -119,6 +119,9 @@ TEST(KsTwoSample, LargeSamplesFollowTheCorrectedLimitAndUnreachableAlphaGivesOne
     const KsProbability tail = ksTwoSampleTail(5000, 5000, 0.03);
     EXPECT_EQ(tail.method, KsMethod::Asymptotic);
     EXPECT_NEAR(tail.p, 0.0217340096168531, 1e-12);
+    // Just below and above lambda = 1.18, where the tail changes from one series to the other.
+    EXPECT_NEAR(ksTwoSampleTail(5000, 5000, 0.0235).p, 0.12469819702252752, 1e-12);
+    EXPECT_NEAR(ksTwoSampleTail(5000, 5000, 0.0237).p, 0.11892553919898326, 1e-12);
     EXPECT_NEAR(ksTwoSampleCriticalValue(5000, 5000, kComparisonAlpha), 0.0270957507715653, 1e-12);
     for (const auto& [n1, n2] : {std::pair<int64_t, int64_t>{2, 3}, {3, 2}, {1, 10}, {10, 1}}) {
         EXPECT_EQ(ksTwoSampleCriticalValue(n1, n2, kComparisonAlpha), 1.0) << n1 << ", " << n2;
