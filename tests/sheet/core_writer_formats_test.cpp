@@ -178,8 +178,8 @@ TEST(WriterFormats, XlsxSheetOfManyChunksReadsBackWhole) {
 }
 
 // Every part is dated with the local time of the write, as Python's zipfile reads the central
-// directory, and the local headers agree.
-TEST(WriterFormats, XlsxPartsCarryTheTimeOfTheWrite) {
+// directory, and each local header agrees with it on the date, the CRC and both sizes.
+TEST(WriterFormats, XlsxPartsCarryTheTimeOfTheWriteInBothHeaders) {
     const auto dosNow = [] {
         const std::time_t now = std::time(nullptr);
         std::tm t{};
@@ -197,10 +197,12 @@ TEST(WriterFormats, XlsxPartsCarryTheTimeOfTheWrite) {
                    "z = zipfile.ZipFile(sys.argv[1])\n"
                    "for i in z.infolist():\n"
                    "    z.fp.seek(i.header_offset)\n"
-                   "    t, d = struct.unpack(\"<HH\", z.fp.read(30)[10:14])\n"
+                   "    t, d, crc, packed, size = struct.unpack(\"<HHIII\", z.fp.read(30)[10:26])\n"
                    "    local = ((d >> 9) + 1980, (d >> 5) & 15, d & 31, t >> 11, (t >> 5) & 63, "
                    "(t & 31) * 2)\n"
-                   "    print(*i.date_time, local == i.date_time)\n",
+                   "    same = (local, crc, packed, size) == "
+                   "(i.date_time, i.CRC, i.compress_size, i.file_size)\n"
+                   "    print(*i.date_time, same)\n",
                    path));
     int parts = 0;
     for (std::string line; std::getline(seen, line); ++parts) {
@@ -243,6 +245,32 @@ TEST(WriterFormats, XlsxCellTextsEndAt32767Utf16Units) {
     } catch (const KestrelError& e) {
         EXPECT_NE(std::string(e.what()).find("cell A1 of sheet \"Long\" holds more than 32,767"),
                   std::string::npos)
+            << e.what();
+    }
+    EXPECT_FALSE(fileExists(refused));
+}
+
+// Sheet names are told apart without regard to case, as in the .xls writer; a stream of cells
+// that never began a sheet is written as one empty sheet "Sheet1".
+TEST(WriterFormats, XlsxSheetNamesDifferBeyondCaseAndAnEmptyBookHoldsSheet1) {
+    TempDir dir;
+    const std::string empty = dir.file("empty.xlsx");
+    writeStreamedWorkbookFile(empty, kFileTypeXlsx, [](CellSink&) {});
+    EXPECT_EQ(pythonSees("import sys, openpyxl\n"
+                         "b = openpyxl.load_workbook(sys.argv[1])\n"
+                         "print(b.sheetnames, b.active.max_row, b.active[\"A1\"].value)\n",
+                         empty),
+              "['Sheet1'] 1 None\n");
+
+    Workbook twice;
+    twice.sheets.emplace_back("Smry");
+    twice.sheets.emplace_back("SMRY");
+    const std::string refused = dir.file("twice.xlsx");
+    try {
+        writeAnyWorkbookFile(twice, refused, kFileTypeXlsx);
+        ADD_FAILURE() << "two sheets named alike must be refused";
+    } catch (const KestrelError& e) {
+        EXPECT_NE(std::string(e.what()).find("two sheets are named \"SMRY\""), std::string::npos)
             << e.what();
     }
     EXPECT_FALSE(fileExists(refused));

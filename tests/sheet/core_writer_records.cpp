@@ -357,7 +357,11 @@ TEST(CompoundFilePacker, LaysOutEveryStreamSizeAsLibgsfDoesAndReadsItBack) {
     }
     EXPECT_THROW(compoundFileFrame("Workbook", 4095), std::invalid_argument);
     EXPECT_THROW(compoundFileFrame("", 5000), std::invalid_argument);
-    EXPECT_THROW(compoundFileFrame("Work/book", 5000), std::invalid_argument);
+    for (const char* name : {"Work/book", "Work\\book", "Work:book", "Work!book", "Work\tbook",
+                             "Work\x7F", "W\xC3\xB6rkbook", "A workbook name of 32 characters"}) {
+        EXPECT_THROW(compoundFileFrame(name, 5000), std::invalid_argument) << name;
+    }
+    EXPECT_NO_THROW(compoundFileFrame("~ A workbook of 31 characters ~", 5000));
 }
 
 }  // namespace
