@@ -197,6 +197,11 @@ TEST_F(Batch, CommandLineProblemsAndHelp) {
     EXPECT_EQ(valued.status, 2);
     EXPECT_NE(valued.err.find("--excel5 takes no value"), std::string::npos) << valued.err;
     EXPECT_FALSE(fs::exists(summaryPath()));
+    // After "--" every argument is the workbook, whatever it looks like.
+    const Outcome ended = run({"--", "--help"});
+    EXPECT_EQ(ended.status, 1);
+    EXPECT_NE(ended.err.find("Cannot read --help: the file does not exist"), std::string::npos)
+        << ended.err;
 }
 
 // Width and height from a PNG's header chunk, or {0, 0} when the bytes are no PNG.
