@@ -7,6 +7,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/KsTwoSample.h"
@@ -108,6 +109,22 @@ TEST(KsTwoSample, CriticalValuesMatchScipy) {
                         0.01 * c.values[0])
                 << where(c);
         }
+    }
+}
+
+// Large samples: the limiting law at sqrt(en) + 0.12 + 0.11 / sqrt(en), to 1e-12 (scipy's
+// kolmogorov and kolmogi with the same correction). Small ones where no statistic reaches the
+// tail of 0.05: the critical value is 1, which no difference passes.
+TEST(KsTwoSample, LargeSamplesFollowTheCorrectedLimitAndUnreachableAlphaGivesOne) {
+    const KsProbability tail = ksTwoSampleTail(5000, 5000, 0.03);
+    EXPECT_EQ(tail.method, KsMethod::Asymptotic);
+    EXPECT_NEAR(tail.p, 0.0217340096168531, 1e-12);
+    // Just below and above lambda = 1.18, where the tail changes from one series to the other.
+    EXPECT_NEAR(ksTwoSampleTail(5000, 5000, 0.0235).p, 0.12469819702252752, 1e-12);
+    EXPECT_NEAR(ksTwoSampleTail(5000, 5000, 0.0237).p, 0.11892553919898326, 1e-12);
+    EXPECT_NEAR(ksTwoSampleCriticalValue(5000, 5000, kComparisonAlpha), 0.0270957507715653, 1e-12);
+    for (const auto& [n1, n2] : {std::pair<int64_t, int64_t>{2, 3}, {3, 2}, {1, 10}, {10, 1}}) {
+        EXPECT_EQ(ksTwoSampleCriticalValue(n1, n2, kComparisonAlpha), 1.0) << n1 << ", " << n2;
     }
 }
 

@@ -14,6 +14,7 @@
 #include "engine/KsTwoSample.h"
 #include "engine/ProfileComparison.h"
 #include "engine/ProfileMatrix.h"
+#include "engine/SampleSizes.h"
 
 using namespace kestrel;
 
@@ -114,8 +115,36 @@ TEST(ProfileMatrix, RefusesWhatCannotBeCompared) {
     badGrains.grains = std::vector<int32_t>(9, 5);
     (*badGrains.grains)[4] = 0;
     EXPECT_NE(refusal(badGrains).find("Incorrect grain count for P4: 0"), std::string::npos);
+    (*badGrains.grains)[4] = kMaxGrains + 1;
+    EXPECT_NE(refusal(badGrains).find("Incorrect grain count for P4: 1000001"), std::string::npos);
+    (*badGrains.grains)[4] = kMaxGrains;
+    EXPECT_EQ(refusal(badGrains), "no refusal");
     badGrains.grains->resize(8);
     EXPECT_EQ(refusal(badGrains), "Give one grain count per profile: 9 profiles, 8 grain counts");
+    // At most 1,000 profiles at once.
+    ProfileSamples many;
+    many.NumRows = 1;
+    many.values.assign(1000, {0.0, 1.0});
+    for (int i = 0; i < 1000; ++i) many.names.push_back("P" + std::to_string(i));
+    EXPECT_EQ(refusal(many), "no refusal");
+    many.values.push_back({0.0, 1.0});
+    many.names.push_back("P1000");
+    EXPECT_EQ(refusal(many), "Too many profile columns: 1001 (at most 1000 are compared at once)");
+}
+
+// Every row is looked at, whichever of the four running maxima or the rows after them holds it,
+// and a difference that is no number makes D no number.
+TEST(ProfileMatrix, LargestDifferenceSeesEveryRowAndEveryNaN) {
+    for (int32_t n = 1; n <= 9; ++n) {
+        for (int32_t at = 1; at <= n; ++at) {
+            std::vector<double> a(static_cast<size_t>(n) + 1, 0.25), b(a.size(), 0.5);
+            b[static_cast<size_t>(at)] = 1.0;
+            EXPECT_EQ(largestDifference(a.data(), b.data(), n), 0.75) << n << " rows, at " << at;
+            a[static_cast<size_t>(at)] = std::nan("");
+            EXPECT_TRUE(std::isnan(largestDifference(a.data(), b.data(), n)))
+                << n << " rows, at " << at;
+        }
+    }
 }
 
 SquareMatrix distancesOf(const std::vector<std::array<double, 3>>& points) {
@@ -154,6 +183,19 @@ TEST(ClassicalMds, ReproducesPlanarDistancesAndKeepsSharesWithinOne) {
     }
     EXPECT_NEAR(map.varianceShare[0] + map.varianceShare[1], 1.0, 1e-12);
     EXPECT_GT(map.varianceShare[0], map.varianceShare[1]);  // the long axis comes first
+    // Each axis is turned so that its coordinate largest in size is positive.
+    for (size_t axis = 0; axis < 2; ++axis) {
+        const auto largest = std::max_element(
+            map.points.begin(), map.points.end(),
+            [&](const auto& a, const auto& b) { return std::fabs(a[axis]) < std::fabs(b[axis]); });
+        EXPECT_GT((*largest)[axis], 0.0) << "axis " << axis + 1;
+    }
+    // Dissimilarities no point set holds: B's eigenvalues are 4.5, 0.5, 0 and -1.5 (numpy's
+    // eigh). The shares are taken over the positive ones alone.
+    const MdsMap bent =
+        classicalMds(SquareMatrix{4, {0, 1, 1, 1, 1, 0, 1, 3, 1, 1, 0, 1, 1, 3, 1, 0}});
+    EXPECT_NEAR(bent.varianceShare[0], 0.9, 1e-12);
+    EXPECT_NEAR(bent.varianceShare[1], 0.1, 1e-12);
     // Points in space: two axes hold part of the variance only.
     const MdsMap flat = classicalMds(distancesOf(spatial));
     EXPECT_LT(flat.varianceShare[0] + flat.varianceShare[1], 1.0);

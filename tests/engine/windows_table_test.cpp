@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "engine/KsTwoSample.h"
@@ -110,6 +111,34 @@ TEST(WindowsTable, AWindowWithAlmostNoneOfAProfileStillHasOneGrain) {
     ASSERT_GE(table.size(), 2u);
     EXPECT_EQ(table[1].n2, 1);
     EXPECT_EQ(table[1].criticalValue, ksTwoSampleCriticalValue(table[1].n1, 1, kComparisonAlpha));
+    // Profile 2 is empty in the window: profile 1's curve alone climbs to 1 on its last row.
+    EXPECT_EQ(table[1].last, 6);
+    EXPECT_NEAR(table[1].d, 1.0, 1e-6);
+}
+
+// A window's D is its largest difference wherever it lies, its last row and a one-row window's
+// only row included; so is the whole range's. A difference that is no number shows as D, and a
+// D equal to the critical value is not beyond it.
+TEST(WindowsTable, TheLargestDifferenceOnAWindowsLastRowCounts) {
+    ProfileData data = workedExample();
+    for (size_t k = 1; k <= 10; ++k) data.Difference[k] = 0.01 * static_cast<double>(k);
+    data.Cutoff[1] = 0.5;
+    data.DifferenceW[1] = std::nan("");
+    data.DifferenceW[3] = 0.25;
+    const std::vector<double> fiveToTen{0.1, 0.2, 0.3, 0.45, 0.3, 0.1};
+    std::copy(fiveToTen.begin(), fiveToTen.end(), data.DifferenceW.begin() + 5);
+    const auto table = buildWindowsTable(
+        data, {{3, 3, 0.9}, {5, 8, 0.4}, {9, 10, 0.3}, {1, 2, 0.1}}, std::nullopt);
+    ASSERT_EQ(table.size(), 5u);
+    EXPECT_EQ(table[0].d, 0.1);
+    EXPECT_EQ(table[1].d, 0.25);
+    EXPECT_EQ(table[1].rows, 1);
+    EXPECT_EQ(table[2].d, 0.45);
+    EXPECT_TRUE(table[2].beyond);
+    EXPECT_EQ(table[3].d, 0.3);
+    EXPECT_FALSE(table[3].beyond);
+    EXPECT_TRUE(std::isnan(table[4].d));
+    EXPECT_FALSE(table[4].beyond);
 }
 
 }  // namespace

@@ -295,3 +295,50 @@ TEST(WorkbookFormats, TheContentChoosesTheReaderAndWhatIsNoWorkbookIsRefusedNami
         "Cannot read " + (folder / "none.xlsx").string() + ": the file does not exist");
     fs::remove_all(folder);
 }
+
+// The separator is ";" only when the first line holds more ";" than ",": a blank or one-word
+// first line, or as many of each, leaves ",". UTF-8 is checked at every edge of its ranges.
+TEST(WorkbookFormats, CsvSeparatorFollowsTheFirstLineAndUtf8IsCheckedAtEveryEdge) {
+    const fs::path folder = fs::temp_directory_path() / ("kestrel-csv-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    const auto read = [&](const std::string& bytes) {
+        std::ofstream(folder / "text.csv", std::ios::binary) << bytes;
+        kestrel::WorkbookFormat format;
+        return kestrel::readAnyWorkbookFile((folder / "text.csv").string(), format);
+    };
+    // A cell as "text" or as =number.
+    const auto textAt = [](const kestrel::Workbook& book, int row, int col) {
+        const Cell* cell = book.sheets.at(0).cell(row, col);
+        if (!cell) return std::string("(empty)");
+        std::ostringstream shown;
+        if (cell->kind == CellKind::Number) shown << '=' << cell->number;
+        return cell->kind == CellKind::Number ? shown.str() : cell->text;
+    };
+    const kestrel::Workbook blankFirst = read("\nAge,Y1\n1,2\n");
+    EXPECT_EQ(textAt(blankFirst, 2, 2), "Y1");
+    EXPECT_EQ(textAt(blankFirst, 3, 2), "=2");
+    EXPECT_EQ(textAt(read("Age\n1,2\n"), 2, 2), "=2");
+    const kestrel::Workbook tie = read("Age;Y1,x\n1;2,3\n");
+    EXPECT_EQ(textAt(tie, 1, 1), "Age;Y1");
+    EXPECT_EQ(textAt(tie, 1, 2), "x");
+    EXPECT_EQ(textAt(read("Age;Y1;Y2,x\n"), 1, 3), "Y2,x");
+    EXPECT_EQ(textAt(read("Age;Y1\nx,y,z\n"), 2, 1), "x,y,z") << "only the first line counts";
+
+    // Characters at the edges of UTF-8's ranges are taken; the sequences just past them
+    // (overlong, surrogate, beyond U+10FFFF) are refused, naming the line they are on.
+    for (const char* edge : {"\x7F", "\xC2\x80", "\xE0\xA0\x80", "\xED\x9F\xBF", "\xEE\x80\x80",
+                             "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"}) {
+        EXPECT_EQ(textAt(read(std::string("Age,Y") + edge + "\n"), 1, 2), std::string("Y") + edge);
+    }
+    for (const char* refused : {"\xC1\xBF", "\xE0\x9F\xBF", "\xED\xA0\x80", "\xED\xBF\xBF",
+                                "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80"}) {
+        std::string error = "no error";
+        try {
+            read(std::string("Age,\"Y\n\"\n1,") + refused + "\n");
+        } catch (const kestrel::KestrelError& e) {
+            error = e.what();
+        }
+        EXPECT_NE(error.find("line 3 is not UTF-8 text"), std::string::npos) << error;
+    }
+    fs::remove_all(folder);
+}

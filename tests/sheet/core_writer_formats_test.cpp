@@ -2,10 +2,13 @@
 // and Python's csv module. Cells of every kind, gaps, text that needs escaping, several sheets.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -172,4 +175,103 @@ TEST(WriterFormats, XlsxSheetOfManyChunksReadsBackWhole) {
         differ += !read || read->number != cell.number || read->text != cell.text;
     });
     EXPECT_EQ(differ, 0u);
+}
+
+// Every part is dated with the local time of the write, as Python's zipfile reads the central
+// directory, and each local header agrees with it on the date, the CRC and both sizes.
+TEST(WriterFormats, XlsxPartsCarryTheTimeOfTheWriteInBothHeaders) {
+    const auto dosNow = [] {
+        const std::time_t now = std::time(nullptr);
+        std::tm t{};
+        localtime_r(&now, &t);
+        return std::array<int, 6>{t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
+                                  t.tm_hour,        t.tm_min,     t.tm_sec / 2 * 2};
+    };
+    TempDir dir;
+    const std::string path = dir.file("dated.xlsx");
+    const std::array<int, 6> before = dosNow();
+    writeAnyWorkbookFile(mixedBook(), path, kFileTypeXlsx);
+    const std::array<int, 6> after = dosNow();
+    std::istringstream seen(
+        pythonSees("import sys, struct, zipfile\n"
+                   "z = zipfile.ZipFile(sys.argv[1])\n"
+                   "for i in z.infolist():\n"
+                   "    z.fp.seek(i.header_offset)\n"
+                   "    t, d, crc, packed, size = struct.unpack(\"<HHIII\", z.fp.read(30)[10:26])\n"
+                   "    local = ((d >> 9) + 1980, (d >> 5) & 15, d & 31, t >> 11, (t >> 5) & 63, "
+                   "(t & 31) * 2)\n"
+                   "    same = (local, crc, packed, size) == "
+                   "(i.date_time, i.CRC, i.compress_size, i.file_size)\n"
+                   "    print(*i.date_time, same)\n",
+                   path));
+    int parts = 0;
+    for (std::string line; std::getline(seen, line); ++parts) {
+        std::istringstream fields(line);
+        std::array<int, 6> stamp{};
+        std::string same;
+        for (int& v : stamp) fields >> v;
+        fields >> same;
+        EXPECT_TRUE(before <= stamp && stamp <= after) << line;
+        EXPECT_EQ(same, "True") << line;
+    }
+    EXPECT_EQ(parts, 7);
+}
+
+// A cell holds up to 32,767 UTF-16 units (a character beyond U+FFFF takes two): that many are
+// written and read back, one more is refused and leaves no file.
+TEST(WriterFormats, XlsxCellTextsEndAt32767Utf16Units) {
+    std::string longest;
+    for (int i = 0; i < 16383; ++i) longest += "\xF0\x9F\x98\x80";  // U+1F600
+    longest += "a";
+    Workbook book;
+    book.sheets.emplace_back("Long");
+    book.sheets[0].setCell(1, 1, Cell::makeText(longest));
+    TempDir dir;
+    const std::string path = dir.file("longest.xlsx");
+    writeAnyWorkbookFile(book, path, kFileTypeXlsx);
+    WorkbookFormat format;
+    const Workbook read = readAnyWorkbookFile(path, format);
+    const Cell* back = read.sheets.at(0).cell(1, 1);
+    ASSERT_NE(back, nullptr);
+    EXPECT_TRUE(back->text == longest);
+
+    longest.back() = '\xF0';
+    longest += "\x9F\x98\x80";
+    book.sheets[0].setCell(1, 1, Cell::makeText(longest));
+    const std::string refused = dir.file("refused.xlsx");
+    try {
+        writeAnyWorkbookFile(book, refused, kFileTypeXlsx);
+        ADD_FAILURE() << "32,768 UTF-16 units must be refused";
+    } catch (const KestrelError& e) {
+        EXPECT_NE(std::string(e.what()).find("cell A1 of sheet \"Long\" holds more than 32,767"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_FALSE(fileExists(refused));
+}
+
+// Sheet names are told apart without regard to case, as in the .xls writer; a stream of cells
+// that never began a sheet is written as one empty sheet "Sheet1".
+TEST(WriterFormats, XlsxSheetNamesDifferBeyondCaseAndAnEmptyBookHoldsSheet1) {
+    TempDir dir;
+    const std::string empty = dir.file("empty.xlsx");
+    writeStreamedWorkbookFile(empty, kFileTypeXlsx, [](CellSink&) {});
+    EXPECT_EQ(pythonSees("import sys, openpyxl\n"
+                         "b = openpyxl.load_workbook(sys.argv[1])\n"
+                         "print(b.sheetnames, b.active.max_row, b.active[\"A1\"].value)\n",
+                         empty),
+              "['Sheet1'] 1 None\n");
+
+    Workbook twice;
+    twice.sheets.emplace_back("Smry");
+    twice.sheets.emplace_back("SMRY");
+    const std::string refused = dir.file("twice.xlsx");
+    try {
+        writeAnyWorkbookFile(twice, refused, kFileTypeXlsx);
+        ADD_FAILURE() << "two sheets named alike must be refused";
+    } catch (const KestrelError& e) {
+        EXPECT_NE(std::string(e.what()).find("two sheets are named \"SMRY\""), std::string::npos)
+            << e.what();
+    }
+    EXPECT_FALSE(fileExists(refused));
 }

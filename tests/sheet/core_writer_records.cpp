@@ -5,18 +5,19 @@
 
 #include <algorithm>
 #include <limits>
-#include <stdexcept>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core_writer_support.h"
+#include "engine/KestrelError.h"
 #include "sheet/core/BiffTextEncoder.h"
 #include "sheet/core/BiffWorkbookStream.h"
 #include "sheet/core/BiffWriter.h"
+#include "sheet/core/Ole2Storage.h"
 #include "sheet/core/Ole2Writer.h"
 #include "sheet/core/WorkbookWriter.h"
-#include "engine/KestrelError.h"
 
 namespace kestrel {
 namespace {
@@ -330,9 +331,10 @@ namespace {
 // The packer lays the compound file out from the stream's size alone; libgsf's writer, which
 // .xls files were packed with before, is the reference, byte for byte: at the mini-stream
 // cut-off, at sector edges, where the allocation table outgrows the header's 109 entries, and
-// where the extra table needs a second sector.
-TEST(CompoundFilePacker, LaysOutEveryStreamSizeAsLibgsfDoes) {
-    std::vector<size_t> sizes{4096, 4097, 4607, 4608, 4609, 65535, 640000};
+// where the extra table needs a second sector. Our reader reads every one back, also one whose
+// stream runs into the allocation table's 237th sector (listed by the extra table's second sector).
+TEST(CompoundFilePacker, LaysOutEveryStreamSizeAsLibgsfDoesAndReadsItBack) {
+    std::vector<size_t> sizes{4096, 4097, 4607, 4608, 4609, 65535, 640000, 15500000};
     for (const size_t sectors : {13841u, 13842u, 13843u, 13844u, 29970u, 29971u}) {
         sizes.push_back(sectors * 512);
         sizes.push_back(sectors * 512 - 100);
@@ -348,11 +350,18 @@ TEST(CompoundFilePacker, LaysOutEveryStreamSizeAsLibgsfDoes) {
             ASSERT_TRUE(diff.first == ours.end())
                 << name << ", " << size << " bytes: first difference at byte "
                 << (diff.first - ours.begin());
+            const WorkbookStream back = readWorkbookStream(ours, "packed.xls");
+            EXPECT_EQ(back.streamName, name);
+            EXPECT_TRUE(back.bytes == content) << name << ", " << size << " bytes read back";
         }
     }
     EXPECT_THROW(compoundFileFrame("Workbook", 4095), std::invalid_argument);
     EXPECT_THROW(compoundFileFrame("", 5000), std::invalid_argument);
-    EXPECT_THROW(compoundFileFrame("Work/book", 5000), std::invalid_argument);
+    for (const char* name : {"Work/book", "Work\\book", "Work:book", "Work!book", "Work\tbook",
+                             "Work\x7F", "W\xC3\xB6rkbook", "A workbook name of 32 characters"}) {
+        EXPECT_THROW(compoundFileFrame(name, 5000), std::invalid_argument) << name;
+    }
+    EXPECT_NO_THROW(compoundFileFrame("~ A workbook of 31 characters ~", 5000));
 }
 
 }  // namespace

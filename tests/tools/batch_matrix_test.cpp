@@ -174,12 +174,16 @@ TEST_F(BatchMatrix, BadEntriesGiveTheImportMessagesAndLeaveNoFile) {
          1,
          "Cell A1 of sheet \"Samples\" holds \"Age\", which is not a number"},
         {{"--columns", "B:E", "--grains", "5,6,7"}, 1, "3 grain counts for 4 profile columns"},
+        {{"--columns", "B:D", "--grains", "5,6,7,8"}, 1, "4 grain counts for 3 profile columns"},
         {{"--columns", "B:E", "--grains-row", "1"},
          1,
          "Cell B1 of sheet \"Samples\" holds \"S01-A\""},
+        {{"--columns", "B:E", "--grains", "5,1000001,5,5"}, 1, "--grains: \"1000001\""},
         {{"--columns", "B:E", "--summary", "s.xls"},
          2,
          "--summary belongs to the two-profile comparison"},
+        {{"--columns", "B:E", "--y1", "D"}, 2, "--y1 belongs to the two-profile comparison"},
+        {{"--columns", "B:E", "--graph-format", "svg"}, 2, "--graph-format needs --graphs DIR"},
         {{}, 2, "--matrix needs --columns"},
     };
     for (const Case& c : cases) {
@@ -191,6 +195,12 @@ TEST_F(BatchMatrix, BadEntriesGiveTheImportMessagesAndLeaveNoFile) {
         EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
         EXPECT_FALSE(fs::exists(path("m.csv"))) << c.message;
     }
+    // The largest grain count is taken.
+    const auto largest =
+        run(kBinary + "kestrel-batch", {"--matrix", "--columns", "B:E", "--grains", "1000000,1,2,3",
+                                        "--matrix-out", path("m.csv"), book});
+    EXPECT_EQ(largest.status, 0) << largest.err;
+    EXPECT_TRUE(fs::exists(path("m.csv")));
     const auto withoutMatrix = run(kBinary + "kestrel-batch", {"--columns", "B:E", book});
     EXPECT_EQ(withoutMatrix.status, 2);
     EXPECT_NE(withoutMatrix.err.find("--columns needs --matrix"), std::string::npos);

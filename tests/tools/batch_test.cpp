@@ -244,6 +244,16 @@ TEST_F(Batch, CommandLineProblemsAndHelp) {
     EXPECT_EQ(run({"--colour", "red", kProfiles}).status, 2);
     EXPECT_EQ(run({kProfiles, kProfiles}).status, 2);
     EXPECT_EQ(run({kProfiles, "--window"}).status, 2);
+    // A flag given a value is refused, not read as the flag.
+    const Outcome valued = run({"--excel5=no", "--summary", summaryPath(), kProfiles});
+    EXPECT_EQ(valued.status, 2);
+    EXPECT_NE(valued.err.find("--excel5 takes no value"), std::string::npos) << valued.err;
+    EXPECT_FALSE(fs::exists(summaryPath()));
+    // After "--" every argument is the workbook, whatever it looks like.
+    const Outcome ended = run({"--", "--help"});
+    EXPECT_EQ(ended.status, 1);
+    EXPECT_NE(ended.err.find("Cannot read --help: the file does not exist"), std::string::npos)
+        << ended.err;
 }
 
 // Width and height from a PNG's header chunk, or {0, 0} when the bytes are no PNG.
