@@ -11,6 +11,7 @@
 #include "engine/KsTwoSample.h"
 #include "engine/ProfileComparison.h"
 #include "engine/SampleSizes.h"
+#include "engine/measures/GrainWindows.h"
 
 namespace kestrel {
 
@@ -24,6 +25,8 @@ struct WindowsTableRow {
     double p = 1;                 // P(D' >= d) for n1, n2
     bool beyond = false;          // d > criticalValue, the rule of the graphs' marks
     KsMethod method = KsMethod::Exact;
+    /// The window's own grains tested, when the profiles were built from grain ages.
+    std::optional<GrainWindowTest> grains;
 };
 
 /// @brief "First", "First age", "Last", "Last age", "Rows", "n1", "n2", "D", "Critical value",

@@ -1,6 +1,7 @@
 // Writing the windows table as a sheet of the summary workbook or as a .csv file.
 #include "sheet/core/WindowsSheet.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 
@@ -17,6 +18,24 @@ std::array<double, 10> numbersOf(const WindowsTableRow& row) {
             static_cast<double>(row.n2), row.d, row.criticalValue, row.p};
 }
 
+bool anyGrains(const std::vector<WindowsTableRow>& rows) {
+    return std::any_of(rows.begin(), rows.end(),
+                       [](const WindowsTableRow& row) { return row.grains.has_value(); });
+}
+
+// The grain columns after the twelve of every table: counts always, the statistics only when
+// both samples have grains in the window.
+void sendGrainCells(const GrainWindowTest& test, int sheetRow, CellSink& sink) {
+    int col = static_cast<int>(windowsTableHeaders().size());
+    sink.number(sheetRow, ++col, static_cast<double>(test.grains1));
+    sink.number(sheetRow, ++col, static_cast<double>(test.grains2));
+    if (!test.ks || !test.kuiper) return;
+    sink.number(sheetRow, ++col, test.ks->d);
+    sink.number(sheetRow, ++col, test.ks->p);
+    sink.number(sheetRow, ++col, test.kuiper->v);
+    sink.number(sheetRow, ++col, test.kuiper->p);
+}
+
 }  // namespace
 
 void sendWindowsTable(const std::vector<WindowsTableRow>& rows, CellSink& sink) {
@@ -24,6 +43,13 @@ void sendWindowsTable(const std::vector<WindowsTableRow>& rows, CellSink& sink) 
     const auto& headers = windowsTableHeaders();
     for (size_t col = 0; col < headers.size(); ++col) {
         sink.text(1, static_cast<int>(col) + 1, headers[col]);
+    }
+    const bool grains = anyGrains(rows);
+    if (grains) {
+        const auto& grainHeaders = grainWindowHeaders();
+        for (size_t col = 0; col < grainHeaders.size(); ++col) {
+            sink.text(1, static_cast<int>(headers.size() + col) + 1, grainHeaders[col]);
+        }
     }
     int sheetRow = 1;
     for (const WindowsTableRow& row : rows) {
@@ -34,6 +60,7 @@ void sendWindowsTable(const std::vector<WindowsTableRow>& rows, CellSink& sink) 
         }
         sink.text(sheetRow, 11, beyondText(row.beyond));
         sink.text(sheetRow, 12, ksMethodName(row.method));
+        if (grains && row.grains) sendGrainCells(*row.grains, sheetRow, sink);
     }
 }
 

@@ -9,9 +9,12 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/KestrelError.h"
+#include "engine/WindowsTable.h"
+#include "engine/measures/GrainWindows.h"
 #include "engine/measures/KsSamples.h"
 #include "engine/measures/Kuiper.h"
 
@@ -96,4 +99,37 @@ TEST(GrainTests, SmallAndLargeSamplesAndWhatCannotBeTested) {
     EXPECT_THROW(kestrel::kuiperTest(a, std::vector<double>{1, std::nan("")}),
                  kestrel::KestrelError);
     EXPECT_EQ(kestrel::kuiperTail(0.3), 1.0);
+}
+
+TEST(GrainTests, AWindowTestsTheGrainsBetweenItsFirstAndLastAge) {
+    const std::vector<double> ages1{300, 100, 260, 150, 200}, ages2{400, 210, 200, 120};
+    const kestrel::GrainWindows windows(ages1, ages2);
+    // 150, 200, 260 against 200, 210: F1 - F2 steps 1/3, 1/6, -1/3, 0.
+    for (const auto& [from, to] : {std::pair{150.0, 260.0}, std::pair{260.0, 150.0}}) {
+        const kestrel::GrainWindowTest test = windows.test(from, to);
+        EXPECT_EQ(test.grains1, 3);
+        EXPECT_EQ(test.grains2, 2);
+        ASSERT_TRUE(test.ks && test.kuiper);
+        EXPECT_DOUBLE_EQ(test.ks->d, 1.0 / 3);
+        EXPECT_TRUE(test.ks->ties) << "200 lies in both";
+        EXPECT_DOUBLE_EQ(test.kuiper->v, 2.0 / 3);
+        EXPECT_EQ(test.ks->p, kestrel::ksSamplesTest(std::vector<double>{150, 200, 260},
+                                                     std::vector<double>{200, 210})
+                                  .p);
+    }
+    // A window without grains of sample 2: counts, no statistics.
+    const kestrel::GrainWindowTest lonely = windows.test(290, 350);
+    EXPECT_EQ(lonely.grains1, 1);
+    EXPECT_EQ(lonely.grains2, 0);
+    EXPECT_FALSE(lonely.ks.has_value());
+
+    std::vector<kestrel::WindowsTableRow> rows(2);
+    rows[0].firstAge = 0;
+    rows[0].lastAge = 1000;
+    rows[1].firstAge = 150;
+    rows[1].lastAge = 260;
+    windows.fill(rows);
+    EXPECT_EQ(rows[0].grains->grains1, 5);
+    EXPECT_EQ(rows[0].grains->grains2, 4);
+    EXPECT_EQ(rows[1].grains->grains1, 3);
 }
