@@ -49,14 +49,15 @@ struct GrainAges {
 
 /// @brief Reads the grain ages of `book` as `request` says. Ages may be any real numbers;
 /// numbers stored as text are read by the real-number rule. Columns layout: a column's ages
-/// run from below the heading down to its last number; with ErrorsPlace::Beside the age
-/// columns are every other column. Rows layout: the columns are found by their headings (any
-/// case, trimmed): Sample or Name; Age; Uncertainty, Error, Err, Sigma, 1σ, 1s, 2σ or 2s; the
-/// uncertainty column is read when there is one. Throws KestrelError naming the cell for an age
-/// or uncertainty that is not a number, an age without its uncertainty, an uncertainty that
-/// gives no positive 1σ when uncertaintiesRequired, a sample with fewer than 2 ages, a sample
-/// name used twice, missing uncertainties that were asked for, and a heading row without the
-/// Sample or Age column.
+/// run from below the heading down to its last number; ErrorsPlace::Sheet takes each age's
+/// uncertainty from the same row of the errors sheet's column with the same heading (in the same
+/// heading row); with ErrorsPlace::Beside the age columns are every other column. Rows layout: the
+/// columns are found by their headings (any case, trimmed): Sample or Name; Age; Uncertainty,
+/// Error, Err, Sigma, 1σ, 1s, 2σ or 2s; the uncertainty column is read when there is one. Throws
+/// KestrelError naming the cell for an age or uncertainty that is not a number, an age without its
+/// uncertainty, an uncertainty that gives no positive 1σ when uncertaintiesRequired, a sample with
+/// fewer than 2 ages, a sample name used twice, missing uncertainties that were asked for, and a
+/// heading row without the Sample or Age column.
 GrainAges readGrainAges(const Workbook& book, const GrainAgesRequest& request);
 
 }  // namespace kestrel
