@@ -50,8 +50,15 @@ void checkRequest(const Workbook& book, const GrainAgesRequest& request) {
 GrainAges readGrainAges(const Workbook& book, const GrainAgesRequest& request) {
     checkRequest(book, request);
     const Worksheet& sheet = book.sheets[static_cast<size_t>(request.sheet - 1)];
-    return request.layout == AgesLayout::Columns ? grainages::readAgeColumns(book, sheet, request)
-                                                 : grainages::readAgeRows(sheet, request);
+    GrainAges ages = request.layout == AgesLayout::Columns
+                         ? grainages::readAgeColumns(book, sheet, request)
+                         : grainages::readAgeRows(sheet, request);
+    if (ages.samples.empty()) {
+        throw KestrelError("Sheet \"" + sheet.name() +
+                           "\" holds no sample of grain ages below row " +
+                           std::to_string(request.headingRow));
+    }
+    return ages;
 }
 
 }  // namespace kestrel

@@ -30,7 +30,7 @@ struct GrainAgesRequest {
     int sheet = 1;  // the sheet of the ages
     AgesLayout layout = AgesLayout::Columns;
     int32_t headingRow = 1;
-    ErrorsPlace errors = ErrorsPlace::None;  // columns layout
+    ErrorsPlace errors = ErrorsPlace::None;  // rows layout: not None asks for the column
     std::string errorsSheet;                 // its name, with ErrorsPlace::Sheet
     int sigmaLevel = 1;                      // the uncertainties are 1σ or 2σ (2σ is halved)
     bool relative = false;                   // uncertainties in per cent of the age
@@ -55,9 +55,9 @@ struct GrainAges {
 /// columns are found by their headings (any case, trimmed): Sample or Name; Age; Uncertainty,
 /// Error, Err, Sigma, 1σ, 1s, 2σ or 2s; the uncertainty column is read when there is one. Throws
 /// KestrelError naming the cell for an age or uncertainty that is not a number, an age without its
-/// uncertainty, an uncertainty that gives no positive 1σ when uncertaintiesRequired, a sample with
-/// fewer than 2 ages, a sample name used twice, missing uncertainties that were asked for, and a
-/// heading row without the Sample or Age column.
+/// uncertainty, an uncertainty that gives no positive 1σ when uncertaintiesRequired, no sample at
+/// all, a sample with fewer than 2 ages, a sample name used twice, missing uncertainties that were
+/// asked for, and a heading row without the Sample or Age column.
 GrainAges readGrainAges(const Workbook& book, const GrainAgesRequest& request);
 
 }  // namespace kestrel

@@ -268,6 +268,10 @@ TEST(GrainAges, RefusalsNameTheCellOrTheSample) {
               "The workbook has no sheet named \"Nope\" for the uncertainties");
 
     GrainAgesRequest columns;
+    columns.headingRow = 2;
+    EXPECT_EQ(csvRefusal("title\n\n3\n4\n", columns),
+              "Sheet \"x\" holds no sample of grain ages below row 2");
+    columns.headingRow = 1;
     EXPECT_EQ(csvRefusal("N1,N2\n1,2\n3,\n", columns),
               "Sample \"N2\" (column B of sheet \"x\") has 1 age: a sample needs at least 2");
     EXPECT_EQ(csvRefusal("N1,N2,N1\n1,2,3\n3,4,5\n", columns),
@@ -289,6 +293,8 @@ TEST(GrainAges, RefusalsNameTheCellOrTheSample) {
 
     GrainAgesRequest rows;
     rows.layout = AgesLayout::Rows;
+    EXPECT_EQ(csvRefusal("Name,Age\n,\n", rows),
+              "Sheet \"x\" holds no sample of grain ages below row 1");
     EXPECT_EQ(csvRefusal("Sample,Ages\nA,1\n", rows),
               "Row 1 of sheet \"x\" has no Age column: none of its headings is Age");
     EXPECT_EQ(csvRefusal("Grain,Age\nA,1\n", rows),
