@@ -1,0 +1,168 @@
+// One column per sample: the columns chosen, their cells gathered in one pass over the sheet,
+// and each age paired with its uncertainty in the same row.
+#include "sheet/core/GrainAgeColumns.h"
+
+#include <utility>
+
+#include "engine/KestrelError.h"
+#include "engine/MessageText.h"
+#include "engine/NumberText.h"
+#include "sheet/core/GrainAgeCells.h"
+
+namespace kestrel::grainages {
+namespace {
+
+/// Where the uncertainties of one age column are.
+struct ErrorsColumn {
+    const Worksheet* sheet = nullptr;  // none when no uncertainties are read
+    int32_t col = 0;
+};
+
+struct AgeColumn {
+    int32_t col = 0;
+    std::string name;
+    std::vector<std::pair<int32_t, const Cell*>> cells;  // non-blank cells below the heading
+    ErrorsColumn errors;
+};
+
+// Every column with a heading; beside their uncertainties, the column right of each is theirs.
+std::vector<int32_t> headedColumns(const Worksheet& sheet, int32_t headingRow, bool beside) {
+    std::vector<int32_t> cols;
+    int32_t takenUpTo = 0;
+    for (int32_t col = 1; col <= sheet.lastCol(); ++col) {
+        if (col <= takenUpTo || isBlank(sheet.cell(headingRow, col))) continue;
+        cols.push_back(col);
+        takenUpTo = beside ? col + 1 : col;
+    }
+    return cols;
+}
+
+std::vector<AgeColumn> chosenColumns(const Worksheet& sheet, const GrainAgesRequest& request) {
+    const std::vector<int32_t> cols =
+        request.columns.empty()
+            ? headedColumns(sheet, request.headingRow, request.errors == ErrorsPlace::Beside)
+            : request.columns;
+    std::vector<AgeColumn> columns;
+    std::vector<LabelCell> headings;
+    for (const int32_t col : cols) {
+        std::string heading = cellLabel(sheet.cell(request.headingRow, col));
+        headings.push_back({heading, request.headingRow, col});
+        columns.push_back({col, heading.empty() ? columnLetters(col) : std::move(heading), {}, {}});
+    }
+    refuseRepeatedLabels(headings, sheet, "The sample name");
+    return columns;
+}
+
+// One pass over the sheet, whatever its size, rather than one look-up per row and column.
+void gatherCells(const Worksheet& sheet, int32_t headingRow, std::vector<AgeColumn>& columns) {
+    std::vector<int32_t> slotOfCol(static_cast<size_t>(sheet.lastCol()) + 1, -1);
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (columns[i].col <= sheet.lastCol()) slotOfCol[columns[i].col] = static_cast<int32_t>(i);
+    }
+    sheet.forEachCell([&](int row, int col, const Cell& cell) {
+        const int32_t slot = slotOfCol[static_cast<size_t>(col)];
+        if (row <= headingRow || slot < 0 || isBlank(&cell)) return;
+        columns[static_cast<size_t>(slot)].cells.emplace_back(row, &cell);
+    });
+}
+
+const Worksheet& errorsSheet(const Workbook& book, const std::string& name) {
+    if (name.empty()) throw KestrelError("No sheet was named for the uncertainties");
+    for (const Worksheet& sheet : book.sheets) {
+        // Spreadsheet programs tell sheet names apart without case.
+        if (upperAscii(sheet.name()) == upperAscii(name)) return sheet;
+    }
+    throw KestrelError("The workbook has no sheet named \"" + messageExcerpt(name) +
+                       "\" for the uncertainties");
+}
+
+// The uncertainties' column of each sample on the errors sheet: the one with the same heading,
+// wherever it stands.
+void matchErrorsSheet(const Worksheet& ages, const Worksheet& errors, int32_t headingRow,
+                      std::vector<AgeColumn>& columns) {
+    std::vector<LabelCell> headings;
+    for (int32_t col = 1; col <= errors.lastCol(); ++col) {
+        headings.push_back({cellLabel(errors.cell(headingRow, col)), headingRow, col});
+    }
+    refuseRepeatedLabels(headings, errors, "The heading");
+    for (AgeColumn& column : columns) {
+        for (const LabelCell& heading : headings) {
+            if (heading.label != column.name) continue;
+            column.errors = {&errors, heading.col};
+            break;
+        }
+        if (column.errors.sheet) continue;
+        throw KestrelError("Sheet \"" + errors.name() + "\" has no column headed \"" +
+                           messageExcerpt(column.name) + "\" in row " + std::to_string(headingRow) +
+                           " for the uncertainties of " + columnName(ages, column.col));
+    }
+}
+
+void placeErrors(const Workbook& book, const Worksheet& sheet, const GrainAgesRequest& request,
+                 std::vector<AgeColumn>& columns) {
+    if (request.errors == ErrorsPlace::Sheet) {
+        matchErrorsSheet(sheet, errorsSheet(book, request.errorsSheet), request.headingRow,
+                         columns);
+    } else if (request.errors == ErrorsPlace::Beside) {
+        for (AgeColumn& column : columns) {
+            if (column.col == kMaxSheetCols) {
+                throw KestrelError("No column lies right of " + columnName(sheet, column.col) +
+                                   " to hold its uncertainties");
+            }
+            column.errors = {&sheet, column.col + 1};
+        }
+    } else if (request.uncertaintiesRequired) {
+        throw KestrelError(
+            "The profile needs an uncertainty for every grain: say where they "
+            "are (a sheet of their own, or the column right of each age column)");
+    }
+}
+
+double readSigma(const UncertaintyRule& rule, const ErrorsColumn& errors, const Worksheet& ages,
+                 int32_t row, int32_t ageCol, double age) {
+    const Cell* cell = errors.sheet->cell(row, errors.col);
+    if (isBlank(cell)) {
+        throw KestrelError(cellName(*errors.sheet, row, errors.col) +
+                           " holds no uncertainty for the age in " + cellAddress(row, ageCol) +
+                           " of sheet \"" + ages.name() + "\"");
+    }
+    const double value = readNumber(*errors.sheet, row, errors.col, *cell);
+    return oneSigma(rule, age, value, *errors.sheet, row, errors.col);
+}
+
+// The column's ages end at its last number; blank cells above it are skipped and counted.
+GrainSample readColumn(const Worksheet& sheet, const AgeColumn& column, int32_t headingRow,
+                       const UncertaintyRule& rule, int64_t& emptyCells) {
+    size_t end = column.cells.size();
+    while (end > 0 && !isNumber(*column.cells[end - 1].second)) --end;
+    GrainSample sample{column.name, {}, {}};
+    for (size_t i = 0; i < end; ++i) {
+        const auto [row, cell] = column.cells[i];
+        const double age = readNumber(sheet, row, column.col, *cell);
+        sample.ages.push_back(age);
+        if (column.errors.sheet) {
+            sample.sigmas.push_back(readSigma(rule, column.errors, sheet, row, column.col, age));
+        }
+    }
+    if (end > 0) emptyCells += column.cells[end - 1].first - headingRow - static_cast<int64_t>(end);
+    requireTwoAges(sample, sheet, column.col);
+    return sample;
+}
+
+}  // namespace
+
+GrainAges readAgeColumns(const Workbook& book, const Worksheet& sheet,
+                         const GrainAgesRequest& request) {
+    std::vector<AgeColumn> columns = chosenColumns(sheet, request);
+    placeErrors(book, sheet, request, columns);
+    gatherCells(sheet, request.headingRow, columns);
+    const UncertaintyRule rule{request.sigmaLevel, request.relative, request.uncertaintiesRequired};
+    GrainAges result;
+    for (const AgeColumn& column : columns) {
+        result.samples.push_back(
+            readColumn(sheet, column, request.headingRow, rule, result.emptyCellsSkipped));
+    }
+    return result;
+}
+
+}  // namespace kestrel::grainages
