@@ -76,6 +76,51 @@ const std::vector<OptionSpec>& optionTable() {
          "with --matrix: the row holding each column's grain count (for\n"
          "                   p-values); or --grains N1,N2,... with one per column",
          [](BatchOptions& o, const std::string& v) { o.grainsRow = v; }},
+        {"--ages", "",
+         "build the profiles from grain ages (one list per sample) and\n"
+         "                   test the grains themselves too (see the options below)",
+         [](BatchOptions& o, const std::string&) { o.ages = true; }},
+        {"--layout", "L",
+         "with --ages: columns (a heading row names the samples, ages\n"
+         "                   below) or rows (one grain a row: Sample, Age, Uncertainty)",
+         [](BatchOptions& o, const std::string& v) { o.layout = v; }},
+        {"--samples", "A,B", "with --ages: the two samples to compare (or --matrix for all)",
+         [](BatchOptions& o, const std::string& v) { o.samples = v; }},
+        {"--errors", "WHERE",
+         "with --ages, columns layout: none, beside (the column right of\n"
+         "                   each age column) or sheet:NAME (a sheet of the same headings)",
+         [](BatchOptions& o, const std::string& v) { o.errors = v; }},
+        {"--sigma", "1|2", "with --ages: the uncertainties are 1 sigma (default) or 2 sigma",
+         [](BatchOptions& o, const std::string& v) { o.sigma = v; }},
+        {"--relative", "", "with --ages: the uncertainties are in per cent of the age",
+         [](BatchOptions& o, const std::string&) { o.relative = true; }},
+        {"--profile", "KIND",
+         "with --ages: pdp (needs uncertainties), kde (default) or\n"
+         "                   adaptive (Abramson's adaptive KDE)",
+         [](BatchOptions& o, const std::string& v) { o.profile = v; }},
+        {"--bandwidth", "H",
+         "with --ages: auto (Botev's diffusion estimator, the default)\n"
+         "                   or a bandwidth in age units",
+         [](BatchOptions& o, const std::string& v) { o.bandwidth = v; }},
+        {"--common-bandwidth", "", "with --ages: every sample the median of their bandwidths",
+         [](BatchOptions& o, const std::string&) { o.commonBandwidth = true; }},
+        {"--grid", "FROM:TO:STEP",
+         "with --ages: the age grid, both ends included (default: the\n"
+         "                   ages' range and 3 uncertainties or bandwidths beyond)",
+         [](BatchOptions& o, const std::string& v) { o.grid = v; }},
+        {"--profiles-out", "FILE",
+         "with --ages: write the Profiles sheet (Age, one column per\n"
+         "                   sample, highest point 100) as .csv or .xlsx",
+         [](BatchOptions& o, const std::string& v) { o.profilesOut = v; }},
+        {"--sample-col", "COLS",
+         "with --ages, rows layout: the Sample column (default: by heading)",
+         [](BatchOptions& o, const std::string& v) { o.sampleCol = v; }},
+        {"--age-col", "COLS", "with --ages, rows layout: the Age column (default: by heading)",
+         [](BatchOptions& o, const std::string& v) { o.ageCol = v; }},
+        {"--error-col", "COLS",
+         "with --ages, rows layout: the Uncertainty column (default: by\n"
+         "                   heading)",
+         [](BatchOptions& o, const std::string& v) { o.errorCol = v; }},
         {"--help", "", "show this text and exit",
          [](BatchOptions& o, const std::string&) { o.help = true; }},
     };

@@ -30,6 +30,19 @@ struct BatchOptions {
     std::optional<std::string> columns;    // "B:AZ", "B,D,F"
     std::optional<std::string> matrixOut;  // .csv or .xlsx
     std::optional<std::string> grainsRow;  // the sheet row holding one grain count per column
+    // Profiles built from grain ages (--ages) instead of read from profile columns.
+    bool ages = false;
+    std::string layout = "columns";          // columns or rows
+    std::optional<std::string> samples;      // "NAME1,NAME2"
+    std::string errors = "none";             // none, beside or sheet:NAME
+    std::string sigma = "1";                 // 1 or 2
+    bool relative = false;                   // uncertainties in per cent of the age
+    std::string profile = "kde";             // pdp, kde or adaptive
+    std::string bandwidth = "auto";          // auto (Botev) or a value in age units
+    bool commonBandwidth = false;            // every sample the median of their bandwidths
+    std::optional<std::string> grid;         // "FROM:TO:STEP"; absent: chosen from the ages
+    std::optional<std::string> profilesOut;  // the Profiles sheet as .csv or .xlsx
+    std::optional<std::string> sampleCol, ageCol, errorCol;  // rows layout, letters
 
     bool help = false;
 };

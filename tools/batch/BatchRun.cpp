@@ -17,7 +17,6 @@
 #include "tools/batch/BatchSteps.h"
 
 namespace kestrel::batch {
-namespace {
 
 // Overwriting the workbook being read with its own summary would destroy the user's data.
 void refuseSummaryOverInput(const BatchSettings& settings) {
@@ -37,6 +36,8 @@ void refuseSummaryOverInput(const BatchSettings& settings) {
         }
     }
 }
+
+namespace {
 
 EmptyProfileCells readRows(SpreadsheetCore& source, const BatchSettings& settings,
                            ProfileData& data) {
@@ -88,25 +89,29 @@ void runBatch(const BatchSettings& settings, std::ostream& out, std::ostream& er
         selectSheet(source, settings.sheet, settings.workbook);
         empty = readRows(source, settings, data);
     }
+    compareAndWrite(settings, data, empty.note(), nullptr, out, err, writeGraphs);
+}
 
+void compareAndWrite(const BatchSettings& settings, ProfileData& data, std::string note,
+                     const GrainWindows* grainWindows, std::ostream& out, std::ostream& err,
+                     const GraphWriter& writeGraphs) {
     BatchCriticalValues table(settings.table, err);
     ComparisonHooks hooks;
     hooks.criticalValue = [&table](int32_t m) { return table.lookup(m); };
     if (settings.grains) hooks.windowCriticalValue = grainCriticalValues(*settings.grains);
-    // Empty profile cells read as 0 are said right under the whole range's line, as in the
-    // window's log.
-    std::string emptyNote = empty.note();
+    // A note on the rows read (empty profile cells read as 0) is said right under the whole
+    // range's line, as in the window's log.
     hooks.windowEvaluated = [&](const ProfileWindow& w, double firstAge, double lastAge) {
         out << windowLogLine(w.first, firstAge, w.last, lastAge, w.cutoff, ".") << '\n';
-        if (!emptyNote.empty()) out << std::exchange(emptyNote, std::string()) << '\n';
+        if (!note.empty()) out << std::exchange(note, std::string()) << '\n';
     };
     const std::vector<ProfileWindow> windows = compareProfiles(data, settings.parameters, hooks);
     out.flush();
     reportMissingSizes(table, err);
     if (settings.graphs) writeGraphs(data, *settings.graphs, settings.graphFormat);
     if (!settings.summary && !settings.windows) return;
-    const std::vector<WindowsTableRow> windowsTable =
-        buildWindowsTable(data, windows, settings.grains);
+    std::vector<WindowsTableRow> windowsTable = buildWindowsTable(data, windows, settings.grains);
+    if (grainWindows != nullptr) grainWindows->fill(windowsTable);
     if (settings.summary) writeSummary(settings, data, windowsTable);
     if (settings.windows) writeWindowsCsv(*settings.windows, windowsTable);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/ProfileData.h"
+#include "engine/measures/GrainWindows.h"
 #include "tools/batch/BatchSettings.h"
 
 namespace kestrel::batch {
@@ -22,5 +23,15 @@ using GraphWriter = std::function<void(const ProfileData& data, const std::strin
 /// The graph images are written by `writeGraphs` (before the summary) when settings.graphs is set.
 void runBatch(const BatchSettings& settings, std::ostream& out, std::ostream& err,
               const GraphWriter& writeGraphs = {});
+
+/// @brief Refuses a summary or windows table file that is the workbook being read.
+void refuseSummaryOverInput(const BatchSettings& settings);
+
+/// @brief The part of a run after the rows are in `data`: the comparison with its log (`note`,
+/// when not empty, as the line after the first), the graphs, the windows table (its grain
+/// columns filled from `grainWindows` when given) and the summary.
+void compareAndWrite(const BatchSettings& settings, ProfileData& data, std::string note,
+                     const GrainWindows* grainWindows, std::ostream& out, std::ostream& err,
+                     const GraphWriter& writeGraphs);
 
 }  // namespace kestrel::batch

@@ -7,8 +7,9 @@
 #include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/Workbook.h"
 #include "sheet/core/WorkbookWriter.h"
-#include "tools/batch/MatrixSettings.h"
+#include "tools/batch/AgesSettings.h"
 #include "tools/batch/BatchSteps.h"
+#include "tools/batch/MatrixSettings.h"
 
 namespace kestrel::batch {
 namespace {
@@ -80,6 +81,7 @@ void checkRowRange(int32_t fromRow, int32_t toRow) {
 
 BatchSettings checkBatchOptions(const BatchOptions& options, const std::string& defaultTable) {
     refuseMatrixOptions(options);
+    if (!options.ages) refuseAgesOptions(options);
     BatchSettings settings;
     settings.workbook = options.workbook;
     settings.fromRow = wholeNumber(options.from, "Incorrect value entered for From row");

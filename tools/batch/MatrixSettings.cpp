@@ -8,6 +8,7 @@
 #include "sheet/core/ColumnList.h"
 #include "sheet/core/MatrixWorkbook.h"
 #include "sheet/core/Workbook.h"
+#include "tools/batch/AgesSettings.h"
 #include "tools/batch/BatchSettings.h"
 #include "tools/batch/BatchSteps.h"
 
@@ -91,6 +92,10 @@ void refuseMatrixOptions(const BatchOptions& options) {
 
 MatrixSettings checkMatrixOptions(const BatchOptions& options) {
     refuseTwoProfileOptions(options);
+    if (options.ages) {
+        throw UsageError{"--ages compares two samples (--samples NAME1,NAME2), not --matrix"};
+    }
+    refuseAgesOptions(options);
     if (!options.columns) throw UsageError{"--matrix needs --columns, for example --columns B:AZ"};
     if (options.grains && options.grainsRow) {
         throw UsageError{"give the grain counts either with --grains or with --grains-row"};

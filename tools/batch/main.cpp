@@ -10,6 +10,8 @@
 #include "engine/CriticalValueTable.h"
 #include "engine/KestrelError.h"
 #include "engine/MessageText.h"
+#include "tools/batch/AgesRun.h"
+#include "tools/batch/AgesSettings.h"
 #include "tools/batch/BatchGraphs.h"
 #include "tools/batch/BatchOptions.h"
 #include "tools/batch/BatchRun.h"
@@ -54,7 +56,11 @@ int main(int argc, char** argv) {
 #else
         const GraphWriter graphs;
 #endif
-        runBatch(checkBatchOptions(options, defaultTable), std::cout, std::cerr, graphs);
+        if (options.ages) {
+            runAges(checkAgesOptions(options, defaultTable), std::cout, std::cerr, graphs);
+        } else {
+            runBatch(checkBatchOptions(options, defaultTable), std::cout, std::cerr, graphs);
+        }
         std::cout.flush();
         return std::cout.good() ? 0 : fail("cannot write the window log to standard output", 1);
     } catch (const UsageError& error) {

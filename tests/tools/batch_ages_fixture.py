@@ -1,0 +1,59 @@
+#!/usr/bin/python3
+"""Writes a workbook of grain ages shaped like published detrital data, and prints what scipy
+makes of its first two samples, for kestrel-batch's --ages tests.
+
+  batch_ages_fixture.py BOOK.xlsx
+
+BOOK.xlsx: sheet "Ages" (a heading row of sample names, each column one sample's ages in Ma,
+ragged: 75 to 106 grains), sheet "Errors" (the 1-sigma uncertainties, same headings in another
+order) and sheet "Grains" (one row per grain: Name, Age, 1s, samples interleaved). Printed: the
+names, then "KS D P" of ks_2samp(method="exact") on the first two samples and "V v" of Kuiper's V.
+"""
+import sys
+
+import numpy as np
+import openpyxl
+from scipy import stats
+
+POPULATIONS = [[320, 1050, 1850], [330, 1100, 2700], [560, 1000, 1800], [300, 2500]]
+
+
+def main(path):
+    rng = np.random.default_rng(42)
+    names = ["S01", "S02", "S03", "S04"]
+    samples = []
+    for n, centres in zip([75, 106, 90, 88], POPULATIONS):
+        mid = rng.choice(centres, size=n)
+        ages = np.round(mid + rng.normal(0.0, 0.03 * mid + 8.0), 1)
+        sigmas = np.round(0.02 * ages + 5.0, 1)
+        samples.append((ages, sigmas))
+    book = openpyxl.Workbook()
+    ages_sheet = book.active
+    ages_sheet.title = "Ages"
+    errors_sheet = book.create_sheet("Errors")
+    rows_sheet = book.create_sheet("Grains")
+    order = [2, 0, 3, 1]  # the errors sheet's columns in another order
+    for col, (name, (ages, sigmas)) in enumerate(zip(names, samples), start=1):
+        ages_sheet.cell(row=1, column=col, value=name)
+        err_col = order.index(col - 1) + 1
+        errors_sheet.cell(row=1, column=err_col, value=name)
+        for row, (age, sigma) in enumerate(zip(ages, sigmas), start=2):
+            ages_sheet.cell(row=row, column=col, value=float(age))
+            errors_sheet.cell(row=row, column=err_col, value=float(sigma))
+    rows_sheet.append(["Name", "Age", "1s"])
+    longest = max(len(a) for a, _ in samples)
+    for i in range(longest):
+        for name, (ages, sigmas) in zip(names, samples):
+            if i < len(ages):
+                rows_sheet.append([name, float(ages[i]), float(sigmas[i])])
+    book.save(path)
+    a, b = samples[0][0], samples[1][0]
+    ks = stats.ks_2samp(a, b, method="exact")
+    grid = np.sort(np.concatenate([a, b]))
+    fa = np.searchsorted(np.sort(a), grid, side="right") / len(a)
+    fb = np.searchsorted(np.sort(b), grid, side="right") / len(b)
+    print("KS %r %r" % (float(ks.statistic), float(ks.pvalue)))
+    print("V %r" % float(max(0.0, np.max(fa - fb)) + max(0.0, np.max(fb - fa))))
+
+
+main(sys.argv[1])

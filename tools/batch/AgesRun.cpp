@@ -1,0 +1,137 @@
+// The headless comparison from grain ages.
+#include "tools/batch/AgesRun.h"
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <system_error>
+
+#include "engine/KestrelError.h"
+#include "engine/ProfileData.h"
+#include "engine/measures/GrainWindows.h"
+#include "engine/measures/KsSamples.h"
+#include "engine/measures/Kuiper.h"
+#include "sheet/core/MatrixWorkbook.h"
+#include "sheet/core/SpreadsheetCore.h"
+#include "sheet/core/WorkbookReader.h"
+#include "sheet/core/WorkbookWriter.h"
+#include "tools/batch/BatchSteps.h"
+
+namespace kestrel::batch {
+namespace {
+
+std::string shortest(double value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+const GrainSample& sampleNamed(const std::vector<GrainSample>& samples, const std::string& name,
+                               const std::string& workbook) {
+    const auto found = std::find_if(samples.begin(), samples.end(),
+                                    [&](const GrainSample& s) { return s.name == name; });
+    if (found != samples.end()) return *found;
+    std::string known;
+    for (const GrainSample& s : samples) known += (known.empty() ? "" : ", ") + s.name;
+    throw KestrelError(workbook + ": no sample is named \"" + name + "\" (the samples are " +
+                       known + ")");
+}
+
+GrainAges readAges(const AgesSettings& settings) {
+    SpreadsheetCore source;
+    int16_t fileType = kFileTypeExcel97;
+    source.ReadWorkbook(settings.run.workbook, fileType);
+    selectSheet(source, settings.run.sheet, settings.run.workbook);
+    GrainAgesRequest request = settings.request;
+    request.sheet = source.Sheet();
+    try {
+        return readGrainAges(source.workbook(), request);
+    } catch (const KestrelError& error) {
+        throw KestrelError(settings.run.workbook + ": " + error.what());
+    }
+}
+
+// The two profiles on the grid, as the rows of a sheet would give them.
+ProfileData profileRows(const DensityProfiles& profiles, size_t first, size_t second) {
+    ProfileData data;
+    const auto rows = static_cast<int32_t>(profiles.ages.size());
+    data.resizeInputs(rows);
+    for (int32_t k = 1; k <= rows; ++k) {
+        const auto at = static_cast<size_t>(k - 1);
+        data.AgeData[static_cast<size_t>(k)] = profiles.ages[at];
+        data.Y1Data[static_cast<size_t>(k)] = profiles.profiles[first][at];
+        data.Y2Data[static_cast<size_t>(k)] = profiles.profiles[second][at];
+    }
+    return data;
+}
+
+void writeProfilesSheet(const std::string& path, const std::vector<GrainSample>& samples,
+                        const DensityProfiles& profiles) {
+    const int16_t fileType = matrixFileTypeOf(path);
+    writeStreamedWorkbookFile(path, fileType, [&](CellSink& sink) {
+        sink.beginSheet("Profiles");
+        sink.text(1, 1, "Age");
+        for (size_t s = 0; s < samples.size(); ++s) {
+            sink.text(1, static_cast<int>(s) + 2, samples[s].name);
+        }
+        for (size_t k = 0; k < profiles.ages.size(); ++k) {
+            const int row = static_cast<int>(k) + 2;
+            sink.number(row, 1, profiles.ages[k]);
+            for (size_t s = 0; s < samples.size(); ++s) {
+                sink.number(row, static_cast<int>(s) + 2, profiles.profiles[s][k]);
+            }
+        }
+    });
+}
+
+void refuseProfilesOverInput(const AgesSettings& settings) {
+    std::error_code error;
+    if (settings.profilesOut &&
+        std::filesystem::equivalent(settings.run.workbook, *settings.profilesOut, error)) {
+        throw KestrelError("The profiles file " + *settings.profilesOut +
+                           " is the workbook being compared; choose another name");
+    }
+}
+
+}  // namespace
+
+std::string grainsLine(const std::vector<double>& ages1, const std::vector<double>& ages2) {
+    const KsSamplesTest ks = ksSamplesTest(ages1, ages2);
+    const KuiperTest kuiper = kuiperTest(ages1, ages2);
+    return "grains n1=" + std::to_string(ks.n1) + " n2=" + std::to_string(ks.n2) +
+           " D=" + shortest(ks.d) + " p=" + shortest(ks.p) + " " + ksSamplesMethodName(ks) +
+           " V=" + shortest(kuiper.v) + " p=" + shortest(kuiper.p);
+}
+
+void runAges(const AgesSettings& settings, std::ostream& out, std::ostream& err,
+             const GraphWriter& writeGraphs) {
+    refuseSummaryOverInput(settings.run);
+    refuseProfilesOverInput(settings);
+    checkGraphsFolder(settings.run.graphs, static_cast<bool>(writeGraphs));
+    const GrainAges ages = readAges(settings);
+    const GrainSample& first =
+        sampleNamed(ages.samples, settings.samples.first, settings.run.workbook);
+    const GrainSample& second =
+        sampleNamed(ages.samples, settings.samples.second, settings.run.workbook);
+    const DensityProfiles profiles = buildDensityProfiles(ages.samples, settings.density);
+    if (settings.profilesOut) writeProfilesSheet(*settings.profilesOut, ages.samples, profiles);
+
+    // The profiles are compared as two profile columns would be, with the grains as the
+    // sample sizes; the windows table tests each window's own grains.
+    BatchSettings run = settings.run;
+    run.grains = GrainCounts{static_cast<int32_t>(first.ages.size()),
+                             static_cast<int32_t>(second.ages.size())};
+    ProfileData data = profileRows(profiles, static_cast<size_t>(&first - ages.samples.data()),
+                                   static_cast<size_t>(&second - ages.samples.data()));
+    const GrainWindows grainWindows(first.ages, second.ages);
+    std::string note;
+    if (ages.emptyCellsSkipped > 0) {
+        note = std::to_string(ages.emptyCellsSkipped) +
+               (ages.emptyCellsSkipped == 1 ? " empty cell" : " empty cells") +
+               " among the ages skipped";
+    }
+    compareAndWrite(run, data, note, &grainWindows, out, err, writeGraphs);
+    out << grainsLine(first.ages, second.ages) << '\n';
+}
+
+}  // namespace kestrel::batch

@@ -1,0 +1,23 @@
+// One kestrel-batch run from grain ages: the ages read, the profiles built on one grid, the
+// ordinary comparison of two of them with the grains as sample sizes, and the grains tested.
+#pragma once
+
+#include <ostream>
+
+#include "tools/batch/AgesSettings.h"
+#include "tools/batch/BatchRun.h"
+
+namespace kestrel::batch {
+
+/// @brief Reads the ages, builds every sample's profile, compares the two chosen samples as a
+/// two-profile run does (the window log; the critical values from their grain counts) and
+/// prints one more line, the test of the two samples' grains:
+/// "grains n1=99 n2=90 D=0.1234 p=0.0123 exact V=0.2001 p=0.0456". Writes the Profiles sheet,
+/// the windows table (with its grain columns), the summary and the graphs when asked.
+void runAges(const AgesSettings& settings, std::ostream& out, std::ostream& err,
+             const GraphWriter& writeGraphs = {});
+
+/// @brief The grains line for two age lists (shortest texts that read back as the numbers).
+std::string grainsLine(const std::vector<double>& ages1, const std::vector<double>& ages2);
+
+}  // namespace kestrel::batch

@@ -1,0 +1,146 @@
+// Checking the --ages options.
+#include "tools/batch/AgesSettings.h"
+
+#include "engine/KestrelError.h"
+#include "engine/NumberText.h"
+#include "sheet/core/AllSorts.h"
+#include "sheet/core/Workbook.h"
+#include "sheet/core/WorkbookWriter.h"
+
+namespace kestrel::batch {
+namespace {
+
+std::pair<std::string, std::string> samplePair(const std::optional<std::string>& text) {
+    const std::string wanted = "--ages needs --samples NAME1,NAME2 (or --matrix for every sample)";
+    if (!text) throw UsageError{wanted};
+    const size_t comma = text->find(',');
+    if (comma == std::string::npos || text->find(',', comma + 1) != std::string::npos ||
+        comma == 0 || comma + 1 == text->size()) {
+        throw UsageError{"--samples takes two sample names, NAME1,NAME2, not \"" + *text + "\""};
+    }
+    return {text->substr(0, comma), text->substr(comma + 1)};
+}
+
+int32_t columnOf(const std::optional<std::string>& letters, const char* option) {
+    const int32_t col = ColumnNumber(*letters);
+    if (col < 1 || col > kMaxSheetCols) {
+        throw UsageError{std::string(option) + " takes column letters, not \"" + *letters + "\""};
+    }
+    return col;
+}
+
+void readLayout(const BatchOptions& options, GrainAgesRequest& request) {
+    if (options.layout == "rows") {
+        request.layout = AgesLayout::Rows;
+        if (options.sampleCol) request.sampleCol = columnOf(options.sampleCol, "--sample-col");
+        if (options.ageCol) request.ageCol = columnOf(options.ageCol, "--age-col");
+        if (options.errorCol) request.errorCol = columnOf(options.errorCol, "--error-col");
+        if (options.errors != "none") throw UsageError{"--errors is for --layout columns"};
+        return;
+    }
+    if (options.layout != "columns") {
+        throw UsageError{"--layout takes columns or rows, not \"" + options.layout + "\""};
+    }
+    if (options.sampleCol || options.ageCol || options.errorCol) {
+        throw UsageError{"--sample-col, --age-col and --error-col are for --layout rows"};
+    }
+    request.layout = AgesLayout::Columns;
+    if (options.errors == "beside") {
+        request.errors = ErrorsPlace::Beside;
+    } else if (options.errors.starts_with("sheet:") && options.errors.size() > 6) {
+        request.errors = ErrorsPlace::Sheet;
+        request.errorsSheet = options.errors.substr(6);
+    } else if (options.errors != "none") {
+        throw UsageError{"--errors takes none, beside or sheet:NAME, not \"" + options.errors +
+                         "\""};
+    }
+}
+
+DensityKind densityKind(const std::string& text) {
+    if (text == "pdp") return DensityKind::Pdp;
+    if (text == "kde") return DensityKind::Kde;
+    if (text == "adaptive") return DensityKind::AdaptiveKde;
+    throw UsageError{"--profile takes pdp, kde or adaptive, not \"" + text + "\""};
+}
+
+double positive(const std::string& text, const std::string& what) {
+    const auto value = parseRealNumber(text);
+    if (!value || !(*value > 0)) {
+        throw KestrelError("Incorrect value entered for " + what + ": \"" + text +
+                           "\" (a number above 0 is wanted)");
+    }
+    return *value;
+}
+
+AgeGrid gridOf(const std::string& text) {
+    const size_t first = text.find(':'), second = text.find(':', first + 1);
+    const auto part = [&](size_t from, size_t to) { return text.substr(from, to - from); };
+    const std::string wanted = "Incorrect value entered for --grid: \"" + text +
+                               "\" (give FROM:TO:STEP in age units, FROM below TO, STEP above 0)";
+    if (first == std::string::npos || second == std::string::npos) throw KestrelError(wanted);
+    const auto from = parseRealNumber(part(0, first));
+    const auto to = parseRealNumber(part(first + 1, second));
+    const auto step = parseRealNumber(part(second + 1, text.size()));
+    if (!from || !to || !step || !(*to > *from) || !(*step > 0)) throw KestrelError(wanted);
+    return AgeGrid{*from, *to, *step};
+}
+
+void readDensity(const BatchOptions& options, AgesSettings& settings) {
+    DensityOptions& density = settings.density;
+    density.kind = densityKind(options.profile);
+    settings.request.uncertaintiesRequired = density.kind == DensityKind::Pdp;
+    if (options.bandwidth != "auto") {
+        if (density.kind == DensityKind::Pdp) {
+            throw UsageError{"--bandwidth is for --profile kde or adaptive"};
+        }
+        density.bandwidth = positive(options.bandwidth, "--bandwidth");
+    }
+    density.commonBandwidth = options.commonBandwidth;
+    if (options.grid) density.grid = gridOf(*options.grid);
+}
+
+}  // namespace
+
+void refuseAgesOptions(const BatchOptions& options) {
+    const std::pair<bool, const char*> agesOnly[] = {
+        {options.layout != "columns", "--layout"},
+        {options.samples.has_value(), "--samples"},
+        {options.errors != "none", "--errors"},
+        {options.sigma != "1", "--sigma"},
+        {options.relative, "--relative"},
+        {options.profile != "kde", "--profile"},
+        {options.bandwidth != "auto", "--bandwidth"},
+        {options.commonBandwidth, "--common-bandwidth"},
+        {options.grid.has_value(), "--grid"},
+        {options.profilesOut.has_value(), "--profiles-out"},
+        {options.sampleCol.has_value(), "--sample-col"},
+        {options.ageCol.has_value(), "--age-col"},
+        {options.errorCol.has_value(), "--error-col"}};
+    for (const auto& [given, name] : agesOnly) {
+        if (given) throw UsageError{std::string(name) + " needs --ages"};
+    }
+}
+
+AgesSettings checkAgesOptions(const BatchOptions& options, const std::string& defaultTable) {
+    if (options.grains) {
+        throw UsageError{"--grains does not go with --ages: the grains are counted"};
+    }
+    AgesSettings settings;
+    settings.samples = samplePair(options.samples);
+    settings.run = checkBatchOptions(options, defaultTable);
+    readLayout(options, settings.request);
+    if (options.sigma != "1" && options.sigma != "2") {
+        throw UsageError{"--sigma takes 1 or 2, not \"" + options.sigma + "\""};
+    }
+    settings.request.sigmaLevel = options.sigma == "2" ? 2 : 1;
+    settings.request.relative = options.relative;
+    readDensity(options, settings);
+    settings.profilesOut = options.profilesOut;
+    if (settings.profilesOut && !nameEndsWith(*settings.profilesOut, ".csv") &&
+        !nameEndsWith(*settings.profilesOut, ".xlsx")) {
+        throw UsageError{"--profiles-out writes .csv or .xlsx, not " + *settings.profilesOut};
+    }
+    return settings;
+}
+
+}  // namespace kestrel::batch

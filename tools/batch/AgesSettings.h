@@ -1,0 +1,31 @@
+// kestrel-batch's settings for profiles built from grain ages (--ages): the reading of the
+// ages, the profiles and the two samples to compare, on top of the ordinary run's settings.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "engine/density/DensityProfiles.h"
+#include "sheet/core/GrainAges.h"
+#include "tools/batch/BatchOptions.h"
+#include "tools/batch/BatchSettings.h"
+
+namespace kestrel::batch {
+
+struct AgesSettings {
+    BatchSettings run;         // window, thresholds, table and outputs, as for profile columns
+    GrainAgesRequest request;  // its sheet is the active one when --sheet is absent
+    std::pair<std::string, std::string> samples;
+    DensityOptions density;
+    std::optional<std::string> profilesOut;
+};
+
+/// @brief The --ages options other than --ages itself, given without it, are refused.
+void refuseAgesOptions(const BatchOptions& options);
+
+/// @brief Checks every option of an --ages run; KestrelError or UsageError at the first that
+/// does not read, with what is wanted.
+AgesSettings checkAgesOptions(const BatchOptions& options, const std::string& defaultTable);
+
+}  // namespace kestrel::batch
