@@ -38,6 +38,7 @@ struct ProfileMatrix {
     std::vector<std::string> names;
     SquareMatrix D;                 // zero diagonal
     std::optional<SquareMatrix> p;  // present exactly when grain counts were given; diagonal 1
+    std::optional<SquareMatrix> kuiperV;  // Kuiper's V of grain ages; zero diagonal
 };
 
 /// @brief The cumulative curve of values[1..n] into curve[1..n] (index 0 left as it is): running

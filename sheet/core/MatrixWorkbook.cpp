@@ -51,6 +51,7 @@ void sendMatrixSheet(const ProfileMatrix& matrix, const MdsMap& map, CellSink& s
     sink.beginSheet("Matrix");
     int row = sendSquareBlock("", matrix.D, matrix, 1, sink);
     if (matrix.p) row = sendSquareBlock("p", *matrix.p, matrix, row + 1, sink);
+    if (matrix.kuiperV) row = sendSquareBlock("Kuiper V", *matrix.kuiperV, matrix, row + 1, sink);
     sendMdsBlock(matrix, map, row + 1, sink);
 }
 
@@ -62,6 +63,10 @@ void sendMatrixSheets(const ProfileMatrix& matrix, const MdsMap& map, CellSink& 
         sendSquareBlock("", *matrix.p, matrix, 1, sink);
     } else {
         sink.text(1, 1, kNoPValuesNote);
+    }
+    if (matrix.kuiperV) {
+        sink.beginSheet("Kuiper V");
+        sendSquareBlock("", *matrix.kuiperV, matrix, 1, sink);
     }
     sink.beginSheet("MDS");
     sendMdsBlock(matrix, map, 1, sink);

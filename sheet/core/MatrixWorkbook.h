@@ -27,7 +27,8 @@ int16_t matrixFileTypeOf(const std::string& path);
 void sendMatrixSheet(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink);
 
 /// @brief Three sheets: "D" and "p" laid out as the D block (sheet "p" holds kNoPValuesNote in
-/// A1 when there are no p-values), "MDS" as the MDS block.
+/// A1 when there are no p-values), "MDS" as the MDS block; a matrix of grain ages has the sheet
+/// "Kuiper V" before "MDS" (and the one-sheet layout its block, headed "Kuiper V", after p).
 void sendMatrixSheets(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink);
 
 /// @brief Writes the results to `path` atomically, as one sheet for .csv and three for .xlsx.

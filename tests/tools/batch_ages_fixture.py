@@ -7,7 +7,8 @@ makes of its first two samples, for kestrel-batch's --ages tests.
 BOOK.xlsx: sheet "Ages" (a heading row of sample names, each column one sample's ages in Ma,
 ragged: 75 to 106 grains), sheet "Errors" (the 1-sigma uncertainties, same headings in another
 order) and sheet "Grains" (one row per grain: Name, Age, 1s, samples interleaved). Printed: the
-names, then "KS D P" of ks_2samp(method="exact") on the first two samples and "V v" of Kuiper's V.
+first two samples' "KS D P" of ks_2samp(method="exact") and "V v" of Kuiper's V, then "PAIR i j
+D P" for every pair of samples (0-based).
 """
 import sys
 
@@ -54,6 +55,10 @@ def main(path):
     fb = np.searchsorted(np.sort(b), grid, side="right") / len(b)
     print("KS %r %r" % (float(ks.statistic), float(ks.pvalue)))
     print("V %r" % float(max(0.0, np.max(fa - fb)) + max(0.0, np.max(fb - fa))))
+    for i in range(len(samples)):
+        for j in range(i + 1, len(samples)):
+            pair = stats.ks_2samp(samples[i][0], samples[j][0], method="exact")
+            print("PAIR %d %d %r %r" % (i, j, float(pair.statistic), float(pair.pvalue)))
 
 
 main(sys.argv[1])

@@ -39,7 +39,14 @@ class BatchAges : public kestrel::batchtest::ScratchFolderTest {
         std::istringstream in(fixture.out);
         std::string word;
         in >> word >> m_scipyD >> m_scipyP >> word >> m_kuiperV;
+        for (Pair pair; in >> word >> pair.i >> pair.j >> pair.d >> pair.p;)
+            m_pairs.push_back(pair);
     }
+    struct Pair {
+        int i = 0, j = 0;
+        double d = 0, p = 0;
+    };
+    std::vector<Pair> m_pairs;
     Outcome run(const std::vector<std::string>& args) {
         std::string command = kestrel::batchtest::quoted(kProgram);
         for (const auto& arg : args) command.append(" ").append(kestrel::batchtest::quoted(arg));
@@ -115,6 +122,37 @@ TEST_F(BatchAges, BothLayoutsGiveTheScipyTestOfTheGrainsAndTheWindowsTheirGrains
     for (const double h : highest) EXPECT_DOUBLE_EQ(h, 100.0);
 }
 
+TEST_F(BatchAges, EveryPairOfSamplesIsTestedAsScipyTestsItAndMapped) {
+    const std::string matrix = (m_folder / "matrix.csv").string();
+    const Outcome outcome =
+        run({"--ages", "--matrix", "--sheet", "1", "--matrix-out", matrix, m_book});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.lines().at(0), "4 samples, 359 grains: 6 pairs");
+    // The blocks D, p, Kuiper V and MDS, one below the other.
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(readAll(matrix));
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::vector<std::string> cells;
+        std::istringstream cellsIn(line);
+        for (std::string cell; std::getline(cellsIn, cell, ',');) cells.push_back(cell);
+        rows.push_back(cells);
+    }
+    ASSERT_GE(rows.size(), 22u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"", "S01", "S02", "S03", "S04"}));
+    EXPECT_EQ(rows[6].at(0), "p");
+    EXPECT_EQ(rows[12].at(0), "Kuiper V");
+    EXPECT_EQ(rows[18].at(0), "MDS");
+    ASSERT_EQ(m_pairs.size(), 6u);
+    for (const Pair& pair : m_pairs) {
+        const size_t col = static_cast<size_t>(pair.j) + 1;
+        EXPECT_NEAR(std::stod(rows.at(static_cast<size_t>(pair.i) + 1).at(col)), pair.d, 1e-15);
+        EXPECT_NEAR(std::stod(rows.at(static_cast<size_t>(pair.i) + 7).at(col)), pair.p,
+                    1e-12 * pair.p);
+    }
+    EXPECT_NEAR(std::stod(rows[13][2]), m_kuiperV, 1e-15);
+}
+
 TEST_F(BatchAges, EntriesThatDoNotFitAreRefusedWithWhatIsWanted) {
     const auto refused = [&](const std::vector<std::string>& args, int status,
                              const std::string& message) {
@@ -131,6 +169,10 @@ TEST_F(BatchAges, EntriesThatDoNotFitAreRefusedWithWhatIsWanted) {
     refused({"--ages", "--sheet", "1", "--samples", "S01,S02", "--profile", "pdp", m_book}, 1,
             "uncertaint");
     refused({"--samples", "S01,S02", m_book}, 2, "--samples needs --ages");
+    refused({"--ages", "--matrix", "--samples", "S01,S02", m_book}, 2,
+            "--matrix compares every sample: leave out --samples");
+    refused({"--ages", "--matrix", "--windows", "w.csv", m_book}, 2,
+            "--windows is for two samples, not --matrix");
     refused({"--ages", "--sheet", "1", "--samples", "S01,S02", "--grid", "5:1:1", m_book}, 1,
             "Incorrect value entered for --grid: \"5:1:1\"");
     refused({"--ages", "--sheet", "1", "--samples", "S01,S02", "--bandwidth", "-3", m_book}, 1,

@@ -37,7 +37,9 @@ const GrainSample& sampleNamed(const std::vector<GrainSample>& samples, const st
                        known + ")");
 }
 
-GrainAges readAges(const AgesSettings& settings) {
+}  // namespace
+
+GrainAges readAgesOf(const AgesSettings& settings) {
     SpreadsheetCore source;
     int16_t fileType = kFileTypeExcel97;
     source.ReadWorkbook(settings.run.workbook, fileType);
@@ -50,6 +52,8 @@ GrainAges readAges(const AgesSettings& settings) {
         throw KestrelError(settings.run.workbook + ": " + error.what());
     }
 }
+
+namespace {
 
 // The two profiles on the grid, as the rows of a sheet would give them.
 ProfileData profileRows(const DensityProfiles& profiles, size_t first, size_t second) {
@@ -65,8 +69,10 @@ ProfileData profileRows(const DensityProfiles& profiles, size_t first, size_t se
     return data;
 }
 
-void writeProfilesSheet(const std::string& path, const std::vector<GrainSample>& samples,
-                        const DensityProfiles& profiles) {
+}  // namespace
+
+void writeProfilesFile(const std::string& path, const std::vector<GrainSample>& samples,
+                       const DensityProfiles& profiles) {
     const int16_t fileType = matrixFileTypeOf(path);
     writeStreamedWorkbookFile(path, fileType, [&](CellSink& sink) {
         sink.beginSheet("Profiles");
@@ -84,16 +90,17 @@ void writeProfilesSheet(const std::string& path, const std::vector<GrainSample>&
     });
 }
 
-void refuseProfilesOverInput(const AgesSettings& settings) {
-    std::error_code error;
-    if (settings.profilesOut &&
-        std::filesystem::equivalent(settings.run.workbook, *settings.profilesOut, error)) {
-        throw KestrelError("The profiles file " + *settings.profilesOut +
-                           " is the workbook being compared; choose another name");
+void refuseFilesOverInput(const AgesSettings& settings) {
+    const std::pair<const char*, const std::optional<std::string>*> outputs[] = {
+        {"profiles file", &settings.profilesOut}, {"matrix file", &settings.matrixOut}};
+    for (const auto& [what, path] : outputs) {
+        std::error_code error;
+        if (*path && std::filesystem::equivalent(settings.run.workbook, **path, error)) {
+            throw KestrelError(std::string("The ") + what + " " + **path +
+                               " is the workbook being compared; choose another name");
+        }
     }
 }
-
-}  // namespace
 
 std::string grainsLine(const std::vector<double>& ages1, const std::vector<double>& ages2) {
     const KsSamplesTest ks = ksSamplesTest(ages1, ages2);
@@ -106,15 +113,15 @@ std::string grainsLine(const std::vector<double>& ages1, const std::vector<doubl
 void runAges(const AgesSettings& settings, std::ostream& out, std::ostream& err,
              const GraphWriter& writeGraphs) {
     refuseSummaryOverInput(settings.run);
-    refuseProfilesOverInput(settings);
+    refuseFilesOverInput(settings);
     checkGraphsFolder(settings.run.graphs, static_cast<bool>(writeGraphs));
-    const GrainAges ages = readAges(settings);
+    const GrainAges ages = readAgesOf(settings);
     const GrainSample& first =
         sampleNamed(ages.samples, settings.samples.first, settings.run.workbook);
     const GrainSample& second =
         sampleNamed(ages.samples, settings.samples.second, settings.run.workbook);
     const DensityProfiles profiles = buildDensityProfiles(ages.samples, settings.density);
-    if (settings.profilesOut) writeProfilesSheet(*settings.profilesOut, ages.samples, profiles);
+    if (settings.profilesOut) writeProfilesFile(*settings.profilesOut, ages.samples, profiles);
 
     // The profiles are compared as two profile columns would be, with the grains as the
     // sample sizes; the windows table tests each window's own grains.

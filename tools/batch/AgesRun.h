@@ -17,6 +17,17 @@ namespace kestrel::batch {
 void runAges(const AgesSettings& settings, std::ostream& out, std::ostream& err,
              const GraphWriter& writeGraphs = {});
 
+/// @brief The grain ages of the workbook, its sheet chosen as --sheet says; errors name the
+/// workbook.
+GrainAges readAgesOf(const AgesSettings& settings);
+
+/// @brief Refuses a profiles or matrix file that is the workbook being read.
+void refuseFilesOverInput(const AgesSettings& settings);
+
+/// @brief The sheet "Profiles" (Age, then one column per sample) as .csv or .xlsx.
+void writeProfilesFile(const std::string& path, const std::vector<GrainSample>& samples,
+                       const DensityProfiles& profiles);
+
 /// @brief The grains line for two age lists (shortest texts that read back as the numbers).
 std::string grainsLine(const std::vector<double>& ages1, const std::vector<double>& ages2);
 

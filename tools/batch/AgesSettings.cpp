@@ -6,6 +6,7 @@
 #include "sheet/core/AllSorts.h"
 #include "sheet/core/Workbook.h"
 #include "sheet/core/WorkbookWriter.h"
+#include "tools/batch/BatchSteps.h"
 
 namespace kestrel::batch {
 namespace {
@@ -121,13 +122,57 @@ void refuseAgesOptions(const BatchOptions& options) {
     }
 }
 
+namespace {
+
+// --matrix --ages: the options of a matrix run that have a meaning for ages.
+BatchSettings checkAgesMatrixRun(const BatchOptions& options, AgesSettings& settings) {
+    if (options.samples) throw UsageError{"--matrix compares every sample: leave out --samples"};
+    if (options.columns || options.grainsRow) {
+        throw UsageError{"--columns and --grains-row are for profile columns, not --ages"};
+    }
+    const std::pair<bool, const char*> twoSampleOnly[] = {
+        {options.summary.has_value(), "--summary"},
+        {options.windows.has_value(), "--windows"},
+        {options.excel5, "--excel5"}};
+    for (const auto& [given, name] : twoSampleOnly) {
+        if (given) throw UsageError{std::string(name) + " is for two samples, not --matrix"};
+    }
+    settings.matrix = true;
+    settings.matrixOut = options.matrixOut;
+    if (settings.matrixOut && !nameEndsWith(*settings.matrixOut, ".csv") &&
+        !nameEndsWith(*settings.matrixOut, ".xlsx")) {
+        throw UsageError{"--matrix-out writes .csv or .xlsx, not " + *settings.matrixOut};
+    }
+    BatchSettings run;
+    run.workbook = options.workbook;
+    if (options.sheet) {
+        run.sheet = wholeNumber(*options.sheet, "Incorrect value entered for sheet index");
+    }
+    run.graphs = options.graphs;
+    if (options.graphFormat) {
+        if (!options.graphs) throw UsageError{"--graph-format needs --graphs DIR"};
+        run.graphFormat = *options.graphFormat;
+        if (run.graphFormat != "png" && run.graphFormat != "svg" && run.graphFormat != "pdf") {
+            throw UsageError{"--graph-format takes png, svg or pdf, not \"" + run.graphFormat +
+                             "\""};
+        }
+    }
+    return run;
+}
+
+}  // namespace
+
 AgesSettings checkAgesOptions(const BatchOptions& options, const std::string& defaultTable) {
     if (options.grains) {
         throw UsageError{"--grains does not go with --ages: the grains are counted"};
     }
     AgesSettings settings;
-    settings.samples = samplePair(options.samples);
-    settings.run = checkBatchOptions(options, defaultTable);
+    if (options.matrix) {
+        settings.run = checkAgesMatrixRun(options, settings);
+    } else {
+        settings.samples = samplePair(options.samples);
+        settings.run = checkBatchOptions(options, defaultTable);
+    }
     readLayout(options, settings.request);
     if (options.sigma != "1" && options.sigma != "2") {
         throw UsageError{"--sigma takes 1 or 2, not \"" + options.sigma + "\""};

@@ -16,9 +16,12 @@ namespace kestrel::batch {
 struct AgesSettings {
     BatchSettings run;         // window, thresholds, table and outputs, as for profile columns
     GrainAgesRequest request;  // its sheet is the active one when --sheet is absent
-    std::pair<std::string, std::string> samples;
+    std::pair<std::string, std::string> samples;  // two-sample runs
     DensityOptions density;
     std::optional<std::string> profilesOut;
+    // --matrix: every pair of samples, their grain matrix and its map.
+    bool matrix = false;
+    std::optional<std::string> matrixOut;
 };
 
 /// @brief The --ages options other than --ages itself, given without it, are refused.

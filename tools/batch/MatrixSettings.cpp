@@ -92,9 +92,6 @@ void refuseMatrixOptions(const BatchOptions& options) {
 
 MatrixSettings checkMatrixOptions(const BatchOptions& options) {
     refuseTwoProfileOptions(options);
-    if (options.ages) {
-        throw UsageError{"--ages compares two samples (--samples NAME1,NAME2), not --matrix"};
-    }
     refuseAgesOptions(options);
     if (!options.columns) throw UsageError{"--matrix needs --columns, for example --columns B:AZ"};
     if (options.grains && options.grainsRow) {

@@ -10,6 +10,7 @@
 #include "engine/CriticalValueTable.h"
 #include "engine/KestrelError.h"
 #include "engine/MessageText.h"
+#include "tools/batch/AgesMatrixRun.h"
 #include "tools/batch/AgesRun.h"
 #include "tools/batch/AgesSettings.h"
 #include "tools/batch/BatchGraphs.h"
@@ -43,6 +44,14 @@ int main(int argc, char** argv) {
         if (options.help) {
             std::cout << batchUsage();
             return 0;
+        }
+        if (options.ages && options.matrix) {
+            const AgesSettings settings = checkAgesOptions(options, {});
+            MatrixSettings graphs;
+            graphs.graphs = settings.run.graphs;
+            runAgesMatrix(settings, std::cout, loadMatrixGraphsIfAsked(graphs));
+            std::cout.flush();
+            return std::cout.good() ? 0 : fail("cannot write to standard output", 1);
         }
         if (wantsMatrix(options)) {
             const MatrixSettings settings = checkMatrixOptions(options);
