@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "engine/KestrelError.h"
 #include "engine/density/Kde.h"
 #include "engine/density/NormalKernels.h"
 
@@ -17,8 +18,15 @@ std::vector<double> adaptiveBandwidths(const GrainSample& sample, double h) {
     for (double value : pilot) logSum += std::log(value);
     const double logMean = logSum / static_cast<double>(pilot.size());
     std::vector<double> bandwidths(pilot.size());
-    for (size_t i = 0; i < pilot.size(); ++i)
+    for (size_t i = 0; i < pilot.size(); ++i) {
         bandwidths[i] = h * std::sqrt(std::exp(logMean - std::log(pilot[i])));
+        // A bandwidth near the ends of the doubles' range gives pilot values beyond them.
+        if (!(bandwidths[i] > 0.0) || !std::isfinite(bandwidths[i]))
+            throw KestrelError(sampleLabel(sample) +
+                               ": the adaptive bandwidths cannot be "
+                               "computed with a bandwidth of " +
+                               messageNumber(h));
+    }
     return bandwidths;
 }
 

@@ -22,7 +22,9 @@
 namespace kestrel {
 
 /// @brief Each grain's bandwidth h_i = h sqrt(G / pilot_i), in the order of the ages. Throws
-/// KestrelError as kdeProfile does for the sample and h.
+/// KestrelError as kdeProfile does for the sample and h, and naming the sample when a
+/// bandwidth comes out not finite or 0 (h so near 0 or so large that the pilot's values leave
+/// the range of doubles).
 std::vector<double> adaptiveBandwidths(const GrainSample& sample, double h);
 
 /// @brief The adaptive KDE with pilot bandwidth h at every row of the grid (not scaled: a sum

@@ -66,7 +66,8 @@ AgeGrid defaultAgeGrid(double low, double high) {
     // From a power of ten below span / 10,000, where every grid has more than 5,000 rows,
     // upward through the round numbers until one fits; a step at least span / 4,998 fits.
     const double span = high - low;
-    int exponent = static_cast<int>(std::floor(std::log10(span / 10000.0)));
+    // (A span below 1e-300 starts at 1e-330, whose steps are 0 and skipped.)
+    int exponent = static_cast<int>(std::max(-330.0, std::floor(std::log10(span / 10000.0))));
     for (;; ++exponent) {
         for (double mantissa : kMantissas) {
             const double step = roundStep(mantissa, exponent);

@@ -238,6 +238,11 @@ BotevEstimate botevEstimate(const GrainSample& sample) {
         throw KestrelError(sampleLabel(sample) +
                            ": the ages lie too far apart for the Botev bandwidth");
     const double spacing = meshRange / (kMeshPoints - 1);
+    // Mesh points that a double cannot tell apart (ages very close for their size).
+    if (!(spacing > 0.0) || spacing < std::ldexp(std::max(std::fabs(low), std::fabs(high)), -50))
+        throw KestrelError(sampleLabel(sample) +
+                           ": the ages differ too little for their size for the Botev "
+                           "bandwidth; type a bandwidth instead");
 
     std::vector<double> counts = meshCounts(ages, low, spacing);
     const auto n = static_cast<double>(distinct);

@@ -71,7 +71,7 @@ double medianBandwidth(std::vector<double> values) {
     if (values.size() % 2 == 1) return values[middle];
     const double upper = values[middle];
     const double lower = *std::max_element(values.begin(), values.begin() + middle);
-    return lower + (upper - lower) / 2.0;
+    return (lower + upper) / 2.0;
 }
 
 DensityProfiles buildDensityProfiles(const std::vector<GrainSample>& samples,

@@ -62,8 +62,10 @@ double medianBandwidth(std::vector<double> values);
 /// first bad one is named: no ages, an age not finite; PDP: a 1-sigma missing, not finite or
 /// not above 0; KDE and adaptive KDE: a typed bandwidth not above 0, and without one a sample
 /// whose Botev bandwidth cannot be estimated (fewer than two distinct ages). Also refused: no
-/// samples without a grid, a grid ageGridRows refuses, and a profile whose values exceed a
-/// double (a sigma or bandwidth near 1e-300). Samples are worked on in parallel, one per core.
+/// samples without a grid, a grid ageGridRows refuses (or no default grid for ages and
+/// bandwidths beyond the doubles' range), and a profile or adaptive bandwidths whose values
+/// leave the range of doubles (a sigma or bandwidth near 1e-300). Samples are worked on in
+/// parallel, one per core.
 DensityProfiles buildDensityProfiles(const std::vector<GrainSample>& samples,
                                      const DensityOptions& options);
 
