@@ -35,7 +35,7 @@ fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTREL_BENCH=ON >/dev/null
 benches=()
 known=$(cmake --build "$build" --target help)
-for target in kestrel_reader_bench kestrel_engine_bench kestrel_replot_bench; do
+for target in kestrel_reader_bench kestrel_engine_bench kestrel_density_bench kestrel_replot_bench; do
   if grep -q "^$target:" <<<"$known"; then benches+=("$target"); fi
 done
 for target in kestrel kestrel_window_bench; do
@@ -110,6 +110,26 @@ peak=$(/usr/bin/time -v "$batch" --matrix --columns B:GS --matrix-out "$work/mat
        sed -n 's/.*Maximum resident set size (kbytes): //p')
 rows+=("| kestrel-batch --matrix | 200 profiles x 5,000 rows of .csv: 19,900 pairs, matrix .csv, MDS | $median ms | $((peak / 1024)) MB |")
 rows+=("| Python (numpy) | the same (bench/python/ks_matrix.py) | $pymedian ms | |")
+# From grain ages: 16 samples x 100 grains, every profile (PDP with the grains' own sigmas, or
+# KDE with Botev bandwidths) on one grid and every pair's D, exact p and Kuiper V, beside the
+# same job in numpy and scipy (bench/python/grain_ages.py) in one hyperfine run each.
+ages_book=$work/ages_16x100.csv
+"$python" bench/python/grain_ages.py make 16 100 "$ages_book"
+for kind in pdp kde; do
+  hyperfine -N --warmup 3 --runs 20 --export-json "$work/h.json" \
+    "$batch --ages --matrix --errors beside --profile $kind --profiles-out $work/p.csv --matrix-out $work/m.csv $ages_book" \
+    "$python bench/python/grain_ages.py run $ages_book $kind $work/pp.csv $work/pm.csv" >/dev/null 2>&1
+  read -r median pymedian < <("$python" -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"]; print("%.1f %.1f" % (r[0]["median"] * 1000, r[1]["median"] * 1000))' "$work/h.json")
+  rows+=("| kestrel-batch --ages --matrix | 16 samples x 100 grains: ${kind^^} profiles, 120 pairs with D, exact p and Kuiper V | $median ms | |")
+  rows+=("| Python (numpy, scipy) | the same (bench/python/grain_ages.py) | $pymedian ms | |")
+done
+# 200 samples x 1,000 grains: every pair's D and exact p.
+big_ages=$work/ages_200x1000.csv
+"$python" bench/python/grain_ages.py make 200 1000 "$big_ages"
+hyperfine -N --warmup 1 --runs 5 --export-json "$work/h.json" \
+  "$batch --ages --matrix --errors beside --matrix-out $work/m.csv $big_ages" >/dev/null 2>&1
+median=$("$python" -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"][0]; print("%.1f" % (r["median"] * 1000))' "$work/h.json")
+rows+=("| kestrel-batch --ages --matrix | 200 samples x 1,000 grains: 19,900 pairs with D, exact p and Kuiper V | $median ms | |")
 # Start-up alone: what every run pays before it reads a byte of the workbook.
 hyperfine -N --warmup 3 --runs 30 --export-json "$work/h.json" "$batch --help" >/dev/null 2>&1
 median=$("$python" -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"][0]; print("%.1f" % (r["median"] * 1000))' "$work/h.json")

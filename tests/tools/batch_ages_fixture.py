@@ -4,7 +4,7 @@ makes of its first two samples, for kestrel-batch's --ages tests.
 
   batch_ages_fixture.py BOOK.xlsx
 
-BOOK.xlsx: sheet "Ages" (a heading row of sample names, each column one sample's ages in Ma,
+BOOK.xlsx: sheet "Ages" (a heading row of 16 sample names, each column one sample's ages in Ma,
 ragged: 75 to 106 grains), sheet "Errors" (the 1-sigma uncertainties, same headings in another
 order) and sheet "Grains" (one row per grain: Name, Age, 1s, samples interleaved). Printed: the
 first two samples' "KS D P" of ks_2samp(method="exact") and "V v" of Kuiper's V, then "PAIR i j
@@ -16,14 +16,16 @@ import numpy as np
 import openpyxl
 from scipy import stats
 
-POPULATIONS = [[320, 1050, 1850], [330, 1100, 2700], [560, 1000, 1800], [300, 2500]]
+FAMILIES = [[320, 1050, 1850], [330, 1100, 2700], [560, 1000, 1800], [300, 2500]]
 
 
 def main(path):
     rng = np.random.default_rng(42)
-    names = ["S01", "S02", "S03", "S04"]
+    names = ["S%02d" % (s + 1) for s in range(16)]
+    sizes = [75, 106] + [int(n) for n in rng.integers(75, 107, size=14)]
     samples = []
-    for n, centres in zip([75, 106, 90, 88], POPULATIONS):
+    for s, n in enumerate(sizes):
+        centres = FAMILIES[s % 4]
         mid = rng.choice(centres, size=n)
         ages = np.round(mid + rng.normal(0.0, 0.03 * mid + 8.0), 1)
         sigmas = np.round(0.02 * ages + 5.0, 1)
@@ -33,7 +35,7 @@ def main(path):
     ages_sheet.title = "Ages"
     errors_sheet = book.create_sheet("Errors")
     rows_sheet = book.create_sheet("Grains")
-    order = [2, 0, 3, 1]  # the errors sheet's columns in another order
+    order = list(range(16))[::-1]  # the errors sheet's columns in another order
     for col, (name, (ages, sigmas)) in enumerate(zip(names, samples), start=1):
         ages_sheet.cell(row=1, column=col, value=name)
         err_col = order.index(col - 1) + 1
