@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -174,6 +175,18 @@ TEST_F(BatchAges, EntriesThatDoNotFitAreRefusedWithWhatIsWanted) {
     refused({"--ages", "--sheet", "1", "--samples", "S01,S02", "--profile", "pdp", m_book}, 1,
             "uncertaint");
     refused({"--samples", "S01,S02", m_book}, 2, "--samples needs --ages");
+    // Four grains a sample: the diffusion bandwidth has no root, and that is said.
+    std::ofstream(m_folder / "tiny.csv") << "A,B\n10,12\n20,25\n30,31\n15,50\n";
+    const Outcome tiny = run({"--ages", "--samples", "A,B", (m_folder / "tiny.csv").string()});
+    EXPECT_EQ(tiny.status, 0) << tiny.err;
+    EXPECT_NE(tiny.err.find("warning: sample \"A\" has too few distinct ages (4) for the "
+                            "diffusion bandwidth"),
+              std::string::npos)
+        << tiny.err;
+    EXPECT_EQ(
+        run({"--ages", "--samples", "A,B", "--bandwidth", "3", (m_folder / "tiny.csv").string()})
+            .err,
+        "");
     refused({"--ages", "--matrix", "--samples", "S01,S02", m_book}, 2,
             "--matrix compares every sample: leave out --samples");
     refused({"--ages", "--matrix", "--windows", "w.csv", m_book}, 2,

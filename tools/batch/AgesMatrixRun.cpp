@@ -17,7 +17,7 @@ std::string percent(double share) {
 
 }  // namespace
 
-void runAgesMatrix(const AgesSettings& settings, std::ostream& out,
+void runAgesMatrix(const AgesSettings& settings, std::ostream& out, std::ostream& err,
                    const MatrixGraphWriter& writeGraphs) {
     refuseFilesOverInput(settings);
     checkGraphsFolder(settings.run.graphs, static_cast<bool>(writeGraphs));
@@ -34,6 +34,7 @@ void runAgesMatrix(const AgesSettings& settings, std::ostream& out,
     if (settings.profilesOut) {
         writeProfilesFile(*settings.profilesOut, ages.samples,
                           buildDensityProfiles(ages.samples, settings.density));
+        warnOfBandwidthsWithoutRoot(ages.samples, settings.density, err);
     }
     if (settings.run.graphs)
         writeGraphs(matrix, map, *settings.run.graphs, settings.run.graphFormat);

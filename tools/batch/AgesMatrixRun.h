@@ -13,7 +13,7 @@ namespace kestrel::batch {
 /// D, prints a two-line account to `out` (samples, grains and pairs; the axes' shares of the
 /// variance) and writes the matrix file (the D, p and Kuiper V blocks and the map), the
 /// Profiles sheet and the graphs when asked.
-void runAgesMatrix(const AgesSettings& settings, std::ostream& out,
+void runAgesMatrix(const AgesSettings& settings, std::ostream& out, std::ostream& err,
                    const MatrixGraphWriter& writeGraphs = {});
 
 }  // namespace kestrel::batch

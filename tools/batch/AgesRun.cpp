@@ -8,6 +8,7 @@
 
 #include "engine/KestrelError.h"
 #include "engine/ProfileData.h"
+#include "engine/density/BotevBandwidth.h"
 #include "engine/measures/GrainWindows.h"
 #include "engine/measures/KsSamples.h"
 #include "engine/measures/Kuiper.h"
@@ -102,6 +103,23 @@ void refuseFilesOverInput(const AgesSettings& settings) {
     }
 }
 
+void warnOfBandwidthsWithoutRoot(const std::vector<GrainSample>& samples,
+                                 const DensityOptions& density, std::ostream& err) {
+    if (density.kind == DensityKind::Pdp || density.bandwidth) return;
+    // Samples of a hundred grains or more always had a root in trials; the estimate costs a
+    // few milliseconds, so only smaller ones are looked at again.
+    constexpr size_t kAlwaysRooted = 100;
+    for (const GrainSample& sample : samples) {
+        if (sample.ages.size() >= kAlwaysRooted) continue;
+        const BotevEstimate estimate = botevEstimate(sample);
+        if (estimate.rootFound) continue;
+        err << "kestrel-batch: warning: sample \"" << sample.name
+            << "\" has too few distinct ages (" << estimate.distinctAges
+            << ") for the diffusion bandwidth, whose last resort, " << shortest(estimate.bandwidth)
+            << " age units, draws a spike per grain; give --bandwidth\n";
+    }
+}
+
 std::string grainsLine(const std::vector<double>& ages1, const std::vector<double>& ages2) {
     const KsSamplesTest ks = ksSamplesTest(ages1, ages2);
     const KuiperTest kuiper = kuiperTest(ages1, ages2);
@@ -121,6 +139,7 @@ void runAges(const AgesSettings& settings, std::ostream& out, std::ostream& err,
     const GrainSample& second =
         sampleNamed(ages.samples, settings.samples.second, settings.run.workbook);
     const DensityProfiles profiles = buildDensityProfiles(ages.samples, settings.density);
+    warnOfBandwidthsWithoutRoot(ages.samples, settings.density, err);
     if (settings.profilesOut) writeProfilesFile(*settings.profilesOut, ages.samples, profiles);
 
     // The profiles are compared as two profile columns would be, with the grains as the

@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
             const AgesSettings settings = checkAgesOptions(options, {});
             MatrixSettings graphs;
             graphs.graphs = settings.run.graphs;
-            runAgesMatrix(settings, std::cout, loadMatrixGraphsIfAsked(graphs));
+            runAgesMatrix(settings, std::cout, std::cerr, loadMatrixGraphsIfAsked(graphs));
             std::cout.flush();
             return std::cout.good() ? 0 : fail("cannot write to standard output", 1);
         }
