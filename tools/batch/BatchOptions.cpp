@@ -78,7 +78,9 @@ const std::vector<OptionSpec>& optionTable() {
          [](BatchOptions& o, const std::string& v) { o.grainsRow = v; }},
         {"--ages", "",
          "build the profiles from grain ages (one list per sample) and\n"
-         "                   test the grains themselves too (see the options below)",
+         "                   test the grains themselves too (see the options below); the\n"
+         "                   profiles peak at 100, so --min-peak and --baseline are then\n"
+         "                   per cent of the highest peak",
          [](BatchOptions& o, const std::string&) { o.ages = true; }},
         {"--layout", "L",
          "with --ages: columns (a heading row names the samples, ages\n"
