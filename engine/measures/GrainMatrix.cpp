@@ -2,27 +2,25 @@
 #include "engine/measures/GrainMatrix.h"
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 
 #include "engine/KestrelError.h"
-#include "engine/KsTwoSample.h"
 #include "engine/ParallelIndices.h"
-#include "engine/measures/SampleDistance.h"
+#include "engine/measures/KsSamples.h"
+#include "engine/measures/Kuiper.h"
 
 namespace kestrel {
 namespace {
 
-std::vector<std::vector<double>> sortedAges(const std::vector<GrainSample>& samples) {
+std::vector<std::vector<double>> sortedSamples(const std::vector<GrainSample>& samples) {
     std::vector<std::vector<double>> sorted;
     for (const GrainSample& sample : samples) {
-        std::vector<double> ages = sample.ages;
-        if (ages.empty()) throw KestrelError("Sample \"" + sample.name + "\" has no ages");
-        if (std::any_of(ages.begin(), ages.end(), [](double a) { return std::isnan(a); })) {
+        if (sample.ages.empty()) throw KestrelError("Sample \"" + sample.name + "\" has no ages");
+        try {
+            sorted.push_back(sortedAges(sample.ages));
+        } catch (const KestrelError&) {
             throw KestrelError("Sample \"" + sample.name + "\" has an age that is not a number");
         }
-        std::sort(ages.begin(), ages.end());
-        sorted.push_back(std::move(ages));
     }
     return sorted;
 }
@@ -47,7 +45,7 @@ ProfileMatrix compareAllGrainPairs(const std::vector<GrainSample>& samples, unsi
         throw KestrelError("Give 2 to " + std::to_string(kMaxMatrixProfiles) +
                            " samples to compare, not " + std::to_string(samples.size()));
     }
-    const std::vector<std::vector<double>> sorted = sortedAges(samples);
+    const std::vector<std::vector<double>> sorted = sortedSamples(samples);
     const auto k = static_cast<int32_t>(samples.size());
     ProfileMatrix matrix;
     for (const GrainSample& sample : samples) matrix.names.push_back(sample.name);
@@ -65,15 +63,11 @@ ProfileMatrix compareAllGrainPairs(const std::vector<GrainSample>& samples, unsi
         const auto& b = sorted[static_cast<size_t>(j)];
         const SampleGaps gaps = sortedSampleGaps(a, b);
         const auto n1 = static_cast<int64_t>(a.size()), n2 = static_cast<int64_t>(b.size());
-        const int64_t h = std::max(gaps.up, gaps.down);
-        const double d = static_cast<double>(h) / static_cast<double>(gaps.lcm);
-        const double p = ksMethodFor(n1, n2) == KsMethod::Exact ? ksTwoSampleExactTail(n1, n2, h)
-                                                                : ksTwoSampleTail(n1, n2, d).p;
+        const KsSamplesTest ks = ksSamplesTestOf(n1, n2, gaps);
         // Each pair writes only its own two cells.
-        setBoth(matrix.D, i, j, d);
-        setBoth(*matrix.p, i, j, p);
-        setBoth(*matrix.kuiperV, i, j,
-                static_cast<double>(gaps.up + gaps.down) / static_cast<double>(gaps.lcm));
+        setBoth(matrix.D, i, j, ks.d);
+        setBoth(*matrix.p, i, j, ks.p);
+        setBoth(*matrix.kuiperV, i, j, kuiperTestOf(n1, n2, gaps).v);
     });
     return matrix;
 }

@@ -8,12 +8,6 @@
 namespace kestrel {
 namespace {
 
-std::vector<double> sortedCopy(std::span<const double> ages) {
-    std::vector<double> values(ages.begin(), ages.end());
-    std::sort(values.begin(), values.end());
-    return values;
-}
-
 std::span<const double> within(const std::vector<double>& sorted, double from, double to) {
     const auto first = std::lower_bound(sorted.begin(), sorted.end(), from);
     const auto last = std::upper_bound(first, sorted.end(), to);
@@ -23,7 +17,7 @@ std::span<const double> within(const std::vector<double>& sorted, double from, d
 }  // namespace
 
 GrainWindows::GrainWindows(std::span<const double> ages1, std::span<const double> ages2)
-    : m_ages1(sortedCopy(ages1)), m_ages2(sortedCopy(ages2)) {}
+    : m_ages1(sortedAges(ages1)), m_ages2(sortedAges(ages2)) {}
 
 GrainWindowTest GrainWindows::test(double fromAge, double toAge) const {
     if (toAge < fromAge) std::swap(fromAge, toAge);
@@ -33,8 +27,9 @@ GrainWindowTest GrainWindows::test(double fromAge, double toAge) const {
     test.grains1 = static_cast<int64_t>(grains1.size());
     test.grains2 = static_cast<int64_t>(grains2.size());
     if (!grains1.empty() && !grains2.empty()) {
-        test.ks = ksSamplesTest(grains1, grains2);
-        test.kuiper = kuiperTest(grains1, grains2);
+        const SampleGaps gaps = sortedSampleGaps(grains1, grains2);
+        test.ks = ksSamplesTestOf(test.grains1, test.grains2, gaps);
+        test.kuiper = kuiperTestOf(test.grains1, test.grains2, gaps);
     }
     return test;
 }

@@ -3,15 +3,17 @@
 
 #include <algorithm>
 
-#include "engine/measures/SampleDistance.h"
-
 namespace kestrel {
 
 KsSamplesTest ksSamplesTest(std::span<const double> a, std::span<const double> b) {
-    const SampleGaps gaps = sampleGaps(a, b);
+    return ksSamplesTestOf(static_cast<int64_t>(a.size()), static_cast<int64_t>(b.size()),
+                           sampleGaps(a, b));
+}
+
+KsSamplesTest ksSamplesTestOf(int64_t n1, int64_t n2, const SampleGaps& gaps) {
     KsSamplesTest test;
-    test.n1 = static_cast<int64_t>(a.size());
-    test.n2 = static_cast<int64_t>(b.size());
+    test.n1 = n1;
+    test.n2 = n2;
     const int64_t h = std::max(gaps.up, gaps.down);
     test.d = static_cast<double>(h) / static_cast<double>(gaps.lcm);
     test.ties = gaps.ties;

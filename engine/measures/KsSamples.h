@@ -7,6 +7,7 @@
 #include <span>
 
 #include "engine/KsTwoSample.h"
+#include "engine/measures/SampleDistance.h"
 
 namespace kestrel {
 
@@ -24,6 +25,9 @@ struct KsSamplesTest {
 /// number). p is the lattice-path count while n1 * n2 <= kExactCellLimit, else the Kolmogorov
 /// limit with the finite-size correction: the windows table's rule.
 KsSamplesTest ksSamplesTest(std::span<const double> a, std::span<const double> b);
+
+/// @brief The same test from the gaps of samples of n1 and n2 ages (sampleGaps()).
+KsSamplesTest ksSamplesTestOf(int64_t n1, int64_t n2, const SampleGaps& gaps);
 
 /// @brief "exact", "exact (ties)" or "asymptotic".
 const char* ksSamplesMethodName(const KsSamplesTest& test);

@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/measures/SampleDistance.h"
-
 namespace kestrel {
 
 double kuiperTail(double lambda) {
@@ -22,13 +20,17 @@ double kuiperTail(double lambda) {
 }
 
 KuiperTest kuiperTest(std::span<const double> a, std::span<const double> b) {
-    const SampleGaps gaps = sampleGaps(a, b);
+    return kuiperTestOf(static_cast<int64_t>(a.size()), static_cast<int64_t>(b.size()),
+                        sampleGaps(a, b));
+}
+
+KuiperTest kuiperTestOf(int64_t n1, int64_t n2, const SampleGaps& gaps) {
     KuiperTest test;
-    test.n1 = static_cast<int64_t>(a.size());
-    test.n2 = static_cast<int64_t>(b.size());
+    test.n1 = n1;
+    test.n2 = n2;
     test.v = static_cast<double>(gaps.up + gaps.down) / static_cast<double>(gaps.lcm);
-    const double n1 = static_cast<double>(test.n1), n2 = static_cast<double>(test.n2);
-    const double root = std::sqrt(n1 * n2 / (n1 + n2));
+    const double a = static_cast<double>(n1), b = static_cast<double>(n2);
+    const double root = std::sqrt(a * b / (a + b));
     test.p = kuiperTail((root + 0.155 + 0.24 / root) * test.v);
     return test;
 }

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <span>
 
+#include "engine/measures/SampleDistance.h"
+
 namespace kestrel {
 
 struct KuiperTest {
@@ -23,5 +25,8 @@ double kuiperTail(double lambda);
 
 /// @brief The test of ages `a` against ages `b` (each at least one age).
 KuiperTest kuiperTest(std::span<const double> a, std::span<const double> b);
+
+/// @brief The same test from the gaps of samples of n1 and n2 ages (sampleGaps()).
+KuiperTest kuiperTestOf(int64_t n1, int64_t n2, const SampleGaps& gaps);
 
 }  // namespace kestrel

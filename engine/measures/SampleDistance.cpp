@@ -9,9 +9,7 @@
 #include "engine/KestrelError.h"
 
 namespace kestrel {
-namespace {
-
-std::vector<double> sorted(std::span<const double> ages) {
+std::vector<double> sortedAges(std::span<const double> ages) {
     std::vector<double> values(ages.begin(), ages.end());
     if (std::any_of(values.begin(), values.end(), [](double v) { return std::isnan(v); })) {
         throw KestrelError("An age that is not a number cannot be compared");
@@ -20,11 +18,9 @@ std::vector<double> sorted(std::span<const double> ages) {
     return values;
 }
 
-}  // namespace
-
 SampleGaps sampleGaps(std::span<const double> a, std::span<const double> b) {
     if (a.empty() || b.empty()) throw KestrelError("Two samples of at least one age are needed");
-    const std::vector<double> x = sorted(a), y = sorted(b);
+    const std::vector<double> x = sortedAges(a), y = sortedAges(b);
     return sortedSampleGaps(x, y);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace kestrel {
 
@@ -21,6 +22,9 @@ struct SampleGaps {
 /// @brief The gaps of two non-empty age lists (any order; not numbers are refused with
 /// KestrelError).
 SampleGaps sampleGaps(std::span<const double> a, std::span<const double> b);
+
+/// @brief The ages sorted ascending; an age that is not a number is refused with KestrelError.
+std::vector<double> sortedAges(std::span<const double> ages);
 
 /// @brief The same for lists already sorted ascending, none of them a not-a-number: what many
 /// pairs of the same samples use, each sample sorted once.

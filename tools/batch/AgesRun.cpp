@@ -2,7 +2,6 @@
 #include "tools/batch/AgesRun.h"
 
 #include <algorithm>
-#include <charconv>
 #include <filesystem>
 #include <system_error>
 
@@ -12,6 +11,7 @@
 #include "engine/measures/GrainWindows.h"
 #include "engine/measures/KsSamples.h"
 #include "engine/measures/Kuiper.h"
+#include "sheet/core/CsvWriter.h"
 #include "sheet/core/MatrixWorkbook.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/WorkbookReader.h"
@@ -20,12 +20,6 @@
 
 namespace kestrel::batch {
 namespace {
-
-std::string shortest(double value) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
 
 const GrainSample& sampleNamed(const std::vector<GrainSample>& samples, const std::string& name,
                                const std::string& workbook) {
@@ -115,7 +109,8 @@ void warnOfBandwidthsWithoutRoot(const std::vector<GrainSample>& samples,
         if (estimate.rootFound) continue;
         err << "kestrel-batch: warning: sample \"" << sample.name
             << "\" has too few distinct ages (" << estimate.distinctAges
-            << ") for the diffusion bandwidth, whose last resort, " << shortest(estimate.bandwidth)
+            << ") for the diffusion bandwidth, whose last resort, "
+            << shortestNumberText(estimate.bandwidth)
             << " age units, draws a spike per grain; give --bandwidth\n";
     }
 }
@@ -124,8 +119,9 @@ std::string grainsLine(const std::vector<double>& ages1, const std::vector<doubl
     const KsSamplesTest ks = ksSamplesTest(ages1, ages2);
     const KuiperTest kuiper = kuiperTest(ages1, ages2);
     return "grains n1=" + std::to_string(ks.n1) + " n2=" + std::to_string(ks.n2) +
-           " D=" + shortest(ks.d) + " p=" + shortest(ks.p) + " " + ksSamplesMethodName(ks) +
-           " V=" + shortest(kuiper.v) + " p=" + shortest(kuiper.p);
+           " D=" + shortestNumberText(ks.d) + " p=" + shortestNumberText(ks.p) + " " +
+           ksSamplesMethodName(ks) + " V=" + shortestNumberText(kuiper.v) +
+           " p=" + shortestNumberText(kuiper.p);
 }
 
 void runAges(const AgesSettings& settings, std::ostream& out, std::ostream& err,

@@ -149,14 +149,7 @@ BatchSettings checkAgesMatrixRun(const BatchOptions& options, AgesSettings& sett
         run.sheet = wholeNumber(*options.sheet, "Incorrect value entered for sheet index");
     }
     run.graphs = options.graphs;
-    if (options.graphFormat) {
-        if (!options.graphs) throw UsageError{"--graph-format needs --graphs DIR"};
-        run.graphFormat = *options.graphFormat;
-        if (run.graphFormat != "png" && run.graphFormat != "svg" && run.graphFormat != "pdf") {
-            throw UsageError{"--graph-format takes png, svg or pdf, not \"" + run.graphFormat +
-                             "\""};
-        }
-    }
+    if (options.graphFormat) run.graphFormat = graphFormatOf(*options.graphFormat, options);
     return run;
 }
 

@@ -43,6 +43,8 @@ int16_t summaryFileTypeOf(const std::string& summary, bool excel5) {
     return excel5 ? kFileTypeExcel5 : kFileTypeExcel97;
 }
 
+}  // namespace
+
 std::string graphFormatOf(const std::string& name, const BatchOptions& options) {
     if (!options.graphs) throw UsageError{"--graph-format needs --graphs DIR"};
     for (const char* known : {"png", "svg", "pdf"}) {
@@ -50,6 +52,8 @@ std::string graphFormatOf(const std::string& name, const BatchOptions& options) 
     }
     throw UsageError{"--graph-format takes png, svg or pdf, not \"" + name + "\""};
 }
+
+namespace {
 
 // "N1,N2": the two fields of the Sample sizes dialog on one line.
 std::optional<GrainCounts> grainCountsOf(const std::string& text) {

@@ -35,6 +35,9 @@ struct BatchSettings {
 /// `defaultTable` is used when --table is absent.
 BatchSettings checkBatchOptions(const BatchOptions& options, const std::string& defaultTable);
 
+/// @brief The --graph-format `name` checked: png, svg or pdf, and only with --graphs.
+std::string graphFormatOf(const std::string& name, const BatchOptions& options);
+
 /// @brief The rows together: "Incorrect values entered for rows to import" when to < from.
 void checkRowRange(int32_t fromRow, int32_t toRow);
 
