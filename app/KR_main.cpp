@@ -84,6 +84,7 @@ TForm1::TForm1(kestrel::UserInteraction& ui, QWidget* parent) : QMainWindow(pare
     addGraphExport();
     updateRecentWorkbooksMenu();
     addCompareMany();
+    addGrainAges();
     setAcceptDrops(true);
 }
 
@@ -92,6 +93,7 @@ TForm1::~TForm1() = default;
 void TForm1::createMenu() {
     QMenu* file = menuBar()->addMenu("&File");
     Open1 = file->addAction("&Open");
+    OpenGrainAges1 = file->addAction("Open gra&in ages...");
     // Open, the recent workbooks, then what saves and prints results, Compare many, and Exit
     // last, as every desktop program has it.
     RecentWorkbooks1 = file->addMenu("&Recent workbooks");

@@ -5,7 +5,9 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "engine/CriticalValueTable.h"
@@ -26,6 +28,7 @@ class QTabWidget;
 class QTableView;
 
 namespace kestrel {
+struct GrainAgesSource;
 struct ProfileWindow;
 struct WindowsTableRow;
 class WindowsTableModel;
@@ -81,6 +84,7 @@ class TForm1 : public QMainWindow {
 
     // Menu.
     QAction* Open1;
+    QAction* OpenGrainAges1;  // "Open grain ages...": profiles built from single-grain ages
     QAction* Saveas1;
     QAction* Exit1;
     QAction* Edit1;  // the top-level Edit menu: its enabled state governs the menu
@@ -150,6 +154,10 @@ class TForm1 : public QMainWindow {
     void compareTwoColumns(int32_t firstColumn, int32_t secondColumn);
     /// @brief "Save matrix...": the matrices and the map as .csv or .xlsx.
     void saveManyMatrix();
+    /// @brief File > Open grain ages...: the dialog on the last workbook of ages (else the file
+    /// chooser first), then the two chosen samples compared from their profiles with their
+    /// grains as sample sizes, or every sample compared by its grains on the Many profiles page.
+    void OpenGrainAges1Click();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -191,13 +199,37 @@ class TForm1 : public QMainWindow {
     void updatePrintGraphEnabled();
     void updateRecentWorkbooksMenu();
     void addCompareMany();
+    void addGrainAges();
+    /// The Open grain ages dialog, with "all, as many profiles" ticked when `all`.
+    void runGrainAges(bool all);
+    void openAgesPair(std::shared_ptr<const kestrel::GrainAgesSource> source, size_t first,
+                      size_t second);
+    void showAgesMatrix(std::shared_ptr<const kestrel::GrainAgesSource> source);
+    /// What Open and Open grain ages do once the source spreadsheet holds the workbook, before
+    /// the calculation (the spreadsheets shown, the commands enabled, the summary emptied) and
+    /// after it (both spreadsheets at their top, unless Esc stopped it).
+    void prepareOpenedWorkbook();
+    void finishOpenedWorkbook();
+    /// The samples of the profiles in use, when they are two columns of the sheet of profiles
+    /// built from grain ages (whatever Edit changed since).
+    std::optional<std::pair<size_t, size_t>> agesPairInUse() const;
 
     struct ManySource {  // where the last Compare many read its profiles
         QString workbookPath, ageColumn;
         int32_t fromRow = 0, toRow = 0;
         std::vector<int32_t> columns;                // the sheet column of each sample
         std::optional<std::vector<int32_t>> grains;  // from the Grains row, one per sample
+        std::shared_ptr<const kestrel::GrainAgesSource> ages;  // grain ages: columns are samples
     } m_manySource;
+    std::shared_ptr<const kestrel::GrainAgesSource> m_agesInUse;  // of the open workbook
+    int m_agesProfilesSheet = 0;  // the sheet of their profiles in the source spreadsheet
+    std::vector<size_t> m_agesSheetSamples;  // the sample in each of its columns from B on
+    /// The grain columns of the windows table, when the profiles in use are built from ages.
+    void fillGrainColumns(std::vector<kestrel::WindowsTableRow>& rows) const;
+    /// "Sample sizes: 75 and 106 grains (the grain ages of S01 and S02)"; agesPairInUse() set.
+    QString agesSampleSizesLine() const;
+    /// "N empty cells among the ages skipped" when the ages in use skipped any.
+    QString agesSkippedNote() const;
     /// Sample sizes of a pair chosen on the Many profiles page: its own grain counts from the
     /// Grains row, or none (the classic rule), never the ones of Options > Sample sizes.
     struct PairSampleSizes {

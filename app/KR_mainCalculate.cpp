@@ -72,7 +72,8 @@ void TForm1::calculateInto(kestrel::CalculationProgress& progress) {
     const kestrel::EmptyProfileCells empty = kestrel::readProfileRows(
         *SprdSheetSource, range, next,
         [&](int32_t done) { progress.advance(kReadShare * done / rows, true); });
-    const QString emptyNote = QString::fromStdString(empty.note());
+    QString emptyNote = QString::fromStdString(empty.note());
+    if (emptyNote.isEmpty()) emptyNote = agesSkippedNote();
 
     kestrel::ComparisonHooks hooks;
     hooks.criticalValue = [this](int32_t sampleSize) { return cdsKS.lookup(sampleSize); };

@@ -6,6 +6,7 @@
 
 #include "app/CalculationProgress.h"
 #include "app/CriticalValueTableModel.h"
+#include "app/GrainAgesChoices.h"
 #include "app/KR_chng.h"
 #include "app/KR_main.h"
 #include "app/KR_var.h"
@@ -62,6 +63,17 @@ void TForm1::runOpen(const QString& workbookToLoad) {
     // A pair from Compare many keeps its own sample sizes through later Edits; any other Open
     // goes back to the stored setting.
     m_pairInUse = m_nextOpenPair;
+    m_agesInUse.reset();
+    prepareOpenedWorkbook();
+    Calculate1Click();
+    // Only a workbook that opened goes on the list: a range the calculation refused has thrown
+    // past this point.
+    kestrel::rememberRecentWorkbook(state.RecentWorkbooks, state.WorkbookPath);
+    updateRecentWorkbooksMenu();
+    finishOpenedWorkbook();
+}
+
+void TForm1::prepareOpenedWorkbook() {
     SprdSheetSource->setVisible(true);
     SprdSheetSource->SetViewScale(70);
     SprdSheetSource->SetRow(1);
@@ -72,12 +84,9 @@ void TForm1::runOpen(const QString& workbookToLoad) {
     Calculate1->setEnabled(true);
     bbCalculate->setEnabled(true);
     emptySummaryForOpen();
+}
 
-    Calculate1Click();
-    // Only a workbook that opened goes on the list: a range the calculation refused has thrown
-    // past this point.
-    kestrel::rememberRecentWorkbook(state.RecentWorkbooks, state.WorkbookPath);
-    updateRecentWorkbooksMenu();
+void TForm1::finishOpenedWorkbook() {
     // Stopped with Esc: the workbook is open and nothing else, as after a range that failed.
     if (kestrel::CalculationProgress::of(*this, *sbMain).cancelled()) return;
 
@@ -119,8 +128,13 @@ void TForm1::Baselinepeakheight1Click() {
 }
 
 void TForm1::Saveas1Click() {
+    // Profiles built from grain ages go with the summary, so a reader can redraw them.
+    std::optional<kestrel::ProfilesTable> profiles;
+    if (const auto pair = agesPairInUse()) {
+        profiles = kestrel::profilesTableOf(*m_agesInUse, {pair->first, pair->second});
+    }
     kestrel::saveSummary(*SprdSheetTarget, sharedState(), m_saveFilter, m_ui, this,
-                         &windowsTableRows());
+                         &windowsTableRows(), profiles ? &*profiles : nullptr);
 }
 
 void TForm1::bbPrintGraphClick() {

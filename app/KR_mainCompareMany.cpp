@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "app/CompareManyDialog.h"
+#include "app/GrainAgesChoices.h"
 #include "app/KR_main.h"
 #include "app/KR_var.h"
 #include "app/ManyResultsPage.h"
@@ -69,6 +70,8 @@ void TForm1::addCompareMany() {
 }
 
 void TForm1::CompareMany1Click() {
+    // A workbook of grain ages is compared by its samples' grains.
+    if (m_agesInUse) return runGrainAges(true);
     SharedState& state = kestrel::sharedState();
     const bool loaded = !state.WorkbookPath.empty() && SprdSheetSource->NumSheets() > 0;
     ManyProfilesRequest request;
@@ -92,7 +95,8 @@ void TForm1::CompareMany1Click() {
     results.columns = request.range.columns;
     results.rows = samples.NumRows;
     m_manySource = {request.workbookPath, request.ageColumn,     request.range.FromRow,
-                    request.range.ToRow,  request.range.columns, samples.grains};
+                    request.range.ToRow,  request.range.columns, samples.grains,
+                    nullptr};
     PageControl1->setTabVisible(PageControl1->indexOf(tsManyProfiles), true);
     showPage(tsManyProfiles);
     ManyResults->showResults(std::move(results));
@@ -100,6 +104,11 @@ void TForm1::CompareMany1Click() {
 }
 
 void TForm1::compareTwoColumns(int32_t firstColumn, int32_t secondColumn) {
+    if (m_manySource.ages) {
+        // The two samples from their ages, as the dialog last built them.
+        return openAgesPair(m_manySource.ages, static_cast<size_t>(firstColumn),
+                            static_cast<size_t>(secondColumn));
+    }
     SharedState& state = kestrel::sharedState();
     state.AgeColStr = m_manySource.ageColumn.toStdString();
     state.Y1ColStr = kestrel::columnLetters(firstColumn);

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/GrainAgesChoices.h"
 #include "app/KR_main.h"
 #include "app/KR_var.h"
 #include "app/SampleSizesDialog.h"
@@ -68,6 +69,11 @@ void TForm1::showEmptyCellsNote(const QString& note) {
 }
 
 std::optional<kestrel::GrainCounts> TForm1::grainsInUse() const {
+    if (const auto pair = agesPairInUse()) {
+        const auto& samples = m_agesInUse->built.ages.samples;
+        return kestrel::GrainCounts{static_cast<int32_t>(samples[pair->first].ages.size()),
+                                    static_cast<int32_t>(samples[pair->second].ages.size())};
+    }
     return m_pairInUse ? m_pairInUse->grains : sharedState().Grains;
 }
 
@@ -87,8 +93,10 @@ QString TForm1::sampleSizesLine(const std::optional<PairSampleSizes>& pair) cons
 void TForm1::showWindowsTable(const std::vector<kestrel::ProfileWindow>& windows) {
     const SharedState& state = sharedState();
     const std::optional<kestrel::GrainCounts> grains = grainsInUse();
-    m_windowsModel->setRows(kestrel::buildWindowsTable(state, windows, grains));
-    lSampleSizes->setText(sampleSizesLine(m_pairInUse));
+    std::vector<kestrel::WindowsTableRow> rows = kestrel::buildWindowsTable(state, windows, grains);
+    fillGrainColumns(rows);
+    m_windowsModel->setRows(std::move(rows));
+    lSampleSizes->setText(agesPairInUse() ? agesSampleSizesLine() : sampleSizesLine(m_pairInUse));
     // Once per calculation, headings included: no column cuts its own text.
     WindowsGrid->horizontalHeader()->setResizeContentsPrecision(-1);
     WindowsGrid->resizeColumnsToContents();

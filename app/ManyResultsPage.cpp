@@ -138,12 +138,12 @@ void ManyResultsPage::showResults(ManyProfilesResults results) {
     m_chosen.clear();
     const auto& matrix = *m_results.matrix;
     const size_t k = matrix.names.size();
+    const QString subject = m_results.subject.isEmpty()
+                                ? QString("%1 profiles x %2 rows").arg(k).arg(m_results.rows)
+                                : m_results.subject;
     QString note =
-        QString(
-            "%1 profiles x %2 rows: %3 pairs. MDS axis 1 holds %4 of the variance, "
-            "axis 2 %5.")
-            .arg(k)
-            .arg(m_results.rows)
+        QString("%1: %2 pairs. MDS axis 1 holds %3 of the variance, axis 2 %4.")
+            .arg(subject)
             .arg(k * (k - 1) / 2)
             .arg(percent(m_results.map.varianceShare[0]), percent(m_results.map.varianceShare[1]));
     if (!matrix.p)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QSize>
+#include <QString>
 #include <QWidget>
 #include <memory>
 #include <vector>
@@ -27,8 +28,11 @@ class MatrixTableModel;
 struct ManyProfilesResults {
     std::shared_ptr<const ProfileMatrix> matrix;
     MdsMap map;
-    std::vector<int32_t> columns;  // the sheet column of each sample
+    std::vector<int32_t> columns;  // the sheet column of each sample (grain ages: its index)
     int32_t rows = 0;
+    /// What was compared, when not profile columns: e.g. "16 samples of grain ages (75 to 106
+    /// grains each)"; empty: "K profiles x R rows".
+    QString subject;
 };
 
 class ManyResultsPage : public QWidget {

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <utility>
 
 #include "app/IniValueText.h"
 #include "app/RecentWorkbooks.h"
@@ -32,6 +33,8 @@ constexpr const char* kFormPositions = "Form positions";
 constexpr const char* kRecentWorkbooks = "Recent workbooks";
 // Grain counts, likewise a section of its own, present only while grain counts are set.
 constexpr const char* kSampleSizes = "Sample sizes";
+// The Open grain ages dialog's choices, a section present once the dialog was confirmed.
+constexpr const char* kGrainAges = "Grain ages";
 // Keys "File1" .. "File8", the latest first.
 constexpr int kRecentWorkbookKeys = static_cast<int>(kMaxRecentWorkbooks);
 
@@ -242,6 +245,53 @@ void setGrainCounts(CSimpleIniA& ini, const std::optional<GrainCounts>& grains) 
     ini.SetValue(kSampleSizes, kGrainsField2, second.c_str());
 }
 
+struct GrainAgesKey {
+    const char* key;
+    std::string GrainAgesFields::*field;
+};
+
+const GrainAgesKey kGrainAgesKeys[] = {
+    {"Workbook", &GrainAgesFields::workbook},
+    {"Sheet", &GrainAgesFields::sheet},
+    {"Layout", &GrainAgesFields::layout},
+    {"Heading row", &GrainAgesFields::headingRow},
+    {"Uncertainties", &GrainAgesFields::uncertainties},
+    {"Uncertainties sheet", &GrainAgesFields::errorsSheet},
+    {"Sigma", &GrainAgesFields::sigma},
+    {"Per cent", &GrainAgesFields::perCent},
+    {"Profile", &GrainAgesFields::profile},
+    {"Bandwidth", &GrainAgesFields::bandwidth},
+    {"Common bandwidth", &GrainAgesFields::commonBandwidth},
+    {"Grid from", &GrainAgesFields::gridFrom},
+    {"Grid to", &GrainAgesFields::gridTo},
+    {"Grid step", &GrainAgesFields::gridStep},
+    {"First sample", &GrainAgesFields::firstSample},
+    {"Second sample", &GrainAgesFields::secondSample},
+    {"Compare", &GrainAgesFields::compare},
+};
+
+// A key the file lacks keeps its default; the dialog judges the values.
+void readGrainAgesChoices(const CSimpleIniA& ini, SettingsFields& fields) {
+    fields.GrainAgesChoices.reset();
+    if (ini.GetSectionSize(kGrainAges) < 0) return;
+    GrainAgesFields choices;
+    for (const GrainAgesKey& key : kGrainAgesKeys) {
+        if (const char* value = ini.GetValue(kGrainAges, key.key, nullptr)) {
+            choices.*key.field = clippedText(value);
+        }
+    }
+    fields.GrainAgesChoices = std::move(choices);
+}
+
+void setGrainAgesChoices(CSimpleIniA& ini, const std::optional<GrainAgesFields>& choices,
+                         std::vector<std::string>* notes) {
+    ini.Delete(kGrainAges, nullptr);
+    if (!choices) return;
+    for (const GrainAgesKey& key : kGrainAgesKeys) {
+        setText(ini, kGrainAges, key.key, (*choices).*key.field, notes);
+    }
+}
+
 }  // namespace
 
 void readSettingsText(std::string_view iniText, SettingsFields& fields, const SettingsWarning& warn,
@@ -254,6 +304,7 @@ void readSettingsText(std::string_view iniText, SettingsFields& fields, const Se
     for (const IntegerKey& key : kPositionKeys) readInteger(ini, key, fields);
     readRecentWorkbooks(ini, fields);
     readGrainCounts(ini, fields, warn);
+    readGrainAgesChoices(ini, fields);
 }
 
 void readSettingsFile(const std::string& path, SettingsFields& fields, const SettingsWarning& warn,
@@ -279,6 +330,7 @@ std::string settingsText(std::string_view existingText, const SettingsFields& fi
     }
     setRecentWorkbooks(ini, fields.RecentWorkbooks);
     setGrainCounts(ini, fields.Grains);
+    setGrainAgesChoices(ini, fields.GrainAgesChoices, notes);
     std::string text;
     ini.Save(text);
     return text;

@@ -2,6 +2,10 @@
 #include "app/WindowsTableModel.h"
 
 #include <QLocale>
+#include <algorithm>
+#include <optional>
+
+#include "engine/measures/GrainWindows.h"
 
 #include "sheet/core/CsvWriter.h"
 
@@ -9,6 +13,34 @@ namespace kestrel {
 namespace {
 
 enum Column { kFirst, kFirstAge, kLast, kLastAge, kRows, kN1, kN2, kD, kCritical, kP, kBeyond };
+
+// The grain columns, after the twelve of every table.
+enum GrainColumn { kGrains1, kGrains2, kGrainD, kGrainP, kKuiperV, kKuiperP };
+constexpr int kTableColumns = 12;
+
+// A grain column's value; none where the window holds no grains of one of the samples.
+std::optional<double> grainValue(const WindowsTableRow& row, int grainColumn) {
+    if (!row.grains) return std::nullopt;
+    const GrainWindowTest& test = *row.grains;
+    switch (grainColumn) {
+        case kGrains1: return static_cast<double>(test.grains1);
+        case kGrains2: return static_cast<double>(test.grains2);
+        default: break;
+    }
+    if (!test.ks || !test.kuiper) return std::nullopt;
+    switch (grainColumn) {
+        case kGrainD: return test.ks->d;
+        case kGrainP: return test.ks->p;
+        case kKuiperV: return test.kuiper->v;
+        default: return test.kuiper->p;
+    }
+}
+
+// Shown as the table's own columns of the same kind: counts, statistics, p-values.
+Column grainColumnLooksLike(int grainColumn) {
+    if (grainColumn <= kGrains2) return kN1;
+    return grainColumn == kGrainP || grainColumn == kKuiperP ? kP : kD;
+}
 
 double valueOf(const WindowsTableRow& row, int column) {
     switch (column) {
@@ -55,6 +87,8 @@ QString shownNumber(double value, int column) {
 void WindowsTableModel::setRows(std::vector<WindowsTableRow> rows) {
     beginResetModel();
     m_rows = std::move(rows);
+    m_grainColumns = std::any_of(m_rows.begin(), m_rows.end(),
+                                 [](const WindowsTableRow& row) { return row.grains.has_value(); });
     endResetModel();
 }
 
@@ -63,13 +97,31 @@ int WindowsTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int WindowsTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(windowsTableHeaders().size());
+    if (parent.isValid()) return 0;
+    return kTableColumns + (m_grainColumns ? static_cast<int>(grainWindowHeaders().size()) : 0);
+}
+
+QVariant WindowsTableModel::grainData(const WindowsTableRow& row, int grainColumn, int role) {
+    const std::optional<double> value = grainValue(row, grainColumn);
+    switch (role) {
+        case Qt::DisplayRole:
+            return value ? shownNumber(*value, grainColumnLooksLike(grainColumn)) : QString();
+        case Qt::UserRole:
+            return value ? *value : -1.0;  // empty cells sort first
+        case Qt::EditRole:
+            return value ? QString::fromStdString(shortestNumberText(*value)) : QString();
+        case Qt::TextAlignmentRole:
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        default:
+            return {};
+    }
 }
 
 QVariant WindowsTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
     const WindowsTableRow& row = m_rows[static_cast<size_t>(index.row())];
     const int column = index.column();
+    if (column >= kTableColumns) return grainData(row, column - kTableColumns, role);
     const bool isText = column >= kBeyond;
     switch (role) {
         case Qt::DisplayRole:
@@ -92,6 +144,9 @@ QVariant WindowsTableModel::headerData(int section, Qt::Orientation orientation,
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Vertical) return section + 1;
     const auto& headers = windowsTableHeaders();
+    if (section >= static_cast<int>(headers.size()) && section < columnCount()) {
+        return QString::fromStdString(grainWindowHeaders()[section - headers.size()]);
+    }
     if (section < 0 || section >= static_cast<int>(headers.size())) return {};
     return QString::fromStdString(headers[static_cast<size_t>(section)]);
 }

@@ -1,5 +1,6 @@
-// The windows table as a Qt table model: one row per evaluated window, twelve columns; numbers
-// shown in the user's locale and sorted by value.
+// The windows table as a Qt table model: one row per evaluated window, twelve columns and, for
+// profiles built from grain ages, the six grain columns; numbers shown in the user's locale and
+// sorted by value.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -27,7 +28,10 @@ class WindowsTableModel : public QAbstractTableModel {
                         int role = Qt::DisplayRole) const override;
 
   private:
+    static QVariant grainData(const WindowsTableRow& row, int grainColumn, int role);
+
     std::vector<WindowsTableRow> m_rows;
+    bool m_grainColumns = false;  // some row has its grains tested
 };
 
 }  // namespace kestrel

@@ -12,6 +12,26 @@
 
 namespace kestrel {
 
+/// @brief The last choices of the Open grain ages dialog, as the settings file keeps them
+/// (texts; the dialog reads what it understands and falls back to these defaults).
+struct GrainAgesFields {
+    std::string workbook;              // full path
+    std::string sheet;                 // the ages sheet's name
+    std::string layout = "columns";    // "columns" or "rows"
+    std::string headingRow = "1";
+    std::string uncertainties = "none";  // "none", "sheet" or "beside" (rows layout: a column)
+    std::string errorsSheet;
+    std::string sigma = "1";      // "1" or "2"
+    std::string perCent = "0";    // "1": uncertainties in per cent of the age
+    std::string profile = "KDE";  // "PDP", "KDE" or "adaptive KDE"
+    std::string bandwidth;        // empty: each sample's own (Botev)
+    std::string commonBandwidth = "0";
+    std::string gridFrom, gridTo, gridStep;  // all empty: the automatic grid
+    std::string firstSample, secondSample;
+    std::string compare = "two";  // "two" or "all"
+    bool operator==(const GrainAgesFields&) const = default;
+};
+
 struct SettingsFields {
     std::string IniBaseName;
     double MinPeakHeight = 0;
@@ -40,6 +60,8 @@ struct SettingsFields {
     /// Grains behind each profile, the sample sizes of the next calculation; none: the classic
     /// rule (the number of rows).
     std::optional<GrainCounts> Grains;
+    /// The Open grain ages dialog's last confirmed choices; none until it was first used.
+    std::optional<GrainAgesFields> GrainAgesChoices;
 };
 
 }  // namespace kestrel

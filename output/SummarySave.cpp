@@ -71,7 +71,7 @@ int16_t fileTypeForSaveFilter(int filterIndex) {
 
 bool saveSummary(SpreadsheetCore& target, SettingsFields& state, int& selectedFilter,
                  UserInteraction& ui, QWidget* parent,
-                 const std::vector<WindowsTableRow>* windows) {
+                 const std::vector<WindowsTableRow>* windows, const ProfilesTable* profiles) {
     const FileDialogSetup setup =
         summarySaveDialogSetup(state.DataExportPath, state.WorkbookFileName, selectedFilter);
     const std::optional<FileChoice> choice = ui.chooseSaveFile(parent, setup);
@@ -94,15 +94,22 @@ bool saveSummary(SpreadsheetCore& target, SettingsFields& state, int& selectedFi
         target.WriteWorkbook(path, fileType);
         return true;
     }
-    if (fileType == kFileTypeCsv && !state.WorkbookPath.empty() &&
-        std::filesystem::equivalent(state.WorkbookPath, windowsCsvPath(path), error)) {
-        throw KestrelError("The windows table cannot be saved as " + windowsCsvPath(path) +
-                           ": that is the workbook the profiles were read from; choose another "
-                           "name");
+    if (fileType == kFileTypeCsv && !state.WorkbookPath.empty()) {
+        for (const std::string& beside :
+             {windowsCsvPath(path), profiles ? profilesCsvPath(path) : std::string()}) {
+            if (beside.empty() || !std::filesystem::equivalent(state.WorkbookPath, beside, error)) {
+                continue;
+            }
+            throw KestrelError(std::string(beside == windowsCsvPath(path) ? "The windows table"
+                                                                          : "The profiles") +
+                               " cannot be saved as " + beside +
+                               ": that is the workbook the profiles were read from; choose "
+                               "another name");
+        }
     }
     writeSummaryWithWindows(
         path, fileType, [&](CellSink& sink) { sendWorkbookCells(target.workbook(), sink); },
-        *windows);
+        *windows, profiles);
     return true;
 }
 

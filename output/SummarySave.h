@@ -14,6 +14,7 @@ namespace kestrel {
 class SpreadsheetCore;
 struct SettingsFields;
 struct WindowsTableRow;
+struct ProfilesTable;
 
 /// @brief The proposed file name: the workbook's name less its last four characters (counted
 /// as characters, not bytes), then "_summary". "Profiles.xls" gives "Profiles_summary".
@@ -38,10 +39,11 @@ int16_t fileTypeForSaveFilter(int filterIndex);
 /// Otherwise sets state.DataExportPath to the chosen folder and `selectedFilter` to the entry
 /// chosen, then writes every sheet of `target` to the chosen path, atomically, with the
 /// entry's file-type code. With `windows`, the sheet "Windows" follows (writeSummaryWithWindows:
-/// for .csv the file NAME_windows.csv beside it). A failed write throws KestrelError and leaves
-/// any old file intact.
+/// for .csv the file NAME_windows.csv beside it), and with `profiles` too the sheet "Profiles"
+/// (NAME_profiles.csv). A failed write throws KestrelError and leaves any old file intact.
 bool saveSummary(SpreadsheetCore& target, SettingsFields& state, int& selectedFilter,
                  UserInteraction& ui, QWidget* parent,
-                 const std::vector<WindowsTableRow>* windows = nullptr);
+                 const std::vector<WindowsTableRow>* windows = nullptr,
+                 const ProfilesTable* profiles = nullptr);
 
 }  // namespace kestrel

@@ -208,6 +208,24 @@ bool SpreadsheetCore::TakeWorkbookFrom(SpreadsheetCore& other, const std::string
     return true;
 }
 
+void SpreadsheetCore::SetWorkbook(Workbook book) {
+    install(std::move(book));
+    m_origin.reset();
+}
+
+void SpreadsheetCore::AppendSheet(Worksheet sheet) {
+    if (sheet.name().empty()) throw KestrelError("A sheet needs a name");
+    for (const Worksheet& existing : m_book.sheets) {
+        if (existing.name() == sheet.name()) {
+            throw KestrelError("The workbook has a sheet named \"" + sheet.name() + "\" already");
+        }
+    }
+    m_maxRows.push_back(std::max(1, sheet.lastRow()));
+    m_book.sheets.push_back(std::move(sheet));
+    changed();
+    notify(SheetChange::SheetNames);
+}
+
 void SpreadsheetCore::install(Workbook book) {
     if (book.sheets.empty()) book.sheets.emplace_back("Sheet1");
     std::vector<int> maxRows;

@@ -83,6 +83,12 @@ public:
     /// names changed): its workbook is moved here instead of being read again, and `other` is
     /// left holding an empty sheet. Returns false, changing nothing, in every other case.
     bool TakeWorkbookFrom(SpreadsheetCore& other, const std::string& path, int16_t& fileType);
+    /// @brief Replaces the whole content with `book` (kept in memory, not read from a file),
+    /// its active sheet made the current one at row 1, column 1.
+    void SetWorkbook(Workbook book);
+    /// @brief Adds `sheet` after the last sheet; the current sheet and cell stay. A name that
+    /// is empty or already another sheet's is refused with an error.
+    void AppendSheet(Worksheet sheet);
     /// @brief With a pump set, ReadWorkbook reads the file on a thread of its own and calls
     /// pump(true) on this one about every 15 ms until the file is read, then pump(false): a view
     /// keeps painting while a large workbook loads. None (the default) reads on this thread.

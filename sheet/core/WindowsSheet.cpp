@@ -64,25 +64,43 @@ void sendWindowsTable(const std::vector<WindowsTableRow>& rows, CellSink& sink) 
     }
 }
 
-std::string windowsCsvPath(const std::string& summaryPath) {
+namespace {
+
+std::string csvBeside(const std::string& summaryPath, const std::string& suffix) {
     const std::filesystem::path path(summaryPath);
-    if (!path.has_extension()) return summaryPath + "_windows.csv";
+    if (!path.has_extension()) return summaryPath + suffix + ".csv";
     std::filesystem::path named = path;
-    named.replace_filename(path.stem().string() + "_windows" + path.extension().string());
+    named.replace_filename(path.stem().string() + suffix + path.extension().string());
     return named.string();
+}
+
+}  // namespace
+
+std::string windowsCsvPath(const std::string& summaryPath) {
+    return csvBeside(summaryPath, "_windows");
+}
+
+std::string profilesCsvPath(const std::string& summaryPath) {
+    return csvBeside(summaryPath, "_profiles");
 }
 
 void writeSummaryWithWindows(const std::string& path, int16_t fileType,
                              const std::function<void(CellSink&)>& sendSummary,
-                             const std::vector<WindowsTableRow>& rows) {
+                             const std::vector<WindowsTableRow>& rows,
+                             const ProfilesTable* profiles) {
     if (fileType == kFileTypeCsv) {
         writeStreamedWorkbookFile(path, fileType, sendSummary);
         writeWindowsCsv(windowsCsvPath(path), rows);
+        if (profiles) {
+            writeStreamedWorkbookFile(profilesCsvPath(path), kFileTypeCsv,
+                                      [&](CellSink& sink) { sendProfilesSheet(*profiles, sink); });
+        }
         return;
     }
     writeStreamedWorkbookFile(path, fileType, [&](CellSink& sink) {
         sendSummary(sink);
         sendWindowsTable(rows, sink);
+        if (profiles) sendProfilesSheet(*profiles, sink);
     });
 }
 

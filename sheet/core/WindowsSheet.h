@@ -8,6 +8,7 @@
 
 #include "engine/WindowsTable.h"
 #include "sheet/core/CellSink.h"
+#include "sheet/core/ProfilesSheet.h"
 
 namespace kestrel {
 
@@ -20,13 +21,18 @@ void sendWindowsTable(const std::vector<WindowsTableRow>& rows, CellSink& sink);
 /// "_windows.csv").
 std::string windowsCsvPath(const std::string& summaryPath);
 
+/// @brief Where the Profiles sheet of a .csv summary goes: "_profiles" in the same place.
+std::string profilesCsvPath(const std::string& summaryPath);
+
 /// @brief Writes a summary workbook of `fileType` (11, 4, 51 or 6) whose first sheets are sent
-/// by `sendSummary`, followed by the sheet "Windows"; for .csv the summary file holds the
-/// summary alone and the windows table goes to windowsCsvPath(). Each file is written
-/// atomically; a failure throws KestrelError.
+/// by `sendSummary`, followed by the sheet "Windows" and, with `profiles` (profiles built from
+/// grain ages), the sheet "Profiles"; for .csv the summary file holds the summary alone, the
+/// windows table goes to windowsCsvPath() and the profiles to profilesCsvPath(). Each file is
+/// written atomically; a failure throws KestrelError.
 void writeSummaryWithWindows(const std::string& path, int16_t fileType,
                              const std::function<void(CellSink&)>& sendSummary,
-                             const std::vector<WindowsTableRow>& rows);
+                             const std::vector<WindowsTableRow>& rows,
+                             const ProfilesTable* profiles = nullptr);
 
 /// @brief The windows table alone as a .csv file at `path`, atomically.
 void writeWindowsCsv(const std::string& path, const std::vector<WindowsTableRow>& rows);

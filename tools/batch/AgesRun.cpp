@@ -13,6 +13,7 @@
 #include "engine/measures/Kuiper.h"
 #include "sheet/core/CsvWriter.h"
 #include "sheet/core/MatrixWorkbook.h"
+#include "sheet/core/ProfilesSheet.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/WorkbookReader.h"
 #include "sheet/core/WorkbookWriter.h"
@@ -68,21 +69,13 @@ ProfileData profileRows(const DensityProfiles& profiles, size_t first, size_t se
 
 void writeProfilesFile(const std::string& path, const std::vector<GrainSample>& samples,
                        const DensityProfiles& profiles) {
-    const int16_t fileType = matrixFileTypeOf(path);
-    writeStreamedWorkbookFile(path, fileType, [&](CellSink& sink) {
-        sink.beginSheet("Profiles");
-        sink.text(1, 1, "Age");
-        for (size_t s = 0; s < samples.size(); ++s) {
-            sink.text(1, static_cast<int>(s) + 2, samples[s].name);
-        }
-        for (size_t k = 0; k < profiles.ages.size(); ++k) {
-            const int row = static_cast<int>(k) + 2;
-            sink.number(row, 1, profiles.ages[k]);
-            for (size_t s = 0; s < samples.size(); ++s) {
-                sink.number(row, static_cast<int>(s) + 2, profiles.profiles[s][k]);
-            }
-        }
-    });
+    ProfilesTable table{profiles.ages, {}, {}};
+    for (size_t s = 0; s < samples.size(); ++s) {
+        table.names.push_back(samples[s].name);
+        table.profiles.emplace_back(profiles.profiles[s]);
+    }
+    writeStreamedWorkbookFile(path, matrixFileTypeOf(path),
+                              [&](CellSink& sink) { sendProfilesSheet(table, sink); });
 }
 
 void refuseFilesOverInput(const AgesSettings& settings) {

@@ -1,0 +1,364 @@
+// The Open grain ages dialog: its fields, the choices they stand for, and the workbook.
+#include "app/GrainAgesDialog.h"
+
+#include <qcustomplot.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "engine/KestrelError.h"
+#include "sheet/widgets/KR_ShtIm.h"
+#include "sheet/widgets/UserInteraction.h"
+
+namespace {
+
+constexpr int kPreviewDelayMs = 60;  // after the last change, before the preview is redrawn
+
+const char* const kPdpTip =
+    "PDP (probability density plot): every grain drawn as a normal curve of its own "
+    "uncertainty and the curves summed; needs the uncertainties, and precise grains make "
+    "spikes.";
+const char* const kKdeTip =
+    "KDE (kernel density estimate): every grain the same normal curve, as wide as the "
+    "bandwidth (by default each sample's own, by Botev's diffusion estimate); the usual choice "
+    "for comparing samples.";
+const char* const kAdaptiveTip =
+    "Adaptive KDE: narrow curves where grains crowd and broad ones where they are sparse "
+    "(Abramson's rule on the KDE); for samples with sharp peaks and long, thin tails.";
+const char* const kThresholdsTip =
+    "Every profile's highest point is 100, so the Minimum and Baseline peak heights mean per "
+    "cent of the highest peak.";
+
+QString text(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
+
+void selectData(QComboBox* box, const QString& data) {
+    const int index = box->findData(data);
+    if (index >= 0) box->setCurrentIndex(index);
+}
+
+QLineEdit* gridEdit(const QString& placeholder) {
+    auto* edit = new QLineEdit;
+    edit->setPlaceholderText(placeholder);
+    edit->setMinimumWidth(48);
+    return edit;
+}
+
+}  // namespace
+
+GrainAgesDialog::GrainAgesDialog(const kestrel::GrainAgesFields& choices,
+                                 const QString& workbookPath, const QString& ageWindowWidth,
+                                 kestrel::UserInteraction& ui, QWidget* parent)
+    : QDialog(parent), m_ui(ui) {
+    setWindowTitle("Open grain ages");
+    setObjectName("GrainAgesDialog");
+    auto* layout = new QVBoxLayout(this);
+    auto* workbookRow = new QHBoxLayout;
+    lWorkbook = new QLabel;
+    lWorkbook->setObjectName("lWorkbook");
+    bbWorkbook = new QPushButton("&Workbook...");
+    bbWorkbook->setAutoDefault(false);  // Enter means OK
+    workbookRow->addWidget(lWorkbook, 1);
+    workbookRow->addWidget(bbWorkbook);
+    layout->addLayout(workbookRow);
+
+    auto* columns = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    left->addWidget(createAgesBox());
+    left->addWidget(createProfilesBox());
+    left->addStretch(1);
+    columns->addLayout(left);
+    auto* right = new QVBoxLayout;
+    right->addWidget(createCompareBox());
+    Preview = new QCustomPlot;
+    Preview->setObjectName("Preview");
+    Preview->setMinimumSize(240, 150);
+    right->addWidget(Preview, 1);
+    lPreviewNote = new QLabel;
+    lPreviewNote->setObjectName("lPreviewNote");
+    lPreviewNote->setWordWrap(true);
+    lPreviewNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    right->addWidget(lPreviewNote);
+    columns->addLayout(right, 1);
+    layout->addLayout(columns, 1);
+
+    auto* buttons = new QDialogButtonBox;
+    bbOK = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
+    bbCancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
+    bbOK->setDefault(true);
+    layout->addWidget(buttons);
+    eAgeWindowWidth->setText(ageWindowWidth);
+    resize(900, 560);
+
+    m_previewTimer.setSingleShot(true);
+    connect(&m_previewTimer, &QTimer::timeout, this, &GrainAgesDialog::updatePreview);
+    connect(bbWorkbook, &QPushButton::clicked, this, &GrainAgesDialog::bbWorkbookClick);
+    connect(bbOK, &QPushButton::clicked, this, &GrainAgesDialog::bbOKClick);
+    connect(bbCancel, &QPushButton::clicked, this, &QDialog::reject);
+    if (!workbookPath.isEmpty()) {
+        try {
+            loadWorkbook(workbookPath);
+        } catch (const kestrel::KestrelError& error) {
+            m_loadError = QString::fromStdString(error.what());
+        }
+    }
+    showWorkbook();
+    setChoices(choices);
+    connectChanges();
+    updatePreview();
+}
+
+GrainAgesDialog::~GrainAgesDialog() = default;
+
+QWidget* GrainAgesDialog::createAgesBox() {
+    auto* box = new QGroupBox("Ages");
+    auto* form = new QFormLayout(box);
+    cbSheetName = new QComboBox;
+    cbLayout = new QComboBox;
+    cbLayout->addItem("One column per sample", "columns");
+    cbLayout->addItem("One row per grain", "rows");
+    cbLayout->setToolTip(
+        "One column per sample: a heading row of sample names, each sample's ages below its "
+        "name.\nOne row per grain: columns headed Sample (or Name), Age and, when there are "
+        "uncertainties, Uncertainty (or Error, Sigma, 1s, 2s).");
+    eHeadingRow = new QLineEdit;
+    cbUncertainties = new QComboBox;
+    cbErrorsSheet = new QComboBox;
+    cbErrorsSheet->setToolTip(
+        "A sheet shaped like the ages sheet: the same headings, each grain's uncertainty in "
+        "the same row as its age.");
+    auto* sigmaRow = new QHBoxLayout;
+    cbSigma = new QComboBox;
+    cbSigma->addItem("1σ", "1");
+    cbSigma->addItem("2σ", "2");
+    chkPerCent = new QCheckBox("per cent of the age");
+    sigmaRow->addWidget(cbSigma);
+    sigmaRow->addWidget(chkPerCent, 1);
+    form->addRow("Sheet", cbSheetName);
+    form->addRow("Layout", cbLayout);
+    form->addRow("Heading row", eHeadingRow);
+    form->addRow("Uncertainties", cbUncertainties);
+    form->addRow("Uncertainties sheet", cbErrorsSheet);
+    form->addRow("Uncertainties are", sigmaRow);
+    return box;
+}
+
+QWidget* GrainAgesDialog::createProfilesBox() {
+    auto* box = new QGroupBox("Profiles");
+    box->setToolTip(kThresholdsTip);
+    auto* form = new QFormLayout(box);
+    cbProfile = new QComboBox;
+    cbProfile->addItem("PDP", "PDP");
+    cbProfile->addItem("KDE", "KDE");
+    cbProfile->addItem("adaptive KDE", "adaptive KDE");
+    const char* tips[] = {kPdpTip, kKdeTip, kAdaptiveTip};
+    for (int i = 0; i < 3; ++i) cbProfile->setItemData(i, tips[i], Qt::ToolTipRole);
+    cbProfile->setToolTip(QString(kPdpTip) + "\n" + kKdeTip + "\n" + kAdaptiveTip + "\n" +
+                          kThresholdsTip);
+    eBandwidth = new QLineEdit;
+    eBandwidth->setPlaceholderText("each sample's own");
+    eBandwidth->setToolTip(
+        "The kernels' width in age units; empty: each sample's own bandwidth by Botev's "
+        "diffusion estimate.");
+    chkCommonBandwidth = new QCheckBox("one bandwidth for all: the samples' median");
+    auto* grid = new QHBoxLayout;
+    eGridFrom = gridEdit("from");
+    eGridTo = gridEdit("to");
+    eGridStep = gridEdit("step");
+    for (QLineEdit* edit : {eGridFrom, eGridTo, eGridStep}) grid->addWidget(edit);
+    const QString gridTip =
+        "The ages the profiles are built at, in age units; all three empty: from below the "
+        "youngest to above the oldest grain, at most 5,000 rows.";
+    for (QLineEdit* edit : {eGridFrom, eGridTo, eGridStep}) edit->setToolTip(gridTip);
+    form->addRow("Profile", cbProfile);
+    form->addRow("Bandwidth", eBandwidth);
+    form->addRow("", chkCommonBandwidth);
+    form->addRow("Grid", grid);
+    return box;
+}
+
+QWidget* GrainAgesDialog::createCompareBox() {
+    auto* box = new QGroupBox("Compare");
+    auto* form = new QFormLayout(box);
+    auto* samples = new QHBoxLayout;
+    cbFirstSample = new QComboBox;
+    cbSecondSample = new QComboBox;
+    samples->addWidget(cbFirstSample, 1);
+    samples->addWidget(new QLabel("with"));
+    samples->addWidget(cbSecondSample, 1);
+    chkAllSamples = new QCheckBox("all, as many profiles");
+    chkAllSamples->setToolTip(
+        "Every pair of samples by their grains (Kolmogorov-Smirnov D and p), mapped on the "
+        "Many profiles page");
+    eAgeWindowWidth = new QLineEdit;
+    form->addRow("Samples", samples);
+    form->addRow("", chkAllSamples);
+    form->addRow("Age window width", eAgeWindowWidth);
+    return box;
+}
+
+void GrainAgesDialog::connectChanges() {
+    for (QComboBox* box : {cbSheetName, cbUncertainties, cbErrorsSheet, cbSigma, cbProfile,
+                           cbFirstSample, cbSecondSample}) {
+        connect(box, &QComboBox::currentIndexChanged, this, &GrainAgesDialog::schedulePreview);
+    }
+    connect(cbLayout, &QComboBox::currentIndexChanged, this, [this] {
+        fillUncertaintyPlaces();
+        schedulePreview();
+    });
+    for (QCheckBox* box : {chkPerCent, chkCommonBandwidth, chkAllSamples}) {
+        connect(box, &QCheckBox::toggled, this, &GrainAgesDialog::schedulePreview);
+    }
+    for (QLineEdit* edit : {eHeadingRow, eBandwidth, eGridFrom, eGridTo, eGridStep}) {
+        connect(edit, &QLineEdit::textChanged, this, &GrainAgesDialog::schedulePreview);
+    }
+}
+
+void GrainAgesDialog::loadWorkbook(const QString& path) {
+    auto book = std::make_unique<kestrel::SpreadsheetCore>();
+    int16_t fileType = kestrel::kFileTypeExcel97;
+    book->ReadWorkbook(QFile::encodeName(path).toStdString(), fileType);
+    m_book = std::move(book);
+    m_path = QFileInfo(path).absoluteFilePath();
+    m_loadError.clear();
+    m_built.reset();
+    m_builtFor.reset();
+}
+
+void GrainAgesDialog::showWorkbook() {
+    lWorkbook->setText(m_book ? "Workbook: " + QFileInfo(m_path).fileName()
+                              : m_loadError.isEmpty()
+                                    ? QString("No workbook: choose one with Workbook...")
+                                    : m_loadError + "\nChoose a workbook with Workbook...");
+    lWorkbook->setWordWrap(true);
+    lWorkbook->setToolTip(m_path);
+    const QSignalBlocker quietSheets(cbSheetName), quietErrors(cbErrorsSheet);
+    const QString sheet = cbSheetName->currentText(), errors = cbErrorsSheet->currentText();
+    cbSheetName->clear();
+    cbErrorsSheet->clear();
+    if (m_book) {
+        for (int s = 1; s <= m_book->NumSheets(); ++s) {
+            cbSheetName->addItem(text(m_book->SheetName(s)));
+            cbErrorsSheet->addItem(text(m_book->SheetName(s)));
+        }
+        cbSheetName->setCurrentIndex(std::max(0, cbSheetName->findText(sheet)));
+        if (cbSheetName->findText(sheet) < 0) cbSheetName->setCurrentIndex(m_book->Sheet() - 1);
+        // The uncertainties' sheet is another one: by default the one after the ages.
+        const int errorsIndex = cbErrorsSheet->findText(errors);
+        cbErrorsSheet->setCurrentIndex(
+            errorsIndex >= 0 ? errorsIndex
+                             : std::min(cbSheetName->currentIndex() + 1, m_book->NumSheets() - 1));
+    }
+    bbOK->setEnabled(m_book != nullptr);
+}
+
+void GrainAgesDialog::fillUncertaintyPlaces() {
+    const QString wanted = cbUncertainties->currentData().toString();
+    const QSignalBlocker quiet(cbUncertainties);
+    cbUncertainties->clear();
+    cbUncertainties->addItem("None", "none");
+    if (cbLayout->currentData() == "rows") {
+        cbUncertainties->addItem("In their own column", "beside");
+    } else {
+        cbUncertainties->addItem("On a sheet of their own", "sheet");
+        cbUncertainties->addItem("In the column right of each age column", "beside");
+    }
+    const int index = cbUncertainties->findData(wanted == "sheet" && cbLayout->currentData() ==
+                                                                         "rows"
+                                                    ? QString("beside")
+                                                    : wanted);
+    cbUncertainties->setCurrentIndex(std::max(0, index));
+    enableFields();
+}
+
+void GrainAgesDialog::setChoices(const kestrel::GrainAgesFields& choices) {
+    const int sheet = cbSheetName->findText(text(choices.sheet));
+    if (sheet >= 0) cbSheetName->setCurrentIndex(sheet);
+    const int errors = cbErrorsSheet->findText(text(choices.errorsSheet));
+    if (errors >= 0) cbErrorsSheet->setCurrentIndex(errors);
+    selectData(cbLayout, text(choices.layout));
+    eHeadingRow->setText(text(choices.headingRow));
+    fillUncertaintyPlaces();
+    selectData(cbUncertainties, text(choices.uncertainties));
+    selectData(cbSigma, text(choices.sigma));
+    chkPerCent->setChecked(choices.perCent == "1");
+    selectData(cbProfile, text(choices.profile));
+    eBandwidth->setText(text(choices.bandwidth));
+    chkCommonBandwidth->setChecked(choices.commonBandwidth == "1");
+    eGridFrom->setText(text(choices.gridFrom));
+    eGridTo->setText(text(choices.gridTo));
+    eGridStep->setText(text(choices.gridStep));
+    chkAllSamples->setChecked(choices.compare == "all");
+    // The sample lists are filled by the first preview, which picks these names when it can.
+    cbFirstSample->addItem(text(choices.firstSample));
+    cbSecondSample->addItem(text(choices.secondSample));
+    enableFields();
+}
+
+kestrel::GrainAgesFields GrainAgesDialog::choices() const {
+    kestrel::GrainAgesFields choices;
+    choices.workbook = QFile::encodeName(m_path).toStdString();
+    choices.sheet = cbSheetName->currentText().toStdString();
+    choices.layout = cbLayout->currentData().toString().toStdString();
+    choices.headingRow = eHeadingRow->text().trimmed().toStdString();
+    choices.uncertainties = cbUncertainties->currentData().toString().toStdString();
+    choices.errorsSheet = cbErrorsSheet->currentText().toStdString();
+    choices.sigma = cbSigma->currentData().toString().toStdString();
+    choices.perCent = chkPerCent->isChecked() ? "1" : "0";
+    choices.profile = cbProfile->currentData().toString().toStdString();
+    choices.bandwidth = eBandwidth->text().trimmed().toStdString();
+    choices.commonBandwidth = chkCommonBandwidth->isChecked() ? "1" : "0";
+    choices.gridFrom = eGridFrom->text().trimmed().toStdString();
+    choices.gridTo = eGridTo->text().trimmed().toStdString();
+    choices.gridStep = eGridStep->text().trimmed().toStdString();
+    choices.firstSample = cbFirstSample->currentText().toStdString();
+    choices.secondSample = cbSecondSample->currentText().toStdString();
+    choices.compare = chkAllSamples->isChecked() ? "all" : "two";
+    return choices;
+}
+
+void GrainAgesDialog::enableFields() {
+    const bool uncertainties = cbUncertainties->currentData() != "none";
+    cbErrorsSheet->setEnabled(cbUncertainties->currentData() == "sheet");
+    cbSigma->setEnabled(uncertainties);
+    chkPerCent->setEnabled(uncertainties);
+    const bool kernels = cbProfile->currentData() != "PDP";
+    eBandwidth->setEnabled(kernels);
+    chkCommonBandwidth->setEnabled(kernels && eBandwidth->text().trimmed().isEmpty());
+    cbSecondSample->setEnabled(!chkAllSamples->isChecked());
+    cbFirstSample->setEnabled(!chkAllSamples->isChecked());
+}
+
+void GrainAgesDialog::schedulePreview() {
+    enableFields();
+    m_previewTimer.start(kPreviewDelayMs);
+}
+
+void GrainAgesDialog::bbWorkbookClick() {
+    kestrel::FileDialogSetup setup;
+    setup.title = "Open grain ages";
+    setup.filters = TfmSheetImport::workbookFilters() << "All files (*)";
+    setup.selectedFilter = TfmSheetImport::kAllWorkbooksFilter;
+    setup.initialFolder = QFileInfo(m_path).path();
+    const auto choice = m_ui.chooseOpenFile(this, setup);
+    if (!choice) return;
+    try {
+        loadWorkbook(choice->path);
+    } catch (const kestrel::KestrelError& error) {
+        m_ui.showMessage(this, QString::fromStdString(error.what()));
+        return;
+    }
+    showWorkbook();
+    updatePreview();
+}

@@ -1,0 +1,185 @@
+// The Open grain ages dialog's live preview and the checks of its OK.
+#include <qcustomplot.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <algorithm>
+
+#include "app/GrainAgesDialog.h"
+#include "engine/KestrelError.h"
+#include "engine/NumberText.h"
+#include "output/ProfilesPreview.h"
+#include "sheet/widgets/UserInteraction.h"
+
+namespace {
+
+// The choices the profiles depend on: all but what is compared.
+kestrel::GrainAgesFields buildingChoices(kestrel::GrainAgesFields choices) {
+    choices.firstSample.clear();
+    choices.secondSample.clear();
+    choices.compare.clear();
+    return choices;
+}
+
+QString bandwidthText(double bandwidth) {
+    return QString::number(bandwidth, 'g', 4);
+}
+
+}  // namespace
+
+const kestrel::GrainAgesBuilt& GrainAgesDialog::builtFor(const kestrel::GrainAgesPlan& plan) {
+    const kestrel::GrainAgesFields wanted = buildingChoices(choices());
+    if (!m_built || m_builtFor != wanted) {
+        m_built.reset();
+        m_built = kestrel::buildGrainAges(m_book->workbook(), plan);
+        m_builtFor = wanted;
+    }
+    return *m_built;
+}
+
+void GrainAgesDialog::fillSampleLists(const std::vector<std::string>& names) {
+    if (names == m_names && cbFirstSample->count() == static_cast<int>(names.size())) return;
+    m_names = names;
+    const QString first = cbFirstSample->currentText(), second = cbSecondSample->currentText();
+    const QSignalBlocker quietFirst(cbFirstSample), quietSecond(cbSecondSample);
+    for (QComboBox* box : {cbFirstSample, cbSecondSample}) {
+        box->clear();
+        for (const std::string& name : names) box->addItem(QString::fromStdString(name));
+    }
+    const int firstIndex = cbFirstSample->findText(first);
+    const int secondIndex = cbSecondSample->findText(second);
+    cbFirstSample->setCurrentIndex(firstIndex >= 0 ? firstIndex : 0);
+    cbSecondSample->setCurrentIndex(secondIndex >= 0 && secondIndex != cbFirstSample->currentIndex()
+                                        ? secondIndex
+                                        : std::min(1, cbSecondSample->count() - 1));
+}
+
+void GrainAgesDialog::updatePreview() {
+    m_previewTimer.stop();
+    enableFields();
+    m_problem.clear();
+    if (!m_book) {
+        m_problem = "No workbook is open.";
+    } else {
+        const auto plan = kestrel::planGrainAges(choices(), m_book->workbook());
+        if (const auto* refusal = std::get_if<kestrel::GrainAgesRefusal>(&plan)) {
+            m_problem = QString::fromStdString(refusal->message);
+        } else {
+            const auto& wanted = std::get<kestrel::GrainAgesPlan>(plan);
+            fillSampleLists(kestrel::grainSampleNames(m_book->workbook(), wanted));
+            try {
+                builtFor(wanted);
+            } catch (const kestrel::KestrelError& error) {
+                m_problem = QString::fromStdString(error.what());
+            }
+        }
+    }
+    drawPreview();
+}
+
+void GrainAgesDialog::drawPreview() {
+    std::vector<std::span<const double>> profiles;
+    QStringList labels;
+    QStringList notes;
+    if (m_problem.isEmpty() && m_built) {
+        const auto& samples = m_built->ages.samples;
+        std::vector<size_t> drawn;
+        if (chkAllSamples->isChecked()) {
+            for (size_t s = 0; s < samples.size(); ++s) drawn.push_back(s);
+        } else {
+            for (QComboBox* box : {cbFirstSample, cbSecondSample}) {
+                if (box->currentIndex() >= 0) drawn.push_back(static_cast<size_t>(box->currentIndex()));
+            }
+        }
+        const auto& bandwidths = m_built->profiles.bandwidths;
+        for (const size_t s : drawn) {
+            if (s >= samples.size()) continue;
+            QString label = QString("%1 (n = %2").arg(QString::fromStdString(samples[s].name))
+                                .arg(samples[s].ages.size());
+            if (s < bandwidths.size()) label += ", bandwidth " + bandwidthText(bandwidths[s]);
+            label += ")";
+            labels << label;
+            notes << label;
+            profiles.emplace_back(m_built->profiles.profiles[s]);
+        }
+    }
+    kestrel::drawProfilesPreview(*Preview, m_built && m_problem.isEmpty()
+                                      ? std::span<const double>(m_built->profiles.ages)
+                                      : std::span<const double>(),
+                        profiles, labels);
+    Preview->replot();
+    lPreviewNote->setText(m_problem.isEmpty() ? notes.join("; ") : m_problem);
+    lPreviewNote->setStyleSheet(m_problem.isEmpty() ? QString() : "color: #a00000");
+}
+
+QString GrainAgesDialog::previewNote() const {
+    return lPreviewNote->text();
+}
+
+QWidget* GrainAgesDialog::fieldOf(kestrel::GrainAgesField field) const {
+    switch (field) {
+        case kestrel::GrainAgesField::Sheet:
+            return cbSheetName;
+        case kestrel::GrainAgesField::HeadingRow:
+            return eHeadingRow;
+        case kestrel::GrainAgesField::ErrorsSheet:
+            return cbErrorsSheet;
+        case kestrel::GrainAgesField::Bandwidth:
+            return eBandwidth;
+        case kestrel::GrainAgesField::GridFrom:
+            return eGridFrom;
+        case kestrel::GrainAgesField::GridTo:
+            return eGridTo;
+        case kestrel::GrainAgesField::GridStep:
+            return eGridStep;
+    }
+    return nullptr;
+}
+
+bool GrainAgesDialog::refuse(QWidget* field, const QString& message) {
+    m_ui.showMessage(this, message);
+    if (field) {
+        field->setFocus();
+        if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+    }
+    return false;
+}
+
+void GrainAgesDialog::bbOKClick() {
+    if (!m_book) return;
+    const kestrel::GrainAgesFields chosen = choices();
+    const auto plan = kestrel::planGrainAges(chosen, m_book->workbook());
+    if (const auto* refusal = std::get_if<kestrel::GrainAgesRefusal>(&plan)) {
+        return void(refuse(fieldOf(refusal->field), QString::fromStdString(refusal->message)));
+    }
+    const std::string widthText = eAgeWindowWidth->text().toUpper().toStdString();
+    const auto width = kestrel::parseRealNumber(widthText);
+    if (!width) return void(refuse(eAgeWindowWidth, "Incorrect value entered for Age window width"));
+    const kestrel::GrainAgesBuilt* built = nullptr;
+    try {
+        built = &builtFor(std::get<kestrel::GrainAgesPlan>(plan));
+    } catch (const kestrel::KestrelError& error) {
+        return void(refuse(nullptr, QString::fromStdString(error.what())));
+    }
+    const size_t samples = built->ages.samples.size();
+    if (samples < 2) {
+        return void(refuse(cbSheetName, "The sheet holds one sample only: two are needed to "
+                                        "compare"));
+    }
+    m_outcome.all = chkAllSamples->isChecked();
+    if (!m_outcome.all) {
+        const int first = cbFirstSample->currentIndex(), second = cbSecondSample->currentIndex();
+        if (first < 0 || second < 0 || first == second) {
+            return void(refuse(cbSecondSample, "Choose two different samples to compare"));
+        }
+        m_outcome.first = static_cast<size_t>(first);
+        m_outcome.second = static_cast<size_t>(second);
+    }
+    m_outcome.source = std::make_shared<kestrel::GrainAgesSource>(kestrel::GrainAgesSource{
+        QFile::encodeName(m_path).toStdString(), m_book->workbook(), chosen, *built});
+    m_outcome.ageWindowWidthText = widthText;
+    m_outcome.ageWindowWidth = *width;
+    accept();
+}

@@ -1,0 +1,189 @@
+// File > Open grain ages...: profiles built from single-grain ages, compared two at a time as
+// profile columns are, with the grains as sample sizes and each window's grains tested, or every
+// sample at once by its grains on the Many profiles page.
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <algorithm>
+#include <numeric>
+
+#include "app/GrainAgesDialog.h"
+#include "app/KR_main.h"
+#include "app/KR_var.h"
+#include "app/ManyResultsPage.h"
+#include "app/WindowsTableModel.h"
+#include "engine/ClassicalMds.h"
+#include "engine/measures/GrainMatrix.h"
+#include "engine/measures/GrainWindows.h"
+#include "sheet/core/AllSorts.h"
+#include "sheet/core/ProfilesSheet.h"
+#include "sheet/widgets/KR_ShtIm.h"
+#include "sheet/widgets/SpreadsheetWidget.h"
+#include "sheet/widgets/UserInteraction.h"
+
+using kestrel::sharedState;
+
+namespace {
+
+QString decoded(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// "16 samples of grain ages (75 to 106 grains each)".
+QString agesSubject(const std::vector<kestrel::GrainSample>& samples) {
+    size_t fewest = samples.front().ages.size(), most = fewest;
+    for (const auto& sample : samples) {
+        fewest = std::min(fewest, sample.ages.size());
+        most = std::max(most, sample.ages.size());
+    }
+    const QString grains = fewest == most ? QString::number(most)
+                                          : QString("%1 to %2").arg(fewest).arg(most);
+    return QString("%1 samples of grain ages (%2 grains each)").arg(samples.size()).arg(grains);
+}
+
+}  // namespace
+
+void TForm1::addGrainAges() {
+    connect(OpenGrainAges1, &QAction::triggered, this, &TForm1::OpenGrainAges1Click);
+}
+
+void TForm1::OpenGrainAges1Click() {
+    runGrainAges(false);
+}
+
+void TForm1::runGrainAges(bool all) {
+    SharedState& state = sharedState();
+    kestrel::GrainAgesFields choices = state.GrainAgesChoices.value_or(kestrel::GrainAgesFields{});
+    if (all) choices.compare = "all";
+    QString path = decoded(m_agesInUse ? m_agesInUse->workbookPath : choices.workbook);
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        kestrel::FileDialogSetup setup;
+        setup.title = "Open grain ages";
+        setup.filters = TfmSheetImport::workbookFilters() << "All files (*)";
+        setup.selectedFilter = TfmSheetImport::kAllWorkbooksFilter;
+        setup.initialFolder = decoded(state.DataImportPath);
+        const auto choice = m_ui.chooseOpenFile(this, setup);
+        if (!choice) return;
+        path = choice->path;
+    }
+    GrainAgesOutcome outcome;
+    {
+        GrainAgesDialog dialog(choices, path, QString::fromStdString(state.AgeWindowWidthStr),
+                               m_ui, this);
+        if (m_ui.runModal(dialog) != QDialog::Accepted) return;
+        outcome = dialog.takeOutcome();
+    }
+    state.GrainAgesChoices = outcome.source->choices;
+    if (outcome.all) {
+        showAgesMatrix(outcome.source);
+        return;
+    }
+    state.AgeWindowWidthStr = outcome.ageWindowWidthText;
+    state.AgeWindowWidth = outcome.ageWindowWidth;
+    openAgesPair(outcome.source, outcome.first, outcome.second);
+}
+
+void TForm1::openAgesPair(std::shared_ptr<const kestrel::GrainAgesSource> source, size_t first,
+                          size_t second) {
+    SharedState& state = sharedState();
+    Memo1->clear();
+    hideWorkbookAndResults();
+    // The sheet of profiles holds every sample, so Edit can pick any two; a workbook with more
+    // samples than a sheet has columns gets the two chosen ones.
+    const size_t samples = source->built.ages.samples.size();
+    m_agesSheetSamples.resize(samples);
+    std::iota(m_agesSheetSamples.begin(), m_agesSheetSamples.end(), size_t{0});
+    if (samples >= static_cast<size_t>(kestrel::kMaxSheetCols)) m_agesSheetSamples = {first, second};
+    const auto columnOf = [&](size_t sample) {
+        const auto at = std::find(m_agesSheetSamples.begin(), m_agesSheetSamples.end(), sample);
+        return static_cast<int32_t>(at - m_agesSheetSamples.begin()) + 2;
+    };
+    SprdSheetSource->SetWorkbook(source->workbook);
+    SprdSheetSource->AppendSheet(
+        kestrel::profilesWorksheet(kestrel::profilesTableOf(*source, m_agesSheetSamples),
+                                   kestrel::freeProfilesSheetName(source->workbook)));
+    m_agesProfilesSheet = SprdSheetSource->NumSheets();
+
+    const QFileInfo file(decoded(source->workbookPath));
+    state.WorkbookPath = source->workbookPath;
+    state.WorkbookFileName = QFile::encodeName(file.fileName()).toStdString();
+    state.DataImportPath = QFile::encodeName(file.absolutePath()).toStdString() + "/";
+    state.SheetIndex = m_agesProfilesSheet;
+    state.AgeCol = 1;
+    state.Y1Col = columnOf(first);
+    state.Y2Col = columnOf(second);
+    state.AgeColStr = "A";
+    state.Y1ColStr = kestrel::columnLetters(state.Y1Col);
+    state.Y2ColStr = kestrel::columnLetters(state.Y2Col);
+    state.FromRow = 2;
+    state.ToRow = static_cast<int32_t>(source->built.profiles.ages.size()) + 1;
+    state.FromRowStr = "2";
+    state.ToRowStr = std::to_string(state.ToRow);
+    m_pairInUse.reset();
+    m_agesInUse = std::move(source);
+    prepareOpenedWorkbook();
+    Calculate1Click();
+    finishOpenedWorkbook();
+}
+
+std::optional<std::pair<size_t, size_t>> TForm1::agesPairInUse() const {
+    const SharedState& state = sharedState();
+    if (!m_agesInUse || state.SheetIndex != m_agesProfilesSheet || state.AgeCol != 1) return {};
+    const auto sampleAt = [&](int32_t col) -> std::optional<size_t> {
+        if (col < 2 || col - 2 >= static_cast<int32_t>(m_agesSheetSamples.size())) return {};
+        return m_agesSheetSamples[static_cast<size_t>(col - 2)];
+    };
+    const auto first = sampleAt(state.Y1Col), second = sampleAt(state.Y2Col);
+    if (!first || !second) return {};
+    return std::make_pair(*first, *second);
+}
+
+void TForm1::fillGrainColumns(std::vector<kestrel::WindowsTableRow>& rows) const {
+    const auto pair = agesPairInUse();
+    if (!pair) return;
+    const auto& samples = m_agesInUse->built.ages.samples;
+    kestrel::GrainWindows(samples[pair->first].ages, samples[pair->second].ages).fill(rows);
+}
+
+QString TForm1::agesSampleSizesLine() const {
+    const auto pair = agesPairInUse();
+    const auto& samples = m_agesInUse->built.ages.samples;
+    const auto& a = samples[pair->first];
+    const auto& b = samples[pair->second];
+    return QString("Sample sizes: %1 and %2 grains (the grain ages of %3 and %4)")
+        .arg(a.ages.size())
+        .arg(b.ages.size())
+        .arg(QString::fromStdString(a.name), QString::fromStdString(b.name));
+}
+
+QString TForm1::agesSkippedNote() const {
+    if (!agesPairInUse()) return {};
+    const int64_t skipped = m_agesInUse->built.ages.emptyCellsSkipped;
+    if (skipped <= 0) return {};
+    return QString("%1 %2 among the ages skipped")
+        .arg(skipped)
+        .arg(skipped == 1 ? "empty cell" : "empty cells");
+}
+
+void TForm1::showAgesMatrix(std::shared_ptr<const kestrel::GrainAgesSource> source) {
+    const auto& samples = source->built.ages.samples;
+    kestrel::ManyProfilesResults results;
+    auto matrix =
+        std::make_shared<kestrel::ProfileMatrix>(kestrel::compareAllGrainPairs(samples));
+    results.map = kestrel::classicalMds(matrix->D);
+    results.matrix = std::move(matrix);
+    results.columns.resize(samples.size());
+    std::iota(results.columns.begin(), results.columns.end(), 0);
+    results.rows = static_cast<int32_t>(source->built.profiles.ages.size());
+    results.subject = agesSubject(samples);
+    m_manySource = ManySource{};
+    m_manySource.workbookPath = decoded(source->workbookPath);
+    m_manySource.ages = std::move(source);
+    PageControl1->setTabVisible(PageControl1->indexOf(tsManyProfiles), true);
+    showPage(tsManyProfiles);
+    ManyResults->showResults(std::move(results));
+    showEmptyCellsNote(QString());
+}

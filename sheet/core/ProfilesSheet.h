@@ -1,0 +1,35 @@
+// The sheet "Profiles": the age grid and the profiles built on it from grain ages, one column
+// each, so that a reader can redraw them. Written as kestrel-batch's profiles file, shown
+// beside the ages in the window and saved after "Windows" in a summary workbook.
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "sheet/core/CellSink.h"
+#include "sheet/core/Workbook.h"
+
+namespace kestrel {
+
+inline constexpr const char* kProfilesSheetName = "Profiles";
+
+/// @brief The columns of the sheet: "Age" and the ages, then each profile under its name.
+/// Every profile is as long as `ages`.
+struct ProfilesTable {
+    std::span<const double> ages;
+    std::vector<std::string> names;
+    std::vector<std::span<const double>> profiles;
+};
+
+/// @brief Row 1 "Age" and the names; then one row per age, the age and each profile's value.
+void sendProfilesSheet(const ProfilesTable& table, CellSink& sink);
+
+/// @brief The same cells as a worksheet named `sheetName`.
+Worksheet profilesWorksheet(const ProfilesTable& table, const std::string& sheetName);
+
+/// @brief "Profiles", or "Profiles (2)", "Profiles (3)" ... when the workbook has a sheet of
+/// that name already (names compared without regard to case, as spreadsheet programs do).
+std::string freeProfilesSheetName(const Workbook& book);
+
+}  // namespace kestrel
