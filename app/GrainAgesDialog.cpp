@@ -238,9 +238,9 @@ void GrainAgesDialog::loadWorkbook(const QString& path) {
 
 void GrainAgesDialog::showWorkbook() {
     lWorkbook->setText(m_book ? "Workbook: " + QFileInfo(m_path).fileName()
-                              : m_loadError.isEmpty()
-                                    ? QString("No workbook: choose one with Workbook...")
-                                    : m_loadError + "\nChoose a workbook with Workbook...");
+                       : m_loadError.isEmpty()
+                           ? QString("No workbook: choose one with Workbook...")
+                           : m_loadError + "\nChoose a workbook with Workbook...");
     lWorkbook->setWordWrap(true);
     lWorkbook->setToolTip(m_path);
     const QSignalBlocker quietSheets(cbSheetName), quietErrors(cbErrorsSheet);
@@ -274,10 +274,8 @@ void GrainAgesDialog::fillUncertaintyPlaces() {
         cbUncertainties->addItem("On a sheet of their own", "sheet");
         cbUncertainties->addItem("In the column right of each age column", "beside");
     }
-    const int index = cbUncertainties->findData(wanted == "sheet" && cbLayout->currentData() ==
-                                                                         "rows"
-                                                    ? QString("beside")
-                                                    : wanted);
+    const int index = cbUncertainties->findData(
+        wanted == "sheet" && cbLayout->currentData() == "rows" ? QString("beside") : wanted);
     cbUncertainties->setCurrentIndex(std::max(0, index));
     enableFields();
 }

@@ -29,8 +29,8 @@ class UserInteraction;
 /// and what to compare.
 struct GrainAgesOutcome {
     std::shared_ptr<kestrel::GrainAgesSource> source;
-    bool all = false;               // every sample, as many profiles
-    size_t first = 0, second = 1;   // otherwise these two samples
+    bool all = false;              // every sample, as many profiles
+    size_t first = 0, second = 1;  // otherwise these two samples
     std::string ageWindowWidthText;
     double ageWindowWidth = 0;
 };

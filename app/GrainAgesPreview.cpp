@@ -90,13 +90,15 @@ void GrainAgesDialog::drawPreview() {
             for (size_t s = 0; s < samples.size(); ++s) drawn.push_back(s);
         } else {
             for (QComboBox* box : {cbFirstSample, cbSecondSample}) {
-                if (box->currentIndex() >= 0) drawn.push_back(static_cast<size_t>(box->currentIndex()));
+                if (box->currentIndex() >= 0)
+                    drawn.push_back(static_cast<size_t>(box->currentIndex()));
             }
         }
         const auto& bandwidths = m_built->profiles.bandwidths;
         for (const size_t s : drawn) {
             if (s >= samples.size()) continue;
-            QString label = QString("%1 (n = %2").arg(QString::fromStdString(samples[s].name))
+            QString label = QString("%1 (n = %2")
+                                .arg(QString::fromStdString(samples[s].name))
                                 .arg(samples[s].ages.size());
             if (s < bandwidths.size()) label += ", bandwidth " + bandwidthText(bandwidths[s]);
             label += ")";
@@ -105,10 +107,11 @@ void GrainAgesDialog::drawPreview() {
             profiles.emplace_back(m_built->profiles.profiles[s]);
         }
     }
-    kestrel::drawProfilesPreview(*Preview, m_built && m_problem.isEmpty()
-                                      ? std::span<const double>(m_built->profiles.ages)
-                                      : std::span<const double>(),
-                        profiles, labels);
+    kestrel::drawProfilesPreview(*Preview,
+                                 m_built && m_problem.isEmpty()
+                                     ? std::span<const double>(m_built->profiles.ages)
+                                     : std::span<const double>(),
+                                 profiles, labels);
     Preview->replot();
     lPreviewNote->setText(m_problem.isEmpty() ? notes.join("; ") : m_problem);
     lPreviewNote->setStyleSheet(m_problem.isEmpty() ? QString() : "color: #a00000");
@@ -156,7 +159,8 @@ void GrainAgesDialog::bbOKClick() {
     }
     const std::string widthText = eAgeWindowWidth->text().toUpper().toStdString();
     const auto width = kestrel::parseRealNumber(widthText);
-    if (!width) return void(refuse(eAgeWindowWidth, "Incorrect value entered for Age window width"));
+    if (!width)
+        return void(refuse(eAgeWindowWidth, "Incorrect value entered for Age window width"));
     const kestrel::GrainAgesBuilt* built = nullptr;
     try {
         built = &builtFor(std::get<kestrel::GrainAgesPlan>(plan));
@@ -165,8 +169,9 @@ void GrainAgesDialog::bbOKClick() {
     }
     const size_t samples = built->ages.samples.size();
     if (samples < 2) {
-        return void(refuse(cbSheetName, "The sheet holds one sample only: two are needed to "
-                                        "compare"));
+        return void(refuse(cbSheetName,
+                           "The sheet holds one sample only: two are needed to "
+                           "compare"));
     }
     m_outcome.all = chkAllSamples->isChecked();
     if (!m_outcome.all) {

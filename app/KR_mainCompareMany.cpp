@@ -94,8 +94,12 @@ void TForm1::CompareMany1Click() {
     results.matrix = std::move(matrix);
     results.columns = request.range.columns;
     results.rows = samples.NumRows;
-    m_manySource = {request.workbookPath, request.ageColumn,     request.range.FromRow,
-                    request.range.ToRow,  request.range.columns, samples.grains,
+    m_manySource = {request.workbookPath,
+                    request.ageColumn,
+                    request.range.FromRow,
+                    request.range.ToRow,
+                    request.range.columns,
+                    samples.grains,
                     nullptr};
     PageControl1->setTabVisible(PageControl1->indexOf(tsManyProfiles), true);
     showPage(tsManyProfiles);

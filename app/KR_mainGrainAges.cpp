@@ -39,8 +39,8 @@ QString agesSubject(const std::vector<kestrel::GrainSample>& samples) {
         fewest = std::min(fewest, sample.ages.size());
         most = std::max(most, sample.ages.size());
     }
-    const QString grains = fewest == most ? QString::number(most)
-                                          : QString("%1 to %2").arg(fewest).arg(most);
+    const QString grains =
+        fewest == most ? QString::number(most) : QString("%1 to %2").arg(fewest).arg(most);
     return QString("%1 samples of grain ages (%2 grains each)").arg(samples.size()).arg(grains);
 }
 
@@ -71,8 +71,8 @@ void TForm1::runGrainAges(bool all) {
     }
     GrainAgesOutcome outcome;
     {
-        GrainAgesDialog dialog(choices, path, QString::fromStdString(state.AgeWindowWidthStr),
-                               m_ui, this);
+        GrainAgesDialog dialog(choices, path, QString::fromStdString(state.AgeWindowWidthStr), m_ui,
+                               this);
         if (m_ui.runModal(dialog) != QDialog::Accepted) return;
         outcome = dialog.takeOutcome();
     }
@@ -96,7 +96,8 @@ void TForm1::openAgesPair(std::shared_ptr<const kestrel::GrainAgesSource> source
     const size_t samples = source->built.ages.samples.size();
     m_agesSheetSamples.resize(samples);
     std::iota(m_agesSheetSamples.begin(), m_agesSheetSamples.end(), size_t{0});
-    if (samples >= static_cast<size_t>(kestrel::kMaxSheetCols)) m_agesSheetSamples = {first, second};
+    if (samples >= static_cast<size_t>(kestrel::kMaxSheetCols))
+        m_agesSheetSamples = {first, second};
     const auto columnOf = [&](size_t sample) {
         const auto at = std::find(m_agesSheetSamples.begin(), m_agesSheetSamples.end(), sample);
         return static_cast<int32_t>(at - m_agesSheetSamples.begin()) + 2;
@@ -171,8 +172,7 @@ QString TForm1::agesSkippedNote() const {
 void TForm1::showAgesMatrix(std::shared_ptr<const kestrel::GrainAgesSource> source) {
     const auto& samples = source->built.ages.samples;
     kestrel::ManyProfilesResults results;
-    auto matrix =
-        std::make_shared<kestrel::ProfileMatrix>(kestrel::compareAllGrainPairs(samples));
+    auto matrix = std::make_shared<kestrel::ProfileMatrix>(kestrel::compareAllGrainPairs(samples));
     results.map = kestrel::classicalMds(matrix->D);
     results.matrix = std::move(matrix);
     results.columns.resize(samples.size());

@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "engine/measures/GrainWindows.h"
-
 #include "sheet/core/CsvWriter.h"
 
 namespace kestrel {
@@ -23,16 +22,23 @@ std::optional<double> grainValue(const WindowsTableRow& row, int grainColumn) {
     if (!row.grains) return std::nullopt;
     const GrainWindowTest& test = *row.grains;
     switch (grainColumn) {
-        case kGrains1: return static_cast<double>(test.grains1);
-        case kGrains2: return static_cast<double>(test.grains2);
-        default: break;
+        case kGrains1:
+            return static_cast<double>(test.grains1);
+        case kGrains2:
+            return static_cast<double>(test.grains2);
+        default:
+            break;
     }
     if (!test.ks || !test.kuiper) return std::nullopt;
     switch (grainColumn) {
-        case kGrainD: return test.ks->d;
-        case kGrainP: return test.ks->p;
-        case kKuiperV: return test.kuiper->v;
-        default: return test.kuiper->p;
+        case kGrainD:
+            return test.ks->d;
+        case kGrainP:
+            return test.ks->p;
+        case kKuiperV:
+            return test.kuiper->v;
+        default:
+            return test.kuiper->p;
     }
 }
 

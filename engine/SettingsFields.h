@@ -15,9 +15,9 @@ namespace kestrel {
 /// @brief The last choices of the Open grain ages dialog, as the settings file keeps them
 /// (texts; the dialog reads what it understands and falls back to these defaults).
 struct GrainAgesFields {
-    std::string workbook;              // full path
-    std::string sheet;                 // the ages sheet's name
-    std::string layout = "columns";    // "columns" or "rows"
+    std::string workbook;            // full path
+    std::string sheet;               // the ages sheet's name
+    std::string layout = "columns";  // "columns" or "rows"
     std::string headingRow = "1";
     std::string uncertainties = "none";  // "none", "sheet" or "beside" (rows layout: a column)
     std::string errorsSheet;

@@ -13,9 +13,9 @@ constexpr int kLegendAtMost = 4;
 // Blue and green as the comparison draws its two curves, then well-separated hues.
 QColor previewColour(size_t index) {
     static const QColor colours[] = {
-        QColor(0, 0, 255),   QColor(0, 128, 0),    QColor(200, 0, 0),    QColor(128, 0, 128),
-        QColor(230, 130, 0), QColor(0, 150, 160),  QColor(120, 80, 30),  QColor(220, 0, 140),
-        QColor(90, 90, 90),  QColor(150, 160, 0),  QColor(0, 90, 180),   QColor(170, 60, 60),
+        QColor(0, 0, 255),   QColor(0, 128, 0),   QColor(200, 0, 0),   QColor(128, 0, 128),
+        QColor(230, 130, 0), QColor(0, 150, 160), QColor(120, 80, 30), QColor(220, 0, 140),
+        QColor(90, 90, 90),  QColor(150, 160, 0), QColor(0, 90, 180),  QColor(170, 60, 60),
     };
     return colours[index % std::size(colours)];
 }
@@ -32,9 +32,8 @@ void drawProfilesPreview(QCustomPlot& plot, std::span<const double> ages,
     for (size_t s = 0; s < profiles.size(); ++s) {
         QCPGraph* graph = plot.addGraph();
         graph->setPen(QPen(previewColour(s), s < 2 ? 2 : 1));
-        graph->setName(static_cast<qsizetype>(s) < labels.size()
-                           ? labels[static_cast<qsizetype>(s)]
-                           : QString());
+        graph->setName(static_cast<qsizetype>(s) < labels.size() ? labels[static_cast<qsizetype>(s)]
+                                                                 : QString());
         graph->setData(keys, QVector<double>(profiles[s].begin(), profiles[s].end()), true);
     }
     if (!ages.empty()) plot.xAxis->setRange(ages.front(), std::max(ages.back(), ages.front() + 1));

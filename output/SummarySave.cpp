@@ -70,8 +70,8 @@ int16_t fileTypeForSaveFilter(int filterIndex) {
 }
 
 bool saveSummary(SpreadsheetCore& target, SettingsFields& state, int& selectedFilter,
-                 UserInteraction& ui, QWidget* parent,
-                 const std::vector<WindowsTableRow>* windows, const ProfilesTable* profiles) {
+                 UserInteraction& ui, QWidget* parent, const std::vector<WindowsTableRow>* windows,
+                 const ProfilesTable* profiles) {
     const FileDialogSetup setup =
         summarySaveDialogSetup(state.DataExportPath, state.WorkbookFileName, selectedFilter);
     const std::optional<FileChoice> choice = ui.chooseSaveFile(parent, setup);
@@ -100,11 +100,11 @@ bool saveSummary(SpreadsheetCore& target, SettingsFields& state, int& selectedFi
             if (beside.empty() || !std::filesystem::equivalent(state.WorkbookPath, beside, error)) {
                 continue;
             }
-            throw KestrelError(std::string(beside == windowsCsvPath(path) ? "The windows table"
-                                                                          : "The profiles") +
-                               " cannot be saved as " + beside +
-                               ": that is the workbook the profiles were read from; choose "
-                               "another name");
+            throw KestrelError(
+                std::string(beside == windowsCsvPath(path) ? "The windows table" : "The profiles") +
+                " cannot be saved as " + beside +
+                ": that is the workbook the profiles were read from; choose "
+                "another name");
         }
     }
     writeSummaryWithWindows(

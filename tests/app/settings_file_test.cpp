@@ -284,4 +284,41 @@ TEST_F(SettingsWrite, RecentWorkbooksHaveASectionOfTheirOwnOnlyWhileListed) {
     EXPECT_EQ(kestrel::settingsText(listed, fields), today);
 }
 
+TEST_F(SettingsWrite, GrainAgesChoicesRoundTripInASectionOfTheirOwn) {
+    SettingsFields fields = sample();
+    const std::string today = kestrel::settingsText("", fields);
+    EXPECT_EQ(today.find("Grain"), std::string::npos) << "no section before the dialog is used";
+
+    kestrel::GrainAgesFields choices;
+    choices.workbook = "/data/zircons 2026.xlsx";
+    choices.sheet = "Ages";
+    choices.layout = "rows";
+    choices.uncertainties = "sheet";
+    choices.errorsSheet = "Errors";
+    choices.sigma = "2";
+    choices.perCent = "1";
+    choices.profile = "adaptive KDE";
+    choices.bandwidth = "25.5";
+    choices.gridFrom = "0";
+    choices.gridTo = "4000";
+    choices.gridStep = "2";
+    choices.firstSample = "SB-12 ";
+    choices.secondSample = "Río Grande";
+    choices.compare = "all";
+    fields.GrainAgesChoices = choices;
+    const std::string written = kestrel::settingsText(today, fields);
+    ASSERT_EQ(written.substr(0, today.size()), today) << "the four sections stay as they were";
+    EXPECT_EQ(meaningfulLines(written.substr(today.size())).front(), "[Grain ages]");
+    SettingsFields back;
+    kestrel::readSettingsText(written, back, {});
+    ASSERT_TRUE(back.GrainAgesChoices);
+    EXPECT_EQ(*back.GrainAgesChoices, choices);
+
+    // A section with some keys only: the others keep their defaults.
+    kestrel::readSettingsText("[Grain ages]\nProfile=PDP\n", back, {});
+    kestrel::GrainAgesFields expected;
+    expected.profile = "PDP";
+    EXPECT_EQ(back.GrainAgesChoices, expected);
+}
+
 }  // namespace
