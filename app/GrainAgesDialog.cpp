@@ -14,7 +14,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "engine/KestrelError.h"
 #include "sheet/widgets/KR_ShtIm.h"
@@ -22,7 +26,13 @@
 
 namespace {
 
-constexpr int kPreviewDelayMs = 60;  // after the last change, before the preview is redrawn
+constexpr int kPreviewDelayMs = 60;
+constexpr int kWidth = 1000, kHeight = 620;  // pixels, when the screen has them
+constexpr int kFrame = 20;                   // about what a window manager adds around it
+constexpr int kComboCharacters = 12;
+constexpr int kSpareFieldsWidth =
+    60;  // the choices may grow this much; the preview takes the rest  // the choices' lists show
+         // this much, or more  // after the last change, before the preview is redrawn
 
 const char* const kPdpTip =
     "PDP (probability density plot): every grain drawn as a normal curve of its own "
@@ -46,6 +56,11 @@ QString text(const std::string& utf8) {
 void selectData(QComboBox* box, const QString& data) {
     const int index = box->findData(data);
     if (index >= 0) box->setCurrentIndex(index);
+}
+
+void narrow(QComboBox* box) {
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(kComboCharacters);
 }
 
 QLineEdit* gridEdit(const QString& placeholder) {
@@ -74,11 +89,23 @@ GrainAgesDialog::GrainAgesDialog(const kestrel::GrainAgesFields& choices,
     layout->addLayout(workbookRow);
 
     auto* columns = new QHBoxLayout;
-    auto* left = new QVBoxLayout;
+    // The choices scroll on a small screen; the preview takes the width left.
+    auto* fields = new QWidget;
+    auto* left = new QVBoxLayout(fields);
+    left->setContentsMargins(0, 0, 0, 0);
     left->addWidget(createAgesBox());
     left->addWidget(createProfilesBox());
     left->addStretch(1);
-    columns->addLayout(left);
+    auto* scroll = new QScrollArea;
+    scroll->setWidget(fields);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int fieldsWidth =
+        fields->minimumSizeHint().width() + scroll->verticalScrollBar()->sizeHint().width();
+    scroll->setMinimumWidth(fieldsWidth);
+    scroll->setMaximumWidth(fieldsWidth + kSpareFieldsWidth);
+    columns->addWidget(scroll);
     auto* right = new QVBoxLayout;
     right->addWidget(createCompareBox());
     Preview = new QCustomPlot;
@@ -99,7 +126,10 @@ GrainAgesDialog::GrainAgesDialog(const kestrel::GrainAgesFields& choices,
     bbOK->setDefault(true);
     layout->addWidget(buttons);
     eAgeWindowWidth->setText(ageWindowWidth);
-    resize(900, 560);
+    // As large as it is useful, within the screen.
+    const QRect screen = this->screen()->availableGeometry();
+    resize(std::min(kWidth, screen.width() - kFrame),
+           std::min(kHeight, screen.height() - 2 * kFrame));
 
     m_previewTimer.setSingleShot(true);
     connect(&m_previewTimer, &QTimer::timeout, this, &GrainAgesDialog::updatePreview);
@@ -145,6 +175,7 @@ QWidget* GrainAgesDialog::createAgesBox() {
     chkPerCent = new QCheckBox("per cent of the age");
     sigmaRow->addWidget(cbSigma);
     sigmaRow->addWidget(chkPerCent, 1);
+    for (QComboBox* box : {cbSheetName, cbLayout, cbUncertainties, cbErrorsSheet}) narrow(box);
     form->addRow("Sheet", cbSheetName);
     form->addRow("Layout", cbLayout);
     form->addRow("Heading row", eHeadingRow);
@@ -171,7 +202,9 @@ QWidget* GrainAgesDialog::createProfilesBox() {
     eBandwidth->setToolTip(
         "The kernels' width in age units; empty: each sample's own bandwidth by Botev's "
         "diffusion estimate.");
-    chkCommonBandwidth = new QCheckBox("one bandwidth for all: the samples' median");
+    chkCommonBandwidth = new QCheckBox("the samples' median for all");
+    chkCommonBandwidth->setToolTip(
+        "One bandwidth for every sample, the median of their own: profiles alike in smoothness.");
     auto* grid = new QHBoxLayout;
     eGridFrom = gridEdit("from");
     eGridTo = gridEdit("to");
@@ -272,7 +305,7 @@ void GrainAgesDialog::fillUncertaintyPlaces() {
         cbUncertainties->addItem("In their own column", "beside");
     } else {
         cbUncertainties->addItem("On a sheet of their own", "sheet");
-        cbUncertainties->addItem("In the column right of each age column", "beside");
+        cbUncertainties->addItem("Right of each age column", "beside");
     }
     const int index = cbUncertainties->findData(
         wanted == "sheet" && cbLayout->currentData() == "rows" ? QString("beside") : wanted);

@@ -102,7 +102,7 @@ void GrainAgesDialog::drawPreview() {
                                 .arg(samples[s].ages.size());
             if (s < bandwidths.size()) label += ", bandwidth " + bandwidthText(bandwidths[s]);
             label += ")";
-            labels << label;
+            labels << QString::fromStdString(samples[s].name);
             notes << label;
             profiles.emplace_back(m_built->profiles.profiles[s]);
         }

@@ -40,6 +40,10 @@ void drawProfilesPreview(QCustomPlot& plot, std::span<const double> ages,
     plot.yAxis->setRange(0, 105);
     plot.legend->setVisible(!profiles.empty() &&
                             profiles.size() <= static_cast<size_t>(kLegendAtMost));
+    QFont small = plot.font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    plot.legend->setFont(small);
+    plot.axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
 }
 
 }  // namespace kestrel
