@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <memory>
 #include <optional>
@@ -99,6 +100,8 @@ class GrainAgesDialog : public QDialog {
     void schedulePreview();
     void fillSampleLists(const std::vector<std::string>& names);
     void drawPreview();
+    /// Samples whose own bandwidth is the diffusion estimator's last resort, said in the note.
+    QStringList bandwidthWarnings(const kestrel::GrainAgesPlan& plan) const;
     QWidget* fieldOf(kestrel::GrainAgesField field) const;
     bool refuse(QWidget* field, const QString& message);
     /// The profiles for the choices as they stand, built now or kept from the last build.
@@ -112,6 +115,7 @@ class GrainAgesDialog : public QDialog {
     std::vector<std::string> m_names;  // the samples of the sheet as last read
     std::optional<kestrel::GrainAgesBuilt> m_built;
     std::optional<kestrel::GrainAgesFields> m_builtFor;  // the choices m_built was built for
+    QStringList m_bandwidthWarnings;                     // of m_built
     QString m_problem;  // what stops the preview, when something does
     GrainAgesOutcome m_outcome;
 };

@@ -35,6 +35,7 @@ const kestrel::GrainAgesBuilt& GrainAgesDialog::builtFor(const kestrel::GrainAge
         m_built.reset();
         m_built = kestrel::buildGrainAges(m_book->workbook(), plan);
         m_builtFor = wanted;
+        m_bandwidthWarnings = bandwidthWarnings(plan);
     }
     return *m_built;
 }
@@ -107,6 +108,7 @@ void GrainAgesDialog::drawPreview() {
             profiles.emplace_back(m_built->profiles.profiles[s]);
         }
     }
+    if (m_problem.isEmpty() && m_built) notes << m_bandwidthWarnings;
     kestrel::drawProfilesPreview(*Preview,
                                  m_built && m_problem.isEmpty()
                                      ? std::span<const double>(m_built->profiles.ages)
@@ -115,6 +117,20 @@ void GrainAgesDialog::drawPreview() {
     Preview->replot();
     lPreviewNote->setText(m_problem.isEmpty() ? notes.join("; ") : m_problem);
     lPreviewNote->setStyleSheet(m_problem.isEmpty() ? QString() : "color: #a00000");
+}
+
+QStringList GrainAgesDialog::bandwidthWarnings(const kestrel::GrainAgesPlan& plan) const {
+    QStringList warnings;
+    const auto& samples = m_built->ages.samples;
+    for (const auto& [sample, estimate] :
+         kestrel::samplesWithoutBandwidthRoot(samples, plan.density)) {
+        warnings << QString(
+                        "%1 has too few distinct ages (%2) for its own bandwidth, which "
+                        "draws a spike per grain: type a bandwidth")
+                        .arg(QString::fromStdString(samples[sample].name))
+                        .arg(estimate.distinctAges);
+    }
+    return warnings;
 }
 
 QString GrainAgesDialog::previewNote() const {

@@ -74,6 +74,19 @@ double medianBandwidth(std::vector<double> values) {
     return (lower + upper) / 2.0;
 }
 
+std::vector<std::pair<size_t, BotevEstimate>> samplesWithoutBandwidthRoot(
+    const std::vector<GrainSample>& samples, const DensityOptions& options) {
+    std::vector<std::pair<size_t, BotevEstimate>> found;
+    if (options.kind == DensityKind::Pdp || options.bandwidth) return found;
+    constexpr size_t kAlwaysRooted = 100;  // the estimate costs milliseconds; skip the sure ones
+    for (size_t s = 0; s < samples.size(); ++s) {
+        if (samples[s].ages.size() >= kAlwaysRooted) continue;
+        const BotevEstimate estimate = botevEstimate(samples[s]);
+        if (!estimate.rootFound) found.emplace_back(s, estimate);
+    }
+    return found;
+}
+
 DensityProfiles buildDensityProfiles(const std::vector<GrainSample>& samples,
                                      const DensityOptions& options) {
     const DensityKind kind = options.kind;

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "engine/density/AgeGrid.h"
+#include "engine/density/BotevBandwidth.h"
 #include "engine/density/GrainSample.h"
 
 namespace kestrel {
@@ -57,6 +59,14 @@ void scaleToHundred(std::vector<double>& profile);
 /// @brief The median of the values (the mean of the middle two for an even count); values not
 /// empty.
 double medianBandwidth(std::vector<double> values);
+
+/// @brief The samples (indices) whose profile uses its own Botev bandwidth (KDE or adaptive KDE
+/// without a typed bandwidth; with the common one, their estimates enter its median) and
+/// whose diffusion equation has no root: the bandwidth is the estimator's last resort, so small
+/// that each grain draws a spike. Each with its estimate. Samples of 100 ages or more always
+/// had a root in trials and are not looked at again.
+std::vector<std::pair<size_t, BotevEstimate>> samplesWithoutBandwidthRoot(
+    const std::vector<GrainSample>& samples, const DensityOptions& options);
 
 /// @brief Every sample's profile on one common grid. Samples are checked in order, so the
 /// first bad one is named: no ages, an age not finite; PDP: a 1-sigma missing, not finite or

@@ -279,7 +279,7 @@ TEST_F(GrainAgesWindow, RefusalsKeepThePreviousResults) {
 }
 
 // The preview redraws 16 samples of about 90 grains, every profile and bandwidth built afresh,
-// in under 100 ms.
+// in under 100 ms; it says when a sample's own bandwidth is a last resort.
 TEST_F(GrainAgesWindow, PreviewRedrawsQuickly) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "timed in the ordinary build";
@@ -306,6 +306,19 @@ TEST_F(GrainAgesWindow, PreviewRedrawsQuickly) {
     EXPECT_LT(times[times.size() / 2], 100) << "median of " << times.size() << " redraws";
     EXPECT_TRUE(dialog.previewNote().startsWith("S01 (n = 75, bandwidth "))
         << dialog.previewNote().toStdString();
+
+    // Four grains have no diffusion bandwidth: the note says so, and a typed one quiets it.
+    const QString tiny = m_dir.filePath("tiny.csv");
+    kestrel::testsupport::writeAll(tiny, "A,B\n10,12\n20,25\n30,31\n15,50\n");
+    GrainAgesDialog small({}, tiny, "100", m_ui, nullptr);
+    EXPECT_TRUE(
+        small.previewNote().contains("A has too few distinct ages (4) for its own "
+                                     "bandwidth, which draws a spike per grain: type a "
+                                     "bandwidth"))
+        << small.previewNote().toStdString();
+    small.eBandwidth->setText("5");
+    small.updatePreview();
+    EXPECT_FALSE(small.previewNote().contains("too few")) << small.previewNote().toStdString();
 }
 
 // "all, as many profiles": every pair by its grains (D as scipy gives it), the way back to two

@@ -92,15 +92,8 @@ void refuseFilesOverInput(const AgesSettings& settings) {
 
 void warnOfBandwidthsWithoutRoot(const std::vector<GrainSample>& samples,
                                  const DensityOptions& density, std::ostream& err) {
-    if (density.kind == DensityKind::Pdp || density.bandwidth) return;
-    // Samples of a hundred grains or more always had a root in trials; the estimate costs a
-    // few milliseconds, so only smaller ones are looked at again.
-    constexpr size_t kAlwaysRooted = 100;
-    for (const GrainSample& sample : samples) {
-        if (sample.ages.size() >= kAlwaysRooted) continue;
-        const BotevEstimate estimate = botevEstimate(sample);
-        if (estimate.rootFound) continue;
-        err << "kestrel-batch: warning: sample \"" << sample.name
+    for (const auto& [sample, estimate] : samplesWithoutBandwidthRoot(samples, density)) {
+        err << "kestrel-batch: warning: sample \"" << samples[sample].name
             << "\" has too few distinct ages (" << estimate.distinctAges
             << ") for the diffusion bandwidth, whose last resort, "
             << shortestNumberText(estimate.bandwidth)
