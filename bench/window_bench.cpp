@@ -1,9 +1,11 @@
 // The main window as its user meets it, on Qt's offscreen platform: from program start to the
 // window shown with its critical value table loaded, and from OK in the import dialog to the
-// results (log, summary table, graphs) of a 65,535-row .xls and a 1,048,575-row .csv.
+// results (log, summary table, graphs) of a 65,535-row .xls and a 1,048,575-row .csv, and the
+// Open grain ages dialog's preview redrawn for 16 samples of 100 grains.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -12,7 +14,9 @@
 #include <chrono>
 #include <fstream>
 #include <memory>
+#include <random>
 
+#include "app/GrainAgesDialog.h"
 #include "app/KR_main.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/WorkbookWriter.h"
@@ -102,6 +106,44 @@ BENCHMARK(BM_OpenToResults_Csv1048575)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(3);
+
+// 16 samples of 100 grain ages in one column each, drawn from detrital-like populations.
+QString agesWorkbook() {
+    const QString path = scratch().filePath("ages_16x100.csv");
+    if (QFile::exists(path)) return path;
+    std::mt19937 random(7);
+    const double centres[] = {320, 560, 1050, 1850, 2700};
+    std::ofstream out(path.toStdString());
+    for (int s = 1; s <= 16; ++s) out << (s > 1 ? "," : "") << "S" << s;
+    out << "\n";
+    for (int grain = 0; grain < 100; ++grain) {
+        for (int s = 0; s < 16; ++s) {
+            const double centre = centres[(grain + s) % 5];
+            out << (s > 0 ? "," : "")
+                << std::normal_distribution<double>(centre, 0.03 * centre + 8)(random);
+        }
+        out << "\n";
+    }
+    return path;
+}
+
+void BM_GrainAgesPreview16x100(benchmark::State& state) {
+    useBuildTable();
+    kestrel::testsupport::ScriptedUserInteraction ui;
+    GrainAgesDialog dialog({}, agesWorkbook(), "100", ui, nullptr);
+    dialog.show();
+    dialog.chkAllSamples->setChecked(true);
+    bool common = false;
+    for (auto _ : state) {
+        // Every redraw builds every profile and Botev bandwidth afresh.
+        common = !common;
+        dialog.chkCommonBandwidth->setChecked(common);
+        const auto start = Clock::now();
+        dialog.updatePreview();
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+}
+BENCHMARK(BM_GrainAgesPreview16x100)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 }  // namespace
 
