@@ -22,6 +22,9 @@ struct ProfileSamples {
     /// Grains (analyses) behind each profile, one per profile, each 1..kMaxGrains; absent:
     /// no p-values.
     std::optional<std::vector<int32_t>> grains;
+    /// The Age column's values at positions 1..NumRows (index 0 unused) when it was read; what
+    /// Wasserstein-2 needs.
+    std::vector<double> ages;
 };
 
 /// @brief A symmetric K x K matrix, row-major.
@@ -34,11 +37,23 @@ struct SquareMatrix {
     }
 };
 
+enum class Measure;
+
+/// @brief One more measure of every pair (engine/measures/Measures.h): its values (the diagonal
+/// holds what identical profiles give: 0 for a distance, 1 for a likeness) and, for Kuiper's V
+/// with grain counts, its p-values.
+struct MeasureMatrix {
+    Measure measure;
+    SquareMatrix values;
+    std::optional<SquareMatrix> p;
+};
+
 struct ProfileMatrix {
     std::vector<std::string> names;
     SquareMatrix D;                 // zero diagonal
     std::optional<SquareMatrix> p;  // present exactly when grain counts were given; diagonal 1
     std::optional<SquareMatrix> kuiperV;  // Kuiper's V of grain ages; zero diagonal
+    std::vector<MeasureMatrix> measures;  // other measures asked for, in table order
 };
 
 /// @brief The cumulative curve of values[1..n] into curve[1..n] (index 0 left as it is): running

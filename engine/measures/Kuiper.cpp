@@ -29,10 +29,14 @@ KuiperTest kuiperTestOf(int64_t n1, int64_t n2, const SampleGaps& gaps) {
     test.n1 = n1;
     test.n2 = n2;
     test.v = static_cast<double>(gaps.up + gaps.down) / static_cast<double>(gaps.lcm);
+    test.p = kuiperP(n1, n2, test.v);
+    return test;
+}
+
+double kuiperP(int64_t n1, int64_t n2, double v) {
     const double a = static_cast<double>(n1), b = static_cast<double>(n2);
     const double root = std::sqrt(a * b / (a + b));
-    test.p = kuiperTail((root + 0.155 + 0.24 / root) * test.v);
-    return test;
+    return kuiperTail((root + 0.155 + 0.24 / root) * v);
 }
 
 }  // namespace kestrel

@@ -23,6 +23,10 @@ struct KuiperTest {
 /// series has not converged and the probability is 1 to double precision.
 double kuiperTail(double lambda);
 
+/// @brief The p-value of V for samples of n1 and n2 (Kuiper's limit at Stephens' corrected
+/// lambda = (sqrt(n1 n2 / (n1 + n2)) + 0.155 + 0.24 / sqrt(n1 n2 / (n1 + n2))) V).
+double kuiperP(int64_t n1, int64_t n2, double v);
+
 /// @brief The test of ages `a` against ages `b` (each at least one age).
 KuiperTest kuiperTest(std::span<const double> a, std::span<const double> b);
 

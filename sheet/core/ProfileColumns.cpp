@@ -70,11 +70,11 @@ int32_t grainCount(SpreadsheetCore& source, int32_t row, int32_t col) {
     return static_cast<int32_t>(value);
 }
 
-void checkAge(SpreadsheetCore& source, const ProfileColumnsRange& range, int32_t row) {
+double checkedAge(SpreadsheetCore& source, const ProfileColumnsRange& range, int32_t row) {
     source.SetCol(*range.ageCol);
-    if (!source.NumberUnlessEmpty()) {
-        refuseEmptyAge(source, row, *range.ageCol, range.FromRow, range.ToRow);
-    }
+    const std::optional<double> age = source.NumberUnlessEmpty();
+    if (!age) refuseEmptyAge(source, row, *range.ageCol, range.FromRow, range.ToRow);
+    return *age;
 }
 
 }  // namespace
@@ -87,6 +87,7 @@ ProfileSamples readProfileColumns(SpreadsheetCore& source, const ProfileColumnsR
     samples.NumRows = range.ToRow - range.FromRow + 1;
     const size_t k = range.columns.size();
     samples.values.assign(k, std::vector<double>(static_cast<size_t>(samples.NumRows) + 1, 0.0));
+    if (range.ageCol) samples.ages.assign(static_cast<size_t>(samples.NumRows) + 1, 0.0);
     for (const int32_t col : range.columns) {
         samples.names.push_back(sampleName(source, range.FromRow, col, range.grainsRow));
     }
@@ -94,7 +95,10 @@ ProfileSamples readProfileColumns(SpreadsheetCore& source, const ProfileColumnsR
     std::vector<int64_t> empty(k, 0);
     for (int32_t row = 1; row <= samples.NumRows; ++row) {
         source.SetRow(range.FromRow + row - 1);
-        if (range.ageCol) checkAge(source, range, range.FromRow + row - 1);
+        if (range.ageCol) {
+            samples.ages[static_cast<size_t>(row)] =
+                checkedAge(source, range, range.FromRow + row - 1);
+        }
         for (size_t i = 0; i < k; ++i) {
             source.SetCol(range.columns[i]);
             if (const auto number = source.NumberUnlessEmpty()) {

@@ -1,0 +1,240 @@
+// The measures beyond D against numpy written from their definitions
+// (tests/engine/measures_oracle.py): skewed, disjoint, identical and all-zero profiles and a
+// family of detrital-like ones, with ascending and with shuffled ages; Wasserstein-2 of age
+// lists; the matrix of every measure and its refusals.
+#include "engine/measures/Measures.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sstream>
+
+#include "engine/KestrelError.h"
+#include "engine/MeasureMatrix.h"
+#include "engine/measures/Kuiper.h"
+#include "engine/measures/KuiperV.h"
+#include "engine/measures/Wasserstein.h"
+
+namespace {
+
+using kestrel::Measure;
+
+std::string oracle(const std::string& mode, const std::string& path) {
+    const std::string command = "/usr/bin/python3 '" KESTREL_SOURCE_DIR
+                                "/tests/engine/measures_oracle.py' " +
+                                mode + " '" + path + "'";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::string text;
+    char buffer[65536];
+    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
+        text.append(buffer, got);
+    return text;
+}
+
+// A folder of its own, removed with it.
+struct ScratchDir {
+    std::filesystem::path path;
+    ScratchDir() {
+        std::string name = (std::filesystem::temp_directory_path() / "kestrel-measures-XXXXXX");
+        path = mkdtemp(name.data());
+    }
+    ~ScratchDir() { std::filesystem::remove_all(path); }
+    std::string filePath(const char* name) const { return (path / name).string(); }
+};
+
+struct Profiles {
+    std::vector<double> ages;
+    std::vector<std::vector<double>> columns;
+};
+
+// 300 rows: a skewed and a symmetric peak, two profiles with no row in common, a copy, a
+// profile of zeros and eight detrital-like mixtures.
+Profiles testProfiles() {
+    Profiles p;
+    const int rows = 300;
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> centre(20, 280), width(3, 30), weight(0.2, 1);
+    p.columns.assign(6, std::vector<double>(rows, 0.0));
+    for (int r = 0; r < rows; ++r) {
+        const double age = 100 + 2.5 * r;
+        p.ages.push_back(age);
+        p.columns[0][r] = r < 40 ? 0 : std::exp(-(r - 40) / 25.0);
+        p.columns[1][r] = std::exp(-std::pow((r - 150) / 30.0, 2));
+        p.columns[2][r] = r < 140 ? std::exp(-std::pow((r - 70) / 20.0, 2)) : 0;
+        p.columns[3][r] = r >= 160 ? std::exp(-std::pow((r - 230) / 20.0, 2)) : 0;
+        p.columns[4][r] = p.columns[1][r];
+    }
+    for (int s = 0; s < 8; ++s) {
+        std::vector<double> column(rows, 0.0);
+        for (int peak = 0; peak < 3; ++peak) {
+            const double c = centre(random), w = width(random), h = weight(random);
+            for (int r = 0; r < rows; ++r) column[r] += h * std::exp(-std::pow((r - c) / w, 2));
+        }
+        p.columns.push_back(column);
+    }
+    return p;
+}
+
+std::string writeCsv(const ScratchDir& dir, const char* name, const Profiles& p) {
+    const std::string path = dir.filePath(name);
+    std::ofstream out(path);
+    out.precision(17);
+    out << "Age";
+    for (size_t c = 0; c < p.columns.size(); ++c) out << ",P" << c;
+    out << "\n";
+    for (size_t r = 0; r < p.ages.size(); ++r) {
+        out << p.ages[r];
+        for (const auto& column : p.columns) out << "," << column[r];
+        out << "\n";
+    }
+    return path;
+}
+
+void expectAgreement(const Profiles& p, const std::string& oracleText) {
+    const std::vector<size_t> order = kestrel::ascendingAgeOrder(p.ages);
+    std::vector<double> sorted;
+    for (const size_t r : order) sorted.push_back(p.ages[r]);
+    std::vector<kestrel::PreparedProfile> prepared;
+    for (const auto& column : p.columns) prepared.push_back(kestrel::prepareProfile(column, order));
+    std::istringstream lines(oracleText);
+    int pairs = 0;
+    for (std::string line; std::getline(lines, line); ++pairs) {
+        std::istringstream in(line);
+        size_t i = 0, j = 0;
+        in >> i >> j;
+        for (const kestrel::MeasureInfo& info : kestrel::allMeasures()) {
+            std::string text;
+            in >> text;
+            const double expected = std::stod(text);
+            const double got = info.ofProfiles(prepared[i], prepared[j], sorted);
+            SCOPED_TRACE(std::string(info.name) + " of " + std::to_string(i) + ", " +
+                         std::to_string(j));
+            if (std::isnan(expected)) {
+                EXPECT_TRUE(std::isnan(got)) << got;
+            } else {
+                EXPECT_NEAR(got, expected, 1e-12 * std::max(1.0, std::fabs(expected)));
+            }
+        }
+    }
+    EXPECT_EQ(pairs, static_cast<int>(p.columns.size() * (p.columns.size() - 1) / 2));
+}
+
+TEST(Measures, AgreeWithNumpyOnEveryKindOfProfile) {
+    ScratchDir dir;
+    const Profiles p = testProfiles();
+    expectAgreement(p, oracle("profiles", writeCsv(dir, "p.csv", p)));
+    // The rows shuffled: the distributions over the ages are the same, the curves are not.
+    Profiles shuffled = p;
+    std::vector<size_t> rows(p.ages.size());
+    for (size_t r = 0; r < rows.size(); ++r) rows[r] = (r * 7) % rows.size();
+    for (size_t r = 0; r < rows.size(); ++r) {
+        shuffled.ages[r] = p.ages[rows[r]];
+        for (size_t c = 0; c < p.columns.size(); ++c)
+            shuffled.columns[c][r] = p.columns[c][rows[r]];
+    }
+    expectAgreement(shuffled, oracle("profiles", writeCsv(dir, "s.csv", shuffled)));
+
+    // What the special profiles give, as the measures' headers say.
+    const std::vector<size_t> order = kestrel::ascendingAgeOrder(p.ages);
+    const auto prepared = [&](size_t c) { return kestrel::prepareProfile(p.columns[c], order); };
+    const auto value = [&](Measure m, size_t a, size_t b) {
+        return kestrel::measureInfo(m).ofProfiles(prepared(a), prepared(b), p.ages);
+    };
+    EXPECT_NEAR(value(Measure::Similarity, 1, 4), 1.0, 1e-8);
+    EXPECT_NEAR(value(Measure::Likeness, 1, 4), 1.0, 1e-15);
+    EXPECT_NEAR(value(Measure::CrossCorrelation, 1, 4), 1.0, 1e-15);
+    EXPECT_EQ(value(Measure::Wasserstein2, 1, 4), 0.0);
+    EXPECT_EQ(value(Measure::Similarity, 2, 3), 0.0);
+    EXPECT_NEAR(value(Measure::Likeness, 2, 3), 0.0, 1e-8);
+    EXPECT_NEAR(value(Measure::KuiperV, 2, 3), 1.0, 1e-8);
+    EXPECT_EQ(value(Measure::CrossCorrelation, 5, 1), 0.0) << "a profile of zeros";
+}
+
+TEST(Measures, Wasserstein2OfAgeListsAgreesWithNumpy) {
+    ScratchDir dir;
+    std::mt19937 random(5);
+    std::vector<std::vector<double>> samples;
+    for (const int n : {7, 30, 45, 45}) {
+        std::normal_distribution<double> age(n * 10.0, 40.0);
+        std::vector<double> sample;
+        for (int k = 0; k < n; ++k) sample.push_back(std::round(age(random)));  // ties, too
+        samples.push_back(sample);
+    }
+    const std::string path = dir.filePath("ages.csv");
+    std::ofstream out(path);
+    out.precision(17);
+    out << "A,B,C,D\n";
+    for (size_t r = 0; r < 45; ++r) {
+        for (size_t s = 0; s < samples.size(); ++s) {
+            out << (s ? "," : "") << (r < samples[s].size() ? std::to_string(samples[s][r]) : "");
+        }
+        out << "\n";
+    }
+    out.close();
+    std::istringstream lines(oracle("ages", path));
+    int pairs = 0;
+    for (size_t i = 0, j = 0; lines >> i >> j; ++pairs) {
+        double expected = 0;
+        lines >> expected;
+        auto a = samples[i], b = samples[j];
+        std::sort(a.begin(), a.end());
+        std::sort(b.begin(), b.end());
+        EXPECT_NEAR(kestrel::wasserstein2OfAges(a, b), expected, 1e-12 * expected) << i << j;
+    }
+    EXPECT_EQ(pairs, 6);
+}
+
+TEST(Measures, MatrixOfEveryMeasureAndItsRefusals) {
+    const Profiles p = testProfiles();
+    kestrel::ProfileSamples samples;
+    samples.NumRows = static_cast<int32_t>(p.ages.size());
+    samples.ages.assign(1, 0.0);
+    samples.ages.insert(samples.ages.end(), p.ages.begin(), p.ages.end());
+    for (size_t c = 0; c < p.columns.size(); ++c) {
+        samples.names.push_back("P" + std::to_string(c));
+        std::vector<double> values{0.0};
+        values.insert(values.end(), p.columns[c].begin(), p.columns[c].end());
+        samples.values.push_back(values);
+    }
+    samples.grains = std::vector<int32_t>(p.columns.size(), 50);
+    kestrel::ProfileMatrix matrix = kestrel::compareAllPairs(samples);
+    const auto all = kestrel::parseMeasureList("all");
+    try {
+        kestrel::addProfileMeasures(matrix, samples, all);
+        FAIL() << "W2 of a profile of zeros";
+    } catch (const kestrel::KestrelError& e) {
+        EXPECT_STREQ(e.what(),
+                     "W2 has no value for P5: the profile is all zeros and holds no mass "
+                     "to move");
+    }
+    matrix.measures.clear();
+    kestrel::addProfileMeasures(matrix, samples, kestrel::parseMeasureList("v,s,r2"));
+    ASSERT_EQ(matrix.measures.size(), 3u);
+    const auto& v = matrix.measures[0];
+    ASSERT_TRUE(v.p);
+    const std::vector<size_t> order = kestrel::ascendingAgeOrder(p.ages);
+    const auto a = kestrel::prepareProfile(p.columns[6], order);
+    const auto b = kestrel::prepareProfile(p.columns[9], order);
+    EXPECT_EQ(v.values.at(6, 9), kestrel::kuiperVOfProfiles(a, b));
+    EXPECT_EQ(v.p->at(6, 9), kestrel::kuiperP(50, 50, v.values.at(6, 9)));
+    EXPECT_EQ(matrix.measures[1].values.at(3, 3), 1.0) << "a likeness of a profile with itself";
+    const kestrel::SquareMatrix d = kestrel::dissimilaritiesOf(matrix, Measure::Similarity);
+    EXPECT_EQ(d.at(6, 9), 1.0 - matrix.measures[1].values.at(6, 9));
+    EXPECT_EQ(d.at(2, 2), 0.0);
+    EXPECT_EQ(kestrel::dissimilaritiesOf(matrix, Measure::KsD).values, matrix.D.values);
+
+    samples.ages.clear();
+    EXPECT_THROW(kestrel::addProfileMeasures(matrix, samples, {Measure::Wasserstein2}),
+                 kestrel::KestrelError);
+    EXPECT_THROW(kestrel::parseMeasureList("d,ks"), kestrel::KestrelError);
+    EXPECT_EQ(kestrel::parseMeasureList("w2,d,w2").size(), 2u);
+}
+
+}  // namespace
