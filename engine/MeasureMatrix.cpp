@@ -124,11 +124,10 @@ void addGrainMeasures(ProfileMatrix& matrix, const std::vector<GrainSample>& sam
         if (measure == Measure::KsD) continue;
         MeasureMatrix added{measure, {}, std::nullopt};
         if (measure == Measure::KuiperV) {
-            added.values = matrix.kuiperV
-                               ? *matrix.kuiperV
-                               : pairMatrix(count, measure, threads, [&](int64_t i, int64_t j) {
-                                     return kuiperTest(sorted[size_t(i)], sorted[size_t(j)]).v;
-                                 });
+            if (matrix.kuiperV) continue;  // the grain matrix has it already
+            added.values = pairMatrix(count, measure, threads, [&](int64_t i, int64_t j) {
+                return kuiperTest(sorted[static_cast<size_t>(i)], sorted[static_cast<size_t>(j)]).v;
+            });
             std::vector<int32_t> grains;
             for (const GrainSample& sample : samples) {
                 grains.push_back(static_cast<int32_t>(sample.ages.size()));
@@ -150,6 +149,7 @@ void addGrainMeasures(ProfileMatrix& matrix, const std::vector<GrainSample>& sam
 
 const SquareMatrix* measureValuesOf(const ProfileMatrix& matrix, Measure measure) {
     if (measure == Measure::KsD) return &matrix.D;
+    if (measure == Measure::KuiperV && matrix.kuiperV) return &*matrix.kuiperV;
     for (const MeasureMatrix& m : matrix.measures) {
         if (m.measure == measure) return &m.values;
     }

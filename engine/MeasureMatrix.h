@@ -20,8 +20,8 @@ void addProfileMeasures(ProfileMatrix& matrix, const ProfileSamples& samples,
                         const std::vector<Measure>& measures, unsigned threads = 0);
 
 /// @brief The same for samples of grain ages and their profiles (one per sample, over the grid
-/// `gridAges`): Kuiper's V and Wasserstein-2 of the age lists themselves (V is the matrix's own
-/// kuiperV when it has one), Similarity, Likeness and R² of the profiles.
+/// `gridAges`): Kuiper's V (with p) and Wasserstein-2 of the age lists themselves, Similarity,
+/// Likeness and R² of the profiles. A grain matrix that has its kuiperV gets no second V.
 void addGrainMeasures(ProfileMatrix& matrix, const std::vector<GrainSample>& samples,
                       const std::vector<double>& gridAges,
                       const std::vector<std::vector<double>>& profiles,

@@ -37,7 +37,7 @@ struct SquareMatrix {
     }
 };
 
-enum class Measure;
+enum class Measure { KsD, KuiperV, Similarity, Likeness, CrossCorrelation, Wasserstein2 };
 
 /// @brief One more measure of every pair (engine/measures/Measures.h): its values (the diagonal
 /// holds what identical profiles give: 0 for a distance, 1 for a likeness) and, for Kuiper's V
@@ -54,6 +54,7 @@ struct ProfileMatrix {
     std::optional<SquareMatrix> p;  // present exactly when grain counts were given; diagonal 1
     std::optional<SquareMatrix> kuiperV;  // Kuiper's V of grain ages; zero diagonal
     std::vector<MeasureMatrix> measures;  // other measures asked for, in table order
+    Measure mapMeasure = Measure::KsD;    // the measure the map and the heat map are drawn from
 };
 
 /// @brief The cumulative curve of values[1..n] into curve[1..n] (index 0 left as it is): running

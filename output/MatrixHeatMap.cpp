@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/MeasureMatrix.h"
 #include "output/GraphNavigation.h"
 #include "output/PlotLayout.h"
 
@@ -41,17 +42,24 @@ void showNamesThatFit(QCustomPlot& chart) {
 
 // Every D of a study is often below 0.5: the colours spread over 0 to the largest D, and the
 // scale says so.
-void showScaleToLargest(QCPColorMap& map, const ProfileMatrix& matrix,
+void showScaleToLargest(QCPColorMap& map, const SquareMatrix& values, const QString& label,
                         const std::vector<int32_t>& order) {
     double largest = 0;
     for (const int32_t row : order) {
-        for (const int32_t col : order) largest = std::max(largest, matrix.D.at(row, col));
+        for (const int32_t col : order) largest = std::max(largest, values.at(row, col));
     }
     map.setDataRange(QCPRange(0, largest > 0 ? largest : 1));
     if (map.colorScale()) {
-        map.colorScale()->setLabel(
-            QString("D, from 0 to the largest (%1)").arg(QLocale().toString(largest, 'f', 4)));
+        map.colorScale()->setLabel(QString("%1, from 0 to the largest (%2)")
+                                       .arg(label, QLocale().toString(largest, 'f', 4)));
     }
+}
+
+// What the heat map shows of a matrix: D, or the dissimilarities of the map's measure.
+QString shownLabel(const ProfileMatrix& matrix) {
+    const MeasureInfo& info = measureInfo(matrix.mapMeasure);
+    return info.likeness ? QString("1 - %1").arg(QString::fromUtf8(info.name))
+                         : QString::fromUtf8(info.name);
 }
 
 // Every cell whole: the cell centres run 0 to k - 1, the cells half a unit either side.
@@ -102,6 +110,12 @@ QCustomPlot* createMatrixHeatMap(QWidget* parent) {
 void fillMatrixHeatMap(QCustomPlot& chart, const ProfileMatrix& matrix,
                        const std::vector<int32_t>& order) {
     QCPColorMap* map = colourMapOf(chart);
+    const SquareMatrix values =
+        matrix.mapMeasure == Measure::KsD ? matrix.D : dissimilaritiesOf(matrix, matrix.mapMeasure);
+    const QString label = shownLabel(matrix);
+    if (auto* title = qobject_cast<QCPTextElement*>(chart.plotLayout()->element(0, 0))) {
+        title->setText(label + " (MDS axis 1 order)");
+    }
     const int k = static_cast<int>(order.size());
     map->data()->setSize(k, k);
     map->data()->setRange(QCPRange(0, std::max(k - 1, 1)), QCPRange(0, std::max(k - 1, 1)));
@@ -109,10 +123,10 @@ void fillMatrixHeatMap(QCustomPlot& chart, const ProfileMatrix& matrix,
         for (int row = 0; row < k; ++row) {
             map->data()->setCell(
                 col, row,
-                matrix.D.at(order[static_cast<size_t>(row)], order[static_cast<size_t>(col)]));
+                values.at(order[static_cast<size_t>(row)], order[static_cast<size_t>(col)]));
         }
     }
-    showScaleToLargest(*map, matrix, order);
+    showScaleToLargest(*map, values, label, order);
     QStringList names;
     for (const int32_t sample : order)
         names << QString::fromStdString(matrix.names[static_cast<size_t>(sample)]);

@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/ProfileMatrix.h"
 #include "engine/measures/PreparedProfile.h"
 
 namespace kestrel {
 
-enum class Measure { KsD, KuiperV, Similarity, Likeness, CrossCorrelation, Wasserstein2 };
+// enum class Measure is declared with the matrix that holds the measures (ProfileMatrix.h).
 
 struct MeasureInfo {
     Measure measure;

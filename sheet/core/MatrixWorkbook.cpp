@@ -2,6 +2,7 @@
 #include "sheet/core/MatrixWorkbook.h"
 
 #include "engine/KestrelError.h"
+#include "engine/measures/Measures.h"
 #include "sheet/core/WorkbookWriter.h"
 
 namespace kestrel {
@@ -47,11 +48,27 @@ int16_t matrixFileTypeOf(const std::string& path) {
     throw KestrelError("The matrix file " + path + " must end in .csv or .xlsx");
 }
 
+namespace {
+
+// The other measures' blocks, each headed by its name (Kuiper's V followed by its p-values).
+template <class SendBlock>
+void sendMeasureBlocks(const ProfileMatrix& matrix, SendBlock&& send) {
+    for (const MeasureMatrix& measure : matrix.measures) {
+        send(measureInfo(measure.measure).name, measure.values);
+        if (measure.p) send("Kuiper p", *measure.p);
+    }
+}
+
+}  // namespace
+
 void sendMatrixSheet(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink) {
     sink.beginSheet("Matrix");
     int row = sendSquareBlock("", matrix.D, matrix, 1, sink);
     if (matrix.p) row = sendSquareBlock("p", *matrix.p, matrix, row + 1, sink);
     if (matrix.kuiperV) row = sendSquareBlock("Kuiper V", *matrix.kuiperV, matrix, row + 1, sink);
+    sendMeasureBlocks(matrix, [&](const std::string& name, const SquareMatrix& values) {
+        row = sendSquareBlock(name, values, matrix, row + 1, sink);
+    });
     sendMdsBlock(matrix, map, row + 1, sink);
 }
 
@@ -68,6 +85,10 @@ void sendMatrixSheets(const ProfileMatrix& matrix, const MdsMap& map, CellSink& 
         sink.beginSheet("Kuiper V");
         sendSquareBlock("", *matrix.kuiperV, matrix, 1, sink);
     }
+    sendMeasureBlocks(matrix, [&](const std::string& name, const SquareMatrix& values) {
+        sink.beginSheet(name);
+        sendSquareBlock("", values, matrix, 1, sink);
+    });
     sink.beginSheet("MDS");
     sendMdsBlock(matrix, map, 1, sink);
 }

@@ -207,3 +207,55 @@ TEST_F(BatchMatrix, BadEntriesGiveTheImportMessagesAndLeaveNoFile) {
 }
 
 }  // namespace
+
+// --measure all: a block per measure after D, each value as numpy computes it from the
+// definitions (tests/engine/measures_oracle.py), and D's block and the default run unchanged.
+TEST_F(BatchMatrix, EveryMeasureHasItsBlockAndAgreesWithNumpy) {
+    const std::string book = samples(12, 400, "twelve.csv");
+    const auto plain = run(kBinary + "kestrel-batch",
+                           {"--matrix", "--columns", "B:M", "--matrix-out", path("d.csv"), book});
+    const auto all = run(kBinary + "kestrel-batch", {"--matrix", "--columns", "B:M", "--measure",
+                                                     "all", "--matrix-out", path("all.csv"), book});
+    ASSERT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(all.out, plain.out) << "the map is of D, the first measure";
+    const std::string allText = readAll(path("all.csv")), dText = readAll(path("d.csv"));
+    const size_t dBlock = dText.find("\r\nMDS,");
+    EXPECT_EQ(allText.substr(0, dBlock), dText.substr(0, dBlock)) << "D comes first, unchanged";
+
+    const auto rows = csvRows(allText);
+    const char* names[] = {"Kuiper V", "Similarity", "Likeness", "R²", "W2"};
+    const auto oracle = kestrel::batchtest::runCommand(
+        "/usr/bin/python3 " + quoted(KESTREL_SOURCE_DIR "/tests/engine/measures_oracle.py") +
+            " profiles " + quoted(book),
+        m_folder);
+    ASSERT_EQ(oracle.status, 0) << oracle.err;
+    std::istringstream lines(oracle.out);
+    int pairs = 0;
+    for (int i = 0, j = 0; lines >> i >> j; ++pairs) {
+        double expected[6];
+        for (double& value : expected) lines >> value;
+        EXPECT_EQ(std::stod(rows[1 + i][1 + j]), expected[0]) << "D";
+        for (int m = 0; m < 5; ++m) {
+            const size_t head = 14 + 14 * m;  // each block: its heading row and 12 rows, a gap
+            ASSERT_EQ(rows[head][0], names[m]);
+            const double got = std::stod(rows[head + 1 + i][1 + j]);
+            EXPECT_NEAR(got, expected[m + 1], 1e-12 * std::max(1.0, std::fabs(expected[m + 1])))
+                << names[m] << " " << i << " " << j;
+        }
+    }
+    EXPECT_EQ(pairs, 66);
+
+    const auto mapped =
+        run(kBinary + "kestrel-batch", {"--matrix", "--columns", "B:M", "--measure", "s,w2", book});
+    EXPECT_NE(mapped.out.find("MDS of 1 - Similarity: axis 1 holds"), std::string::npos);
+    for (const auto& [args, message] :
+         std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--matrix", "--columns", "B:M", "--measure", "d,x", book},
+              "--measure: Unknown measure \"x\": give d, v, s, l, r2 or w2, separated by commas, "
+              "or all"},
+             {{"--measure", "v", book}, "--measure needs --matrix or --windows"}}) {
+        const auto refused = run(kBinary + "kestrel-batch", args);
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
+    }
+}

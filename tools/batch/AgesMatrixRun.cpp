@@ -1,7 +1,10 @@
 // The many-sample comparison from grain ages.
 #include "tools/batch/AgesMatrixRun.h"
 
+#include <algorithm>
+
 #include "engine/ClassicalMds.h"
+#include "engine/MeasureMatrix.h"
 #include "engine/NumberText.h"
 #include "engine/measures/GrainMatrix.h"
 #include "sheet/core/MatrixWorkbook.h"
@@ -15,6 +18,14 @@ std::string percent(double share) {
     return formatFixed(100.0 * share, 1) + "%";
 }
 
+// "grain D" as before, else the measure mapped ("1 - Similarity" of the profiles, "W2" of the
+// grains).
+std::string mapMeasureText(const ProfileMatrix& matrix) {
+    if (matrix.mapMeasure == Measure::KsD) return "grain D";
+    const MeasureInfo& info = measureInfo(matrix.mapMeasure);
+    return std::string(info.likeness ? "1 - " : "") + info.name;
+}
+
 }  // namespace
 
 void runAgesMatrix(const AgesSettings& settings, std::ostream& out, std::ostream& err,
@@ -22,18 +33,27 @@ void runAgesMatrix(const AgesSettings& settings, std::ostream& out, std::ostream
     refuseFilesOverInput(settings);
     checkGraphsFolder(settings.run.graphs, static_cast<bool>(writeGraphs));
     const GrainAges ages = readAgesOf(settings);
-    const ProfileMatrix matrix = compareAllGrainPairs(ages.samples);
-    const MdsMap map = classicalMds(matrix.D);
+    ProfileMatrix matrix = compareAllGrainPairs(ages.samples);
+    const bool profilesNeeded =
+        settings.profilesOut ||
+        std::any_of(settings.measures.begin(), settings.measures.end(), [](Measure m) {
+            return m == Measure::Similarity || m == Measure::Likeness ||
+                   m == Measure::CrossCorrelation;
+        });
+    const DensityProfiles profiles =
+        profilesNeeded ? buildDensityProfiles(ages.samples, settings.density) : DensityProfiles{};
+    addGrainMeasures(matrix, ages.samples, profiles.ages, profiles.profiles, settings.measures);
+    matrix.mapMeasure = settings.measures.front();
+    const MdsMap map = classicalMds(dissimilaritiesOf(matrix, matrix.mapMeasure));
     size_t grains = 0;
     for (const GrainSample& sample : ages.samples) grains += sample.ages.size();
     const size_t k = ages.samples.size();
     out << k << " samples, " << grains << " grains: " << k * (k - 1) / 2 << " pairs\n"
-        << "MDS of grain D: axis 1 holds " << percent(map.varianceShare[0])
+        << "MDS of " << mapMeasureText(matrix) << ": axis 1 holds " << percent(map.varianceShare[0])
         << " of the variance, axis 2 " << percent(map.varianceShare[1]) << '\n';
     out.flush();
     if (settings.profilesOut) {
-        writeProfilesFile(*settings.profilesOut, ages.samples,
-                          buildDensityProfiles(ages.samples, settings.density));
+        writeProfilesFile(*settings.profilesOut, ages.samples, profiles);
         warnOfBandwidthsWithoutRoot(ages.samples, settings.density, err);
     }
     if (settings.run.graphs)

@@ -7,6 +7,7 @@
 #include "sheet/core/Workbook.h"
 #include "sheet/core/WorkbookWriter.h"
 #include "tools/batch/BatchSteps.h"
+#include "tools/batch/MatrixSettings.h"
 
 namespace kestrel::batch {
 namespace {
@@ -139,6 +140,7 @@ BatchSettings checkAgesMatrixRun(const BatchOptions& options, AgesSettings& sett
     }
     settings.matrix = true;
     settings.matrixOut = options.matrixOut;
+    if (options.measure) settings.measures = measuresOf(*options.measure);
     if (settings.matrixOut && !nameEndsWith(*settings.matrixOut, ".csv") &&
         !nameEndsWith(*settings.matrixOut, ".xlsx")) {
         throw UsageError{"--matrix-out writes .csv or .xlsx, not " + *settings.matrixOut};

@@ -5,7 +5,9 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "engine/ProfileMatrix.h"
 #include "engine/density/DensityProfiles.h"
 #include "sheet/core/GrainAges.h"
 #include "tools/batch/BatchOptions.h"
@@ -22,6 +24,7 @@ struct AgesSettings {
     // --matrix: every pair of samples, their grain matrix and its map.
     bool matrix = false;
     std::optional<std::string> matrixOut;
+    std::vector<Measure> measures{Measure::KsD};  // the first one is mapped
 };
 
 /// @brief The --ages options other than --ages itself, given without it, are refused.

@@ -76,6 +76,13 @@ const std::vector<OptionSpec>& optionTable() {
          "with --matrix: the row holding each column's grain count (for\n"
          "                   p-values); or --grains N1,N2,... with one per column",
          [](BatchOptions& o, const std::string& v) { o.grainsRow = v; }},
+        {"--measure", "LIST",
+         "with --matrix: the measures, any of d (Kolmogorov-Smirnov D),\n"
+         "                   v (Kuiper V), s (Similarity), l (Likeness), r2\n"
+         "                   (cross-correlation), w2 (Wasserstein-2), or all; the map and\n"
+         "                   heat map show the first; with --windows: the windows table\n"
+         "                   gains a column per measure other than d",
+         [](BatchOptions& o, const std::string& v) { o.measure = v; }},
         {"--ages", "",
          "build the profiles from grain ages (one list per sample) and\n"
          "                   test the grains themselves too (see the options below); the\n"

@@ -30,6 +30,8 @@ struct BatchOptions {
     std::optional<std::string> columns;    // "B:AZ", "B,D,F"
     std::optional<std::string> matrixOut;  // .csv or .xlsx
     std::optional<std::string> grainsRow;  // the sheet row holding one grain count per column
+    std::optional<std::string> measure;    // "d,v,s,l,r2,w2" or "all"; absent: d
+    std::optional<std::string> mds;        // classical (default) or nonmetric
     // Profiles built from grain ages (--ages) instead of read from profile columns.
     bool ages = false;
     std::string layout = "columns";          // columns or rows

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "engine/KestrelError.h"
+#include "engine/MeasureMatrix.h"
 #include "engine/NumberText.h"
 #include "sheet/core/MatrixWorkbook.h"
 #include "sheet/core/ProfileColumns.h"
@@ -54,6 +55,13 @@ std::string percent(double share) {
     return formatFixed(100.0 * share, 1) + "%";
 }
 
+// " of W2" when the map is of another measure than D (nothing for D: the line stays as it was).
+std::string mapMeasureText(const ProfileMatrix& matrix) {
+    if (matrix.mapMeasure == Measure::KsD) return {};
+    const MeasureInfo& info = measureInfo(matrix.mapMeasure);
+    return std::string(" of ") + (info.likeness ? "1 - " : "") + info.name;
+}
+
 }  // namespace
 
 void runMatrix(const MatrixSettings& settings, std::ostream& out, std::ostream& err,
@@ -61,12 +69,14 @@ void runMatrix(const MatrixSettings& settings, std::ostream& out, std::ostream& 
     checkOutputs(settings, writeGraphs);
     EmptyProfileCells empty;
     const ProfileSamples samples = readSamples(settings, empty);
-    const ProfileMatrix matrix = compareAllPairs(samples);
-    const MdsMap map = classicalMds(matrix.D);
+    ProfileMatrix matrix = compareAllPairs(samples);
+    addProfileMeasures(matrix, samples, settings.measures);
+    matrix.mapMeasure = settings.measures.front();
+    const MdsMap map = classicalMds(dissimilaritiesOf(matrix, matrix.mapMeasure));
     const size_t k = samples.names.size();
     out << k << " profiles x " << samples.NumRows << " rows: " << k * (k - 1) / 2 << " pairs\n"
-        << "MDS: axis 1 holds " << percent(map.varianceShare[0]) << " of the variance, axis 2 "
-        << percent(map.varianceShare[1]) << '\n';
+        << "MDS" << mapMeasureText(matrix) << ": axis 1 holds " << percent(map.varianceShare[0])
+        << " of the variance, axis 2 " << percent(map.varianceShare[1]) << '\n';
     out.flush();
     if (empty.total() > 0) err << "kestrel-batch: note: " << empty.note() << '\n';
     if (!matrix.p) {

@@ -4,6 +4,7 @@
 #include "engine/KestrelError.h"
 #include "engine/NumberText.h"
 #include "engine/SampleSizes.h"
+#include "engine/measures/Measures.h"
 #include "sheet/core/AllSorts.h"
 #include "sheet/core/ColumnList.h"
 #include "sheet/core/MatrixWorkbook.h"
@@ -84,9 +85,13 @@ void refuseMatrixOptions(const BatchOptions& options) {
     const std::pair<bool, const char*> matrixOnly[] = {
         {options.columns.has_value(), "--columns"},
         {options.matrixOut.has_value(), "--matrix-out"},
-        {options.grainsRow.has_value(), "--grains-row"}};
+        {options.grainsRow.has_value(), "--grains-row"},
+        {options.mds.has_value(), "--mds"}};
     for (const auto& [given, name] : matrixOnly) {
         if (given) throw UsageError{std::string(name) + " needs --matrix"};
+    }
+    if (options.measure && !options.windows) {
+        throw UsageError{"--measure needs --matrix or --windows"};
     }
 }
 
@@ -120,7 +125,16 @@ MatrixSettings checkMatrixOptions(const BatchOptions& options) {
     }
     settings.graphs = options.graphs;
     settings.graphFormat = graphFormatOf(options);
+    if (options.measure) settings.measures = measuresOf(*options.measure);
     return settings;
+}
+
+std::vector<Measure> measuresOf(const std::string& list) {
+    try {
+        return parseMeasureList(list);
+    } catch (const KestrelError& error) {
+        throw UsageError{std::string("--measure: ") + error.what()};
+    }
 }
 
 }  // namespace kestrel::batch

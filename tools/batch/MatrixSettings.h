@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/ProfileMatrix.h"
 #include "tools/batch/BatchOptions.h"
 
 namespace kestrel::batch {
@@ -22,7 +23,11 @@ struct MatrixSettings {
     std::optional<std::string> matrixOut;        // .csv or .xlsx
     std::optional<std::string> graphs;           // folder for MDS and Matrix images
     std::string graphFormat = "png";
+    std::vector<Measure> measures{Measure::KsD};  // the first one is mapped
 };
+
+/// @brief The measures of --measure's list; UsageError naming what does not read.
+std::vector<Measure> measuresOf(const std::string& list);
 
 /// @brief True when the command line asks for the many-profile comparison.
 bool wantsMatrix(const BatchOptions& options);
