@@ -1,5 +1,5 @@
 // Nonmetric SMACOF: pool-adjacent-violators (primary approach to ties) for the disparities, the
-// Guttman transform for the points, both as plain loops over the pairs i < j.
+// Guttman transform for the points, over the pairs i < j row by row (Eigen vectorises a row).
 #include "engine/NonmetricMds.h"
 
 #include <Eigen/Dense>

@@ -69,20 +69,26 @@ std::vector<OracleCase> oracleCases() {
     return cases;
 }
 
-// Pairs of smaller dissimilarity never get a larger disparity.
-void expectMonotone(const std::vector<double>& dissimilarities,
-                    const std::vector<double>& disparities) {
-    std::vector<size_t> order(dissimilarities.size());
-    for (size_t p = 0; p < order.size(); ++p) order[p] = p;
-    std::sort(order.begin(), order.end(),
-              [&](size_t a, size_t b) { return dissimilarities[a] < dissimilarities[b]; });
-    double largestBefore = -std::numeric_limits<double>::infinity(), largestOfRun = largestBefore;
-    for (size_t n = 0; n < order.size(); ++n) {
-        if (n > 0 && dissimilarities[order[n]] > dissimilarities[order[n - 1]])
-            largestBefore = largestOfRun;
-        EXPECT_GE(disparities[order[n]], largestBefore) << "pair " << order[n];
-        largestOfRun = std::max(largestOfRun, disparities[order[n]]);
+// Pairs of smaller dissimilarity never get a larger disparity: sorted by dissimilarity (ties by
+// disparity), the disparities do not fall.
+bool monotone(const std::vector<double>& dissimilarities, const std::vector<double>& disparities) {
+    std::vector<std::pair<double, double>> pairs;
+    for (size_t p = 0; p < dissimilarities.size(); ++p)
+        pairs.emplace_back(dissimilarities[p], disparities[p]);
+    std::sort(pairs.begin(), pairs.end());
+    return std::is_sorted(pairs.begin(), pairs.end(),
+                          [](const auto& a, const auto& b) { return a.second < b.second; });
+}
+
+// Primary approach: some pairs of equal dissimilarity were given different disparities.
+bool tiesSplit(const std::vector<double>& dissimilarities, const std::vector<double>& disparities) {
+    for (size_t p = 0; p < dissimilarities.size(); ++p) {
+        for (size_t q = p + 1; q < dissimilarities.size(); ++q) {
+            if (dissimilarities[p] == dissimilarities[q] && disparities[p] != disparities[q])
+                return true;
+        }
     }
+    return false;
 }
 
 SquareMatrix planarMatrix(int32_t k, unsigned seed) {
@@ -119,17 +125,17 @@ TEST(NonmetricMds, NoWorseThanSklearnOrTheClassicalMapWithMonotoneDisparities) {
         EXPECT_LE(result.iterations, 1000);
         const std::vector<double> distances = pairDistances(result.map);
         EXPECT_NEAR(result.stress, stress1(result.disparities, distances), 1e-12);
-        expectMonotone(pairDissimilarities(c.d), result.disparities);
+        EXPECT_TRUE(monotone(pairDissimilarities(c.d), result.disparities));
+        // The KS-like matrix (K = 20) has many equal statistics.
+        if (c.d.size == 20) {
+            EXPECT_TRUE(tiesSplit(pairDissimilarities(c.d), result.disparities));
+        }
         // On the dissimilarities' scale, not shrunk towards a point.
         double mapSquares = 0, dissimilaritySquares = 0;
         for (const double x : distances) mapSquares += x * x;
         for (const double x : pairDissimilarities(c.d)) dissimilaritySquares += x * x;
         EXPECT_NEAR(mapSquares / dissimilaritySquares, 1.0, 0.1);
-        // Principal axes: centred, axis 1 the wider.
-        double sumX = 0, sumY = 0;
-        for (const auto& p : result.map.points) sumX += p[0], sumY += p[1];
-        EXPECT_NEAR(sumX, 0.0, 1e-9);
-        EXPECT_NEAR(sumY, 0.0, 1e-9);
+        // Principal axes: axis 1 the wider.
         EXPECT_NEAR(result.map.varianceShare[0] + result.map.varianceShare[1], 1.0, 1e-12);
         EXPECT_GE(result.map.varianceShare[0], result.map.varianceShare[1]);
         EXPECT_EQ(nonmetricMds(c.d, classical).map.points, result.map.points);
