@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libqt6printsupport6 libqt6opengl6-dev qt6-qpa-plugins
   libqcustomplot-dev libgsf-1-dev libsimpleini-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  python3 python3-xlrd python3-xlwt python3-openpyxl python3-scipy libxml2-dev zlib1g-dev
+  python3 python3-xlrd python3-xlwt python3-openpyxl python3-scipy python3-sklearn libxml2-dev zlib1g-dev
   gnumeric ghostscript
   xvfb xauth imagemagick
   libqt6svg6 appstream desktop-file-utils man-db dpkg-dev file librsvg2-bin

@@ -1,0 +1,229 @@
+// Nonmetric MDS, stress-1 and nearest neighbours: the nonmetric map against scikit-learn's from
+// the same classical start (tests/engine/mds_sklearn_oracle.py), stress-1 against numpy, the
+// neighbours against a brute-force search, and the time for 200 samples.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/ClassicalMds.h"
+#include "engine/KestrelError.h"
+#include "engine/MdsStress.h"
+#include "engine/NearestNeighbours.h"
+#include "engine/NonmetricMds.h"
+
+using namespace kestrel;
+
+namespace {
+
+struct OracleCase {
+    SquareMatrix d;
+    double sklearnStress1 = 0, sklearnOwnStress = 0, classicalStress1 = 0;
+    MdsMap randomMap;
+    double randomMapStress = 0;
+};
+
+std::vector<double> numbers(std::istringstream& in) {
+    std::vector<double> values;
+    for (double x; in >> x;) values.push_back(x);
+    return values;
+}
+
+std::vector<OracleCase> oracleCases() {
+    const std::string command =
+        "/usr/bin/python3 '" KESTREL_SOURCE_DIR "/tests/engine/mds_sklearn_oracle.py'";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::string text;
+    char buffer[65536];
+    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
+        text.append(buffer, got);
+    std::vector<OracleCase> cases;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream in(line.substr(2));
+        if (line[0] == 'D') {
+            OracleCase& c = cases.emplace_back();
+            in >> c.d.size;
+            c.d.values = numbers(in);
+        }
+        if (line[0] == 'N') {
+            in >> cases.back().sklearnStress1 >> cases.back().sklearnOwnStress;
+            double iterations = 0;
+            in >> iterations >> cases.back().classicalStress1;
+        }
+        if (line[0] == 'P') {
+            const std::vector<double> xy = numbers(in);
+            for (size_t i = 0; i + 1 < xy.size(); i += 2)
+                cases.back().randomMap.points.push_back({xy[i], xy[i + 1]});
+        }
+        if (line[0] == 'S') in >> cases.back().randomMapStress;
+    }
+    return cases;
+}
+
+// Pairs of smaller dissimilarity never get a larger disparity: sorted by dissimilarity (ties by
+// disparity), the disparities do not fall.
+bool monotone(const std::vector<double>& dissimilarities, const std::vector<double>& disparities) {
+    std::vector<std::pair<double, double>> pairs;
+    for (size_t p = 0; p < dissimilarities.size(); ++p)
+        pairs.emplace_back(dissimilarities[p], disparities[p]);
+    std::sort(pairs.begin(), pairs.end());
+    return std::is_sorted(pairs.begin(), pairs.end(),
+                          [](const auto& a, const auto& b) { return a.second < b.second; });
+}
+
+// Primary approach: some pairs of equal dissimilarity were given different disparities.
+bool tiesSplit(const std::vector<double>& dissimilarities, const std::vector<double>& disparities) {
+    for (size_t p = 0; p < dissimilarities.size(); ++p) {
+        for (size_t q = p + 1; q < dissimilarities.size(); ++q) {
+            if (dissimilarities[p] == dissimilarities[q] && disparities[p] != disparities[q])
+                return true;
+        }
+    }
+    return false;
+}
+
+SquareMatrix planarMatrix(int32_t k, unsigned seed) {
+    std::mt19937_64 random(seed);
+    std::uniform_real_distribution<double> coordinate(0.0, 10.0);
+    std::vector<std::array<double, 2>> points(static_cast<size_t>(k));
+    for (auto& p : points) p = {coordinate(random), coordinate(random)};
+    SquareMatrix d{k, std::vector<double>(static_cast<size_t>(k) * static_cast<size_t>(k), 0.0)};
+    for (int32_t i = 0; i < k; ++i) {
+        for (int32_t j = 0; j < k; ++j) {
+            const auto& a = points[static_cast<size_t>(i)];
+            const auto& b = points[static_cast<size_t>(j)];
+            // Rounded to two places, so that many pairs tie.
+            d.values[static_cast<size_t>(i * k + j)] =
+                std::round(100.0 * std::sqrt(std::hypot(a[0] - b[0], a[1] - b[1]))) / 100.0;
+        }
+    }
+    return d;
+}
+
+}  // namespace
+
+TEST(NonmetricMds, NoWorseThanSklearnOrTheClassicalMapWithMonotoneDisparities) {
+    const std::vector<OracleCase> cases = oracleCases();
+    ASSERT_EQ(cases.size(), 3u) << "the scikit-learn oracle did not run";
+    for (const OracleCase& c : cases) {
+        SCOPED_TRACE("K = " + std::to_string(c.d.size));
+        const MdsMap classical = classicalMds(c.d);
+        const NonmetricMdsResult result = nonmetricMds(c.d, classical);
+        EXPECT_LE(result.stress, c.sklearnStress1 + 1e-6);
+        EXPECT_LE(result.stress, c.classicalStress1 + 1e-12);
+        EXPECT_LE(result.stress, metricStress(c.d, classical));
+        EXPECT_GT(result.iterations, 0);
+        EXPECT_LE(result.iterations, 1000);
+        const std::vector<double> distances = pairDistances(result.map);
+        EXPECT_NEAR(result.stress, stress1(result.disparities, distances), 1e-12);
+        EXPECT_TRUE(monotone(pairDissimilarities(c.d), result.disparities));
+        // The KS-like matrix (K = 20) has many equal statistics.
+        if (c.d.size == 20) {
+            EXPECT_TRUE(tiesSplit(pairDissimilarities(c.d), result.disparities));
+        }
+        // On the dissimilarities' scale, not shrunk towards a point.
+        double mapSquares = 0, dissimilaritySquares = 0;
+        for (const double x : distances) mapSquares += x * x;
+        for (const double x : pairDissimilarities(c.d)) dissimilaritySquares += x * x;
+        EXPECT_NEAR(mapSquares / dissimilaritySquares, 1.0, 0.1);
+        // Principal axes: axis 1 the wider.
+        EXPECT_NEAR(result.map.varianceShare[0] + result.map.varianceShare[1], 1.0, 1e-12);
+        EXPECT_GE(result.map.varianceShare[0], result.map.varianceShare[1]);
+        EXPECT_EQ(nonmetricMds(c.d, classical).map.points, result.map.points);
+    }
+}
+
+TEST(NonmetricMds, RefusalsAndMatricesWithNothingToImprove) {
+    const SquareMatrix one{1, {0.0}};
+    EXPECT_THROW(nonmetricMds(one, MdsMap{{{0.0, 0.0}}, {}}), KestrelError);
+    SquareMatrix pair{2, {0.0, 3.0, 3.0, 0.0}};
+    EXPECT_THROW(nonmetricMds(pair, MdsMap{{{0.0, 0.0}}, {}}), KestrelError);
+    const NonmetricMdsResult two = nonmetricMds(pair, classicalMds(pair));
+    EXPECT_EQ(two.stress, 0.0);
+    EXPECT_NEAR(pairDistances(two.map)[0], 3.0, 1e-12);
+    const SquareMatrix zeros{3, std::vector<double>(9, 0.0)};
+    EXPECT_EQ(nonmetricMds(zeros, classicalMds(zeros)).stress, 0.0);
+    const MdsMap start = classicalMds(pair);
+    pair.values[1] = std::nan("");
+    EXPECT_THROW(nonmetricMds(pair, start), KestrelError);
+}
+
+TEST(NonmetricMds, TwoHundredSamplesInWellUnderASecond) {
+    const SquareMatrix d = planarMatrix(200, 11);
+    const MdsMap classical = classicalMds(d);
+    const auto begin = std::chrono::steady_clock::now();
+    const NonmetricMdsResult result = nonmetricMds(d, classical);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
+    RecordProperty("seconds", std::to_string(took.count()));
+    RecordProperty("iterations", result.iterations);
+    EXPECT_LT(took.count(), 1.0) << result.iterations << " iterations";
+    EXPECT_LT(result.stress, metricStress(d, classical));
+}
+
+TEST(MdsStress, StressOfAGivenMapMatchesNumpyAndShepardPairsAreSorted) {
+    const std::vector<OracleCase> cases = oracleCases();
+    ASSERT_EQ(cases.size(), 3u) << "the scikit-learn oracle did not run";
+    for (const OracleCase& c : cases) {
+        EXPECT_NEAR(metricStress(c.d, c.randomMap), c.randomMapStress, 1e-12);
+        const ShepardData shepard = shepardData(c.d, c.randomMap);
+        const size_t k = static_cast<size_t>(c.d.size);
+        ASSERT_EQ(shepard.pairs.size(), k * (k - 1) / 2);
+        EXPECT_FALSE(shepard.hasDisparities);
+        for (size_t n = 0; n < shepard.pairs.size(); ++n) {
+            const ShepardPair& p = shepard.pairs[n];
+            if (n > 0) {
+                EXPECT_LE(shepard.pairs[n - 1].dissimilarity, p.dissimilarity);
+            }
+            EXPECT_EQ(p.dissimilarity, c.d.at(p.i, p.j));
+            const auto& a = c.randomMap.points[static_cast<size_t>(p.i)];
+            const auto& b = c.randomMap.points[static_cast<size_t>(p.j)];
+            EXPECT_NEAR(p.distance, std::hypot(a[0] - b[0], a[1] - b[1]), 1e-15);
+        }
+    }
+    EXPECT_EQ(stress1({0.0, 0.0}, {0.0, 0.0}), 0.0);
+    EXPECT_EQ(stress1({1.0, 0.0}, {0.0, 0.0}), std::numeric_limits<double>::infinity());
+    EXPECT_THROW(stress1({1.0}, {1.0, 2.0}), KestrelError);
+}
+
+TEST(NearestNeighbours, MatchABruteForceSearchWithTies) {
+    std::mt19937_64 random(5);
+    std::uniform_int_distribution<int> small(0, 3);
+    for (int32_t k = 2; k <= 9; ++k) {
+        SquareMatrix d{k, std::vector<double>(static_cast<size_t>(k * k), 0.0)};
+        for (int32_t i = 0; i < k; ++i) {
+            for (int32_t j = i + 1; j < k; ++j) {
+                d.values[static_cast<size_t>(i * k + j)] =
+                    d.values[static_cast<size_t>(j * k + i)] = 0.25 * small(random);
+            }
+        }
+        const std::vector<NearestNeighbours> found = nearestNeighbours(d);
+        ASSERT_EQ(found.size(), static_cast<size_t>(k));
+        for (int32_t i = 0; i < k; ++i) {
+            std::vector<std::pair<double, int32_t>> others;
+            for (int32_t j = 0; j < k; ++j)
+                if (j != i) others.emplace_back(d.at(i, j), j);
+            std::sort(others.begin(), others.end());
+            const NearestNeighbours& n = found[static_cast<size_t>(i)];
+            EXPECT_EQ(n.closest, others[0].second) << "K = " << k << ", sample " << i;
+            EXPECT_EQ(n.closestDissimilarity, others[0].first);
+            ASSERT_EQ(n.second.has_value(), k > 2);
+            if (k == 2) {
+                EXPECT_TRUE(std::isnan(n.secondDissimilarity));
+                continue;
+            }
+            EXPECT_EQ(*n.second, others[1].second) << "K = " << k << ", sample " << i;
+            EXPECT_EQ(n.secondDissimilarity, others[1].first);
+        }
+    }
+    EXPECT_THROW(nearestNeighbours(SquareMatrix{1, {0.0}}), KestrelError);
+    EXPECT_THROW(nearestNeighbours(SquareMatrix{2, {0.0, INFINITY, INFINITY, 0.0}}), KestrelError);
+}
