@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "engine/measures/GrainWindows.h"
+#include "engine/measures/Measures.h"
 #include "sheet/core/CsvWriter.h"
 
 namespace kestrel {
@@ -95,6 +96,7 @@ void WindowsTableModel::setRows(std::vector<WindowsTableRow> rows) {
     m_rows = std::move(rows);
     m_grainColumns = std::any_of(m_rows.begin(), m_rows.end(),
                                  [](const WindowsTableRow& row) { return row.grains.has_value(); });
+    m_measureColumns = m_rows.empty() ? 0 : static_cast<int>(m_rows.front().measures.size());
     endResetModel();
 }
 
@@ -104,7 +106,29 @@ int WindowsTableModel::rowCount(const QModelIndex& parent) const {
 
 int WindowsTableModel::columnCount(const QModelIndex& parent) const {
     if (parent.isValid()) return 0;
+    return measuresColumn() + m_measureColumns;
+}
+
+int WindowsTableModel::measuresColumn() const {
     return kTableColumns + (m_grainColumns ? static_cast<int>(grainWindowHeaders().size()) : 0);
+}
+
+QVariant WindowsTableModel::measureData(const WindowsTableRow& row, int measure, int role) {
+    if (measure >= static_cast<int>(row.measures.size())) return {};
+    const double value = row.measures[static_cast<size_t>(measure)].second;
+    const bool shown = value == value;  // W2 has none for a window without mass
+    switch (role) {
+        case Qt::DisplayRole:
+            return shown ? shownNumber(value, kD) : QString();
+        case Qt::UserRole:
+            return shown ? value : -1.0;
+        case Qt::EditRole:
+            return shown ? QString::fromStdString(shortestNumberText(value)) : QString();
+        case Qt::TextAlignmentRole:
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        default:
+            return {};
+    }
 }
 
 QVariant WindowsTableModel::grainData(const WindowsTableRow& row, int grainColumn, int role) {
@@ -127,6 +151,7 @@ QVariant WindowsTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
     const WindowsTableRow& row = m_rows[static_cast<size_t>(index.row())];
     const int column = index.column();
+    if (column >= measuresColumn()) return measureData(row, column - measuresColumn(), role);
     if (column >= kTableColumns) return grainData(row, column - kTableColumns, role);
     const bool isText = column >= kBeyond;
     switch (role) {
@@ -150,6 +175,11 @@ QVariant WindowsTableModel::headerData(int section, Qt::Orientation orientation,
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Vertical) return section + 1;
     const auto& headers = windowsTableHeaders();
+    if (section >= measuresColumn() && section < columnCount() && !m_rows.empty()) {
+        const auto& measures = m_rows.front().measures;
+        return QString::fromUtf8(
+            measureInfo(measures[static_cast<size_t>(section - measuresColumn())].first).name);
+    }
     if (section >= static_cast<int>(headers.size()) && section < columnCount()) {
         return QString::fromStdString(grainWindowHeaders()[section - headers.size()]);
     }

@@ -29,9 +29,12 @@ class WindowsTableModel : public QAbstractTableModel {
 
   private:
     static QVariant grainData(const WindowsTableRow& row, int grainColumn, int role);
+    static QVariant measureData(const WindowsTableRow& row, int measure, int role);
+    int measuresColumn() const;  // the first column of the other measures
 
     std::vector<WindowsTableRow> m_rows;
     bool m_grainColumns = false;  // some row has its grains tested
+    int m_measureColumns = 0;     // other measures of every window
 };
 
 }  // namespace kestrel

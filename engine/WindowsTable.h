@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/KsTwoSample.h"
 #include "engine/ProfileComparison.h"
+#include "engine/ProfileMatrix.h"
 #include "engine/SampleSizes.h"
 #include "engine/measures/GrainWindows.h"
 
@@ -27,6 +29,9 @@ struct WindowsTableRow {
     KsMethod method = KsMethod::Exact;
     /// The window's own grains tested, when the profiles were built from grain ages.
     std::optional<GrainWindowTest> grains;
+    /// Other measures of the two profiles over the window's rows, when asked for, in the order
+    /// of the table of measures (not a number where one has no value).
+    std::vector<std::pair<Measure, double>> measures;
 };
 
 /// @brief "First", "First age", "Last", "Last age", "Rows", "n1", "n2", "D", "Critical value",

@@ -5,6 +5,7 @@
 #include <array>
 #include <filesystem>
 
+#include "engine/measures/Measures.h"
 #include "sheet/core/WorkbookWriter.h"
 
 namespace kestrel {
@@ -36,6 +37,20 @@ void sendGrainCells(const GrainWindowTest& test, int sheetRow, CellSink& sink) {
     sink.number(sheetRow, ++col, test.kuiper->p);
 }
 
+// The other measures' columns after the grain columns (when there are any), a heading each.
+void sendMeasureHeadings(const WindowsTableRow& row, int firstCol, CellSink& sink) {
+    for (size_t m = 0; m < row.measures.size(); ++m) {
+        sink.text(1, firstCol + static_cast<int>(m), measureInfo(row.measures[m].first).name);
+    }
+}
+
+void sendMeasureCells(const WindowsTableRow& row, int sheetRow, int firstCol, CellSink& sink) {
+    for (size_t m = 0; m < row.measures.size(); ++m) {
+        const double value = row.measures[m].second;
+        if (value == value) sink.number(sheetRow, firstCol + static_cast<int>(m), value);
+    }
+}
+
 }  // namespace
 
 void sendWindowsTable(const std::vector<WindowsTableRow>& rows, CellSink& sink) {
@@ -51,6 +66,9 @@ void sendWindowsTable(const std::vector<WindowsTableRow>& rows, CellSink& sink) 
             sink.text(1, static_cast<int>(headers.size() + col) + 1, grainHeaders[col]);
         }
     }
+    const int measuresCol =
+        static_cast<int>(headers.size() + (grains ? grainWindowHeaders().size() : 0)) + 1;
+    if (!rows.empty()) sendMeasureHeadings(rows.front(), measuresCol, sink);
     int sheetRow = 1;
     for (const WindowsTableRow& row : rows) {
         ++sheetRow;
@@ -61,6 +79,7 @@ void sendWindowsTable(const std::vector<WindowsTableRow>& rows, CellSink& sink) 
         sink.text(sheetRow, 11, beyondText(row.beyond));
         sink.text(sheetRow, 12, ksMethodName(row.method));
         if (grains && row.grains) sendGrainCells(*row.grains, sheetRow, sink);
+        sendMeasureCells(row, sheetRow, measuresCol, sink);
     }
 }
 

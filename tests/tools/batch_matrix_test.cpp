@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -253,9 +254,52 @@ TEST_F(BatchMatrix, EveryMeasureHasItsBlockAndAgreesWithNumpy) {
              {{"--matrix", "--columns", "B:M", "--measure", "d,x", book},
               "--measure: Unknown measure \"x\": give d, v, s, l, r2 or w2, separated by commas, "
               "or all"},
-             {{"--measure", "v", book}, "--measure needs --matrix or --windows"}}) {
+             {{"--measure", "v", book},
+              "--measure needs --matrix, or --windows or --summary for the windows table"}}) {
         const auto refused = run(kBinary + "kestrel-batch", args);
         EXPECT_EQ(refused.status, 2);
         EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
+    }
+}
+
+// --windows --measure all: the windows table gains a column per measure after its own, each the
+// measure of the window's rows as numpy computes it; without --measure the table is as before.
+TEST_F(BatchMatrix, WindowsTableGainsTheMeasuresOfEachWindow) {
+    const std::string book = samples(12, 400, "twelve.csv");
+    const auto plain = run(kBinary + "kestrel-batch", {"--windows", path("w0.csv"), book});
+    const auto all =
+        run(kBinary + "kestrel-batch", {"--windows", path("w.csv"), "--measure", "all", book});
+    ASSERT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(all.out, plain.out);
+    const auto before = csvRows(readAll(path("w0.csv")));
+    const auto rows = csvRows(readAll(path("w.csv")));
+    ASSERT_EQ(rows.size(), before.size());
+    ASSERT_GE(rows.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(rows[0].begin() + 12, rows[0].end()),
+              (std::vector<std::string>{"Kuiper V", "Similarity", "Likeness", "R²", "W2"}));
+    const auto input = csvRows(readAll(book));
+    for (size_t r = 1; r < std::min<size_t>(rows.size(), 4); ++r) {
+        EXPECT_EQ(std::vector<std::string>(rows[r].begin(), rows[r].begin() + 12), before[r]);
+        // The window's rows (positions count from the first data row) as two profiles.
+        const int first = std::stoi(rows[r][0]), last = std::stoi(rows[r][2]);
+        std::string window = "Age,Y1,Y2\n";
+        for (int k = first; k <= last; ++k) {
+            const auto& cells = input[static_cast<size_t>(k)];
+            window += cells[0] + "," + cells[1] + "," + cells[2] + "\n";
+        }
+        std::ofstream(path("window.csv")) << window;
+        const auto oracle = kestrel::batchtest::runCommand(
+            "/usr/bin/python3 " + quoted(KESTREL_SOURCE_DIR "/tests/engine/measures_oracle.py") +
+                " profiles " + quoted(path("window.csv")),
+            m_folder);
+        std::istringstream values(oracle.out);
+        double i = 0, j = 0, expected[6];
+        values >> i >> j;
+        for (double& value : expected) values >> value;
+        for (int m = 0; m < 5; ++m) {
+            EXPECT_NEAR(std::stod(rows[r][12 + m]), expected[m + 1],
+                        1e-12 * std::max(1.0, std::fabs(expected[m + 1])))
+                << rows[0][12 + m] << " of window " << r;
+        }
     }
 }

@@ -8,6 +8,7 @@
 #include "engine/CriticalValueTable.h"
 #include "engine/KestrelError.h"
 #include "engine/SummaryTable.h"
+#include "engine/measures/WindowMeasures.h"
 #include "sheet/core/ProfileSheet.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/WindowsSheet.h"
@@ -112,6 +113,9 @@ void compareAndWrite(const BatchSettings& settings, ProfileData& data, std::stri
     if (!settings.summary && !settings.windows) return;
     std::vector<WindowsTableRow> windowsTable = buildWindowsTable(data, windows, settings.grains);
     if (grainWindows != nullptr) grainWindows->fill(windowsTable);
+    if (!settings.windowMeasures.empty()) {
+        fillWindowMeasures(windowsTable, data, settings.windowMeasures);
+    }
     if (settings.summary) writeSummary(settings, data, windowsTable);
     if (settings.windows) writeWindowsCsv(*settings.windows, windowsTable);
 }

@@ -111,6 +111,11 @@ BatchSettings checkBatchOptions(const BatchOptions& options, const std::string& 
     settings.graphs = options.graphs;
     if (options.graphFormat) settings.graphFormat = graphFormatOf(*options.graphFormat, options);
     settings.windows = options.windows;
+    if (options.measure) {
+        for (const Measure measure : measuresOf(*options.measure)) {
+            if (measure != Measure::KsD) settings.windowMeasures.push_back(measure);
+        }
+    }
     if (options.grains) settings.grains = grainCountsOf(*options.grains);
     return settings;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/ProfileComparison.h"
+#include "engine/ProfileMatrix.h"
 #include "engine/SampleSizes.h"
 #include "tools/batch/BatchOptions.h"
 
@@ -27,6 +28,7 @@ struct BatchSettings {
     std::string graphFormat = "png";    // png, svg or pdf
     std::optional<std::string> windows;  // the windows table's .csv file
     std::optional<GrainCounts> grains;   // absent: the number of rows (the classic rule)
+    std::vector<Measure> windowMeasures;  // --measure: the windows table's other measures
 };
 
 /// @brief Checks the option texts in the import dialog's order (From row, To row, the rows

@@ -90,8 +90,10 @@ void refuseMatrixOptions(const BatchOptions& options) {
     for (const auto& [given, name] : matrixOnly) {
         if (given) throw UsageError{std::string(name) + " needs --matrix"};
     }
-    if (options.measure && !options.windows) {
-        throw UsageError{"--measure needs --matrix or --windows"};
+    if (options.measure && !options.windows && !options.summary) {
+        throw UsageError{
+            "--measure needs --matrix, or --windows or --summary for the windows "
+            "table"};
     }
 }
 
