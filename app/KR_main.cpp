@@ -117,6 +117,11 @@ void TForm1::createMenu() {
     Minimumpeakheight1 = options->addAction("&Minimum peak height");
     Baselinepeakheight1 = options->addAction("&Baseline peak height");
     SampleSizes1 = options->addAction("&Sample sizes...");
+    WindowsMeasures1 = options->addAction("&Other measures in the windows table");
+    WindowsMeasures1->setCheckable(true);
+    WindowsMeasures1->setToolTip(
+        "Every window also by Kuiper V, Similarity, Likeness, R² and W2, in columns after the "
+        "others (from the next calculation)");
 
     QMenu* help = menuBar()->addMenu("&Help");
     About1 = help->addAction("&About");
@@ -229,6 +234,8 @@ void TForm1::connectCommands() {
     connect(Minimumpeakheight1, &QAction::triggered, this, &TForm1::Minimumpeakheight1Click);
     connect(Baselinepeakheight1, &QAction::triggered, this, &TForm1::Baselinepeakheight1Click);
     connect(SampleSizes1, &QAction::triggered, this, &TForm1::SampleSizes1Click);
+    connect(WindowsMeasures1, &QAction::toggled, this,
+            [](bool on) { sharedState().WindowsMeasures = on; });
     connect(About1, &QAction::triggered, this, &TForm1::About1Click);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
@@ -356,6 +363,7 @@ void TForm1::ReadSettings() {
             m_ui.showWarning(this, QString::fromStdString(warning));
         },
         kestrel::dataFolder());
+    WindowsMeasures1->setChecked(state.WindowsMeasures);
 }
 
 void TForm1::WriteSettings() {

@@ -93,6 +93,7 @@ class TForm1 : public QMainWindow {
     QAction* Minimumpeakheight1;
     QAction* Baselinepeakheight1;
     QAction* SampleSizes1;  // Options > "Sample sizes...", after the two thresholds
+    QAction* WindowsMeasures1;  // Options > "Other measures in the windows table", checkable
     QAction* About1;
     // File menu, after the items above.
     QAction* ExportGraph1;    // "Export graph...": the graph in front

@@ -17,6 +17,7 @@
 #include "app/SampleSizesDialog.h"
 #include "app/WindowsTableModel.h"
 #include "engine/WindowsTable.h"
+#include "engine/measures/WindowMeasures.h"
 
 using kestrel::sharedState;
 
@@ -95,6 +96,8 @@ void TForm1::showWindowsTable(const std::vector<kestrel::ProfileWindow>& windows
     const std::optional<kestrel::GrainCounts> grains = grainsInUse();
     std::vector<kestrel::WindowsTableRow> rows = kestrel::buildWindowsTable(state, windows, grains);
     fillGrainColumns(rows);
+    if (state.WindowsMeasures)
+        kestrel::fillWindowMeasures(rows, state, kestrel::parseMeasureList("all"));
     m_windowsModel->setRows(std::move(rows));
     lSampleSizes->setText(agesPairInUse() ? agesSampleSizesLine() : sampleSizesLine(m_pairInUse));
     // Once per calculation, headings included: no column cuts its own text.

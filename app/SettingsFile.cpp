@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 #include "app/IniValueText.h"
@@ -35,6 +36,9 @@ constexpr const char* kRecentWorkbooks = "Recent workbooks";
 constexpr const char* kSampleSizes = "Sample sizes";
 // The Open grain ages dialog's choices, a section present once the dialog was confirmed.
 constexpr const char* kGrainAges = "Grain ages";
+// Options > Other measures in the windows table, a section present while it is on.
+constexpr const char* kMeasures = "Measures";
+constexpr const char* kWindowsTableKey = "Windows table";
 // Keys "File1" .. "File8", the latest first.
 constexpr int kRecentWorkbookKeys = static_cast<int>(kMaxRecentWorkbooks);
 
@@ -292,6 +296,16 @@ void setGrainAgesChoices(CSimpleIniA& ini, const std::optional<GrainAgesFields>&
     }
 }
 
+void readWindowsMeasures(const CSimpleIniA& ini, SettingsFields& fields) {
+    const char* value = ini.GetValue(kMeasures, kWindowsTableKey, nullptr);
+    fields.WindowsMeasures = value && std::string_view(value) == "all";
+}
+
+void setWindowsMeasures(CSimpleIniA& ini, bool on) {
+    ini.Delete(kMeasures, nullptr);
+    if (on) ini.SetValue(kMeasures, kWindowsTableKey, "all");
+}
+
 }  // namespace
 
 void readSettingsText(std::string_view iniText, SettingsFields& fields, const SettingsWarning& warn,
@@ -305,6 +319,7 @@ void readSettingsText(std::string_view iniText, SettingsFields& fields, const Se
     readRecentWorkbooks(ini, fields);
     readGrainCounts(ini, fields, warn);
     readGrainAgesChoices(ini, fields);
+    readWindowsMeasures(ini, fields);
 }
 
 void readSettingsFile(const std::string& path, SettingsFields& fields, const SettingsWarning& warn,
@@ -331,6 +346,7 @@ std::string settingsText(std::string_view existingText, const SettingsFields& fi
     setRecentWorkbooks(ini, fields.RecentWorkbooks);
     setGrainCounts(ini, fields.Grains);
     setGrainAgesChoices(ini, fields.GrainAgesChoices, notes);
+    setWindowsMeasures(ini, fields.WindowsMeasures);
     std::string text;
     ini.Save(text);
     return text;

@@ -62,6 +62,9 @@ struct SettingsFields {
     std::optional<GrainCounts> Grains;
     /// The Open grain ages dialog's last confirmed choices; none until it was first used.
     std::optional<GrainAgesFields> GrainAgesChoices;
+    /// Options > Other measures in the windows table: every window also by Kuiper V,
+    /// Similarity, Likeness, R² and W2.
+    bool WindowsMeasures = false;
 };
 
 }  // namespace kestrel

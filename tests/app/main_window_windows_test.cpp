@@ -25,8 +25,9 @@
 #include "app/KR_main.h"
 #include "app/SampleSizesDialog.h"
 #include "engine/KsTwoSample.h"
-#include "sheet/core/CsvWriter.h"
 #include "engine/WindowsTable.h"
+#include "engine/measures/WindowMeasures.h"
+#include "sheet/core/CsvWriter.h"
 #include "sheet/widgets/KR_ShtIm.h"
 #include "tests/app/MainWindowFixture.h"
 
@@ -159,8 +160,9 @@ TEST_F(MainWindowWindows, GrainCountsAreCheckedUsedByTheNextCalculationShownAndK
     for (QAction* menu : m_form->menuBar()->actions()) {
         if (menu->text() == "&Options") options = menu->menu()->actions();
     }
-    ASSERT_EQ(options.size(), 3);
+    ASSERT_EQ(options.size(), 4);
     EXPECT_EQ(options[2], m_form->SampleSizes1) << "after the two threshold items";
+    EXPECT_EQ(options[3], m_form->WindowsMeasures1);
     EXPECT_EQ(m_form->SampleSizes1->text(), "&Sample sizes...");
 
     open();
@@ -220,3 +222,28 @@ TEST_F(MainWindowWindows, GrainCountsAreCheckedUsedByTheNextCalculationShownAndK
 }
 
 }  // namespace
+
+// Options > Other measures in the windows table: the five columns after the twelve (each the
+// window's own measure, as kestrel-batch's table checked against numpy has them), kept in the
+// settings file; off, the table is as before.
+TEST_F(MainWindowWindows, OtherMeasuresAddTheirColumnsWhileTheOptionIsOn) {
+    open();
+    const QAbstractItemModel& table = *m_form->WindowsGrid->model();
+    EXPECT_EQ(table.columnCount(), 12);
+    m_form->WindowsMeasures1->setChecked(true);
+    open();
+    ASSERT_EQ(table.columnCount(), 17);
+    QStringList headings;
+    for (int c = 12; c < 17; ++c) headings << table.headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(headings, QStringList({"Kuiper V", "Similarity", "Likeness", "R²", "W2"}));
+    std::vector<kestrel::WindowsTableRow> rows = m_form->windowsTableRows();
+    const auto shown = rows.front().measures;
+    kestrel::fillWindowMeasures(rows, kestrel::sharedState(), kestrel::parseMeasureList("all"));
+    EXPECT_EQ(rows.front().measures, shown);
+    m_form->WriteSettings();
+    EXPECT_NE(kestrel::testsupport::readAll(settingsPath()).find("[Measures]\nWindows table=all\n"),
+              std::string::npos);
+    m_form->WindowsMeasures1->setChecked(false);
+    open();
+    EXPECT_EQ(table.columnCount(), 12);
+}
