@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "engine/ProfileMatrix.h"
@@ -16,6 +17,11 @@ struct MdsMap {
     /// The share of the variance each axis holds: its eigenvalue over the sum of the positive
     /// eigenvalues (0 for an axis whose eigenvalue is not positive). The two add to at most 1.
     std::array<double, 2> varianceShare{0.0, 0.0};
+    /// Kruskal's stress-1 of the map, when it was judged (kestrel-batch --mds, the window's
+    /// note); a nonmetric map also keeps the disparities it was fitted to, for the pairs i < j
+    /// row by row.
+    std::optional<double> stress1;
+    std::vector<double> disparities;
 };
 
 /// @brief The classical MDS map of `dissimilarities` (symmetric, zero diagonal, K >= 2): the

@@ -6,9 +6,12 @@
 #include <memory>
 
 #include "engine/AtomicFile.h"
+#include "engine/MdsStress.h"
+#include "engine/MeasureMatrix.h"
 #include "output/GraphImages.h"
 #include "output/MatrixHeatMap.h"
 #include "output/MdsGraph.h"
+#include "output/ShepardPlot.h"
 
 namespace kestrel {
 namespace {
@@ -34,6 +37,14 @@ void writeMatrixGraphs(const ProfileMatrix& matrix, const MdsMap& map, const std
     fillMatrixHeatMap(*heat, matrix, orderByFirstAxis(map));
     writeChart(*mds, folder, format);
     writeChart(*heat, folder, format);
+    if (!map.stress1) return;
+    // A map judged by its stress: its Shepard plot too.
+    const std::unique_ptr<QCustomPlot> shepard(createShepardPlot(nullptr));
+    shepard->resize(kWidth, kHeight);
+    const SquareMatrix dissimilarities = dissimilaritiesOf(matrix, matrix.mapMeasure);
+    fillShepardPlot(*shepard, shepardData(dissimilarities, map, map.disparities), *map.stress1,
+                    !map.disparities.empty());
+    writeChart(*shepard, folder, format);
 }
 
 }  // namespace kestrel

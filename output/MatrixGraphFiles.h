@@ -11,7 +11,8 @@ namespace kestrel {
 
 /// @brief Draws the map and the heat map and writes "MDS" and "Matrix" with the format's
 /// suffix into `folder`, each atomically: PNG images of 900 x 800 pixels, or SVG and PDF
-/// drawings of that layout. Needs a QApplication (offscreen will do). Throws KestrelError
+/// drawings of that layout; a map judged by its stress (MdsMap::stress1) adds "Shepard", its
+/// Shepard plot. Needs a QApplication (offscreen will do). Throws KestrelError
 /// naming the file.
 void writeMatrixGraphs(const ProfileMatrix& matrix, const MdsMap& map, const std::string& folder,
                        GraphFormat format);

@@ -144,9 +144,9 @@ TEST(NonmetricMds, NoWorseThanSklearnOrTheClassicalMapWithMonotoneDisparities) {
 
 TEST(NonmetricMds, RefusalsAndMatricesWithNothingToImprove) {
     const SquareMatrix one{1, {0.0}};
-    EXPECT_THROW(nonmetricMds(one, MdsMap{{{0.0, 0.0}}, {}}), KestrelError);
+    EXPECT_THROW(nonmetricMds(one, MdsMap{{{0.0, 0.0}}, {}, {}, {}}), KestrelError);
     SquareMatrix pair{2, {0.0, 3.0, 3.0, 0.0}};
-    EXPECT_THROW(nonmetricMds(pair, MdsMap{{{0.0, 0.0}}, {}}), KestrelError);
+    EXPECT_THROW(nonmetricMds(pair, MdsMap{{{0.0, 0.0}}, {}, {}, {}}), KestrelError);
     const NonmetricMdsResult two = nonmetricMds(pair, classicalMds(pair));
     EXPECT_EQ(two.stress, 0.0);
     EXPECT_NEAR(pairDistances(two.map)[0], 3.0, 1e-12);

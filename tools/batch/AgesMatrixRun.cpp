@@ -2,6 +2,7 @@
 #include "tools/batch/AgesMatrixRun.h"
 
 #include <algorithm>
+#include <sstream>
 
 #include "engine/ClassicalMds.h"
 #include "engine/MeasureMatrix.h"
@@ -10,6 +11,7 @@
 #include "sheet/core/MatrixWorkbook.h"
 #include "tools/batch/AgesRun.h"
 #include "tools/batch/BatchSteps.h"
+#include "tools/batch/MapOfMatrix.h"
 
 namespace kestrel::batch {
 namespace {
@@ -44,13 +46,16 @@ void runAgesMatrix(const AgesSettings& settings, std::ostream& out, std::ostream
         profilesNeeded ? buildDensityProfiles(ages.samples, settings.density) : DensityProfiles{};
     addGrainMeasures(matrix, ages.samples, profiles.ages, profiles.profiles, settings.measures);
     matrix.mapMeasure = settings.measures.front();
-    const MdsMap map = classicalMds(dissimilaritiesOf(matrix, matrix.mapMeasure));
     size_t grains = 0;
     for (const GrainSample& sample : ages.samples) grains += sample.ages.size();
     const size_t k = ages.samples.size();
-    out << k << " samples, " << grains << " grains: " << k * (k - 1) / 2 << " pairs\n"
-        << "MDS of " << mapMeasureText(matrix) << ": axis 1 holds " << percent(map.varianceShare[0])
-        << " of the variance, axis 2 " << percent(map.varianceShare[1]) << '\n';
+    out << k << " samples, " << grains << " grains: " << k * (k - 1) / 2 << " pairs\n";
+    std::ostringstream judged;
+    const MdsMap map = mapOfMatrix(matrix, settings.mds, judged);
+    out << "MDS of " << mapMeasureText(matrix) << ": axis 1 holds " << percent(map.varianceShare[0])
+        << " of the " << (map.disparities.empty() ? "variance" : "map's spread") << ", axis 2 "
+        << percent(map.varianceShare[1]) << '\n'
+        << judged.str();
     out.flush();
     if (settings.profilesOut) {
         writeProfilesFile(*settings.profilesOut, ages.samples, profiles);

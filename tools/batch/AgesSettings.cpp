@@ -141,6 +141,7 @@ BatchSettings checkAgesMatrixRun(const BatchOptions& options, AgesSettings& sett
     settings.matrix = true;
     settings.matrixOut = options.matrixOut;
     if (options.measure) settings.measures = measuresOf(*options.measure);
+    if (options.mds) settings.mds = mdsKindOf(*options.mds);
     if (settings.matrixOut && !nameEndsWith(*settings.matrixOut, ".csv") &&
         !nameEndsWith(*settings.matrixOut, ".xlsx")) {
         throw UsageError{"--matrix-out writes .csv or .xlsx, not " + *settings.matrixOut};

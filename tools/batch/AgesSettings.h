@@ -12,6 +12,7 @@
 #include "sheet/core/GrainAges.h"
 #include "tools/batch/BatchOptions.h"
 #include "tools/batch/BatchSettings.h"
+#include "tools/batch/MatrixSettings.h"
 
 namespace kestrel::batch {
 
@@ -25,6 +26,7 @@ struct AgesSettings {
     bool matrix = false;
     std::optional<std::string> matrixOut;
     std::vector<Measure> measures{Measure::KsD};  // the first one is mapped
+    std::optional<MdsKind> mds;                   // --mds
 };
 
 /// @brief The --ages options other than --ages itself, given without it, are refused.

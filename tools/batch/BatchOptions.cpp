@@ -83,6 +83,12 @@ const std::vector<OptionSpec>& optionTable() {
          "                   heat map show the first; with --windows: the windows table\n"
          "                   gains a column per measure other than d",
          [](BatchOptions& o, const std::string& v) { o.measure = v; }},
+        {"--mds", "KIND",
+         "with --matrix: classical or nonmetric (Kruskal's monotone\n"
+         "                   regression by SMACOF from the classical map); either prints\n"
+         "                   the map's stress-1, adds it to the MDS block and, with\n"
+         "                   --graphs, draws Shepard.png",
+         [](BatchOptions& o, const std::string& v) { o.mds = v; }},
         {"--ages", "",
          "build the profiles from grain ages (one list per sample) and\n"
          "                   test the grains themselves too (see the options below); the\n"

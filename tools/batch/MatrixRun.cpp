@@ -3,6 +3,7 @@
 #include "tools/batch/MatrixRun.h"
 
 #include <filesystem>
+#include <sstream>
 #include <system_error>
 
 #include "engine/KestrelError.h"
@@ -16,6 +17,7 @@
 #include "sheet/core/WorkbookWriter.h"
 #include "tools/batch/BatchSettings.h"
 #include "tools/batch/BatchSteps.h"
+#include "tools/batch/MapOfMatrix.h"
 
 namespace kestrel::batch {
 namespace {
@@ -72,11 +74,14 @@ void runMatrix(const MatrixSettings& settings, std::ostream& out, std::ostream& 
     ProfileMatrix matrix = compareAllPairs(samples);
     addProfileMeasures(matrix, samples, settings.measures);
     matrix.mapMeasure = settings.measures.front();
-    const MdsMap map = classicalMds(dissimilaritiesOf(matrix, matrix.mapMeasure));
     const size_t k = samples.names.size();
-    out << k << " profiles x " << samples.NumRows << " rows: " << k * (k - 1) / 2 << " pairs\n"
-        << "MDS" << mapMeasureText(matrix) << ": axis 1 holds " << percent(map.varianceShare[0])
-        << " of the variance, axis 2 " << percent(map.varianceShare[1]) << '\n';
+    out << k << " profiles x " << samples.NumRows << " rows: " << k * (k - 1) / 2 << " pairs\n";
+    std::ostringstream judged;
+    const MdsMap map = mapOfMatrix(matrix, settings.mds, judged);
+    out << "MDS" << mapMeasureText(matrix) << ": axis 1 holds " << percent(map.varianceShare[0])
+        << " of the " << (map.disparities.empty() ? "variance" : "map's spread") << ", axis 2 "
+        << percent(map.varianceShare[1]) << '\n'
+        << judged.str();
     out.flush();
     if (empty.total() > 0) err << "kestrel-batch: note: " << empty.note() << '\n';
     if (!matrix.p) {

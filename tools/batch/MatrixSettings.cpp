@@ -128,7 +128,14 @@ MatrixSettings checkMatrixOptions(const BatchOptions& options) {
     settings.graphs = options.graphs;
     settings.graphFormat = graphFormatOf(options);
     if (options.measure) settings.measures = measuresOf(*options.measure);
+    if (options.mds) settings.mds = mdsKindOf(*options.mds);
     return settings;
+}
+
+MdsKind mdsKindOf(const std::string& text) {
+    if (text == "classical") return MdsKind::Classical;
+    if (text == "nonmetric") return MdsKind::Nonmetric;
+    throw UsageError{"--mds takes classical or nonmetric, not \"" + text + "\""};
 }
 
 std::vector<Measure> measuresOf(const std::string& list) {

@@ -11,6 +11,11 @@
 
 namespace kestrel::batch {
 
+enum class MdsKind { Classical, Nonmetric };
+
+/// @brief The kind --mds names; UsageError for any other text.
+MdsKind mdsKindOf(const std::string& text);
+
 struct MatrixSettings {
     std::string workbook;
     std::optional<int32_t> sheet;  // absent: the sheet active in the file
@@ -24,6 +29,7 @@ struct MatrixSettings {
     std::optional<std::string> graphs;           // folder for MDS and Matrix images
     std::string graphFormat = "png";
     std::vector<Measure> measures{Measure::KsD};  // the first one is mapped
+    std::optional<MdsKind> mds;                   // --mds: the map judged by its stress
 };
 
 /// @brief The measures of --measure's list; UsageError naming what does not read.

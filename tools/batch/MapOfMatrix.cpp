@@ -1,0 +1,30 @@
+// Drawing and judging the map of a matrix.
+#include "tools/batch/MapOfMatrix.h"
+
+#include "engine/MdsStress.h"
+#include "engine/MeasureMatrix.h"
+#include "engine/NonmetricMds.h"
+#include "engine/NumberText.h"
+
+namespace kestrel::batch {
+
+MdsMap mapOfMatrix(const ProfileMatrix& matrix, const std::optional<MdsKind>& kind,
+                   std::ostream& out) {
+    const SquareMatrix dissimilarities =
+        matrix.mapMeasure == Measure::KsD ? matrix.D : dissimilaritiesOf(matrix, matrix.mapMeasure);
+    MdsMap map = classicalMds(dissimilarities);
+    if (!kind) return map;
+    if (*kind == MdsKind::Classical) {
+        map.stress1 = metricStress(dissimilarities, map);
+        out << "Stress-1 of the map: " << formatFixed(*map.stress1, 6) << " (classical MDS)\n";
+        return map;
+    }
+    NonmetricMdsResult fitted = nonmetricMds(dissimilarities, map);
+    fitted.map.stress1 = fitted.stress;
+    fitted.map.disparities = std::move(fitted.disparities);
+    out << "Stress-1 of the map: " << formatFixed(fitted.stress, 6) << " (nonmetric MDS, "
+        << fitted.iterations << " iterations)\n";
+    return std::move(fitted.map);
+}
+
+}  // namespace kestrel::batch
