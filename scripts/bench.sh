@@ -110,6 +110,14 @@ peak=$(/usr/bin/time -v "$batch" --matrix --columns B:GS --matrix-out "$work/mat
        sed -n 's/.*Maximum resident set size (kbytes): //p')
 rows+=("| kestrel-batch --matrix | 200 profiles x 5,000 rows of .csv: 19,900 pairs, matrix .csv, MDS | $median ms | $((peak / 1024)) MB |")
 rows+=("| Python (numpy) | the same (bench/python/ks_matrix.py) | $pymedian ms | |")
+# The same 200 profiles by all six measures, the matrix file of every block and a nonmetric map,
+# beside numpy and scikit-learn doing the same (bench/python/all_measures.py), in one run.
+hyperfine -N --warmup 1 --runs 5 --export-json "$work/h.json" \
+  "$batch --matrix --columns B:GS --measure all --mds nonmetric --matrix-out $work/matrix.csv $matrix_book" \
+  "$python bench/python/all_measures.py $matrix_book $work/python_matrix.csv" >/dev/null 2>&1
+read -r median pymedian < <("$python" -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"]; print("%.1f %.1f" % (r[0]["median"] * 1000, r[1]["median"] * 1000))' "$work/h.json")
+rows+=("| kestrel-batch --matrix --measure all --mds nonmetric | 200 profiles x 5,000 rows: 19,900 pairs by D, V, Similarity, Likeness, R² and W2, matrix .csv, nonmetric MDS | $median ms | |")
+rows+=("| Python (numpy, scikit-learn) | the same (bench/python/all_measures.py) | $pymedian ms | |")
 # From grain ages: 16 samples x 100 grains, every profile (PDP with the grains' own sigmas, or
 # KDE with Botev bandwidths) on one grid and every pair's D, exact p and Kuiper V, beside the
 # same job in numpy and scipy (bench/python/grain_ages.py) in one hyperfine run each.
