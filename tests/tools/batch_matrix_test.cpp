@@ -303,3 +303,51 @@ TEST_F(BatchMatrix, WindowsTableGainsTheMeasuresOfEachWindow) {
         }
     }
 }
+
+// --mds: the stress of the map under the MDS line (classical: Kruskal's stress-1 of the map in
+// the file against D, computed here; nonmetric: lower), the Shepard plot with --graphs, and the
+// refusals.
+TEST_F(BatchMatrix, MdsPrintsTheStressOfTheMapAndDrawsItsShepardPlot) {
+    const std::string book = samples(12, 400, "twelve.csv");
+    const auto classical =
+        run(kBinary + "kestrel-batch", {"--matrix", "--columns", "B:M", "--mds", "classical",
+                                        "--matrix-out", path("c.csv"), book});
+    ASSERT_EQ(classical.status, 0) << classical.err;
+    const auto rows = csvRows(readAll(path("c.csv")));
+    double misfit = 0, total = 0;
+    for (int i = 0; i < 12; ++i) {
+        for (int j = i + 1; j < 12; ++j) {
+            const double d = std::stod(rows[1 + i][1 + j]);
+            const double dx = std::stod(rows[15 + i][1]) - std::stod(rows[15 + j][1]);
+            const double dy = std::stod(rows[15 + i][2]) - std::stod(rows[15 + j][2]);
+            const double distance = std::hypot(dx, dy);
+            misfit += (d - distance) * (d - distance);
+            total += distance * distance;
+        }
+    }
+    const auto stressOf = [](const std::string& out) {
+        const size_t at = out.find("Stress-1 of the map: ");
+        return at == std::string::npos ? -1.0 : std::stod(out.substr(at + 21));
+    };
+    EXPECT_NEAR(stressOf(classical.out), std::sqrt(misfit / total), 1e-6);
+    EXPECT_NE(classical.out.find(" (classical MDS)\n"), std::string::npos);
+
+    fs::create_directory(m_folder / "pictures");
+    const auto nonmetric = run(
+        kBinary + "kestrel-batch",
+        {"--matrix", "--columns", "B:M", "--mds", "nonmetric", "--graphs", path("pictures"), book});
+    ASSERT_EQ(nonmetric.status, 0) << nonmetric.err;
+    EXPECT_LE(stressOf(nonmetric.out), stressOf(classical.out));
+    EXPECT_NE(nonmetric.out.find(" iterations)\n"), std::string::npos);
+    EXPECT_TRUE(fs::exists(m_folder / "pictures" / "Shepard.png"));
+
+    for (const auto& [args, message] :
+         std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--matrix", "--columns", "B:M", "--mds", "metric", book},
+              "--mds takes classical or nonmetric, not \"metric\""},
+             {{"--mds", "nonmetric", book}, "--mds needs --matrix"}}) {
+        const auto refused = run(kBinary + "kestrel-batch", args);
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
+    }
+}
