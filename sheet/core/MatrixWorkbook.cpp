@@ -23,7 +23,30 @@ int sendSquareBlock(const std::string& heading, const SquareMatrix& values,
     return row + 1 + values.size;
 }
 
-int sendMdsBlock(const ProfileMatrix& matrix, const MdsMap& map, int row, CellSink& sink) {
+// What the MDS block tells besides the coordinates, when asked.
+struct MapExtras {
+    const std::vector<NearestNeighbours>& neighbours;
+    std::optional<double> stress;
+};
+
+// The columns "Nearest" and "Second nearest" beside the coordinates, from the block's row on.
+void sendNeighbourColumns(const ProfileMatrix& matrix, const std::vector<NearestNeighbours>& near,
+                          int row, CellSink& sink) {
+    if (near.empty()) return;
+    if (near.size() != matrix.names.size()) {
+        throw KestrelError("The nearest neighbours do not fit the matrix");
+    }
+    sink.text(row, 4, "Nearest");
+    sink.text(row, 5, "Second nearest");
+    for (size_t i = 0; i < near.size(); ++i) {
+        const int r = row + 1 + static_cast<int>(i);
+        sink.text(r, 4, matrix.names.at(static_cast<size_t>(near[i].closest)));
+        if (near[i].second) sink.text(r, 5, matrix.names.at(static_cast<size_t>(*near[i].second)));
+    }
+}
+
+int sendMdsBlock(const ProfileMatrix& matrix, const MdsMap& map, const MapExtras& extras, int row,
+                 CellSink& sink) {
     sink.text(row, 1, "MDS");
     sink.text(row, 2, "Axis 1");
     sink.text(row, 3, "Axis 2");
@@ -33,11 +56,15 @@ int sendMdsBlock(const ProfileMatrix& matrix, const MdsMap& map, int row, CellSi
         sink.number(r, 2, map.points[i][0]);
         sink.number(r, 3, map.points[i][1]);
     }
+    sendNeighbourColumns(matrix, extras.neighbours, row, sink);
     const int shares = row + 1 + static_cast<int>(map.points.size());
     sink.text(shares, 1, "Share of variance");
     sink.number(shares, 2, map.varianceShare[0]);
     sink.number(shares, 3, map.varianceShare[1]);
-    return shares + 1;
+    if (!extras.stress) return shares + 1;
+    sink.text(shares + 1, 1, "Stress-1");
+    sink.number(shares + 1, 2, *extras.stress);
+    return shares + 2;
 }
 
 }  // namespace
@@ -61,7 +88,9 @@ void sendMeasureBlocks(const ProfileMatrix& matrix, SendBlock&& send) {
 
 }  // namespace
 
-void sendMatrixSheet(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink) {
+void sendMatrixSheet(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink,
+                     const std::vector<NearestNeighbours>& neighbours,
+                     std::optional<double> stress) {
     sink.beginSheet("Matrix");
     int row = sendSquareBlock("", matrix.D, matrix, 1, sink);
     if (matrix.p) row = sendSquareBlock("p", *matrix.p, matrix, row + 1, sink);
@@ -69,10 +98,12 @@ void sendMatrixSheet(const ProfileMatrix& matrix, const MdsMap& map, CellSink& s
     sendMeasureBlocks(matrix, [&](const std::string& name, const SquareMatrix& values) {
         row = sendSquareBlock(name, values, matrix, row + 1, sink);
     });
-    sendMdsBlock(matrix, map, row + 1, sink);
+    sendMdsBlock(matrix, map, MapExtras{neighbours, stress}, row + 1, sink);
 }
 
-void sendMatrixSheets(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink) {
+void sendMatrixSheets(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink,
+                      const std::vector<NearestNeighbours>& neighbours,
+                      std::optional<double> stress) {
     sink.beginSheet("D");
     sendSquareBlock("", matrix.D, matrix, 1, sink);
     sink.beginSheet("p");
@@ -90,16 +121,18 @@ void sendMatrixSheets(const ProfileMatrix& matrix, const MdsMap& map, CellSink& 
         sendSquareBlock("", values, matrix, 1, sink);
     });
     sink.beginSheet("MDS");
-    sendMdsBlock(matrix, map, 1, sink);
+    sendMdsBlock(matrix, map, MapExtras{neighbours, stress}, 1, sink);
 }
 
-void writeMatrixFile(const std::string& path, const ProfileMatrix& matrix, const MdsMap& map) {
+void writeMatrixFile(const std::string& path, const ProfileMatrix& matrix, const MdsMap& map,
+                     const std::vector<NearestNeighbours>& neighbours,
+                     std::optional<double> stress) {
     const int16_t fileType = matrixFileTypeOf(path);
     writeStreamedWorkbookFile(path, fileType, [&](CellSink& sink) {
         if (fileType == kFileTypeCsv) {
-            sendMatrixSheet(matrix, map, sink);
+            sendMatrixSheet(matrix, map, sink, neighbours, stress);
         } else {
-            sendMatrixSheets(matrix, map, sink);
+            sendMatrixSheets(matrix, map, sink, neighbours, stress);
         }
     });
 }
