@@ -29,34 +29,37 @@ struct MapExtras {
     std::optional<double> stress;
 };
 
-// The columns "Nearest" and "Second nearest" beside the coordinates, from the block's row on.
-void sendNeighbourColumns(const ProfileMatrix& matrix, const std::vector<NearestNeighbours>& near,
-                          int row, CellSink& sink) {
+// Given neighbours, the columns "Nearest" and "Second nearest" beside the coordinates: cells
+// go to the sink row by row, so each row's are sent with it (`sample` -1: the heading).
+void sendNeighbourCells(const ProfileMatrix& matrix, const std::vector<NearestNeighbours>& near,
+                        int sample, int row, CellSink& sink) {
     if (near.empty()) return;
-    if (near.size() != matrix.names.size()) {
-        throw KestrelError("The nearest neighbours do not fit the matrix");
+    if (sample < 0) {
+        sink.text(row, 4, "Nearest");
+        sink.text(row, 5, "Second nearest");
+        return;
     }
-    sink.text(row, 4, "Nearest");
-    sink.text(row, 5, "Second nearest");
-    for (size_t i = 0; i < near.size(); ++i) {
-        const int r = row + 1 + static_cast<int>(i);
-        sink.text(r, 4, matrix.names.at(static_cast<size_t>(near[i].closest)));
-        if (near[i].second) sink.text(r, 5, matrix.names.at(static_cast<size_t>(*near[i].second)));
-    }
+    const NearestNeighbours& of = near.at(static_cast<size_t>(sample));
+    sink.text(row, 4, matrix.names.at(static_cast<size_t>(of.closest)));
+    if (of.second) sink.text(row, 5, matrix.names.at(static_cast<size_t>(*of.second)));
 }
 
 int sendMdsBlock(const ProfileMatrix& matrix, const MdsMap& map, const MapExtras& extras, int row,
                  CellSink& sink) {
+    if (!extras.neighbours.empty() && extras.neighbours.size() != map.points.size()) {
+        throw KestrelError("The nearest neighbours do not fit the map");
+    }
     sink.text(row, 1, "MDS");
     sink.text(row, 2, "Axis 1");
     sink.text(row, 3, "Axis 2");
+    sendNeighbourCells(matrix, extras.neighbours, -1, row, sink);
     for (size_t i = 0; i < map.points.size(); ++i) {
         const int r = row + 1 + static_cast<int>(i);
         sink.text(r, 1, matrix.names[i]);
         sink.number(r, 2, map.points[i][0]);
         sink.number(r, 3, map.points[i][1]);
+        sendNeighbourCells(matrix, extras.neighbours, static_cast<int>(i), r, sink);
     }
-    sendNeighbourColumns(matrix, extras.neighbours, row, sink);
     const int shares = row + 1 + static_cast<int>(map.points.size());
     sink.text(shares, 1, "Share of variance");
     sink.number(shares, 2, map.varianceShare[0]);
