@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -18,6 +19,7 @@
 #include <QScrollArea>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolTip>
@@ -49,8 +51,11 @@ ManyResultsPage::ManyResultsPage(QWidget* parent) : QWidget(parent) {
     lNote = new QLabel;
     lNote->setObjectName("lManyNote");
     lNote->setWordWrap(true);
-    layout->addWidget(lNote);
-    layout->addLayout(createChoices());
+    // The choices sit beside the note rather than below it: the graphs keep their height.
+    auto* top = new QHBoxLayout;
+    top->addWidget(lNote, 1);
+    top->addLayout(createChoices());
+    layout->addLayout(top);
 
     createGraphs();
     m_all = new QSplitter(Qt::Vertical);
@@ -111,9 +116,9 @@ ManyResultsPage::ManyResultsPage(QWidget* parent) : QWidget(parent) {
     }
 }
 
-// The measure and how its map is drawn, in one row above the graphs.
+// The measure on one line and how its map is drawn on the next: a narrow block beside the note.
 QLayout* ManyResultsPage::createChoices() {
-    auto* row = new QHBoxLayout;
+    auto* grid = new QGridLayout;
     cbMeasure = new QComboBox;
     cbMeasure->setObjectName("cbMeasure");
     cbMeasure->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -123,12 +128,14 @@ QLayout* ManyResultsPage::createChoices() {
     chkNonmetric->setObjectName("chkNonmetric");
     chkNeighbours = new QCheckBox("Nearest neighbours");
     chkNeighbours->setObjectName("chkNeighbours");
-    row->addWidget(label);
-    row->addWidget(cbMeasure);
-    row->addSpacing(12);
-    row->addWidget(chkNonmetric);
-    row->addWidget(chkNeighbours);
-    row->addStretch(1);
+    auto* measure = new QHBoxLayout;
+    measure->addWidget(label);
+    measure->addWidget(cbMeasure);
+    measure->addStretch(1);
+    grid->addLayout(measure, 0, 0, 1, 2);
+    grid->addWidget(chkNonmetric, 1, 0);
+    grid->addWidget(chkNeighbours, 1, 1);
+    grid->setContentsMargins(12, 0, 0, 0);
     connect(cbMeasure, &QComboBox::activated, this, [this](int index) {
         chooseMeasure(static_cast<Measure>(cbMeasure->itemData(index).toInt()));
     });
@@ -136,7 +143,7 @@ QLayout* ManyResultsPage::createChoices() {
         if (m_results.matrix) showMapView();
     });
     connect(chkNeighbours, &QCheckBox::toggled, this, &ManyResultsPage::showNeighbours);
-    return row;
+    return grid;
 }
 
 // The map, and beside it the heat map and the Shepard plot as two tabs, so that the map keeps
@@ -153,8 +160,13 @@ void ManyResultsPage::createGraphs() {
     tcGraphs->addTab(HeatMap, "Heat map");
     tcGraphs->addTab(Shepard, "Shepard plot");
     // The map needs room to be square with its axis titles; the heat map gives some of its
-    // width to the colour scale.
-    for (QCustomPlot* chart : {MdsMap, HeatMap, Shepard}) chart->setMinimumSize(kGraphMinimum);
+    // width to the colour scale. The tabs' bar comes out of the graphs' least height, so that
+    // the row of graphs needs no more height than the map.
+    MdsMap->setMinimumSize(kGraphMinimum);
+    const int tabBar = tcGraphs->tabBar()->sizeHint().height();
+    for (QCustomPlot* chart : {HeatMap, Shepard}) {
+        chart->setMinimumSize(kGraphMinimum.width(), kGraphMinimum.height() - tabBar);
+    }
     m_graphs->addWidget(MdsMap);
     m_graphs->addWidget(tcGraphs);
     m_graphs->setStretchFactor(0, kMapShare);

@@ -5,6 +5,8 @@
 #include <QFont>
 #include <QItemSelectionModel>
 #include <QLocale>
+#include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "engine/MeasureMatrix.h"
@@ -12,10 +14,25 @@
 #include "sheet/core/CsvWriter.h"
 
 namespace kestrel {
+namespace {
+
+// Four decimals for values below 1 (D, p, a likeness); a measure in age units such as W2 keeps
+// about five significant digits, so that its cells fit the columns as D's do.
+int decimalsFor(const SquareMatrix& values) {
+    double largest = 0;
+    for (const double v : values.values) {
+        if (std::isfinite(v)) largest = std::max(largest, std::abs(v));
+    }
+    if (largest < 1) return 4;
+    return std::max(0, 4 - static_cast<int>(std::floor(std::log10(largest))));
+}
+
+}  // namespace
 
 void MatrixTableModel::setMatrix(std::shared_ptr<const ProfileMatrix> matrix) {
     beginResetModel();
     m_matrix = std::move(matrix);
+    m_decimals = m_matrix ? decimalsFor(shownValuesOf(*m_matrix)) : 4;
     m_first = m_second = -1;
     endResetModel();
 }
@@ -85,7 +102,7 @@ QVariant MatrixTableModel::data(const QModelIndex& index, int role) const {
     const double d = shownValuesOf(*m_matrix).at(index.row(), index.column());
     switch (role) {
         case Qt::DisplayRole:
-            return QLocale().toString(d, 'f', 4);
+            return QLocale().toString(d, 'f', m_decimals);
         case Qt::EditRole:  // the number itself: what sorting and copying use
             return d;
         case Qt::ToolTipRole:

@@ -34,6 +34,7 @@ class MatrixTableModel : public QAbstractTableModel {
 
     std::shared_ptr<const ProfileMatrix> m_matrix;
     int m_first = -1, m_second = -1;
+    int m_decimals = 4;  // of the cells' text
 };
 
 /// @brief The values of `matrix`'s map measure (D when it lacks them).
