@@ -2,6 +2,7 @@
 // way back from a chosen pair to the ordinary two-profile Open.
 #include <qcustomplot.h>
 
+#include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QTabWidget>
@@ -14,7 +15,9 @@
 #include "app/KR_main.h"
 #include "app/KR_var.h"
 #include "app/ManyResultsPage.h"
+#include "app/ManyResultsPageMeasures.h"
 #include "engine/KestrelError.h"
+#include "engine/MeasureMatrix.h"
 #include "sheet/core/MatrixWorkbook.h"
 #include "sheet/core/Workbook.h"
 #include "sheet/widgets/SpreadsheetWidget.h"
@@ -61,7 +64,7 @@ void TForm1::addCompareMany() {
             &TForm1::compareTwoColumns);
     connect(ManyResults, &kestrel::ManyResultsPage::saveMatrixRequested, this,
             &TForm1::saveManyMatrix);
-    for (QCustomPlot* chart : {ManyResults->MdsMap, ManyResults->HeatMap}) {
+    for (QCustomPlot* chart : {ManyResults->MdsMap, ManyResults->HeatMap, ManyResults->Shepard}) {
         auto* action = new QAction("Export graph...", chart);
         action->setObjectName(chart->objectName() + "Export");
         chart->addAction(action);
@@ -90,6 +93,10 @@ void TForm1::CompareMany1Click() {
     const kestrel::ProfileSamples samples = readRequest(book, request, empty);
     kestrel::ManyProfilesResults results;
     auto matrix = std::make_shared<kestrel::ProfileMatrix>(kestrel::compareAllPairs(samples));
+    results.measuresNote = kestrel::addEveryMeasure(
+        *matrix, [&](kestrel::ProfileMatrix& m, const std::vector<kestrel::Measure>& measures) {
+            kestrel::addProfileMeasures(m, samples, measures);
+        });
     results.map = kestrel::classicalMds(matrix->D);
     results.matrix = std::move(matrix);
     results.columns = request.range.columns;
@@ -156,5 +163,13 @@ void TForm1::saveManyMatrix() {
         throw kestrel::KestrelError("The matrix file " + path +
                                     " is the workbook being compared; choose another name");
     }
-    kestrel::writeMatrixFile(path, *results.matrix, results.map);
+    // The neighbours and the stress of the map only when the page shows them: with D's
+    // classical map and no neighbour lines the MDS block is as it always was.
+    const kestrel::ManyMapView& view = ManyResults->mapView();
+    const bool neighbours = ManyResults->chkNeighbours->isChecked();
+    const bool newMap = view.nonmetric || view.measure != kestrel::Measure::KsD;
+    kestrel::writeMatrixFile(
+        path, *results.matrix, results.map,
+        neighbours ? view.neighbours : std::vector<kestrel::NearestNeighbours>{},
+        newMap ? std::optional<double>(view.stress) : std::nullopt);
 }

@@ -14,8 +14,10 @@
 #include "app/KR_main.h"
 #include "app/KR_var.h"
 #include "app/ManyResultsPage.h"
+#include "app/ManyResultsPageMeasures.h"
 #include "app/WindowsTableModel.h"
 #include "engine/ClassicalMds.h"
+#include "engine/MeasureMatrix.h"
 #include "engine/measures/GrainMatrix.h"
 #include "engine/measures/GrainWindows.h"
 #include "sheet/core/AllSorts.h"
@@ -173,6 +175,11 @@ void TForm1::showAgesMatrix(std::shared_ptr<const kestrel::GrainAgesSource> sour
     const auto& samples = source->built.ages.samples;
     kestrel::ManyProfilesResults results;
     auto matrix = std::make_shared<kestrel::ProfileMatrix>(kestrel::compareAllGrainPairs(samples));
+    const auto& profiles = source->built.profiles;
+    results.measuresNote = kestrel::addEveryMeasure(
+        *matrix, [&](kestrel::ProfileMatrix& m, const std::vector<kestrel::Measure>& measures) {
+            kestrel::addGrainMeasures(m, samples, profiles.ages, profiles.profiles, measures);
+        });
     results.map = kestrel::classicalMds(matrix->D);
     results.matrix = std::move(matrix);
     results.columns.resize(samples.size());

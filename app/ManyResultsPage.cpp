@@ -1,12 +1,15 @@
-// Laying out the results page, turning clicks into chosen samples shown on all three views, and
-// the tooltips of the two graphs.
+// Laying out the results page, drawing it for the measure and map chosen, turning clicks into
+// chosen samples shown on all three views, and the tooltips of the two graphs.
 #include "app/ManyResultsPage.h"
 
 #include <qcustomplot.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -16,14 +19,19 @@
 #include <QScrollArea>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QToolTip>
 #include <QVBoxLayout>
 
 #include "app/MatrixTableModel.h"
+#include "engine/MeasureMatrix.h"
 #include "engine/NumberText.h"
+#include "engine/measures/Measures.h"
 #include "output/MatrixHeatMap.h"
 #include "output/MdsGraph.h"
+#include "output/ShepardPlot.h"
 
 namespace kestrel {
 namespace {
@@ -43,19 +51,13 @@ ManyResultsPage::ManyResultsPage(QWidget* parent) : QWidget(parent) {
     lNote = new QLabel;
     lNote->setObjectName("lManyNote");
     lNote->setWordWrap(true);
-    layout->addWidget(lNote);
+    // The choices sit beside the note rather than below it: the graphs keep their height.
+    auto* top = new QHBoxLayout;
+    top->addWidget(lNote, 1);
+    top->addLayout(createChoices());
+    layout->addLayout(top);
 
-    m_graphs = new QSplitter(Qt::Horizontal);
-    m_graphs->setChildrenCollapsible(false);
-    MdsMap = createMdsGraph(m_graphs);
-    HeatMap = createMatrixHeatMap(m_graphs);
-    // The map needs room to be square with its axis titles; the heat map gives some of its
-    // width to the colour scale.
-    for (QCustomPlot* chart : {MdsMap, HeatMap}) chart->setMinimumSize(kGraphMinimum);
-    m_graphs->addWidget(MdsMap);
-    m_graphs->addWidget(HeatMap);
-    m_graphs->setStretchFactor(0, kMapShare);
-    m_graphs->setStretchFactor(1, kHeatMapShare);
+    createGraphs();
     m_all = new QSplitter(Qt::Vertical);
     m_all->setChildrenCollapsible(false);
     m_all->addWidget(m_graphs);
@@ -114,6 +116,63 @@ ManyResultsPage::ManyResultsPage(QWidget* parent) : QWidget(parent) {
     }
 }
 
+// The measure on one line and how its map is drawn on the next: a narrow block beside the note.
+QLayout* ManyResultsPage::createChoices() {
+    auto* grid = new QGridLayout;
+    cbMeasure = new QComboBox;
+    cbMeasure->setObjectName("cbMeasure");
+    cbMeasure->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    auto* label = new QLabel("Measure");
+    label->setBuddy(cbMeasure);
+    chkNonmetric = new QCheckBox("Nonmetric map");
+    chkNonmetric->setObjectName("chkNonmetric");
+    chkNeighbours = new QCheckBox("Nearest neighbours");
+    chkNeighbours->setObjectName("chkNeighbours");
+    auto* measure = new QHBoxLayout;
+    measure->addWidget(label);
+    measure->addWidget(cbMeasure);
+    measure->addStretch(1);
+    grid->addLayout(measure, 0, 0, 1, 2);
+    grid->addWidget(chkNonmetric, 1, 0);
+    grid->addWidget(chkNeighbours, 1, 1);
+    grid->setContentsMargins(12, 0, 0, 0);
+    connect(cbMeasure, &QComboBox::activated, this, [this](int index) {
+        chooseMeasure(static_cast<Measure>(cbMeasure->itemData(index).toInt()));
+    });
+    connect(chkNonmetric, &QCheckBox::toggled, this, [this] {
+        if (m_results.matrix) showMapView();
+    });
+    connect(chkNeighbours, &QCheckBox::toggled, this, &ManyResultsPage::showNeighbours);
+    return grid;
+}
+
+// The map, and beside it the heat map and the Shepard plot as two tabs, so that the map keeps
+// its share of the width.
+void ManyResultsPage::createGraphs() {
+    m_graphs = new QSplitter(Qt::Horizontal);
+    m_graphs->setChildrenCollapsible(false);
+    MdsMap = createMdsGraph(m_graphs);
+    tcGraphs = new QTabWidget;
+    tcGraphs->setObjectName("tcManyGraphs");
+    tcGraphs->setDocumentMode(true);
+    HeatMap = createMatrixHeatMap(tcGraphs);
+    Shepard = createShepardPlot(tcGraphs);
+    tcGraphs->addTab(HeatMap, "Heat map");
+    tcGraphs->addTab(Shepard, "Shepard plot");
+    // The map needs room to be square with its axis titles; the heat map gives some of its
+    // width to the colour scale. The tabs' bar comes out of the graphs' least height, so that
+    // the row of graphs needs no more height than the map.
+    MdsMap->setMinimumSize(kGraphMinimum);
+    const int tabBar = tcGraphs->tabBar()->sizeHint().height();
+    for (QCustomPlot* chart : {HeatMap, Shepard}) {
+        chart->setMinimumSize(kGraphMinimum.width(), kGraphMinimum.height() - tabBar);
+    }
+    m_graphs->addWidget(MdsMap);
+    m_graphs->addWidget(tcGraphs);
+    m_graphs->setStretchFactor(0, kMapShare);
+    m_graphs->setStretchFactor(1, kHeatMapShare);
+}
+
 // A short page puts the table beside the graphs rather than below them, so that the graphs keep
 // their height and all three views stay in sight.
 void ManyResultsPage::resizeEvent(QResizeEvent* event) {
@@ -133,9 +192,61 @@ void ManyResultsPage::shareGraphsWidth() {
 }
 
 void ManyResultsPage::showResults(ManyProfilesResults results) {
+    ManyMapView view = classicalMapView(*results.matrix, results.matrix->mapMeasure, &results.map);
     m_results = std::move(results);
-    m_order = orderByFirstAxis(m_results.map);
+    m_view = std::move(view);
     m_chosen.clear();
+    fillMeasures();
+    showMapView();
+}
+
+// The measures the matrix holds, D first (as "KS D"), the map's measure chosen.
+void ManyResultsPage::fillMeasures() {
+    const QSignalBlocker quiet(cbMeasure);
+    cbMeasure->clear();
+    for (const MeasureInfo& info : allMeasures()) {
+        if (!measureValuesOf(*m_results.matrix, info.measure)) continue;
+        const QString name =
+            info.measure == Measure::KsD ? QString("KS D") : QString::fromUtf8(info.name);
+        cbMeasure->addItem(name, static_cast<int>(info.measure));
+        if (info.measure == m_view.measure) cbMeasure->setCurrentIndex(cbMeasure->count() - 1);
+    }
+}
+
+void ManyResultsPage::chooseMeasure(Measure measure) {
+    if (!m_results.matrix || measure == m_view.measure) return;
+    // Computed before anything changes, so that a refused measure leaves the page as it was.
+    ManyMapView view = classicalMapView(*m_results.matrix, measure);
+    auto matrix = std::make_shared<ProfileMatrix>(*m_results.matrix);
+    matrix->mapMeasure = measure;
+    m_results.matrix = std::move(matrix);
+    m_view = std::move(view);
+    const int index = cbMeasure->findData(static_cast<int>(measure));
+    if (index >= 0) cbMeasure->setCurrentIndex(index);
+    showMapView();
+}
+
+// Everything drawn from the map in view: the map, the heat map in its order, the Shepard plot,
+// the table and the note.
+void ManyResultsPage::showMapView() {
+    showNonmetric(m_view, chkNonmetric->isChecked());
+    m_results.map = m_view.map;
+    m_order = orderByFirstAxis(m_results.map);
+    const auto& matrix = *m_results.matrix;
+    lNote->setText(noteText());
+    m_model->setMatrix(m_results.matrix);
+    fillMdsGraph(*MdsMap, matrix.names, m_results.map);
+    if (chkNeighbours->isChecked())
+        drawNearestNeighbours(*MdsMap, m_results.map, m_view.neighbours);
+    fillMatrixHeatMap(*HeatMap, matrix, m_order);
+    fillShepardPlot(*Shepard, shepardDataOf(m_view), m_view.stress, m_view.nonmetric);
+    shareGraphsWidth();
+    showChosen();
+}
+
+// The first sentence is the same for every map; the stress of the map follows when it is not
+// the classical map of D.
+QString ManyResultsPage::noteText() const {
     const auto& matrix = *m_results.matrix;
     const size_t k = matrix.names.size();
     const QString subject = m_results.subject.isEmpty()
@@ -146,14 +257,24 @@ void ManyResultsPage::showResults(ManyProfilesResults results) {
             .arg(subject)
             .arg(k * (k - 1) / 2)
             .arg(percent(m_results.map.varianceShare[0]), percent(m_results.map.varianceShare[1]));
+    if (m_view.nonmetric || m_view.measure != Measure::KsD) {
+        note += QString(" %1 map of %2: stress-1 %3.")
+                    .arg(m_view.nonmetric ? "Nonmetric" : "Classical", shownNameOf(matrix),
+                         QString::fromStdString(formatFixed(m_view.stress, 4)));
+    }
     if (!matrix.p)
         note += " No p-values: they need the number of grains behind each profile (a Grains row).";
-    lNote->setText(note);
-    m_model->setMatrix(m_results.matrix);
-    fillMdsGraph(*MdsMap, matrix.names, m_results.map);
-    fillMatrixHeatMap(*HeatMap, matrix, m_order);
-    shareGraphsWidth();
-    showChosen();
+    if (!m_results.measuresNote.isEmpty()) note += " " + m_results.measuresNote;
+    return note;
+}
+
+void ManyResultsPage::showNeighbours() {
+    if (chkNeighbours->isChecked() && m_results.matrix) {
+        drawNearestNeighbours(*MdsMap, m_results.map, m_view.neighbours);
+    } else {
+        clearNearestNeighbours(*MdsMap);
+        MdsMap->replot();
+    }
 }
 
 void ManyResultsPage::chooseSample(int sample) {
@@ -181,11 +302,12 @@ void ManyResultsPage::showChosen() {
         return;
     }
     const int a = m_chosen[0], b = m_chosen[1];
-    QString text = QString("%1 and %2: D = %3")
-                       .arg(nameOf(m_results, a), nameOf(m_results, b),
-                            QLocale().toString(m_results.matrix->D.at(a, b), 'f', 4));
-    if (m_results.matrix->p) {
-        text += ", p = " + QLocale().toString(m_results.matrix->p->at(a, b), 'g', 4);
+    const ProfileMatrix& matrix = *m_results.matrix;
+    QString text = QString("%1 and %2: %3 = %4")
+                       .arg(nameOf(m_results, a), nameOf(m_results, b), shownNameOf(matrix),
+                            QLocale().toString(shownValuesOf(matrix).at(a, b), 'f', 4));
+    if (const SquareMatrix* p = shownPValuesOf(matrix)) {
+        text += ", p = " + QLocale().toString(p->at(a, b), 'g', 4);
     }
     lPair->setText(text);
 }
@@ -225,7 +347,7 @@ bool ManyResultsPage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 // The samples under the mouse (several when their points touch, as in a tight group whose names
-// had no room), with D to the chosen sample or else to the most alike one.
+// had no room), with the measure to the chosen sample or else to the most alike one.
 void ManyResultsPage::showMapTip(const QHelpEvent& event) {
     const QPoint at = event.pos();
     const std::vector<int> samples = mdsPointsAt(*MdsMap, m_results.map, at.x(), at.y());
@@ -233,21 +355,26 @@ void ManyResultsPage::showMapTip(const QHelpEvent& event) {
     QStringList names;
     for (const int sample : samples) names << nameOf(m_results, sample);
     const int sample = samples.front();
-    const auto& D = m_results.matrix->D;
+    const SquareMatrix& values = shownValuesOf(*m_results.matrix);
+    const SquareMatrix& apart = m_view.dissimilarities;  // what "most alike" goes by
+    const QString measure = shownNameOf(*m_results.matrix);
     int partner = -1;
     for (const int chosen : m_chosen) {
         if (chosen != sample && partner < 0) partner = chosen;
     }
     QString text = names.join(", ");
-    const auto dText = [&](int other) { return QLocale().toString(D.at(sample, other), 'f', 4); };
+    const auto value = [&](int other) {
+        return QLocale().toString(values.at(sample, other), 'f', 4);
+    };
     if (partner >= 0) {
-        text += QString("\nD to %1 = %2").arg(nameOf(m_results, partner), dText(partner));
-    } else if (D.size > 1) {
+        text += QString("\n%1 to %2 = %3").arg(measure, nameOf(m_results, partner), value(partner));
+    } else if (apart.size > 1) {
         int alike = sample == 0 ? 1 : 0;
-        for (int other = 0; other < D.size; ++other) {
-            if (other != sample && D.at(sample, other) < D.at(sample, alike)) alike = other;
+        for (int other = 0; other < apart.size; ++other) {
+            if (other != sample && apart.at(sample, other) < apart.at(sample, alike)) alike = other;
         }
-        text += QString("\nmost alike: %1, D = %2").arg(nameOf(m_results, alike), dText(alike));
+        text += QString("\nmost alike: %1, %2 = %3")
+                    .arg(nameOf(m_results, alike), measure, value(alike));
     }
     // The tip goes when the mouse leaves the point.
     QToolTip::showText(event.globalPos(), text, MdsMap, QRect(at - QPoint(8, 8), QSize(17, 17)));

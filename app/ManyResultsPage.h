@@ -1,5 +1,6 @@
-// The results page of Compare many: the MDS map, the heat map and the matrix table, with the
-// pair chosen on any of them offered for an ordinary two-profile comparison.
+// The results page of Compare many: the MDS map of a chosen measure (classical or nonmetric, with
+// nearest-neighbour lines on demand), the heat map or the Shepard plot beside it and the matrix
+// table, with the pair chosen on any of them offered for an ordinary two-profile comparison.
 #pragma once
 
 #include <QSize>
@@ -8,17 +9,22 @@
 #include <memory>
 #include <vector>
 
+#include "app/ManyResultsPageMeasures.h"
 #include "engine/ClassicalMds.h"
 #include "engine/ProfileMatrix.h"
 
+class QCheckBox;
+class QComboBox;
 class QCustomPlot;
 class QHelpEvent;
 class QLabel;
+class QLayout;
 class QMouseEvent;
 class QPushButton;
 class QSortFilterProxyModel;
 class QSplitter;
 class QTableView;
+class QTabWidget;
 
 namespace kestrel {
 
@@ -26,13 +32,17 @@ class MatrixTableModel;
 
 /// @brief Everything the page shows, with where the samples came from.
 struct ManyProfilesResults {
+    /// The page keeps its own copy, whose mapMeasure is the measure chosen.
     std::shared_ptr<const ProfileMatrix> matrix;
+    /// The map of the matrix's map measure; once shown, the map in view.
     MdsMap map;
     std::vector<int32_t> columns;  // the sheet column of each sample (grain ages: its index)
     int32_t rows = 0;
     /// What was compared, when not profile columns: e.g. "16 samples of grain ages (75 to 106
     /// grains each)"; empty: "K profiles x R rows".
     QString subject;
+    /// Why a measure is not offered (e.g. W2 refusing a profile of zeros); empty when all are.
+    QString measuresNote;
 };
 
 class ManyResultsPage : public QWidget {
@@ -43,6 +53,11 @@ class ManyResultsPage : public QWidget {
 
     void showResults(ManyProfilesResults results);
     const ManyProfilesResults& results() const { return m_results; }
+    /// @brief The map in view with its measure, stress, Shepard pairs and nearest neighbours.
+    const ManyMapView& mapView() const { return m_view; }
+
+    /// @brief Draws the map, the heat map and the table from `measure` (one the matrix holds).
+    void chooseMeasure(Measure measure);
 
     /// @brief A sample clicked on the map: the first click chooses one sample, the second its
     /// partner (the pair is then offered), a third starts a new pair.
@@ -55,8 +70,13 @@ class ManyResultsPage : public QWidget {
     void copyMatrix();
 
     QLabel* lNote = nullptr;
+    QComboBox* cbMeasure = nullptr;
+    QCheckBox* chkNonmetric = nullptr;
+    QCheckBox* chkNeighbours = nullptr;
     QCustomPlot* MdsMap = nullptr;
+    QTabWidget* tcGraphs = nullptr;  // the heat map and the Shepard plot, beside the map
     QCustomPlot* HeatMap = nullptr;
+    QCustomPlot* Shepard = nullptr;
     QTableView* MatrixGrid = nullptr;
     QLabel* lPair = nullptr;
     QPushButton* bbCompareTwo = nullptr;
@@ -76,6 +96,12 @@ class ManyResultsPage : public QWidget {
     static constexpr int kMapShare = 11, kHeatMapShare = 9;  // of the graphs' width
     static constexpr int kTableBelowFrom = 560;              // pixels of page height
 
+    QLayout* createChoices();
+    void createGraphs();
+    void fillMeasures();
+    void showMapView();
+    QString noteText() const;
+    void showNeighbours();
     void shareGraphsWidth();
     void mapMouseEvent(const QMouseEvent& event);
     void heatMapMouseEvent(const QMouseEvent& event);
@@ -85,6 +111,7 @@ class ManyResultsPage : public QWidget {
     void showChosenInTable();
 
     ManyProfilesResults m_results;
+    ManyMapView m_view;
     std::vector<int32_t> m_order;
     std::vector<int> m_chosen;
     QSplitter* m_all = nullptr;  // the graphs and the table

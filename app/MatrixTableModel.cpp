@@ -5,15 +5,34 @@
 #include <QFont>
 #include <QItemSelectionModel>
 #include <QLocale>
+#include <algorithm>
+#include <cmath>
 #include <set>
 
+#include "engine/MeasureMatrix.h"
+#include "engine/measures/Measures.h"
 #include "sheet/core/CsvWriter.h"
 
 namespace kestrel {
+namespace {
+
+// Four decimals for values below 1 (D, p, a likeness); a measure in age units such as W2 keeps
+// about five significant digits, so that its cells fit the columns as D's do.
+int decimalsFor(const SquareMatrix& values) {
+    double largest = 0;
+    for (const double v : values.values) {
+        if (std::isfinite(v)) largest = std::max(largest, std::abs(v));
+    }
+    if (largest < 1) return 4;
+    return std::max(0, 4 - static_cast<int>(std::floor(std::log10(largest))));
+}
+
+}  // namespace
 
 void MatrixTableModel::setMatrix(std::shared_ptr<const ProfileMatrix> matrix) {
     beginResetModel();
     m_matrix = std::move(matrix);
+    m_decimals = m_matrix ? decimalsFor(shownValuesOf(*m_matrix)) : 4;
     m_first = m_second = -1;
     endResetModel();
 }
@@ -38,6 +57,38 @@ bool MatrixTableModel::isChosen(int row, int column) const {
            ((row == m_first && column == m_second) || (row == m_second && column == m_first));
 }
 
+const SquareMatrix& shownValuesOf(const ProfileMatrix& matrix) {
+    const SquareMatrix* values = measureValuesOf(matrix, matrix.mapMeasure);
+    return values ? *values : matrix.D;
+}
+
+const SquareMatrix* shownPValuesOf(const ProfileMatrix& matrix) {
+    if (matrix.mapMeasure == Measure::KsD || !measureValuesOf(matrix, matrix.mapMeasure)) {
+        return matrix.p ? &*matrix.p : nullptr;
+    }
+    for (const MeasureMatrix& measure : matrix.measures) {
+        if (measure.measure == matrix.mapMeasure && measure.p) return &*measure.p;
+    }
+    return nullptr;
+}
+
+QString shownNameOf(const ProfileMatrix& matrix) {
+    const bool held = measureValuesOf(matrix, matrix.mapMeasure) != nullptr;
+    return QString::fromUtf8(held ? measureInfo(matrix.mapMeasure).name : "D");
+}
+
+QString MatrixTableModel::toolTip(int row, int column) const {
+    QString tip =
+        QString("%1 and %2\n%3 = %4")
+            .arg(QString::fromStdString(m_matrix->names[size_t(row)]),
+                 QString::fromStdString(m_matrix->names[size_t(column)]), shownNameOf(*m_matrix),
+                 QLocale().toString(shownValuesOf(*m_matrix).at(row, column), 'g', 10));
+    if (const SquareMatrix* p = shownPValuesOf(*m_matrix)) {
+        tip += "\np = " + QLocale().toString(p->at(row, column), 'g', 6);
+    }
+    return tip;
+}
+
 int MatrixTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() || !m_matrix ? 0 : m_matrix->D.size;
 }
@@ -48,23 +99,14 @@ int MatrixTableModel::columnCount(const QModelIndex& parent) const {
 
 QVariant MatrixTableModel::data(const QModelIndex& index, int role) const {
     if (!m_matrix || !index.isValid()) return {};
-    const double d = m_matrix->D.at(index.row(), index.column());
+    const double d = shownValuesOf(*m_matrix).at(index.row(), index.column());
     switch (role) {
         case Qt::DisplayRole:
-            return QLocale().toString(d, 'f', 4);
+            return QLocale().toString(d, 'f', m_decimals);
         case Qt::EditRole:  // the number itself: what sorting and copying use
             return d;
-        case Qt::ToolTipRole: {
-            QString tip = QString("%1 and %2\nD = %3")
-                              .arg(QString::fromStdString(m_matrix->names[size_t(index.row())]),
-                                   QString::fromStdString(m_matrix->names[size_t(index.column())]),
-                                   QLocale().toString(d, 'g', 10));
-            if (m_matrix->p) {
-                tip += "\np = " +
-                       QLocale().toString(m_matrix->p->at(index.row(), index.column()), 'g', 6);
-            }
-            return tip;
-        }
+        case Qt::ToolTipRole:
+            return toolTip(index.row(), index.column());
         case Qt::BackgroundRole:
             return isChosen(index.row(), index.column()) ? QVariant(QColor(0, 200, 255))
                                                          : QVariant();

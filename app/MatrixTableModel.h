@@ -1,5 +1,6 @@
-// The pair matrix as a table: one row and one column per sample, D in the cells, the p-value
-// (when there is one) in each cell's tooltip, the chosen pair highlighted.
+// The pair matrix as a table: one row and one column per sample, the values of the matrix's map
+// measure (D unless another is chosen) in the cells, the measure's p-value (when it has one) in
+// each cell's tooltip, the chosen pair highlighted.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -29,10 +30,21 @@ class MatrixTableModel : public QAbstractTableModel {
 
   private:
     bool isChosen(int row, int column) const;
+    QString toolTip(int row, int column) const;
 
     std::shared_ptr<const ProfileMatrix> m_matrix;
     int m_first = -1, m_second = -1;
+    int m_decimals = 4;  // of the cells' text
 };
+
+/// @brief The values of `matrix`'s map measure (D when it lacks them).
+const SquareMatrix& shownValuesOf(const ProfileMatrix& matrix);
+
+/// @brief The p-values of the map measure: D's, Kuiper's, or null for a measure without them.
+const SquareMatrix* shownPValuesOf(const ProfileMatrix& matrix);
+
+/// @brief The name of the map measure as headings show it ("D", "W2", "Similarity", ...).
+QString shownNameOf(const ProfileMatrix& matrix);
 
 /// @brief The selected cells of a view over the matrix (all of it when none is selected) as
 /// tab-separated text: a first row of an empty cell and the column names, then per row its

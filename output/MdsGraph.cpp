@@ -17,6 +17,7 @@ namespace {
 
 const QColor kPointColour(31, 78, 160);
 const QColor kMarkColour(200, 30, 30);
+const QColor kNeighbourColour(150, 150, 150);
 constexpr int kPointSize = 8;  // pixels across a point's disc
 
 QString axisTitle(int axis, double share) {
@@ -80,13 +81,18 @@ QPointF nearestOnBox(const QRectF& box, QPointF p) {
     return {std::clamp(p.x(), box.left(), box.right()), std::clamp(p.y(), box.top(), box.bottom())};
 }
 
+bool isNeighbourLine(const QCPAbstractItem& item) {
+    return item.layer() && item.layer()->name() == kNeighboursLayer;
+}
+
 // Labels and leader lines were made in sample order by fillMdsGraph().
 void placeNames(QCustomPlot& chart) {
     std::vector<QCPItemText*> labels;
     std::vector<QCPItemLine*> leaders;
     for (int i = 0; i < chart.itemCount(); ++i) {
         if (auto* text = qobject_cast<QCPItemText*>(chart.item(i))) labels.push_back(text);
-        if (auto* line = qobject_cast<QCPItemLine*>(chart.item(i))) leaders.push_back(line);
+        auto* line = qobject_cast<QCPItemLine*>(chart.item(i));
+        if (line && !isNeighbourLine(*line)) leaders.push_back(line);
     }
     if (labels.size() != leaders.size()) return;
     const QRectF area = chart.axisRect()->rect();
@@ -141,6 +147,7 @@ QCustomPlot* createMdsGraph(QWidget* parent) {
     marks->setLineStyle(QCPGraph::lsNone);
     marks->setScatterStyle(
         QCPScatterStyle(QCPScatterStyle::ssCircle, QPen(kMarkColour, 2.5), Qt::NoBrush, 16));
+    chart->addLayer(kNeighboursLayer, chart->layer("main"), QCustomPlot::limBelow);
     new GraphNavigation(*chart, [chart] { showWholeMap(*chart); });
     // After every layout, for the screen and for images of any size alike.
     QObject::connect(chart, &QCustomPlot::afterLayout, chart, [chart] { arrangeMap(*chart); });
@@ -200,6 +207,34 @@ std::vector<int> mdsPointsAt(const QCustomPlot& chart, const MdsMap& map, double
     std::vector<int> samples;
     for (const auto& [distance, sample] : near) samples.push_back(sample);
     return samples;
+}
+
+void clearNearestNeighbours(QCustomPlot& chart) {
+    std::vector<QCPAbstractItem*> lines;
+    for (int i = 0; i < chart.itemCount(); ++i) {
+        if (isNeighbourLine(*chart.item(i))) lines.push_back(chart.item(i));
+    }
+    for (QCPAbstractItem* line : lines) chart.removeItem(line);
+}
+
+void drawNearestNeighbours(QCustomPlot& chart, const MdsMap& map,
+                           const std::vector<NearestNeighbours>& neighbours) {
+    clearNearestNeighbours(chart);
+    const auto line = [&](size_t from, int32_t to, Qt::PenStyle style) {
+        if (to < 0 || static_cast<size_t>(to) >= map.points.size()) return;
+        auto* item = new QCPItemLine(&chart);
+        item->setLayer(kNeighboursLayer);
+        item->setPen(QPen(kNeighbourColour, 1, style));
+        item->setSelectable(false);
+        item->start->setCoords(map.points[from][0], map.points[from][1]);
+        const auto& end = map.points[static_cast<size_t>(to)];
+        item->end->setCoords(end[0], end[1]);
+    };
+    for (size_t i = 0; i < neighbours.size() && i < map.points.size(); ++i) {
+        line(i, neighbours[i].closest, Qt::SolidLine);
+        if (neighbours[i].second) line(i, *neighbours[i].second, Qt::DashLine);
+    }
+    chart.replot();
 }
 
 void markMdsPoints(QCustomPlot& chart, const MdsMap& map, const std::vector<int>& selected) {

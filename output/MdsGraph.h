@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/ClassicalMds.h"
+#include "engine/NearestNeighbours.h"
 
 class QCustomPlot;
 class QWidget;
@@ -33,5 +34,18 @@ std::vector<int> mdsPointsAt(const QCustomPlot& chart, const MdsMap& map, double
 
 /// @brief Marks the samples of `selected` (up to two) with a ring; an empty list clears it.
 void markMdsPoints(QCustomPlot& chart, const MdsMap& map, const std::vector<int>& selected);
+
+/// @brief The name of the layer, below the points and the names, that holds the neighbour lines.
+inline constexpr const char* kNeighboursLayer = "neighbours";
+
+/// @brief Draws for every sample of `map` a thin grey line to its closest neighbour (solid) and
+/// one to its second closest (dashed), as `neighbours` (one per sample) name them; each line is
+/// a QCPItemLine on the layer kNeighboursLayer from the sample's point to its neighbour's.
+/// Replaces the lines drawn before; fillMdsGraph() removes them.
+void drawNearestNeighbours(QCustomPlot& chart, const MdsMap& map,
+                           const std::vector<NearestNeighbours>& neighbours);
+
+/// @brief Removes the neighbour lines, leaving the points and the names.
+void clearNearestNeighbours(QCustomPlot& chart);
 
 }  // namespace kestrel

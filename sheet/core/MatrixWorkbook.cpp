@@ -23,21 +23,51 @@ int sendSquareBlock(const std::string& heading, const SquareMatrix& values,
     return row + 1 + values.size;
 }
 
-int sendMdsBlock(const ProfileMatrix& matrix, const MdsMap& map, int row, CellSink& sink) {
+// What the MDS block tells besides the coordinates, when asked.
+struct MapExtras {
+    const std::vector<NearestNeighbours>& neighbours;
+    std::optional<double> stress;
+};
+
+// Given neighbours, the columns "Nearest" and "Second nearest" beside the coordinates: cells
+// go to the sink row by row, so each row's are sent with it (`sample` -1: the heading).
+void sendNeighbourCells(const ProfileMatrix& matrix, const std::vector<NearestNeighbours>& near,
+                        int sample, int row, CellSink& sink) {
+    if (near.empty()) return;
+    if (sample < 0) {
+        sink.text(row, 4, "Nearest");
+        sink.text(row, 5, "Second nearest");
+        return;
+    }
+    const NearestNeighbours& of = near.at(static_cast<size_t>(sample));
+    sink.text(row, 4, matrix.names.at(static_cast<size_t>(of.closest)));
+    if (of.second) sink.text(row, 5, matrix.names.at(static_cast<size_t>(*of.second)));
+}
+
+int sendMdsBlock(const ProfileMatrix& matrix, const MdsMap& map, const MapExtras& extras, int row,
+                 CellSink& sink) {
+    if (!extras.neighbours.empty() && extras.neighbours.size() != map.points.size()) {
+        throw KestrelError("The nearest neighbours do not fit the map");
+    }
     sink.text(row, 1, "MDS");
     sink.text(row, 2, "Axis 1");
     sink.text(row, 3, "Axis 2");
+    sendNeighbourCells(matrix, extras.neighbours, -1, row, sink);
     for (size_t i = 0; i < map.points.size(); ++i) {
         const int r = row + 1 + static_cast<int>(i);
         sink.text(r, 1, matrix.names[i]);
         sink.number(r, 2, map.points[i][0]);
         sink.number(r, 3, map.points[i][1]);
+        sendNeighbourCells(matrix, extras.neighbours, static_cast<int>(i), r, sink);
     }
     const int shares = row + 1 + static_cast<int>(map.points.size());
     sink.text(shares, 1, "Share of variance");
     sink.number(shares, 2, map.varianceShare[0]);
     sink.number(shares, 3, map.varianceShare[1]);
-    return shares + 1;
+    if (!extras.stress) return shares + 1;
+    sink.text(shares + 1, 1, "Stress-1");
+    sink.number(shares + 1, 2, *extras.stress);
+    return shares + 2;
 }
 
 }  // namespace
@@ -61,7 +91,9 @@ void sendMeasureBlocks(const ProfileMatrix& matrix, SendBlock&& send) {
 
 }  // namespace
 
-void sendMatrixSheet(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink) {
+void sendMatrixSheet(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink,
+                     const std::vector<NearestNeighbours>& neighbours,
+                     std::optional<double> stress) {
     sink.beginSheet("Matrix");
     int row = sendSquareBlock("", matrix.D, matrix, 1, sink);
     if (matrix.p) row = sendSquareBlock("p", *matrix.p, matrix, row + 1, sink);
@@ -69,10 +101,12 @@ void sendMatrixSheet(const ProfileMatrix& matrix, const MdsMap& map, CellSink& s
     sendMeasureBlocks(matrix, [&](const std::string& name, const SquareMatrix& values) {
         row = sendSquareBlock(name, values, matrix, row + 1, sink);
     });
-    sendMdsBlock(matrix, map, row + 1, sink);
+    sendMdsBlock(matrix, map, MapExtras{neighbours, stress}, row + 1, sink);
 }
 
-void sendMatrixSheets(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink) {
+void sendMatrixSheets(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink,
+                      const std::vector<NearestNeighbours>& neighbours,
+                      std::optional<double> stress) {
     sink.beginSheet("D");
     sendSquareBlock("", matrix.D, matrix, 1, sink);
     sink.beginSheet("p");
@@ -90,16 +124,18 @@ void sendMatrixSheets(const ProfileMatrix& matrix, const MdsMap& map, CellSink& 
         sendSquareBlock("", values, matrix, 1, sink);
     });
     sink.beginSheet("MDS");
-    sendMdsBlock(matrix, map, 1, sink);
+    sendMdsBlock(matrix, map, MapExtras{neighbours, stress}, 1, sink);
 }
 
-void writeMatrixFile(const std::string& path, const ProfileMatrix& matrix, const MdsMap& map) {
+void writeMatrixFile(const std::string& path, const ProfileMatrix& matrix, const MdsMap& map,
+                     const std::vector<NearestNeighbours>& neighbours,
+                     std::optional<double> stress) {
     const int16_t fileType = matrixFileTypeOf(path);
     writeStreamedWorkbookFile(path, fileType, [&](CellSink& sink) {
         if (fileType == kFileTypeCsv) {
-            sendMatrixSheet(matrix, map, sink);
+            sendMatrixSheet(matrix, map, sink, neighbours, stress);
         } else {
-            sendMatrixSheets(matrix, map, sink);
+            sendMatrixSheets(matrix, map, sink, neighbours, stress);
         }
     });
 }

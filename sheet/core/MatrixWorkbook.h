@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/ClassicalMds.h"
+#include "engine/NearestNeighbours.h"
 #include "engine/ProfileMatrix.h"
 #include "sheet/core/CellSink.h"
 
@@ -24,18 +27,29 @@ int16_t matrixFileTypeOf(const std::string& path);
 /// and its D values), an empty row, the p block headed "p" when there are p-values, an empty
 /// row, and the MDS block headed "MDS", "Axis 1", "Axis 2" (per sample its name and two
 /// coordinates) ending with the row "Share of variance" and the two shares.
-void sendMatrixSheet(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink);
+///
+/// Given `neighbours` (one per sample, by the map's measure), the MDS block gains the columns
+/// "Nearest" and "Second nearest" naming each sample's two closest; given `stress` (the map's
+/// stress-1), the row "Stress-1" follows the shares. Without them the block is as above.
+void sendMatrixSheet(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink,
+                     const std::vector<NearestNeighbours>& neighbours = {},
+                     std::optional<double> stress = std::nullopt);
 
 /// @brief Three sheets: "D" and "p" laid out as the D block (sheet "p" holds kNoPValuesNote in
 /// A1 when there are no p-values), "MDS" as the MDS block; a matrix of grain ages has the sheet
 /// "Kuiper V" before "MDS" (and the one-sheet layout its block, headed "Kuiper V", after p).
 /// The other measures asked for follow, a sheet (or block) each named by the measure ("Kuiper
 /// V" with "Kuiper p" after it when there are grain counts, "Similarity", "Likeness", "R²",
-/// "W2"), before "MDS".
-void sendMatrixSheets(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink);
+/// "W2"), before "MDS". `neighbours` and `stress` as for sendMatrixSheet().
+void sendMatrixSheets(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink,
+                      const std::vector<NearestNeighbours>& neighbours = {},
+                      std::optional<double> stress = std::nullopt);
 
 /// @brief Writes the results to `path` atomically, as one sheet for .csv and three for .xlsx.
-/// Throws KestrelError naming the file when it cannot be written.
-void writeMatrixFile(const std::string& path, const ProfileMatrix& matrix, const MdsMap& map);
+/// `neighbours` and `stress` as for sendMatrixSheet(). Throws KestrelError naming the file when
+/// it cannot be written.
+void writeMatrixFile(const std::string& path, const ProfileMatrix& matrix, const MdsMap& map,
+                     const std::vector<NearestNeighbours>& neighbours = {},
+                     std::optional<double> stress = std::nullopt);
 
 }  // namespace kestrel
