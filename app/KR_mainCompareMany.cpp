@@ -163,13 +163,11 @@ void TForm1::saveManyMatrix() {
         throw kestrel::KestrelError("The matrix file " + path +
                                     " is the workbook being compared; choose another name");
     }
-    // The neighbours and the stress of the map only when the page shows them: with D's
-    // classical map and no neighbour lines the MDS block is as it always was.
+    // The map's stress as the page's note says it; the neighbours while the map draws them.
     const kestrel::ManyMapView& view = ManyResults->mapView();
     const bool neighbours = ManyResults->chkNeighbours->isChecked();
-    const bool newMap = view.nonmetric || view.measure != kestrel::Measure::KsD;
     kestrel::writeMatrixFile(
         path, *results.matrix, results.map,
         neighbours ? view.neighbours : std::vector<kestrel::NearestNeighbours>{},
-        newMap ? std::optional<double>(view.stress) : std::nullopt);
+        std::optional<double>(view.stress));
 }

@@ -244,8 +244,7 @@ void ManyResultsPage::showMapView() {
     showChosen();
 }
 
-// The first sentence is the same for every map; the stress of the map follows when it is not
-// the classical map of D.
+// The first sentence is the same for every map; the stress of the map in view follows.
 QString ManyResultsPage::noteText() const {
     const auto& matrix = *m_results.matrix;
     const size_t k = matrix.names.size();
@@ -257,11 +256,9 @@ QString ManyResultsPage::noteText() const {
             .arg(subject)
             .arg(k * (k - 1) / 2)
             .arg(percent(m_results.map.varianceShare[0]), percent(m_results.map.varianceShare[1]));
-    if (m_view.nonmetric || m_view.measure != Measure::KsD) {
-        note += QString(" %1 map of %2: stress-1 %3.")
-                    .arg(m_view.nonmetric ? "Nonmetric" : "Classical", shownNameOf(matrix),
-                         QString::fromStdString(formatFixed(m_view.stress, 4)));
-    }
+    note += QString(" %1 map of %2: stress-1 %3.")
+                .arg(m_view.nonmetric ? "Nonmetric" : "Classical", shownNameOf(matrix),
+                     QString::fromStdString(formatFixed(m_view.stress, 4)));
     if (!matrix.p)
         note += " No p-values: they need the number of grains behind each profile (a Grains row).";
     if (!m_results.measuresNote.isEmpty()) note += " " + m_results.measuresNote;

@@ -206,7 +206,11 @@ TEST_F(ManyMeasuresPage, EveryMeasureRedrawsTheMapHeatMapAndTable) {
     // KS D, classical, no neighbours: the page as it was first drawn.
     expectSameMap(m_page->results().map, firstMap);
     EXPECT_EQ(m_page->lNote->text(), firstNote);
-    EXPECT_FALSE(firstNote.contains("stress"));
+    EXPECT_TRUE(
+        firstNote.contains(" Classical map of D: stress-1 " +
+                           QString::fromStdString(kestrel::formatFixed(
+                               kestrel::metricStress(m_page->results().matrix->D, firstMap), 4))))
+        << firstNote.toStdString();
 }
 
 TEST_F(ManyMeasuresPage, NonmetricMapShepardPlotNeighboursAndSavedMatrix) {
@@ -263,7 +267,7 @@ TEST_F(ManyMeasuresPage, NonmetricMapShepardPlotNeighboursAndSavedMatrix) {
     EXPECT_EQ(mds[kSamples + 2][0], "Stress-1");
     EXPECT_EQ(mds[kSamples + 2][1].toDouble(), nonmetric.stress);
 
-    // Back to KS D with the options off: no lines, and the MDS block as it always was.
+    // Back to KS D with the options off: no lines, no neighbour columns, the map's stress last.
     choose(Measure::KsD);
     m_page->chkNonmetric->setChecked(false);
     m_page->chkNeighbours->setChecked(false);
@@ -272,7 +276,8 @@ TEST_F(ManyMeasuresPage, NonmetricMapShepardPlotNeighboursAndSavedMatrix) {
     QTest::mouseClick(m_page->bbSaveMatrix, Qt::LeftButton);
     const std::vector<QStringList> plain = csvRows(saved);
     EXPECT_TRUE(std::count(plain.begin(), plain.end(), QStringList{"MDS", "Axis 1", "Axis 2"}));
-    EXPECT_EQ(plain.back()[0], "Share of variance");
+    EXPECT_EQ(plain[plain.size() - 2][0], "Share of variance");
+    EXPECT_EQ(plain.back()[0], "Stress-1");
 }
 
 TEST_F(ManyMeasuresPage, ProfileOfZerosLeavesOutW2AndSaysWhy) {

@@ -4,6 +4,7 @@
 // import dialog's messages and leave no file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>

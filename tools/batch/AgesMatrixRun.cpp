@@ -63,7 +63,7 @@ void runAgesMatrix(const AgesSettings& settings, std::ostream& out, std::ostream
     }
     if (settings.run.graphs)
         writeGraphs(matrix, map, *settings.run.graphs, settings.run.graphFormat);
-    if (settings.matrixOut) writeMatrixFile(*settings.matrixOut, matrix, map);
+    if (settings.matrixOut) writeJudgedMatrixFile(*settings.matrixOut, matrix, map);
 }
 
 }  // namespace kestrel::batch

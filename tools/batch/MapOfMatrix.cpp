@@ -3,8 +3,10 @@
 
 #include "engine/MdsStress.h"
 #include "engine/MeasureMatrix.h"
+#include "engine/NearestNeighbours.h"
 #include "engine/NonmetricMds.h"
 #include "engine/NumberText.h"
+#include "sheet/core/MatrixWorkbook.h"
 
 namespace kestrel::batch {
 
@@ -25,6 +27,13 @@ MdsMap mapOfMatrix(const ProfileMatrix& matrix, const std::optional<MdsKind>& ki
     out << "Stress-1 of the map: " << formatFixed(fitted.stress, 6) << " (nonmetric MDS, "
         << fitted.iterations << " iterations)\n";
     return std::move(fitted.map);
+}
+
+void writeJudgedMatrixFile(const std::string& path, const ProfileMatrix& matrix,
+                           const MdsMap& map) {
+    if (!map.stress1) return writeMatrixFile(path, matrix, map);
+    writeMatrixFile(path, matrix, map,
+                    nearestNeighbours(dissimilaritiesOf(matrix, matrix.mapMeasure)), map.stress1);
 }
 
 }  // namespace kestrel::batch

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <ostream>
+#include <string>
 
 #include "engine/ClassicalMds.h"
 #include "engine/ProfileMatrix.h"
@@ -18,5 +19,9 @@ namespace kestrel::batch {
 /// "Stress-1 of the map: 0.065423 (nonmetric MDS, 115 iterations)" or "(classical MDS)" on `out`.
 MdsMap mapOfMatrix(const ProfileMatrix& matrix, const std::optional<MdsKind>& kind,
                    std::ostream& out);
+
+/// @brief Writes the matrix file; a map judged by its stress (--mds) adds the stress and each
+/// sample's two nearest neighbours by the mapped measure to the MDS block.
+void writeJudgedMatrixFile(const std::string& path, const ProfileMatrix& matrix, const MdsMap& map);
 
 }  // namespace kestrel::batch

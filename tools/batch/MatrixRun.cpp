@@ -89,7 +89,7 @@ void runMatrix(const MatrixSettings& settings, std::ostream& out, std::ostream& 
                "profile (--grains-row ROW, or --grains N1,N2,... with one per column)\n";
     }
     if (settings.graphs) writeGraphs(matrix, map, *settings.graphs, settings.graphFormat);
-    if (settings.matrixOut) writeMatrixFile(*settings.matrixOut, matrix, map);
+    if (settings.matrixOut) writeJudgedMatrixFile(*settings.matrixOut, matrix, map);
 }
 
 }  // namespace kestrel::batch
