@@ -252,9 +252,10 @@ QString ManyResultsPage::noteText() const {
                                 ? QString("%1 profiles x %2 rows").arg(k).arg(m_results.rows)
                                 : m_results.subject;
     QString note =
-        QString("%1: %2 pairs. MDS axis 1 holds %3 of the variance, axis 2 %4.")
+        QString("%1: %2 pairs. MDS axis 1 holds %3 of the %4, axis 2 %5.")
             .arg(subject)
             .arg(k * (k - 1) / 2)
+            .arg(m_results.map.disparities.empty() ? "variance" : "map's spread")
             .arg(percent(m_results.map.varianceShare[0]), percent(m_results.map.varianceShare[1]));
     note += QString(" %1 map of %2: stress-1 %3.")
                 .arg(m_view.nonmetric ? "Nonmetric" : "Classical", shownNameOf(matrix),

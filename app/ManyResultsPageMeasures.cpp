@@ -43,6 +43,8 @@ void showNonmetric(ManyMapView& view, bool nonmetric) {
         NonmetricMdsResult result = nonmetricMds(view.dissimilarities, view.classical);
         view.map = std::move(result.map);
         view.stress = result.stress;
+        view.map.stress1 = result.stress;
+        view.map.disparities = result.disparities;
         view.disparities = std::move(result.disparities);
     } else {
         view.map = view.classical;

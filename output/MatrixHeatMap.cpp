@@ -114,7 +114,9 @@ void fillMatrixHeatMap(QCustomPlot& chart, const ProfileMatrix& matrix,
         matrix.mapMeasure == Measure::KsD ? matrix.D : dissimilaritiesOf(matrix, matrix.mapMeasure);
     const QString label = shownLabel(matrix);
     if (auto* title = qobject_cast<QCPTextElement*>(chart.plotLayout()->element(0, 0))) {
-        title->setText(label + " (MDS axis 1 order)");
+        // D's title as it always was; longer names get a line of their own.
+        title->setText(label + (matrix.mapMeasure == Measure::KsD ? " " : "\n") +
+                       "(MDS axis 1 order)");
     }
     const int k = static_cast<int>(order.size());
     map->data()->setSize(k, k);

@@ -20,10 +20,13 @@ const QColor kMarkColour(200, 30, 30);
 const QColor kNeighbourColour(150, 150, 150);
 constexpr int kPointSize = 8;  // pixels across a point's disc
 
-QString axisTitle(int axis, double share) {
-    return QString("MDS axis %1 (%2% of the variance)")
+// A nonmetric map (one with disparities) has no variance to share out: its axes share the
+// map's own spread.
+QString axisTitle(int axis, double share, bool nonmetric) {
+    return QString("MDS axis %1 (%2% of the %3)")
         .arg(axis)
-        .arg(QString::fromStdString(formatFixed(100.0 * share, 1)));
+        .arg(QString::fromStdString(formatFixed(100.0 * share, 1)))
+        .arg(nonmetric ? "map's spread" : "variance");
 }
 
 // The whole map with room around it; arrangeMap() then sets both axes to one scale.
@@ -137,8 +140,8 @@ QCustomPlot* createMdsGraph(QWidget* parent) {
     chart->plotLayout()->insertRow(0);
     chart->plotLayout()->addElement(
         0, 0, new QCPTextElement(chart, "MDS map", QFont("sans", 11, QFont::Bold)));
-    chart->xAxis->setLabel(axisTitle(1, 0));
-    chart->yAxis->setLabel(axisTitle(2, 0));
+    chart->xAxis->setLabel(axisTitle(1, 0, false));
+    chart->yAxis->setLabel(axisTitle(2, 0, false));
     QCPGraph* points = chart->addGraph();
     points->setLineStyle(QCPGraph::lsNone);
     points->setScatterStyle(
@@ -183,8 +186,8 @@ void fillMdsGraph(QCustomPlot& chart, const std::vector<std::string>& names, con
     }
     chart.graph(0)->setData(x, y);
     chart.graph(1)->data()->clear();
-    chart.xAxis->setLabel(axisTitle(1, map.varianceShare[0]));
-    chart.yAxis->setLabel(axisTitle(2, map.varianceShare[1]));
+    chart.xAxis->setLabel(axisTitle(1, map.varianceShare[0], !map.disparities.empty()));
+    chart.yAxis->setLabel(axisTitle(2, map.varianceShare[1], !map.disparities.empty()));
     showWholeMap(chart);
 }
 

@@ -16,7 +16,8 @@ const QColor kPointColour(31, 78, 160);
 const QColor kFitColour(200, 30, 30);
 
 QString titleText(double stress) {
-    return QString("Shepard plot, stress-1 = %1")
+    // Two lines: the plot often shares a narrow panel.
+    return QString("Shepard plot\nstress-1 = %1")
         .arg(QString::fromStdString(formatFixed(stress, 4)));
 }
 

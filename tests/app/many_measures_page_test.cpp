@@ -188,7 +188,9 @@ TEST_F(ManyMeasuresPage, EveryMeasureRedrawsTheMapHeatMapAndTable) {
         EXPECT_EQ(m_page->MdsMap->graph(0)->dataCount(), kSamples);
         auto* title = qobject_cast<QCPTextElement*>(m_page->HeatMap->plotLayout()->element(0, 0));
         const QString shown = QString::fromUtf8(it->name);
-        EXPECT_EQ(title->text(), (it->likeness ? "1 - " + shown : shown) + " (MDS axis 1 order)");
+        EXPECT_EQ(title->text(), (it->likeness ? "1 - " + shown : shown) +
+                                     (it->measure == Measure::KsD ? " " : "\n") +
+                                     "(MDS axis 1 order)");
         const QAbstractItemModel& table = *m_page->MatrixGrid->model();
         const kestrel::SquareMatrix& values = *kestrel::measureValuesOf(matrix, it->measure);
         for (int r = 0; r < kSamples; ++r)
@@ -229,6 +231,9 @@ TEST_F(ManyMeasuresPage, NonmetricMapShepardPlotNeighboursAndSavedMatrix) {
     const QString stress = QString::fromStdString(kestrel::formatFixed(nonmetric.stress, 4));
     EXPECT_TRUE(m_page->lNote->text().contains("Nonmetric map of W2: stress-1 " + stress + "."))
         << m_page->lNote->text().toStdString();
+    EXPECT_TRUE(m_page->lNote->text().contains("holds ") &&
+                m_page->lNote->text().contains(" of the map's spread"));
+    EXPECT_TRUE(m_page->MdsMap->xAxis->label().endsWith("of the map's spread)"));
     const int pairs = kSamples * (kSamples - 1) / 2;
     EXPECT_EQ(m_page->Shepard->graph(0)->dataCount(), pairs);
     EXPECT_EQ(m_page->Shepard->graph(1)->dataCount(), pairs) << "the disparities";

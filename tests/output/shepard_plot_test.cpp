@@ -28,7 +28,7 @@ TEST(ShepardPlot, OnePointPerPairTheFittedLineAndTheStressInTheTitle) {
     EXPECT_EQ(chart->graph(1)->dataCount(), k * (k - 1) / 2);
     auto* title = qobject_cast<QCPTextElement*>(chart->plotLayout()->element(0, 0));
     ASSERT_NE(title, nullptr);
-    EXPECT_EQ(title->text(), "Shepard plot, stress-1 = 0.1234");
+    EXPECT_EQ(title->text(), "Shepard plot\nstress-1 = 0.1234");
     EXPECT_EQ(chart->xAxis->label(), "Dissimilarity");
     EXPECT_EQ(chart->yAxis->label(), "Map distance");
 
