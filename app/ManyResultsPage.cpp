@@ -252,7 +252,7 @@ QString ManyResultsPage::noteText() const {
                                 ? QString("%1 profiles x %2 rows").arg(k).arg(m_results.rows)
                                 : m_results.subject;
     QString note =
-        QString("%1: %2 pairs. MDS axis 1 holds %3 of the %4, axis 2 %5.")
+        QString("%1: %2 pairs. MDS axis 1 holds %4 of the %3, axis 2 %5.")
             .arg(subject)
             .arg(k * (k - 1) / 2)
             .arg(m_results.map.disparities.empty() ? "variance" : "map's spread")
