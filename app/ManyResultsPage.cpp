@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include "app/MatrixTableModel.h"
+#include "engine/MdsStress.h"
 #include "engine/MeasureMatrix.h"
 #include "engine/NumberText.h"
 #include "engine/measures/Measures.h"
@@ -260,6 +261,11 @@ QString ManyResultsPage::noteText() const {
     note += QString(" %1 map of %2: stress-1 %3.")
                 .arg(m_view.nonmetric ? "Nonmetric" : "Classical", shownNameOf(matrix),
                      QString::fromStdString(formatFixed(m_view.stress, 4)));
+    if (m_view.nonmetric && collapsedMap(m_view.map, m_view.stress)) {
+        note +=
+            " The nonmetric map has collapsed its groups to points, so its stress says "
+            "nothing: read the classical map.";
+    }
     if (!matrix.p)
         note += " No p-values: they need the number of grains behind each profile (a Grains row).";
     if (!m_results.measuresNote.isEmpty()) note += " " + m_results.measuresNote;

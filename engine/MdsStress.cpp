@@ -88,4 +88,15 @@ ShepardData shepardData(const SquareMatrix& dissimilarities, const MdsMap& map,
     return data;
 }
 
+bool collapsedMap(const MdsMap& map, double stress) {
+    constexpr double kTinyStress = 0.01, kNear = 0.01, kShareOfPairs = 0.25;
+    if (!(stress < kTinyStress)) return false;
+    const std::vector<double> distances = pairDistances(map);
+    if (distances.empty()) return false;
+    const double largest = *std::max_element(distances.begin(), distances.end());
+    const auto near = std::count_if(distances.begin(), distances.end(),
+                                    [&](double d) { return d < kNear * largest; });
+    return static_cast<double>(near) >= kShareOfPairs * static_cast<double>(distances.size());
+}
+
 }  // namespace kestrel

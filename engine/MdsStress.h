@@ -47,4 +47,10 @@ struct ShepardData {
 ShepardData shepardData(const SquareMatrix& dissimilarities, const MdsMap& map,
                         const std::vector<double>& disparities = {});
 
+/// @brief True for a map whose groups have collapsed to points, the degenerate solution
+/// nonmetric MDS reaches on strongly grouped samples: a stress-1 below 0.01 with at least a
+/// quarter of the pairs drawn closer than 1% of the largest map distance. Its stress then says
+/// nothing about how well the map shows the dissimilarities.
+bool collapsedMap(const MdsMap& map, double stress);
+
 }  // namespace kestrel

@@ -227,3 +227,23 @@ TEST(NearestNeighbours, MatchABruteForceSearchWithTies) {
     EXPECT_THROW(nearestNeighbours(SquareMatrix{1, {0.0}}), KestrelError);
     EXPECT_THROW(nearestNeighbours(SquareMatrix{2, {0.0, INFINITY, INFINITY, 0.0}}), KestrelError);
 }
+
+// Three tight groups far apart: the nonmetric map collapses each group to a point with a stress
+// near 0, which collapsedMap() tells; a map of scattered points is no such map.
+TEST(NonmetricMds, ACollapsedMapIsToldFromAGoodOne) {
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> jitter(0.0, 0.05);
+    const int k = 15;
+    SquareMatrix grouped{k, std::vector<double>(size_t(k) * k, 0.0)};
+    for (int i = 0; i < k; ++i) {
+        for (int j = i + 1; j < k; ++j) {
+            const double d = (i / 5 == j / 5 ? 0.1 : 0.8) + jitter(random);
+            grouped.values[size_t(i) * k + j] = grouped.values[size_t(j) * k + i] = d;
+        }
+    }
+    const NonmetricMdsResult collapsed = nonmetricMds(grouped, classicalMds(grouped));
+    EXPECT_LT(collapsed.stress, 0.01);
+    EXPECT_TRUE(collapsedMap(collapsed.map, collapsed.stress));
+    const MdsMap classical = classicalMds(grouped);
+    EXPECT_FALSE(collapsedMap(classical, metricStress(grouped, classical)));
+}

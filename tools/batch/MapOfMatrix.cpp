@@ -26,6 +26,10 @@ MdsMap mapOfMatrix(const ProfileMatrix& matrix, const std::optional<MdsKind>& ki
     fitted.map.disparities = std::move(fitted.disparities);
     out << "Stress-1 of the map: " << formatFixed(fitted.stress, 6) << " (nonmetric MDS, "
         << fitted.iterations << " iterations)\n";
+    if (collapsedMap(fitted.map, fitted.stress)) {
+        out << "The nonmetric map has collapsed its groups to points, so its stress says nothing: "
+               "read the classical map (--mds classical)\n";
+    }
     return std::move(fitted.map);
 }
 
