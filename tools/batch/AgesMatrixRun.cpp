@@ -2,7 +2,6 @@
 #include "tools/batch/AgesMatrixRun.h"
 
 #include <algorithm>
-#include <sstream>
 
 #include "engine/ClassicalMds.h"
 #include "engine/MeasureMatrix.h"
@@ -15,10 +14,6 @@
 
 namespace kestrel::batch {
 namespace {
-
-std::string percent(double share) {
-    return formatFixed(100.0 * share, 1) + "%";
-}
 
 // "grain D" as before, else the measure mapped ("1 - Similarity" of the profiles, "W2" of the
 // grains).
@@ -50,12 +45,8 @@ void runAgesMatrix(const AgesSettings& settings, std::ostream& out, std::ostream
     for (const GrainSample& sample : ages.samples) grains += sample.ages.size();
     const size_t k = ages.samples.size();
     out << k << " samples, " << grains << " grains: " << k * (k - 1) / 2 << " pairs\n";
-    std::ostringstream judged;
-    const MdsMap map = mapOfMatrix(matrix, settings.mds, judged);
-    out << "MDS of " << mapMeasureText(matrix) << ": axis 1 holds " << percent(map.varianceShare[0])
-        << " of the " << (map.disparities.empty() ? "variance" : "map's spread") << ", axis 2 "
-        << percent(map.varianceShare[1]) << '\n'
-        << judged.str();
+    const MdsMap map =
+        printedMapOfMatrix(matrix, settings.mds, "MDS of " + mapMeasureText(matrix), out);
     out.flush();
     if (settings.profilesOut) {
         writeProfilesFile(*settings.profilesOut, ages.samples, profiles);

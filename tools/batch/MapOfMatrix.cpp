@@ -1,6 +1,8 @@
 // Drawing and judging the map of a matrix.
 #include "tools/batch/MapOfMatrix.h"
 
+#include <sstream>
+
 #include "engine/MdsStress.h"
 #include "engine/MeasureMatrix.h"
 #include "engine/NearestNeighbours.h"
@@ -31,6 +33,18 @@ MdsMap mapOfMatrix(const ProfileMatrix& matrix, const std::optional<MdsKind>& ki
                "read the classical map (--mds classical)\n";
     }
     return std::move(fitted.map);
+}
+
+MdsMap printedMapOfMatrix(const ProfileMatrix& matrix, const std::optional<MdsKind>& kind,
+                          const std::string& title, std::ostream& out) {
+    const auto percent = [](double share) { return formatFixed(100.0 * share, 1) + "%"; };
+    std::ostringstream judged;
+    MdsMap map = mapOfMatrix(matrix, kind, judged);
+    out << title << ": axis 1 holds " << percent(map.varianceShare[0]) << " of the "
+        << (map.disparities.empty() ? "variance" : "map's spread") << ", axis 2 "
+        << percent(map.varianceShare[1]) << '\n'
+        << judged.str();
+    return map;
 }
 
 void writeJudgedMatrixFile(const std::string& path, const ProfileMatrix& matrix,

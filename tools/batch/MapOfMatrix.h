@@ -20,6 +20,11 @@ namespace kestrel::batch {
 MdsMap mapOfMatrix(const ProfileMatrix& matrix, const std::optional<MdsKind>& kind,
                    std::ostream& out);
 
+/// @brief mapOfMatrix(), printing first the line "<title>: axis 1 holds 55.9% of the variance,
+/// axis 2 28.1%" (a nonmetric map: "of the map's spread") and then what mapOfMatrix prints.
+MdsMap printedMapOfMatrix(const ProfileMatrix& matrix, const std::optional<MdsKind>& kind,
+                          const std::string& title, std::ostream& out);
+
 /// @brief Writes the matrix file; a map judged by its stress (--mds) adds the stress and each
 /// sample's two nearest neighbours by the mapped measure to the MDS block.
 void writeJudgedMatrixFile(const std::string& path, const ProfileMatrix& matrix, const MdsMap& map);

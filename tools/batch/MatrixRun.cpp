@@ -3,7 +3,6 @@
 #include "tools/batch/MatrixRun.h"
 
 #include <filesystem>
-#include <sstream>
 #include <system_error>
 
 #include "engine/KestrelError.h"
@@ -53,10 +52,6 @@ ProfileSamples readSamples(const MatrixSettings& settings, EmptyProfileCells& em
     }
 }
 
-std::string percent(double share) {
-    return formatFixed(100.0 * share, 1) + "%";
-}
-
 // " of W2" when the map is of another measure than D (nothing for D: the line stays as it was).
 std::string mapMeasureText(const ProfileMatrix& matrix) {
     if (matrix.mapMeasure == Measure::KsD) return {};
@@ -76,12 +71,8 @@ void runMatrix(const MatrixSettings& settings, std::ostream& out, std::ostream& 
     matrix.mapMeasure = settings.measures.front();
     const size_t k = samples.names.size();
     out << k << " profiles x " << samples.NumRows << " rows: " << k * (k - 1) / 2 << " pairs\n";
-    std::ostringstream judged;
-    const MdsMap map = mapOfMatrix(matrix, settings.mds, judged);
-    out << "MDS" << mapMeasureText(matrix) << ": axis 1 holds " << percent(map.varianceShare[0])
-        << " of the " << (map.disparities.empty() ? "variance" : "map's spread") << ", axis 2 "
-        << percent(map.varianceShare[1]) << '\n'
-        << judged.str();
+    const MdsMap map =
+        printedMapOfMatrix(matrix, settings.mds, "MDS" + mapMeasureText(matrix), out);
     out.flush();
     if (empty.total() > 0) err << "kestrel-batch: note: " << empty.note() << '\n';
     if (!matrix.p) {
