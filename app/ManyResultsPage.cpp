@@ -310,10 +310,7 @@ void ManyResultsPage::showChosen() {
     QString text = QString("%1 and %2: %3 = %4")
                        .arg(nameOf(m_results, a), nameOf(m_results, b), shownNameOf(matrix),
                             QLocale().toString(shownValuesOf(matrix).at(a, b), 'f', 4));
-    if (const SquareMatrix* p = shownPValuesOf(matrix)) {
-        text += ", p = " + QLocale().toString(p->at(a, b), 'g', 4);
-    }
-    lPair->setText(text);
+    lPair->setText(text + shownPValueText(matrix, a, b, ", ", 4));
 }
 
 void ManyResultsPage::showChosenInTable() {

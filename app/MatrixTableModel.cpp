@@ -77,16 +77,22 @@ QString shownNameOf(const ProfileMatrix& matrix) {
     return QString::fromUtf8(held ? measureInfo(matrix.mapMeasure).name : "D");
 }
 
+QString shownPValueText(const ProfileMatrix& matrix, int a, int b, const QString& separator,
+                        int digits) {
+    if (const SquareMatrix* p = shownPValuesOf(matrix)) {
+        return separator + "p = " + QLocale().toString(p->at(a, b), 'g', digits);
+    }
+    const Measure shown = matrix.mapMeasure;
+    return shown == Measure::KsD || shown == Measure::KuiperV ? QString() : separator + "p = —";
+}
+
 QString MatrixTableModel::toolTip(int row, int column) const {
     QString tip =
         QString("%1 and %2\n%3 = %4")
             .arg(QString::fromStdString(m_matrix->names[size_t(row)]),
                  QString::fromStdString(m_matrix->names[size_t(column)]), shownNameOf(*m_matrix),
                  QLocale().toString(shownValuesOf(*m_matrix).at(row, column), 'g', 10));
-    if (const SquareMatrix* p = shownPValuesOf(*m_matrix)) {
-        tip += "\np = " + QLocale().toString(p->at(row, column), 'g', 6);
-    }
-    return tip;
+    return tip + shownPValueText(*m_matrix, row, column, "\n", 6);
 }
 
 int MatrixTableModel::rowCount(const QModelIndex& parent) const {

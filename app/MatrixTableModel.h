@@ -43,6 +43,12 @@ const SquareMatrix& shownValuesOf(const ProfileMatrix& matrix);
 /// @brief The p-values of the map measure: D's, Kuiper's, or null for a measure without them.
 const SquareMatrix* shownPValuesOf(const ProfileMatrix& matrix);
 
+/// @brief ", p = 0.0123" (`separator` before "p") for the pair (a, b) of the measure shown: its
+/// p-value, "—" for a measure that has none (Similarity, Likeness, R², W2), nothing for D or V
+/// without grain counts.
+QString shownPValueText(const ProfileMatrix& matrix, int a, int b, const QString& separator,
+                        int digits);
+
 /// @brief The name of the map measure as headings show it ("D", "W2", "Similarity", ...).
 QString shownNameOf(const ProfileMatrix& matrix);
 
