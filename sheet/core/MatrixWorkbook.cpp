@@ -61,7 +61,9 @@ int sendMdsBlock(const ProfileMatrix& matrix, const MdsMap& map, const MapExtras
         sendNeighbourCells(matrix, extras.neighbours, static_cast<int>(i), r, sink);
     }
     const int shares = row + 1 + static_cast<int>(map.points.size());
-    sink.text(shares, 1, "Share of variance");
+    // A nonmetric map (one with disparities) shares out its own spread, not a variance.
+    sink.text(shares, 1,
+              map.disparities.empty() ? "Share of variance" : "Share of the map's spread");
     sink.number(shares, 2, map.varianceShare[0]);
     sink.number(shares, 3, map.varianceShare[1]);
     if (!extras.stress) return shares + 1;

@@ -341,6 +341,11 @@ TEST_F(BatchMatrix, MdsPrintsTheStressOfTheMapAndDrawsItsShepardPlot) {
     EXPECT_LE(stressOf(nonmetric.out), stressOf(classical.out));
     EXPECT_NE(nonmetric.out.find(" iterations)\n"), std::string::npos);
     EXPECT_TRUE(fs::exists(m_folder / "pictures" / "Shepard.png"));
+    const auto written =
+        run(kBinary + "kestrel-batch", {"--matrix", "--columns", "B:M", "--mds", "nonmetric",
+                                        "--matrix-out", path("n.csv"), book});
+    const auto nonmetricRows = csvRows(readAll(path("n.csv")));
+    EXPECT_EQ(nonmetricRows[nonmetricRows.size() - 2][0], "Share of the map's spread");
 
     for (const auto& [args, message] :
          std::vector<std::pair<std::vector<std::string>, std::string>>{
