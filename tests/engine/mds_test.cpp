@@ -165,7 +165,9 @@ TEST(NonmetricMds, TwoHundredSamplesInWellUnderASecond) {
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
     RecordProperty("seconds", std::to_string(took.count()));
     RecordProperty("iterations", result.iterations);
+#if !defined(__SANITIZE_ADDRESS__)  // timed in the ordinary build; the sanitizers slow it down
     EXPECT_LT(took.count(), 1.0) << result.iterations << " iterations";
+#endif
     EXPECT_LT(result.stress, metricStress(d, classical));
 }
 
