@@ -135,13 +135,8 @@ void CompareManyDialog::proposeRange() {
 }
 
 void CompareManyDialog::bbWorkbookClick() {
-    kestrel::FileDialogSetup setup;
-    setup.title = "Open";
-    // The Open dialog's entries, opened on "All workbooks".
-    setup.filters = TfmSheetImport::workbookFilters() << "All files (*)";
-    setup.selectedFilter = TfmSheetImport::kAllWorkbooksFilter;
-    setup.initialFolder = QFileInfo(m_path).path();
-    const auto choice = m_ui.chooseOpenFile(this, setup);
+    const auto choice = m_ui.chooseOpenFile(
+        this, TfmSheetImport::anyWorkbookChooser("Open", QFileInfo(m_path).path()));
     if (!choice) return;
     auto book = std::make_unique<SpreadsheetCore>();
     int16_t fileType = kestrel::kFileTypeExcel97;

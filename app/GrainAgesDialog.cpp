@@ -377,12 +377,8 @@ void GrainAgesDialog::schedulePreview() {
 }
 
 void GrainAgesDialog::bbWorkbookClick() {
-    kestrel::FileDialogSetup setup;
-    setup.title = "Open grain ages";
-    setup.filters = TfmSheetImport::workbookFilters() << "All files (*)";
-    setup.selectedFilter = TfmSheetImport::kAllWorkbooksFilter;
-    setup.initialFolder = QFileInfo(m_path).path();
-    const auto choice = m_ui.chooseOpenFile(this, setup);
+    const auto choice = m_ui.chooseOpenFile(
+        this, TfmSheetImport::anyWorkbookChooser("Open grain ages", QFileInfo(m_path).path()));
     if (!choice) return;
     try {
         loadWorkbook(choice->path);

@@ -101,7 +101,7 @@ class GrainAgesDialog : public QDialog {
     void fillSampleLists(const std::vector<std::string>& names);
     void drawPreview();
     /// Samples whose own bandwidth is the diffusion estimator's last resort, said in the note.
-    QStringList bandwidthWarnings(const kestrel::GrainAgesPlan& plan) const;
+    QStringList bandwidthWarnings() const;
     QWidget* fieldOf(kestrel::GrainAgesField field) const;
     bool refuse(QWidget* field, const QString& message);
     /// The profiles for the choices as they stand, built now or kept from the last build.

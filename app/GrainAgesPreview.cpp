@@ -23,6 +23,12 @@ kestrel::GrainAgesFields buildingChoices(kestrel::GrainAgesFields choices) {
     return choices;
 }
 
+std::vector<std::string> sampleNamesOf(const std::vector<kestrel::GrainSample>& samples) {
+    std::vector<std::string> names;
+    for (const kestrel::GrainSample& sample : samples) names.push_back(sample.name);
+    return names;
+}
+
 QString bandwidthText(double bandwidth) {
     return QString::number(bandwidth, 'g', 4);
 }
@@ -35,7 +41,7 @@ const kestrel::GrainAgesBuilt& GrainAgesDialog::builtFor(const kestrel::GrainAge
         m_built.reset();
         m_built = kestrel::buildGrainAges(m_book->workbook(), plan);
         m_builtFor = wanted;
-        m_bandwidthWarnings = bandwidthWarnings(plan);
+        m_bandwidthWarnings = bandwidthWarnings();
     }
     return *m_built;
 }
@@ -69,11 +75,12 @@ void GrainAgesDialog::updatePreview() {
             m_problem = QString::fromStdString(refusal->message);
         } else {
             const auto& wanted = std::get<kestrel::GrainAgesPlan>(plan);
-            fillSampleLists(kestrel::grainSampleNames(m_book->workbook(), wanted));
             try {
-                builtFor(wanted);
+                fillSampleLists(sampleNamesOf(builtFor(wanted).ages.samples));
             } catch (const kestrel::KestrelError& error) {
+                // The samples can still be chosen while what stops the profiles is mended.
                 m_problem = QString::fromStdString(error.what());
+                fillSampleLists(kestrel::grainSampleNames(m_book->workbook(), wanted));
             }
         }
     }
@@ -119,11 +126,10 @@ void GrainAgesDialog::drawPreview() {
     lPreviewNote->setStyleSheet(m_problem.isEmpty() ? QString() : "color: #a00000");
 }
 
-QStringList GrainAgesDialog::bandwidthWarnings(const kestrel::GrainAgesPlan& plan) const {
+QStringList GrainAgesDialog::bandwidthWarnings() const {
     QStringList warnings;
     const auto& samples = m_built->ages.samples;
-    for (const auto& [sample, estimate] :
-         kestrel::samplesWithoutBandwidthRoot(samples, plan.density)) {
+    for (const auto& [sample, estimate] : kestrel::samplesWithoutBandwidthRoot(m_built->profiles)) {
         warnings << QString(
                         "%1 has too few distinct ages (%2) for its own bandwidth, which "
                         "draws a spike per grain: type a bandwidth")

@@ -168,6 +168,5 @@ void TForm1::saveManyMatrix() {
     const bool neighbours = ManyResults->chkNeighbours->isChecked();
     kestrel::writeMatrixFile(
         path, *results.matrix, results.map,
-        neighbours ? view.neighbours : std::vector<kestrel::NearestNeighbours>{},
-        std::optional<double>(view.stress));
+        neighbours ? view.neighbours : std::vector<kestrel::NearestNeighbours>{}, view.map.stress1);
 }

@@ -62,12 +62,9 @@ void TForm1::runGrainAges(bool all) {
     if (all) choices.compare = "all";
     QString path = decoded(m_agesInUse ? m_agesInUse->workbookPath : choices.workbook);
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
-        kestrel::FileDialogSetup setup;
-        setup.title = "Open grain ages";
-        setup.filters = TfmSheetImport::workbookFilters() << "All files (*)";
-        setup.selectedFilter = TfmSheetImport::kAllWorkbooksFilter;
-        setup.initialFolder = decoded(state.DataImportPath);
-        const auto choice = m_ui.chooseOpenFile(this, setup);
+        const auto choice = m_ui.chooseOpenFile(
+            this,
+            TfmSheetImport::anyWorkbookChooser("Open grain ages", decoded(state.DataImportPath)));
         if (!choice) return;
         path = choice->path;
     }

@@ -240,7 +240,7 @@ void ManyResultsPage::showMapView() {
     if (chkNeighbours->isChecked())
         drawNearestNeighbours(*MdsMap, m_results.map, m_view.neighbours);
     fillMatrixHeatMap(*HeatMap, matrix, m_order);
-    fillShepardPlot(*Shepard, shepardDataOf(m_view), m_view.stress, m_view.nonmetric);
+    fillShepardPlot(*Shepard, shepardDataOf(m_view), *m_view.map.stress1, m_view.nonmetric);
     shareGraphsWidth();
     showChosen();
 }
@@ -260,8 +260,8 @@ QString ManyResultsPage::noteText() const {
             .arg(percent(m_results.map.varianceShare[0]), percent(m_results.map.varianceShare[1]));
     note += QString(" %1 map of %2: stress-1 %3.")
                 .arg(m_view.nonmetric ? "Nonmetric" : "Classical", shownNameOf(matrix),
-                     QString::fromStdString(formatFixed(m_view.stress, 4)));
-    if (m_view.nonmetric && collapsedMap(m_view.map, m_view.stress)) {
+                     QString::fromStdString(formatFixed(*m_view.map.stress1, 4)));
+    if (m_view.nonmetric && collapsedMap(m_view.map, *m_view.map.stress1)) {
         note +=
             " The nonmetric map has collapsed its groups to points, so its stress says "
             "nothing: read the classical map.";

@@ -31,31 +31,19 @@ ManyMapView classicalMapView(const ProfileMatrix& matrix, Measure measure, const
     view.measure = measure;
     view.dissimilarities = dissimilaritiesOf(matrix, measure);
     view.classical = known ? *known : classicalMds(view.dissimilarities);
-    view.map = view.classical;
-    view.stress = metricStress(view.dissimilarities, view.map);
+    view.map = judgedMap(view.dissimilarities, view.classical, false);
     view.neighbours = nearestNeighbours(view.dissimilarities);
     return view;
 }
 
 void showNonmetric(ManyMapView& view, bool nonmetric) {
     if (view.nonmetric == nonmetric) return;
-    if (nonmetric) {
-        NonmetricMdsResult result = nonmetricMds(view.dissimilarities, view.classical);
-        view.map = std::move(result.map);
-        view.stress = result.stress;
-        view.map.stress1 = result.stress;
-        view.map.disparities = result.disparities;
-        view.disparities = std::move(result.disparities);
-    } else {
-        view.map = view.classical;
-        view.stress = metricStress(view.dissimilarities, view.map);
-        view.disparities.clear();
-    }
+    view.map = judgedMap(view.dissimilarities, view.classical, nonmetric);
     view.nonmetric = nonmetric;
 }
 
 ShepardData shepardDataOf(const ManyMapView& view) {
-    return shepardData(view.dissimilarities, view.map, view.disparities);
+    return shepardData(view.dissimilarities, view.map, view.map.disparities);
 }
 
 }  // namespace kestrel

@@ -29,9 +29,9 @@ struct ManyMapView {
     bool nonmetric = false;
     SquareMatrix dissimilarities;     // dissimilaritiesOf(matrix, measure)
     MdsMap classical;                 // classicalMds(dissimilarities)
-    MdsMap map;                       // the map in view: the classical one or the nonmetric one
-    double stress = 0.0;              // stress-1 of `map` (metric stress for the classical map)
-    std::vector<double> disparities;  // of the nonmetric map, pairs i < j row by row
+    /// The map in view, judged (judgedMap): the classical one or the nonmetric one, with its
+    /// stress-1 and, nonmetric, its disparities.
+    MdsMap map;
     std::vector<NearestNeighbours> neighbours;  // by the dissimilarities, not by the map
 };
 

@@ -243,4 +243,19 @@ NonmetricMdsResult nonmetricMds(const SquareMatrix& dissimilarities, const MdsMa
     return result;
 }
 
+MdsMap judgedMap(const SquareMatrix& dissimilarities, const MdsMap& classical, bool nonmetric,
+                 int32_t* iterations) {
+    if (iterations) *iterations = 0;
+    if (!nonmetric) {
+        MdsMap map = classical;
+        map.stress1 = metricStress(dissimilarities, map);
+        return map;
+    }
+    NonmetricMdsResult fitted = nonmetricMds(dissimilarities, classical);
+    if (iterations) *iterations = fitted.iterations;
+    fitted.map.stress1 = fitted.stress;
+    fitted.map.disparities = std::move(fitted.disparities);
+    return std::move(fitted.map);
+}
+
 }  // namespace kestrel

@@ -52,4 +52,11 @@ struct NonmetricMdsResult {
 NonmetricMdsResult nonmetricMds(const SquareMatrix& dissimilarities, const MdsMap& start,
                                 const NonmetricMdsOptions& options = {});
 
+/// @brief The map a reader can judge: `classical` (classicalMds(dissimilarities)) with its
+/// metric stress-1 in MdsMap::stress1, or with `nonmetric` the nonmetric map fitted from it, with
+/// its stress-1 and its disparities. `iterations`, when given, receives the nonmetric steps
+/// taken (0 for the classical map).
+MdsMap judgedMap(const SquareMatrix& dissimilarities, const MdsMap& classical, bool nonmetric,
+                 int32_t* iterations = nullptr);
+
 }  // namespace kestrel

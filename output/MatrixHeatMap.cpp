@@ -110,8 +110,7 @@ QCustomPlot* createMatrixHeatMap(QWidget* parent) {
 void fillMatrixHeatMap(QCustomPlot& chart, const ProfileMatrix& matrix,
                        const std::vector<int32_t>& order) {
     QCPColorMap* map = colourMapOf(chart);
-    const SquareMatrix values =
-        matrix.mapMeasure == Measure::KsD ? matrix.D : dissimilaritiesOf(matrix, matrix.mapMeasure);
+    const SquareMatrix values = dissimilaritiesOf(matrix, matrix.mapMeasure);
     const QString label = shownLabel(matrix);
     if (auto* title = qobject_cast<QCPTextElement*>(chart.plotLayout()->element(0, 0))) {
         // D's title as it always was; longer names get a line of their own.

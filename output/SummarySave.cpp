@@ -94,18 +94,16 @@ bool saveSummary(SpreadsheetCore& target, SettingsFields& state, int& selectedFi
         target.WriteWorkbook(path, fileType);
         return true;
     }
+    // A .csv summary puts the other sheets in files beside it: none may be the workbook read.
+    const auto refuseOverWorkbook = [&](const char* what, const std::string& beside) {
+        if (!std::filesystem::equivalent(state.WorkbookPath, beside, error)) return;
+        throw KestrelError(std::string(what) + " cannot be saved as " + beside +
+                           ": that is the workbook the profiles were read from; choose another "
+                           "name");
+    };
     if (fileType == kFileTypeCsv && !state.WorkbookPath.empty()) {
-        for (const std::string& beside :
-             {windowsCsvPath(path), profiles ? profilesCsvPath(path) : std::string()}) {
-            if (beside.empty() || !std::filesystem::equivalent(state.WorkbookPath, beside, error)) {
-                continue;
-            }
-            throw KestrelError(
-                std::string(beside == windowsCsvPath(path) ? "The windows table" : "The profiles") +
-                " cannot be saved as " + beside +
-                ": that is the workbook the profiles were read from; choose "
-                "another name");
-        }
+        refuseOverWorkbook("The windows table", windowsCsvPath(path));
+        if (profiles) refuseOverWorkbook("The profiles", profilesCsvPath(path));
     }
     writeSummaryWithWindows(
         path, fileType, [&](CellSink& sink) { sendWorkbookCells(target.workbook(), sink); },

@@ -75,14 +75,11 @@ double medianBandwidth(std::vector<double> values) {
 }
 
 std::vector<std::pair<size_t, BotevEstimate>> samplesWithoutBandwidthRoot(
-    const std::vector<GrainSample>& samples, const DensityOptions& options) {
+    const DensityProfiles& profiles) {
     std::vector<std::pair<size_t, BotevEstimate>> found;
-    if (options.kind == DensityKind::Pdp || options.bandwidth) return found;
-    constexpr size_t kAlwaysRooted = 100;  // the estimate costs milliseconds; skip the sure ones
-    for (size_t s = 0; s < samples.size(); ++s) {
-        if (samples[s].ages.size() >= kAlwaysRooted) continue;
-        const BotevEstimate estimate = botevEstimate(samples[s]);
-        if (!estimate.rootFound) found.emplace_back(s, estimate);
+    for (size_t s = 0; s < profiles.botevEstimates.size(); ++s) {
+        if (!profiles.botevEstimates[s].rootFound)
+            found.emplace_back(s, profiles.botevEstimates[s]);
     }
     return found;
 }
@@ -105,8 +102,11 @@ DensityProfiles buildDensityProfiles(const std::vector<GrainSample>& samples,
     if (kernelDensity) {
         result.bandwidths.assign(samples.size(), options.bandwidth.value_or(0.0));
         if (!options.bandwidth) {
-            forEachSample(samples.size(),
-                          [&](size_t i) { result.bandwidths[i] = botevBandwidth(samples[i]); });
+            result.botevEstimates.resize(samples.size());
+            forEachSample(samples.size(), [&](size_t i) {
+                result.botevEstimates[i] = botevEstimate(samples[i]);
+                result.bandwidths[i] = result.botevEstimates[i].bandwidth;
+            });
             if (options.commonBandwidth && !samples.empty())
                 result.bandwidths.assign(samples.size(), medianBandwidth(result.bandwidths));
         }

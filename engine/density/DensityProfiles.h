@@ -41,6 +41,8 @@ struct DensityProfiles {
     /// KDE and adaptive KDE: each sample's bandwidth (the adaptive KDE's pilot bandwidth);
     /// empty for PDP.
     std::vector<double> bandwidths;
+    /// Each sample's Botev estimate when the bandwidths came from it; empty otherwise.
+    std::vector<BotevEstimate> botevEstimates;
 };
 
 /// @brief The default grid for the samples: defaultAgeGrid(low, high) with `low` the least,
@@ -60,13 +62,12 @@ void scaleToHundred(std::vector<double>& profile);
 /// empty.
 double medianBandwidth(std::vector<double> values);
 
-/// @brief The samples (indices) whose profile uses its own Botev bandwidth (KDE or adaptive KDE
-/// without a typed bandwidth; with the common one, their estimates enter its median) and
-/// whose diffusion equation has no root: the bandwidth is the estimator's last resort, so small
-/// that each grain draws a spike. Each with its estimate. Samples of 100 ages or more always
-/// had a root in trials and are not looked at again.
+/// @brief The samples (indices) whose Botev estimate the profiles were built with (KDE or
+/// adaptive KDE without a typed bandwidth; with the common one, their estimates enter its
+/// median) and whose diffusion equation has no root: the bandwidth is the estimator's last
+/// resort, so small that each grain draws a spike. Each with its estimate.
 std::vector<std::pair<size_t, BotevEstimate>> samplesWithoutBandwidthRoot(
-    const std::vector<GrainSample>& samples, const DensityOptions& options);
+    const DensityProfiles& profiles);
 
 /// @brief Every sample's profile on one common grid. Samples are checked in order, so the
 /// first bad one is named: no ages, an age not finite; PDP: a 1-sigma missing, not finite or

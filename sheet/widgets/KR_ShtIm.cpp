@@ -207,6 +207,16 @@ void TfmSheetImport::fillFieldsFromSettings() {
     eAgeWindowWidthStr->setText(QString::fromStdString(m_state.AgeWindowWidthStr));
 }
 
+kestrel::FileDialogSetup TfmSheetImport::anyWorkbookChooser(const QString& title,
+                                                            const QString& folder) {
+    kestrel::FileDialogSetup setup;
+    setup.title = title;
+    setup.filters = workbookFilters() << "All files (*)";
+    setup.selectedFilter = kAllWorkbooksFilter;
+    setup.initialFolder = folder;
+    return setup;
+}
+
 QStringList TfmSheetImport::workbookFilters() {
     return QStringList{
         "Excel 97/Excel 8 (*.XLS *.xls)", "Excel 5 and 7/95 (*.XLS *.xls)",

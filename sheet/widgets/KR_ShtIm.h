@@ -53,6 +53,9 @@ class TfmSheetImport : public QDialog {
     /// last, kAllWorkbooksFilter (1-based).
     static QStringList workbookFilters();
     static constexpr int kAllWorkbooksFilter = 6;
+    /// @brief A chooser of any workbook: these entries and "All files (*)", opened on "All
+    /// workbooks", titled `title`, in `folder`.
+    static kestrel::FileDialogSetup anyWorkbookChooser(const QString& title, const QString& folder);
     /// @brief The line under the fields saying which sample sizes the test will use.
     void setSampleSizesNote(const QString& text);
 

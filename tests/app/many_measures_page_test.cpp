@@ -30,57 +30,24 @@
 #include "engine/NumberText.h"
 #include "engine/measures/Measures.h"
 #include "output/MdsGraph.h"
+#include "tests/app/ClusteredProfiles.h"
 #include "tests/app/MainWindowFixture.h"
 
 namespace {
 
 using kestrel::Measure;
 
-constexpr int kSamples = 30, kRows = 400;
-
-// As in the page's own test: sample s belongs to family s % 4 (two broad peaks, shifted by -10
-// to +11 age units). `zeroSample`, when not negative, is all zeros.
-QByteArray clusteredProfiles(int zeroSample) {
-    QByteArray text = "Age";
-    for (int s = 0; s < kSamples; ++s) text += QByteArray(",S") + QByteArray::number(s + 1);
-    text += '\n';
-    for (int age = 1; age <= kRows; ++age) {
-        text += QByteArray::number(age);
-        for (int s = 0; s < kSamples; ++s) {
-            const double shift = 3.0 * (s / 4) - 10;
-            const double a = 120 + 50 * (s % 4) + shift, b = 300 - 30 * (s % 4) + shift;
-            const double value = std::exp(-std::pow((age - a) / 40, 2)) +
-                                 0.6 * std::exp(-std::pow((age - b) / 30, 2));
-            text += ',' + QByteArray::number(s == zeroSample ? 0.0 : value, 'g', 8);
-        }
-        text += '\n';
-    }
-    return text;
-}
+constexpr int kSamples = kestrel::testsupport::kClusteredSamples;
 
 class ManyMeasuresPage : public kestrel::testsupport::MainWindowTest {
   protected:
     void open(int zeroSample = -1) {
         writeSettings();
-        const QString path = m_dir.filePath("families.csv");
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(clusteredProfiles(zeroSample));
-        file.close();
         m_form = std::make_unique<TForm1>(m_ui);
         m_form->resize(1500, 950);
         m_form->show();
-        m_ui.openAnswers.push_back(kestrel::FileChoice{path, 1});
-        m_ui.modalActions.push_back([](QDialog& dialog) {
-            auto& many = dynamic_cast<CompareManyDialog&>(dialog);
-            QTest::mouseClick(many.bbWorkbook, Qt::LeftButton);
-            many.eAgeColStr->setText("A");
-            many.eFromRow->setText("2");
-            many.eToRow->setText(QString::number(kRows + 1));
-            many.eColumns->setText("B:AE");
-            QTest::mouseClick(many.bbOK, Qt::LeftButton);
-        });
-        m_form->CompareMany1Click();
+        kestrel::testsupport::compareClusteredProfiles(*m_form, m_ui,
+                                                       m_dir.filePath("families.csv"), zeroSample);
         m_page = m_form->ManyResults;
         ASSERT_TRUE(m_page->results().matrix);
         QCoreApplication::processEvents();

@@ -21,57 +21,23 @@
 #include "app/ManyResultsPage.h"
 #include "engine/ClassicalMds.h"
 #include "output/MatrixHeatMap.h"
+#include "tests/app/ClusteredProfiles.h"
 #include "tests/app/MainWindowFixture.h"
 
 namespace {
 
-constexpr int kSamples = 30, kRows = 400;
-
-// Ages 1..400; sample s belongs to family s % 4, whose two broad peaks it shares, moved by
-// -10 to +11 age units: the families are tight groups on the map.
-QByteArray clusteredProfiles() {
-    QByteArray text = "Age";
-    for (int s = 0; s < kSamples; ++s) text += QByteArray(",S") + QByteArray::number(s + 1);
-    text += '\n';
-    for (int age = 1; age <= kRows; ++age) {
-        text += QByteArray::number(age);
-        for (int s = 0; s < kSamples; ++s) {
-            const int family = s % 4;
-            const double shift = 3.0 * (s / 4) - 10;
-            const double a = 120 + 50 * family + shift, b = 300 - 30 * family + shift;
-            const double value = std::exp(-std::pow((age - a) / 40, 2)) +
-                                 0.6 * std::exp(-std::pow((age - b) / 30, 2));
-            text += ',' + QByteArray::number(value, 'g', 8);
-        }
-        text += '\n';
-    }
-    return text;
-}
+constexpr int kSamples = kestrel::testsupport::kClusteredSamples;
 
 class ManyProfilesPage : public kestrel::testsupport::MainWindowTest {
   protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         writeSettings();
-        const QString path = m_dir.filePath("families.csv");
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(clusteredProfiles());
-        file.close();
         m_form = std::make_unique<TForm1>(m_ui);
         m_form->resize(1500, 950);
         m_form->show();
-        m_ui.openAnswers.push_back(kestrel::FileChoice{path, 1});
-        m_ui.modalActions.push_back([](QDialog& dialog) {
-            auto& many = dynamic_cast<CompareManyDialog&>(dialog);
-            QTest::mouseClick(many.bbWorkbook, Qt::LeftButton);
-            many.eAgeColStr->setText("A");
-            many.eFromRow->setText("2");
-            many.eToRow->setText(QString::number(kRows + 1));
-            many.eColumns->setText("B:AE");
-            QTest::mouseClick(many.bbOK, Qt::LeftButton);
-        });
-        m_form->CompareMany1Click();
+        kestrel::testsupport::compareClusteredProfiles(*m_form, m_ui,
+                                                       m_dir.filePath("families.csv"));
         m_page = m_form->ManyResults;
         ASSERT_TRUE(m_page->results().matrix);
         ASSERT_EQ(m_page->results().matrix->names.size(), size_t(kSamples));

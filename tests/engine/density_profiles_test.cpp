@@ -20,6 +20,7 @@
 #include "engine/density/Kde.h"
 #include "engine/density/NormalKernels.h"
 #include "engine/density/Pdp.h"
+#include "tests/engine/CommandOutput.h"
 
 namespace kestrel {
 namespace {
@@ -41,12 +42,8 @@ struct Oracle {
 Oracle readOracle() {
     const std::string command =
         "/usr/bin/python3 '" KESTREL_SOURCE_DIR "/tests/engine/density_numpy_oracle.py'";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     Oracle oracle;
-    if (!pipe) return oracle;
-    std::string text;
-    char buffer[65536];
-    while (size_t got = fread(buffer, 1, sizeof buffer, pipe.get())) text.append(buffer, got);
+    const std::string text = kestrel::testsupport::commandOutput(command);
     std::istringstream lines(text);
     std::string line;
     while (std::getline(lines, line)) {

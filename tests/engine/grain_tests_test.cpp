@@ -17,6 +17,7 @@
 #include "engine/measures/GrainWindows.h"
 #include "engine/measures/KsSamples.h"
 #include "engine/measures/Kuiper.h"
+#include "tests/engine/CommandOutput.h"
 
 namespace {
 
@@ -34,11 +35,7 @@ std::vector<double> numbers(std::istringstream& in) {
 std::vector<OracleCase> oracleCases() {
     const std::string command =
         "/usr/bin/python3 '" KESTREL_SOURCE_DIR "/tests/engine/grain_tests_oracle.py'";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string text;
-    char buffer[65536];
-    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
-        text.append(buffer, got);
+    const std::string text = kestrel::testsupport::commandOutput(command);
     std::vector<OracleCase> cases;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/KsTwoSample.h"
+#include "tests/engine/CommandOutput.h"
 
 namespace kestrel {
 namespace {
@@ -24,12 +25,8 @@ struct OracleCase {
 std::vector<OracleCase> scipyCases() {
     const std::string command =
         "/usr/bin/python3 '" KESTREL_SOURCE_DIR "/tests/engine/ks_scipy_oracle.py'";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     std::vector<OracleCase> cases;
-    if (!pipe) return cases;
-    std::string text;
-    char buffer[4096];
-    while (size_t got = fread(buffer, 1, sizeof buffer, pipe.get())) text.append(buffer, got);
+    const std::string text = kestrel::testsupport::commandOutput(command);
     std::istringstream lines(text);
     std::string line;
     while (std::getline(lines, line)) {

@@ -19,6 +19,7 @@
 #include "engine/MdsStress.h"
 #include "engine/NearestNeighbours.h"
 #include "engine/NonmetricMds.h"
+#include "tests/engine/CommandOutput.h"
 
 using namespace kestrel;
 
@@ -40,11 +41,7 @@ std::vector<double> numbers(std::istringstream& in) {
 std::vector<OracleCase> oracleCases() {
     const std::string command =
         "/usr/bin/python3 '" KESTREL_SOURCE_DIR "/tests/engine/mds_sklearn_oracle.py'";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string text;
-    char buffer[65536];
-    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
-        text.append(buffer, got);
+    const std::string text = kestrel::testsupport::commandOutput(command);
     std::vector<OracleCase> cases;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {

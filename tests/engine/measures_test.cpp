@@ -21,6 +21,7 @@
 #include "engine/measures/Kuiper.h"
 #include "engine/measures/KuiperV.h"
 #include "engine/measures/Wasserstein.h"
+#include "tests/engine/CommandOutput.h"
 
 namespace {
 
@@ -30,12 +31,7 @@ std::string oracle(const std::string& mode, const std::string& path) {
     const std::string command = "/usr/bin/python3 '" KESTREL_SOURCE_DIR
                                 "/tests/engine/measures_oracle.py' " +
                                 mode + " '" + path + "'";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string text;
-    char buffer[65536];
-    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
-        text.append(buffer, got);
-    return text;
+    return kestrel::testsupport::commandOutput(command);
 }
 
 // A folder of its own, removed with it.

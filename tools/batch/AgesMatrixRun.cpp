@@ -50,7 +50,7 @@ void runAgesMatrix(const AgesSettings& settings, std::ostream& out, std::ostream
     out.flush();
     if (settings.profilesOut) {
         writeProfilesFile(*settings.profilesOut, ages.samples, profiles);
-        warnOfBandwidthsWithoutRoot(ages.samples, settings.density, err);
+        warnOfBandwidthsWithoutRoot(ages.samples, profiles, err);
     }
     if (settings.run.graphs)
         writeGraphs(matrix, map, *settings.run.graphs, settings.run.graphFormat);

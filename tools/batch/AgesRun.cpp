@@ -91,8 +91,8 @@ void refuseFilesOverInput(const AgesSettings& settings) {
 }
 
 void warnOfBandwidthsWithoutRoot(const std::vector<GrainSample>& samples,
-                                 const DensityOptions& density, std::ostream& err) {
-    for (const auto& [sample, estimate] : samplesWithoutBandwidthRoot(samples, density)) {
+                                 const DensityProfiles& profiles, std::ostream& err) {
+    for (const auto& [sample, estimate] : samplesWithoutBandwidthRoot(profiles)) {
         err << "kestrel-batch: warning: sample \"" << samples[sample].name
             << "\" has too few distinct ages (" << estimate.distinctAges
             << ") for the diffusion bandwidth, whose last resort, "
@@ -121,7 +121,7 @@ void runAges(const AgesSettings& settings, std::ostream& out, std::ostream& err,
     const GrainSample& second =
         sampleNamed(ages.samples, settings.samples.second, settings.run.workbook);
     const DensityProfiles profiles = buildDensityProfiles(ages.samples, settings.density);
-    warnOfBandwidthsWithoutRoot(ages.samples, settings.density, err);
+    warnOfBandwidthsWithoutRoot(ages.samples, profiles, err);
     if (settings.profilesOut) writeProfilesFile(*settings.profilesOut, ages.samples, profiles);
 
     // The profiles are compared as two profile columns would be, with the grains as the

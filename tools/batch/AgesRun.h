@@ -32,7 +32,7 @@ void writeProfilesFile(const std::string& path, const std::vector<GrainSample>& 
 /// fixed-point equation has no root (small samples), that its bandwidth is a last resort that
 /// draws a spike per grain, and how to give one instead.
 void warnOfBandwidthsWithoutRoot(const std::vector<GrainSample>& samples,
-                                 const DensityOptions& density, std::ostream& err);
+                                 const DensityProfiles& profiles, std::ostream& err);
 
 /// @brief The grains line for two age lists (shortest texts that read back as the numbers).
 std::string grainsLine(const std::vector<double>& ages1, const std::vector<double>& ages2);

@@ -14,25 +14,22 @@ namespace kestrel::batch {
 
 MdsMap mapOfMatrix(const ProfileMatrix& matrix, const std::optional<MdsKind>& kind,
                    std::ostream& out) {
-    const SquareMatrix dissimilarities =
-        matrix.mapMeasure == Measure::KsD ? matrix.D : dissimilaritiesOf(matrix, matrix.mapMeasure);
-    MdsMap map = classicalMds(dissimilarities);
-    if (!kind) return map;
+    const SquareMatrix dissimilarities = dissimilaritiesOf(matrix, matrix.mapMeasure);
+    const MdsMap classical = classicalMds(dissimilarities);
+    if (!kind) return classical;
+    int32_t iterations = 0;
+    MdsMap map = judgedMap(dissimilarities, classical, *kind == MdsKind::Nonmetric, &iterations);
+    out << "Stress-1 of the map: " << formatFixed(*map.stress1, 6);
     if (*kind == MdsKind::Classical) {
-        map.stress1 = metricStress(dissimilarities, map);
-        out << "Stress-1 of the map: " << formatFixed(*map.stress1, 6) << " (classical MDS)\n";
+        out << " (classical MDS)\n";
         return map;
     }
-    NonmetricMdsResult fitted = nonmetricMds(dissimilarities, map);
-    fitted.map.stress1 = fitted.stress;
-    fitted.map.disparities = std::move(fitted.disparities);
-    out << "Stress-1 of the map: " << formatFixed(fitted.stress, 6) << " (nonmetric MDS, "
-        << fitted.iterations << " iterations)\n";
-    if (collapsedMap(fitted.map, fitted.stress)) {
+    out << " (nonmetric MDS, " << iterations << " iterations)\n";
+    if (collapsedMap(map, *map.stress1)) {
         out << "The nonmetric map has collapsed its groups to points, so its stress says nothing: "
                "read the classical map (--mds classical)\n";
     }
-    return std::move(fitted.map);
+    return map;
 }
 
 MdsMap printedMapOfMatrix(const ProfileMatrix& matrix, const std::optional<MdsKind>& kind,
