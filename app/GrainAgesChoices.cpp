@@ -81,6 +81,15 @@ std::variant<GrainAgesPlan, GrainAgesRefusal> planGrainAges(const GrainAgesField
         request.errors = ErrorsPlace::Beside;  // one row per grain: the Uncertainty column
     }
     if (request.errors == ErrorsPlace::Sheet) {
+        if (choices.errorsSheet.empty()) {
+            return GrainAgesRefusal{GrainAgesField::ErrorsSheet,
+                                    "Choose the sheet that holds the uncertainties"};
+        }
+        if (sheetNamed(book, choices.errorsSheet) == request.sheet) {
+            return GrainAgesRefusal{GrainAgesField::ErrorsSheet,
+                                    "The uncertainties cannot come from the ages sheet \"" +
+                                        choices.sheet + "\": choose the sheet that holds them"};
+        }
         if (sheetNamed(book, choices.errorsSheet) == 0) {
             return GrainAgesRefusal{GrainAgesField::ErrorsSheet,
                                     "The workbook has no sheet named \"" + choices.errorsSheet +

@@ -4,6 +4,7 @@
 #include <qcustomplot.h>
 
 #include <QCheckBox>
+#include <QColor>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -21,6 +22,8 @@
 #include <algorithm>
 
 #include "engine/KestrelError.h"
+#include "engine/NumberText.h"
+#include "sheet/core/AgesLayoutGuess.h"
 #include "sheet/widgets/KR_ShtIm.h"
 #include "sheet/widgets/UserInteraction.h"
 
@@ -145,6 +148,10 @@ GrainAgesDialog::GrainAgesDialog(const kestrel::GrainAgesFields& choices,
     }
     showWorkbook();
     setChoices(choices);
+    // A workbook other than the one the choices were made on is read in its own layout.
+    if (m_book &&
+        m_path != QFileInfo(QFile::decodeName(choices.workbook.c_str())).absoluteFilePath())
+        guessLayout();
     connectChanges();
     updatePreview();
 }
@@ -246,6 +253,11 @@ void GrainAgesDialog::connectChanges() {
                            cbFirstSample, cbSecondSample}) {
         connect(box, &QComboBox::currentIndexChanged, this, &GrainAgesDialog::schedulePreview);
     }
+    connect(cbErrorsSheet, &QComboBox::activated, this,
+            [this](int index) { m_errorsSheetChosen = cbErrorsSheet->itemText(index); });
+    connect(cbSheetName, &QComboBox::currentIndexChanged, this, [this] {
+        if (m_errorsSheetChosen.isEmpty()) fillErrorsSheets();
+    });
     connect(cbLayout, &QComboBox::currentIndexChanged, this, [this] {
         fillUncertaintyPlaces();
         schedulePreview();
@@ -276,24 +288,58 @@ void GrainAgesDialog::showWorkbook() {
                            : m_loadError + "\nChoose a workbook with Workbook...");
     lWorkbook->setWordWrap(true);
     lWorkbook->setToolTip(m_path);
-    const QSignalBlocker quietSheets(cbSheetName), quietErrors(cbErrorsSheet);
-    const QString sheet = cbSheetName->currentText(), errors = cbErrorsSheet->currentText();
+    const QSignalBlocker quietSheets(cbSheetName);
+    const QString sheet = cbSheetName->currentText();
     cbSheetName->clear();
-    cbErrorsSheet->clear();
     if (m_book) {
         for (int s = 1; s <= m_book->NumSheets(); ++s) {
             cbSheetName->addItem(text(m_book->SheetName(s)));
-            cbErrorsSheet->addItem(text(m_book->SheetName(s)));
         }
         cbSheetName->setCurrentIndex(std::max(0, cbSheetName->findText(sheet)));
         if (cbSheetName->findText(sheet) < 0) cbSheetName->setCurrentIndex(m_book->Sheet() - 1);
-        // The uncertainties' sheet is another one: by default the one after the ages.
-        const int errorsIndex = cbErrorsSheet->findText(errors);
-        cbErrorsSheet->setCurrentIndex(
-            errorsIndex >= 0 ? errorsIndex
-                             : std::min(cbSheetName->currentIndex() + 1, m_book->NumSheets() - 1));
     }
+    fillErrorsSheets();
     bbOK->setEnabled(m_book != nullptr);
+}
+
+void GrainAgesDialog::fillErrorsSheets() {
+    const QSignalBlocker quiet(cbErrorsSheet);
+    cbErrorsSheet->clear();
+    if (!m_book) return;
+    for (int s = 1; s <= m_book->NumSheets(); ++s) {
+        cbErrorsSheet->addItem(text(m_book->SheetName(s)));
+    }
+    if (!m_errorsSheetChosen.isEmpty()) {
+        // A sheet the user named stays named: missing from this workbook, it is listed (in red)
+        // and refused, never silently swapped for another sheet.
+        int chosen = cbErrorsSheet->findText(m_errorsSheetChosen, Qt::MatchFixedString);
+        if (chosen < 0) {
+            cbErrorsSheet->insertItem(0, m_errorsSheetChosen);
+            cbErrorsSheet->setItemData(0, QColor(0xa0, 0, 0), Qt::ForegroundRole);
+            cbErrorsSheet->setItemData(0, "Not a sheet of this workbook", Qt::ToolTipRole);
+            chosen = 0;
+        }
+        cbErrorsSheet->setCurrentIndex(chosen);
+        return;
+    }
+    // Not chosen yet: the sheet after the ages, else the first other one; never the ages sheet.
+    const int ages = cbSheetName->currentIndex(), sheets = cbErrorsSheet->count();
+    int other = ages + 1 < sheets ? ages + 1 : -1;
+    for (int s = 0; other < 0 && s < sheets; ++s) {
+        if (s != ages) other = s;
+    }
+    cbErrorsSheet->setCurrentIndex(other);
+}
+
+void GrainAgesDialog::guessLayout() {
+    if (!m_book) return;
+    const int sheet = cbSheetName->currentIndex();
+    if (sheet < 0 || sheet >= static_cast<int>(m_book->workbook().sheets.size())) return;
+    const auto headingRow = kestrel::parseWholeNumber(eHeadingRow->text().trimmed().toStdString());
+    const kestrel::AgesLayout layout = kestrel::guessAgesLayout(
+        m_book->workbook().sheets[static_cast<size_t>(sheet)], headingRow.value_or(1));
+    selectData(cbLayout, layout == kestrel::AgesLayout::Rows ? "rows" : "columns");
+    fillUncertaintyPlaces();
 }
 
 void GrainAgesDialog::fillUncertaintyPlaces() {
@@ -316,8 +362,9 @@ void GrainAgesDialog::fillUncertaintyPlaces() {
 void GrainAgesDialog::setChoices(const kestrel::GrainAgesFields& choices) {
     const int sheet = cbSheetName->findText(text(choices.sheet));
     if (sheet >= 0) cbSheetName->setCurrentIndex(sheet);
-    const int errors = cbErrorsSheet->findText(text(choices.errorsSheet));
-    if (errors >= 0) cbErrorsSheet->setCurrentIndex(errors);
+    // A sheet kept from a run without uncertainties on a sheet was never the user's choice.
+    m_errorsSheetChosen = choices.uncertainties == "sheet" ? text(choices.errorsSheet) : QString();
+    fillErrorsSheets();
     selectData(cbLayout, text(choices.layout));
     eHeadingRow->setText(text(choices.headingRow));
     fillUncertaintyPlaces();
@@ -356,6 +403,7 @@ kestrel::GrainAgesFields GrainAgesDialog::choices() const {
     choices.firstSample = cbFirstSample->currentText().toStdString();
     choices.secondSample = cbSecondSample->currentText().toStdString();
     choices.compare = chkAllSamples->isChecked() ? "all" : "two";
+    choices.ageWindowWidth = eAgeWindowWidth->text().toUpper().toStdString();
     return choices;
 }
 
@@ -380,6 +428,7 @@ void GrainAgesDialog::bbWorkbookClick() {
     const auto choice = m_ui.chooseOpenFile(
         this, TfmSheetImport::anyWorkbookChooser("Open grain ages", QFileInfo(m_path).path()));
     if (!choice) return;
+    const QString before = m_path;
     try {
         loadWorkbook(choice->path);
     } catch (const kestrel::KestrelError& error) {
@@ -387,5 +436,6 @@ void GrainAgesDialog::bbWorkbookClick() {
         return;
     }
     showWorkbook();
+    if (m_path != before) guessLayout();
     updatePreview();
 }

@@ -96,10 +96,17 @@ class GrainAgesDialog : public QDialog {
     void showWorkbook();
     void setChoices(const kestrel::GrainAgesFields& choices);
     void fillUncertaintyPlaces();
+    /// The uncertainties' sheets: the one the user named (listed and refused when missing), or
+    /// by default the sheet after the ages.
+    void fillErrorsSheets();
+    /// The layout the ages sheet's headings suggest, for a workbook the choices were not made on.
+    void guessLayout();
     void enableFields();
     void schedulePreview();
     void fillSampleLists(const std::vector<std::string>& names);
     void drawPreview();
+    /// The samples the preview draws: every one with "all", else the two chosen.
+    std::vector<size_t> drawnSamples() const;
     /// Samples whose own bandwidth is the diffusion estimator's last resort, said in the note.
     QStringList bandwidthWarnings() const;
     QWidget* fieldOf(kestrel::GrainAgesField field) const;
@@ -109,7 +116,9 @@ class GrainAgesDialog : public QDialog {
 
     std::unique_ptr<kestrel::SpreadsheetCore> m_book;
     QString m_path;
-    QString m_loadError;  // why the workbook given at the start could not be read
+    QString m_loadError;
+    QString m_errorsSheetChosen;  // the uncertainties' sheet the user named; empty: the default  //
+                                  // why the workbook given at the start could not be read
     kestrel::UserInteraction& m_ui;
     QTimer m_previewTimer;
     std::vector<std::string> m_names;  // the samples of the sheet as last read

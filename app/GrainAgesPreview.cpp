@@ -10,6 +10,7 @@
 #include "app/GrainAgesDialog.h"
 #include "engine/KestrelError.h"
 #include "engine/NumberText.h"
+#include "engine/density/GridCoverage.h"
 #include "output/ProfilesPreview.h"
 #include "sheet/widgets/UserInteraction.h"
 
@@ -20,6 +21,7 @@ kestrel::GrainAgesFields buildingChoices(kestrel::GrainAgesFields choices) {
     choices.firstSample.clear();
     choices.secondSample.clear();
     choices.compare.clear();
+    choices.ageWindowWidth.clear();
     return choices;
 }
 
@@ -87,21 +89,28 @@ void GrainAgesDialog::updatePreview() {
     drawPreview();
 }
 
+std::vector<size_t> GrainAgesDialog::drawnSamples() const {
+    std::vector<size_t> drawn;
+    const size_t samples = m_built ? m_built->ages.samples.size() : 0;
+    if (chkAllSamples->isChecked()) {
+        for (size_t s = 0; s < samples; ++s) drawn.push_back(s);
+        return drawn;
+    }
+    for (QComboBox* box : {cbFirstSample, cbSecondSample}) {
+        const int index = box->currentIndex();
+        if (index >= 0 && static_cast<size_t>(index) < samples)
+            drawn.push_back(static_cast<size_t>(index));
+    }
+    return drawn;
+}
+
 void GrainAgesDialog::drawPreview() {
     std::vector<std::span<const double>> profiles;
     QStringList labels;
     QStringList notes;
     if (m_problem.isEmpty() && m_built) {
         const auto& samples = m_built->ages.samples;
-        std::vector<size_t> drawn;
-        if (chkAllSamples->isChecked()) {
-            for (size_t s = 0; s < samples.size(); ++s) drawn.push_back(s);
-        } else {
-            for (QComboBox* box : {cbFirstSample, cbSecondSample}) {
-                if (box->currentIndex() >= 0)
-                    drawn.push_back(static_cast<size_t>(box->currentIndex()));
-            }
-        }
+        const std::vector<size_t> drawn = drawnSamples();
         const auto& bandwidths = m_built->profiles.bandwidths;
         for (const size_t s : drawn) {
             if (s >= samples.size()) continue;
@@ -115,7 +124,14 @@ void GrainAgesDialog::drawPreview() {
             profiles.emplace_back(m_built->profiles.profiles[s]);
         }
     }
-    if (m_problem.isEmpty() && m_built) notes << m_bandwidthWarnings;
+    if (m_problem.isEmpty() && m_built) {
+        notes << m_bandwidthWarnings;
+        const auto& samples = m_built->ages.samples;
+        const std::string outside = kestrel::grainsOutsideGridNote(
+            samples, m_built->profiles.ages,
+            kestrel::grainsOutsideGrid(samples, m_built->profiles.ages, drawnSamples()));
+        if (!outside.empty()) notes << QString::fromStdString(outside);
+    }
     kestrel::drawProfilesPreview(*Preview,
                                  m_built && m_problem.isEmpty()
                                      ? std::span<const double>(m_built->profiles.ages)
@@ -183,6 +199,7 @@ void GrainAgesDialog::bbOKClick() {
     const auto width = kestrel::parseRealNumber(widthText);
     if (!width)
         return void(refuse(eAgeWindowWidth, "Incorrect value entered for Age window width"));
+    if (!(*width > 0)) return void(refuse(eAgeWindowWidth, "Age window width must be above 0"));
     const kestrel::GrainAgesBuilt* built = nullptr;
     try {
         built = &builtFor(std::get<kestrel::GrainAgesPlan>(plan));

@@ -187,6 +187,7 @@ void TfmChangeSettings::bbOKClick() {
     const std::optional<double> width = kestrel::parseRealNumber(widthText);
     if (!width) return refuse("Incorrect value entered for Grade cutoff");
     m_state.AgeWindowWidth = *width;
+    if (!(*width > 0)) return refuse("Age window width must be above 0");
     accept();
 }
 

@@ -206,6 +206,7 @@ QLabel* TForm1::panel(int index) const {
 
 void TForm1::addShortcuts() {
     Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    OpenGrainAges1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     Saveas1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     Edit2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
@@ -337,6 +338,7 @@ void TForm1::FormClose() {
     state.MainTop = y();
     state.MainHeight = height();
     state.MainWidth = width();
+    restoreTwoProfileSettings();
     WriteSettings();
 }
 

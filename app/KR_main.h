@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/TwoProfileSettings.h"
 #include "engine/CriticalValueTable.h"
 #include "engine/SampleSizes.h"
 #include "output/GraphExportCommand.h"
@@ -92,7 +93,7 @@ class TForm1 : public QMainWindow {
     QAction* Calculate1;
     QAction* Minimumpeakheight1;
     QAction* Baselinepeakheight1;
-    QAction* SampleSizes1;  // Options > "Sample sizes...", after the two thresholds
+    QAction* SampleSizes1;      // Options > "Sample sizes...", after the two thresholds
     QAction* WindowsMeasures1;  // Options > "Other measures in the windows table", checkable
     QAction* About1;
     // File menu, after the items above.
@@ -201,8 +202,9 @@ class TForm1 : public QMainWindow {
     void updateRecentWorkbooksMenu();
     void addCompareMany();
     void addGrainAges();
-    /// The Open grain ages dialog, with "all, as many profiles" ticked when `all`.
-    void runGrainAges(bool all);
+    /// The Open grain ages dialog, with "all, as many profiles" ticked when `all`, on
+    /// `workbook` when given, else on the one in use or last chosen.
+    void runGrainAges(bool all, const QString& workbook = {});
     void openAgesPair(std::shared_ptr<const kestrel::GrainAgesSource> source, size_t first,
                       size_t second);
     void showAgesMatrix(std::shared_ptr<const kestrel::GrainAgesSource> source);
@@ -223,6 +225,11 @@ class TForm1 : public QMainWindow {
         std::shared_ptr<const kestrel::GrainAgesSource> ages;  // grain ages: columns are samples
     } m_manySource;
     std::shared_ptr<const kestrel::GrainAgesSource> m_agesInUse;  // of the open workbook
+    /// The two-profile rows, columns and window set aside while a grain-ages pair holds the
+    /// shared state; none otherwise.
+    std::optional<kestrel::TwoProfileSettings> m_twoProfileSettings;
+    /// @brief Puts the two-profile settings set aside back into the shared state.
+    void restoreTwoProfileSettings();
     int m_agesProfilesSheet = 0;  // the sheet of their profiles in the source spreadsheet
     std::vector<size_t> m_agesSheetSamples;  // the sample in each of its columns from B on
     /// The grain columns of the windows table, when the profiles in use are built from ages.
@@ -231,6 +238,8 @@ class TForm1 : public QMainWindow {
     QString agesSampleSizesLine() const;
     /// "N empty cells among the ages skipped" when the ages in use skipped any.
     QString agesSkippedNote() const;
+    /// The pair's grains that the profiles' grid leaves out, when it leaves any.
+    QString agesGridNote() const;
     /// Sample sizes of a pair chosen on the Many profiles page: its own grain counts from the
     /// Grains row, or none (the classic rule), never the ones of Options > Sample sizes.
     struct PairSampleSizes {

@@ -74,6 +74,7 @@ void TForm1::calculateInto(kestrel::CalculationProgress& progress) {
         [&](int32_t done) { progress.advance(kReadShare * done / rows, true); });
     QString emptyNote = QString::fromStdString(empty.note());
     if (emptyNote.isEmpty()) emptyNote = agesSkippedNote();
+    const QString gridNote = agesGridNote();
 
     kestrel::ComparisonHooks hooks;
     hooks.criticalValue = [this](int32_t sampleSize) { return cdsKS.lookup(sampleSize); };
@@ -85,15 +86,17 @@ void TForm1::calculateInto(kestrel::CalculationProgress& progress) {
                                 double lastAge) {
         appendWindowLine(window.first, firstAge, window.last, lastAge, window.cutoff);
         // Empty profile cells read as 0 are said right under the whole range's line.
-        if (std::exchange(firstLine, false) && !emptyNote.isEmpty()) {
-            Memo1->appendPlainText(emptyNote);
+        if (std::exchange(firstLine, false)) {
+            if (!emptyNote.isEmpty()) Memo1->appendPlainText(emptyNote);
+            if (!gridNote.isEmpty()) Memo1->appendPlainText(gridNote);
         }
     };
     int calls = 0;
     hooks.progress = [&](int panelIndex, int32_t position) {
         showProgress(panelIndex, position);
         // Twice per position: the clock is looked at only now and then.
-        if (++calls % 1024 == 0) progress.advance(kReadShare + kCompareShare * position / rows, true);
+        if (++calls % 1024 == 0)
+            progress.advance(kReadShare + kCompareShare * position / rows, true);
     };
     m_statusClock.start();
     m_lastStatusRepaint = -1;

@@ -10,6 +10,7 @@
 #include "app/KR_chng.h"
 #include "app/KR_main.h"
 #include "app/KR_var.h"
+#include "app/ProgramPaths.h"
 #include "app/RecentWorkbooks.h"
 #include "app/WindowGeometry.h"
 #include "output/GraphPrint.h"
@@ -32,10 +33,14 @@ void TForm1::Open1Click() {
 }
 
 void TForm1::runOpen(const QString& workbookToLoad) {
-    Memo1->clear();
-    hideWorkbookAndResults();
-
     SharedState& state = sharedState();
+    // The dialog proposes the rows, columns and window last set for profiles, not those of the
+    // grain-ages pair that may be loaded; Cancel gives that pair its own back.
+    std::optional<kestrel::TwoProfileSettings> agesPair;
+    if (m_twoProfileSettings) {
+        agesPair = kestrel::twoProfileSettingsOf(state);
+        restoreTwoProfileSettings();
+    }
     bool confirmed = false;
     bool taken = false;
     int16_t fileType = kestrel::kFileTypeExcel97;
@@ -53,11 +58,21 @@ void TForm1::runOpen(const QString& workbookToLoad) {
             state.SheetWidth = dialog.width();
             // The workbook the dialog has just read, when the file is still what it read, is
             // the one a new read would give: it moves over instead.
-            taken = SprdSheetSource->TakeWorkbookFrom(*dialog.SprdSheet, state.WorkbookPath,
-                                                      fileType);
+            taken =
+                SprdSheetSource->TakeWorkbookFrom(*dialog.SprdSheet, state.WorkbookPath, fileType);
         }
     }
-    if (!confirmed) return;
+    if (!confirmed) {
+        if (agesPair) {
+            m_twoProfileSettings = kestrel::twoProfileSettingsOf(state);
+            kestrel::restoreTwoProfileSettings(*agesPair, state);
+        }
+        return;
+    }
+    // Only a range the dialog has read is worth giving the results on show up for: a refused or
+    // cancelled Open leaves them, and Save, as they were.
+    Memo1->clear();
+    hideWorkbookAndResults();
 
     if (!taken) SprdSheetSource->ReadWorkbook(state.WorkbookPath, fileType);
     // A pair from Compare many keeps its own sample sizes through later Edits; any other Open
@@ -69,8 +84,15 @@ void TForm1::runOpen(const QString& workbookToLoad) {
     // Only a workbook that opened goes on the list: a range the calculation refused has thrown
     // past this point.
     kestrel::rememberRecentWorkbook(state.RecentWorkbooks, state.WorkbookPath);
+    kestrel::forgetRecentWorkbook(state.RecentAgesWorkbooks, state.WorkbookPath);
     updateRecentWorkbooksMenu();
     finishOpenedWorkbook();
+}
+
+void TForm1::restoreTwoProfileSettings() {
+    if (!m_twoProfileSettings) return;
+    kestrel::restoreTwoProfileSettings(*m_twoProfileSettings, sharedState());
+    m_twoProfileSettings.reset();
 }
 
 void TForm1::prepareOpenedWorkbook() {
@@ -134,7 +156,8 @@ void TForm1::Saveas1Click() {
         profiles = kestrel::profilesTableOf(*m_agesInUse, {pair->first, pair->second});
     }
     kestrel::saveSummary(*SprdSheetTarget, sharedState(), m_saveFilter, m_ui, this,
-                         &windowsTableRows(), profiles ? &*profiles : nullptr);
+                         &windowsTableRows(), profiles ? &*profiles : nullptr,
+                         kestrel::dataFolder());
 }
 
 void TForm1::bbPrintGraphClick() {

@@ -120,6 +120,7 @@ void TForm1::compareTwoColumns(int32_t firstColumn, int32_t secondColumn) {
         return openAgesPair(m_manySource.ages, static_cast<size_t>(firstColumn),
                             static_cast<size_t>(secondColumn));
     }
+    restoreTwoProfileSettings();
     SharedState& state = kestrel::sharedState();
     state.AgeColStr = m_manySource.ageColumn.toStdString();
     state.Y1ColStr = kestrel::columnLetters(firstColumn);

@@ -15,9 +15,11 @@
 #include "app/KR_var.h"
 #include "app/ManyResultsPage.h"
 #include "app/ManyResultsPageMeasures.h"
+#include "app/RecentWorkbooks.h"
 #include "app/WindowsTableModel.h"
 #include "engine/ClassicalMds.h"
 #include "engine/MeasureMatrix.h"
+#include "engine/density/GridCoverage.h"
 #include "engine/measures/GrainMatrix.h"
 #include "engine/measures/GrainWindows.h"
 #include "sheet/core/AllSorts.h"
@@ -56,11 +58,13 @@ void TForm1::OpenGrainAges1Click() {
     runGrainAges(false);
 }
 
-void TForm1::runGrainAges(bool all) {
+void TForm1::runGrainAges(bool all, const QString& workbook) {
     SharedState& state = sharedState();
     kestrel::GrainAgesFields choices = state.GrainAgesChoices.value_or(kestrel::GrainAgesFields{});
     if (all) choices.compare = "all";
-    QString path = decoded(m_agesInUse ? m_agesInUse->workbookPath : choices.workbook);
+    QString path = !workbook.isEmpty()
+                       ? workbook
+                       : decoded(m_agesInUse ? m_agesInUse->workbookPath : choices.workbook);
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         const auto choice = m_ui.chooseOpenFile(
             this,
@@ -70,12 +74,19 @@ void TForm1::runGrainAges(bool all) {
     }
     GrainAgesOutcome outcome;
     {
-        GrainAgesDialog dialog(choices, path, QString::fromStdString(state.AgeWindowWidthStr), m_ui,
-                               this);
+        // The pair's window has its own setting; until it has one, the profiles' is proposed.
+        const std::string& width = !choices.ageWindowWidth.empty() ? choices.ageWindowWidth
+                                   : m_twoProfileSettings ? m_twoProfileSettings->AgeWindowWidthStr
+                                                          : state.AgeWindowWidthStr;
+        GrainAgesDialog dialog(choices, path, QString::fromStdString(width), m_ui, this);
         if (m_ui.runModal(dialog) != QDialog::Accepted) return;
         outcome = dialog.takeOutcome();
     }
     state.GrainAgesChoices = outcome.source->choices;
+    kestrel::rememberRecentWorkbook(state.RecentWorkbooks, outcome.source->workbookPath);
+    kestrel::rememberRecentWorkbook(state.RecentAgesWorkbooks, outcome.source->workbookPath);
+    updateRecentWorkbooksMenu();
+    if (!m_twoProfileSettings) m_twoProfileSettings = kestrel::twoProfileSettingsOf(state);
     if (outcome.all) {
         showAgesMatrix(outcome.source);
         return;
@@ -107,6 +118,8 @@ void TForm1::openAgesPair(std::shared_ptr<const kestrel::GrainAgesSource> source
                                    kestrel::freeProfilesSheetName(source->workbook)));
     m_agesProfilesSheet = SprdSheetSource->NumSheets();
 
+    // The rows, columns and window below are the pair's own: the two-profile ones wait aside.
+    if (!m_twoProfileSettings) m_twoProfileSettings = kestrel::twoProfileSettingsOf(state);
     const QFileInfo file(decoded(source->workbookPath));
     state.WorkbookPath = source->workbookPath;
     state.WorkbookFileName = QFile::encodeName(file.fileName()).toStdString();
@@ -166,6 +179,15 @@ QString TForm1::agesSkippedNote() const {
     return QString("%1 %2 among the ages skipped")
         .arg(skipped)
         .arg(skipped == 1 ? "empty cell" : "empty cells");
+}
+
+QString TForm1::agesGridNote() const {
+    const auto pair = agesPairInUse();
+    if (!pair) return {};
+    const auto& samples = m_agesInUse->built.ages.samples;
+    const auto& grid = m_agesInUse->built.profiles.ages;
+    return QString::fromStdString(kestrel::grainsOutsideGridNote(
+        samples, grid, kestrel::grainsOutsideGrid(samples, grid, {pair->first, pair->second})));
 }
 
 void TForm1::showAgesMatrix(std::shared_ptr<const kestrel::GrainAgesSource> source) {

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/KR_main.h"
 #include "app/KR_var.h"
@@ -54,6 +55,10 @@ void TForm1::openRecentWorkbook(const QString& path) {
                                    "workbooks.");
         return;
     }
+    // A workbook of grain ages opens again as grain ages, through their dialog.
+    const auto& ages = sharedState().RecentAgesWorkbooks;
+    if (std::find(ages.begin(), ages.end(), QFile::encodeName(path).toStdString()) != ages.end())
+        return runGrainAges(false, QFileInfo(path).absoluteFilePath());
     openWorkbook(path);
 }
 
@@ -71,9 +76,12 @@ void TForm1::openFromCommandLine(const QStringList& arguments) {
 void TForm1::updateRecentWorkbooksMenu() {
     RecentWorkbooks1->clear();
     int number = 0;
+    const auto& ages = sharedState().RecentAgesWorkbooks;
     for (const std::string& stored : sharedState().RecentWorkbooks) {
         const QString path = QFile::decodeName(QByteArray::fromStdString(stored));
-        QAction* entry = RecentWorkbooks1->addAction(recentEntryText(++number, path));
+        const bool ofAges = std::find(ages.begin(), ages.end(), stored) != ages.end();
+        QAction* entry = RecentWorkbooks1->addAction(recentEntryText(++number, path) +
+                                                     (ofAges ? "  (grain ages)" : ""));
         entry->setData(path);
         connect(entry, &QAction::triggered, this, [this, path] { openRecentWorkbook(path); });
     }
@@ -83,6 +91,7 @@ void TForm1::updateRecentWorkbooksMenu() {
         clear->setObjectName("ClearRecentWorkbooks");
         connect(clear, &QAction::triggered, this, [this] {
             sharedState().RecentWorkbooks.clear();
+            sharedState().RecentAgesWorkbooks.clear();
             updateRecentWorkbooksMenu();
         });
     }

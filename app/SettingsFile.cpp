@@ -8,6 +8,7 @@
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -174,6 +175,10 @@ std::string recentWorkbookKey(int number) {
     return "File" + std::to_string(number);
 }
 
+std::string recentAgesKey(int number) {
+    return "Recent" + std::to_string(number);
+}
+
 void readRecentWorkbooks(const CSimpleIniA& ini, SettingsFields& fields) {
     fields.RecentWorkbooks.clear();
     for (int number = 1; number <= kRecentWorkbookKeys; ++number) {
@@ -272,6 +277,7 @@ const GrainAgesKey kGrainAgesKeys[] = {
     {"First sample", &GrainAgesFields::firstSample},
     {"Second sample", &GrainAgesFields::secondSample},
     {"Compare", &GrainAgesFields::compare},
+    {"Age window width", &GrainAgesFields::ageWindowWidth},
 };
 
 // A key the file lacks keeps its default; the dialog judges the values.
@@ -285,14 +291,31 @@ void readGrainAgesChoices(const CSimpleIniA& ini, SettingsFields& fields) {
         }
     }
     fields.GrainAgesChoices = std::move(choices);
+    fields.RecentAgesWorkbooks.clear();
+    for (int number = 1; number <= kRecentWorkbookKeys; ++number) {
+        const char* value = ini.GetValue(kGrainAges, recentAgesKey(number).c_str());
+        if (value && *value) fields.RecentAgesWorkbooks.push_back(iniValueFromText(value));
+    }
 }
 
-void setGrainAgesChoices(CSimpleIniA& ini, const std::optional<GrainAgesFields>& choices,
+void setGrainAgesChoices(CSimpleIniA& ini, const SettingsFields& fields,
                          std::vector<std::string>* notes) {
+    const std::optional<GrainAgesFields>& choices = fields.GrainAgesChoices;
     ini.Delete(kGrainAges, nullptr);
     if (!choices) return;
     for (const GrainAgesKey& key : kGrainAgesKeys) {
         setText(ini, kGrainAges, key.key, (*choices).*key.field, notes);
+    }
+    // Which recent workbooks are of grain ages: only those still on the list.
+    int number = 0;
+    for (const std::string& path : fields.RecentAgesWorkbooks) {
+        const auto& recent = fields.RecentWorkbooks;
+        if (number == kRecentWorkbookKeys || path.empty() ||
+            utf8Characters(path) > kMaxSettingsTextLength ||
+            std::find(recent.begin(), recent.end(), path) == recent.end()) {
+            continue;
+        }
+        ini.SetValue(kGrainAges, recentAgesKey(++number).c_str(), iniValueText(path).c_str());
     }
 }
 
@@ -345,7 +368,7 @@ std::string settingsText(std::string_view existingText, const SettingsFields& fi
     }
     setRecentWorkbooks(ini, fields.RecentWorkbooks);
     setGrainCounts(ini, fields.Grains);
-    setGrainAgesChoices(ini, fields.GrainAgesChoices, notes);
+    setGrainAgesChoices(ini, fields, notes);
     setWindowsMeasures(ini, fields.WindowsMeasures);
     std::string text;
     ini.Save(text);

@@ -29,6 +29,7 @@ struct GrainAgesFields {
     std::string gridFrom, gridTo, gridStep;  // all empty: the automatic grid
     std::string firstSample, secondSample;
     std::string compare = "two";  // "two" or "all"
+    std::string ageWindowWidth;   // the pair's age window; empty: not set yet
     bool operator==(const GrainAgesFields&) const = default;
 };
 
@@ -56,6 +57,8 @@ struct SettingsFields {
     std::vector<int32_t> SheetLastRows;
     /// Full paths of the workbooks opened last, the latest first (at most eight).
     std::vector<std::string> RecentWorkbooks;
+    /// Those of RecentWorkbooks last opened as grain ages, reopened through their dialog.
+    std::vector<std::string> RecentAgesWorkbooks;
     std::string ProgramVersion = "1.0.0.0";
     /// Grains behind each profile, the sample sizes of the next calculation; none: the classic
     /// rule (the number of rows).

@@ -1,6 +1,7 @@
 // Save summary as: dialog set-up, proposed name, export folder, file-type code, the write.
 #include "output/SummarySave.h"
 
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -24,13 +25,40 @@ bool isUtf8Continuation(char c) {
 }  // namespace
 
 std::string proposedSummaryName(const std::string& workbookFileName) {
+    // The extension goes whatever its length (".xls", ".xlsx", ".csv"); dropping a fixed four
+    // characters left "data._summary" of "data.xlsx", whose "_summary" the file chooser then
+    // takes for an extension and turns back into "data.xlsx", the workbook itself.
+    const size_t dot = workbookFileName.find_last_of('.');
+    if (dot != std::string::npos && dot > 0)
+        return workbookFileName.substr(0, dot) + kSummarySuffix;
+    // No extension: short names keep the rule of dropping four characters (as many as ".xls").
     size_t end = workbookFileName.size();
+    if (end > static_cast<size_t>(kDroppedCharacters)) return workbookFileName + kSummarySuffix;
     for (int dropped = 0; dropped < kDroppedCharacters && end > 0; ++dropped) {
         do {
             --end;
         } while (end > 0 && isUtf8Continuation(workbookFileName[end]));
     }
     return workbookFileName.substr(0, end) + kSummarySuffix;
+}
+
+std::string summaryStartFolder(const std::string& exportPath, const std::string& workbookPath,
+                               const std::string& dataFolder) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const bool unused = exportPath.empty() || !fs::is_directory(exportPath, error) ||
+                        (!dataFolder.empty() && fs::equivalent(exportPath, dataFolder, error));
+    if (!unused || workbookPath.empty()) return exportPath;
+    return fs::path(workbookPath).parent_path().string();
+}
+
+int16_t fileTypeForSavedName(const std::string& path, int filterIndex) {
+    std::string suffix = std::filesystem::path(path).extension().string();
+    for (char& c : suffix) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (suffix == ".xls") return filterIndex == 2 ? kFileTypeExcel5 : kFileTypeExcel97;
+    if (suffix == ".xlsx") return kFileTypeXlsx;
+    if (suffix == ".csv") return kFileTypeCsv;
+    return fileTypeForSaveFilter(filterIndex);
 }
 
 FileDialogSetup summarySaveDialogSetup(const std::string& exportPath,
@@ -42,7 +70,9 @@ FileDialogSetup summarySaveDialogSetup(const std::string& exportPath,
     setup.selectedFilter =
         selectedFilter >= 1 && selectedFilter <= setup.filters.size() ? selectedFilter : 1;
     setup.initialFolder = QString::fromStdString(exportPath);
-    setup.proposedName = QString::fromStdString(proposedSummaryName(workbookFileName));
+    // With the entry's extension, so the chooser swaps the extension when the entry changes.
+    setup.proposedName = QString::fromStdString(proposedSummaryName(workbookFileName)) + "." +
+                         setup.filterSuffixes.at(setup.selectedFilter - 1);
     setup.defaultSuffix = "XLS";
     setup.confirmOverwrite = true;
     return setup;
@@ -71,9 +101,11 @@ int16_t fileTypeForSaveFilter(int filterIndex) {
 
 bool saveSummary(SpreadsheetCore& target, SettingsFields& state, int& selectedFilter,
                  UserInteraction& ui, QWidget* parent, const std::vector<WindowsTableRow>* windows,
-                 const ProfilesTable* profiles) {
-    const FileDialogSetup setup =
+                 const ProfilesTable* profiles, const std::string& dataFolder) {
+    FileDialogSetup setup =
         summarySaveDialogSetup(state.DataExportPath, state.WorkbookFileName, selectedFilter);
+    setup.initialFolder = QString::fromStdString(
+        summaryStartFolder(state.DataExportPath, state.WorkbookPath, dataFolder));
     const std::optional<FileChoice> choice = ui.chooseSaveFile(parent, setup);
     if (!choice || choice->path.isEmpty()) return false;
     const std::string path = choice->path.toStdString();
@@ -89,7 +121,7 @@ bool saveSummary(SpreadsheetCore& target, SettingsFields& state, int& selectedFi
             "The summary cannot be saved as " + path +
             ": that is the workbook the profiles were read from; choose another name");
     }
-    const int16_t fileType = fileTypeForSaveFilter(choice->filterIndex);
+    const int16_t fileType = fileTypeForSavedName(path, choice->filterIndex);
     if (!windows) {
         target.WriteWorkbook(path, fileType);
         return true;

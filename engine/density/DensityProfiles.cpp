@@ -40,6 +40,7 @@ AgeGrid defaultDensityGrid(const std::vector<GrainSample>& samples, DensityKind 
                            const std::vector<double>& bandwidths) {
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
+    double youngest = low;
     for (size_t s = 0; s < samples.size(); ++s) {
         const GrainSample& sample = samples[s];
         const auto [least, greatest] = std::minmax_element(sample.ages.begin(), sample.ages.end());
@@ -54,7 +55,11 @@ AgeGrid defaultDensityGrid(const std::vector<GrainSample>& samples, DensityKind 
         }
         low = std::min(low, *least - below);
         high = std::max(high, *greatest + above);
+        youngest = std::min(youngest, *least);
     }
+    // Ages that cannot be negative put no profile mass below 0: the kernels of young grains are
+    // cut there rather than drawn over ages that cannot exist.
+    if (youngest >= 0.0) low = std::max(low, 0.0);
     return defaultAgeGrid(low, high);
 }
 

@@ -49,8 +49,9 @@ struct DensityProfiles {
 /// over the samples, of the sample's smallest age minus 3 of that grain's 1-sigma (PDP; the
 /// largest such sigma when several grains share the smallest age) or minus 3 of the sample's
 /// bandwidth (KDE, adaptive KDE), and `high` alike the greatest of the largest age plus 3 sigma
-/// or 3 bandwidths. `bandwidths` as DensityProfiles::bandwidths (unused for PDP). The samples
-/// must have passed their method's checks. Throws as defaultAgeGrid does.
+/// or 3 bandwidths; when no age is below 0, `low` is at least 0. `bandwidths` as
+/// DensityProfiles::bandwidths (unused for PDP). The samples must have passed their method's
+/// checks. Throws as defaultAgeGrid does.
 AgeGrid defaultDensityGrid(const std::vector<GrainSample>& samples, DensityKind kind,
                            const std::vector<double>& bandwidths);
 

@@ -101,8 +101,13 @@ void matchErrorsSheet(const Worksheet& ages, const Worksheet& errors, int32_t he
 void placeErrors(const Workbook& book, const Worksheet& sheet, const GrainAgesRequest& request,
                  std::vector<AgeColumn>& columns) {
     if (request.errors == ErrorsPlace::Sheet) {
-        matchErrorsSheet(sheet, errorsSheet(book, request.errorsSheet), request.headingRow,
-                         columns);
+        const Worksheet& errors = errorsSheet(book, request.errorsSheet);
+        if (&errors == &sheet) {
+            // Each age would be its own uncertainty.
+            throw KestrelError("The uncertainties cannot come from the ages sheet \"" +
+                               sheet.name() + "\": name the sheet that holds them");
+        }
+        matchErrorsSheet(sheet, errors, request.headingRow, columns);
     } else if (request.errors == ErrorsPlace::Beside) {
         for (AgeColumn& column : columns) {
             if (column.col == kMaxSheetCols) {

@@ -19,8 +19,10 @@
 #include <exception>
 #include <utility>
 
+#include "engine/KestrelError.h"
 #include "engine/NumberText.h"
 #include "sheet/core/AllSorts.h"
+#include "sheet/core/ProfileSheet.h"
 
 namespace {
 
@@ -416,11 +418,31 @@ void TfmSheetImport::bbImportClick() {
     const std::optional<double> width = kestrel::parseRealNumber(m_state.AgeWindowWidthStr);
     if (!width) return m_ui.showMessage(this, "Incorrect value entered for Age window width");
     m_state.AgeWindowWidth = *width;
+    // Windows narrower than nothing would cut the profile into single rows.
+    if (!(*width > 0)) return m_ui.showMessage(this, "Age window width must be above 0");
 
     if (!checkColumn(m_state.AgeColStr, m_state.AgeCol, "Age column") ||
         !checkColumn(m_state.Y1ColStr, m_state.Y1Col, "Y data (1)") ||
         !checkColumn(m_state.Y2ColStr, m_state.Y2Col, "Y data (2)")) {
         return;
     }
+    if (!rangeReads()) return;
     accept();
+}
+
+bool TfmSheetImport::rangeReads() {
+    // The rows are read here as the calculation will read them, so a range it would refuse is
+    // refused while the dialog is open, and the results on show are not given up for it.
+    const kestrel::ProfileRange range{m_state.FromRow, m_state.ToRow, m_state.AgeCol, m_state.Y1Col,
+                                      m_state.Y2Col};
+    kestrel::ProfileData rows;
+    try {
+        kestrel::readProfileRows(*SprdSheet, range, rows);
+    } catch (const kestrel::KestrelError& error) {
+        showPreviewTopLeft();
+        m_ui.showMessage(this, kestrel::errorReportText(QString::fromUtf8(error.what())));
+        return false;
+    }
+    showPreviewTopLeft();
+    return true;
 }

@@ -96,6 +96,8 @@ class TfmSheetImport : public QDialog {
     void setLastRowEntry(int sheet, int32_t lastRow);
     int32_t lastRowEntry(int sheet) const;
     bool checkColumn(const std::string& letters, int32_t& column, const char* caption);
+    /// Reads the chosen rows as the calculation will; false, with its message, when they do not.
+    bool rangeReads();
     void onSheetListTextChanged(const QString& text);
     void onSheetListActivated();
 

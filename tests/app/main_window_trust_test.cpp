@@ -27,6 +27,7 @@
 namespace {
 
 using kestrel::sharedState;
+using kestrel::testsupport::Shown;
 
 class MainWindowTrust : public kestrel::testsupport::MainWindowTest {
   protected:
@@ -76,13 +77,12 @@ class MainWindowTrust : public kestrel::testsupport::MainWindowTest {
     }
 
     QString openRefused(const QString& workbook, const QString& to, const QString& y2 = "C") {
+        // The dialog refuses the rows and stays open; the user then cancels it.
+        m_ui.clear();
         scriptImport(workbook, to, "B", y2);
-        try {
-            m_form->Open1Click();
-        } catch (const kestrel::KestrelError& error) {
-            return QString::fromStdString(error.what());
-        }
-        return "no error";
+        m_form->Open1Click();
+        const auto messages = m_ui.shownOf(Shown::Message);
+        return messages.empty() ? "no error" : messages.back().text;
     }
 
     QLabel* statusNote(const QString& start) const {
@@ -102,6 +102,8 @@ TEST_F(MainWindowTrust, ARangePastTheDataIsRefusedNamingTheFirstEmptyAgeAndKeeps
     m_form->Open1Click();
     const std::vector<double> ages = sharedState().AgeData, difference = sharedState().Difference;
     const auto windows = m_form->windowsTableRows();
+    const QString log = m_form->Memo1->toPlainText();
+    const int summaryRows = m_form->SprdSheetTarget->MaxRow();
     ASSERT_EQ(ages.size(), 41u);
 
     // To row 2,000 rows past the last filled row, as a To row kept from a longer workbook.
@@ -111,8 +113,13 @@ TEST_F(MainWindowTrust, ARangePastTheDataIsRefusedNamingTheFirstEmptyAgeAndKeeps
     EXPECT_EQ(sharedState().AgeData, ages) << "no age 0 drawn back to probability 1";
     EXPECT_EQ(sharedState().Difference, difference);
     EXPECT_EQ(m_form->windowsTableRows().size(), windows.size());
-    EXPECT_EQ(m_form->Memo1->toPlainText(), "") << "no window logged";
-    EXPECT_FALSE(m_form->bbSave->isEnabled()) << "nothing to save from a refused range";
+    EXPECT_EQ(m_form->Memo1->toPlainText(), log) << "the log of the results kept";
+    // The results on show stay whole and can still be saved: graph pages, windows, summary.
+    EXPECT_TRUE(m_form->PageControl1->isTabVisible(1) && m_form->PageControl1->isTabVisible(2));
+    EXPECT_TRUE(m_form->PageControl1->isTabVisible(4)) << "the Windows page";
+    EXPECT_FALSE(m_form->SprdSheetTarget->isHidden());
+    EXPECT_EQ(m_form->SprdSheetTarget->MaxRow(), summaryRows);
+    EXPECT_TRUE(m_form->bbSave->isEnabled() && m_form->Saveas1->isEnabled());
 }
 
 TEST_F(MainWindowTrust, AnEmptyYColumnAgainstAFullOneIsRefusedInsteadOfDOfOne) {

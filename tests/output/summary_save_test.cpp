@@ -79,15 +79,18 @@ class SummarySaveTest : public ::testing::Test {
 
 }  // namespace
 
-TEST(SummarySaveNames, ProposedNameDropsFourCharactersAndAppendsSummary) {
+TEST(SummarySaveNames, ProposedNameDropsTheExtensionAndAppendsSummary) {
     EXPECT_EQ(proposedSummaryName("Profiles.xls"), "Profiles_summary");
-    EXPECT_EQ(proposedSummaryName("data.xlsx"), "data._summary");
-    EXPECT_EQ(proposedSummaryName("a.xl"), "_summary");
+    // Whatever the extension's length: "data._summary" became "data.xlsx" in the chooser.
+    EXPECT_EQ(proposedSummaryName("data.xlsx"), "data_summary");
+    EXPECT_EQ(proposedSummaryName("Namib_ages.xlsx"), "Namib_ages_summary");
+    EXPECT_EQ(proposedSummaryName("run.2.csv"), "run.2_summary");
+    EXPECT_EQ(proposedSummaryName("a.xl"), "a_summary");
+    EXPECT_EQ(proposedSummaryName("Profiles"), "Profiles_summary");
     EXPECT_EQ(proposedSummaryName("ab"), "_summary");
     EXPECT_EQ(proposedSummaryName(""), "_summary");
-    // Characters, not bytes: "ö" and "€" are one character each.
     EXPECT_EQ(proposedSummaryName("Größe.xls"), "Größe_summary");
-    EXPECT_EQ(proposedSummaryName("Kurve.€€€€"), "Kurve._summary");
+    EXPECT_EQ(proposedSummaryName("Kurve.€€€€"), "Kurve_summary");
 }
 
 TEST(SummarySaveNames, ExportFolderAndFileTypeCode) {
@@ -101,6 +104,13 @@ TEST(SummarySaveNames, ExportFolderAndFileTypeCode) {
     EXPECT_EQ(fileTypeForSaveFilter(4), 6);
     EXPECT_EQ(fileTypeForSaveFilter(0), 11);
     EXPECT_EQ(fileTypeForSaveFilter(5), 11);
+    // A typed extension names the format, whatever the entry; .xls keeps the Excel 5 entry.
+    EXPECT_EQ(fileTypeForSavedName("/r/N1_N2_summary.xlsx", 1), 51);
+    EXPECT_EQ(fileTypeForSavedName("/r/styped.CSV", 3), 6);
+    EXPECT_EQ(fileTypeForSavedName("/r/s.xls", 3), 11);
+    EXPECT_EQ(fileTypeForSavedName("/r/s.xls", 2), 4);
+    EXPECT_EQ(fileTypeForSavedName("/r/s.summary", 4), 6);
+    EXPECT_EQ(fileTypeForSavedName("/r/s", 2), 4);
 }
 
 TEST_F(SummarySaveTest, DialogIsSetUpFromTheExportFolderAndWorkbookName) {
@@ -114,7 +124,7 @@ TEST_F(SummarySaveTest, DialogIsSetUpFromTheExportFolderAndWorkbookName) {
     EXPECT_EQ(setup.filterSuffixes, (QStringList{"XLS", "XLS", "xlsx", "csv"}));
     EXPECT_EQ(setup.selectedFilter, 1);
     EXPECT_EQ(setup.initialFolder, folder.path());
-    EXPECT_EQ(setup.proposedName, "Profiles_summary");
+    EXPECT_EQ(setup.proposedName, "Profiles_summary.XLS");
     EXPECT_EQ(setup.defaultSuffix, "XLS");
     EXPECT_TRUE(setup.confirmOverwrite);
     EXPECT_EQ(summarySaveDialogSetup("/x", "data.xlsx", 7).selectedFilter, 1);

@@ -297,14 +297,17 @@ TEST_F(SheetImport, TypingInTheSheetListChoosesOnlyAWholeSheetName) {
     EXPECT_EQ(dialog->SprdSheet->Sheet(), 3);
     EXPECT_EQ(dialog->eToRow->text(), "0");
 
-    // A name of no sheet keeps the sheet chosen before, also for OK.
+    // A name of no sheet keeps the sheet chosen before, also for OK, which reads that sheet's
+    // rows: its Age column is empty, so the range is refused and the dialog stays open.
     typed->clear();
     QTest::keyClicks(typed, "Nowhere");
     EXPECT_EQ(state.SheetIndex, 3);
-    clickOk("2", "5", "A", "B", "C", "50");
+    const auto messages = clickOk("2", "5", "A", "B", "C", "50");
     EXPECT_EQ(state.SheetIndex, 3);
     EXPECT_EQ(dialog->SprdSheet->Sheet(), 3);
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].starts_with("Cell A2 of sheet \"EmptyAge\" is empty")) << messages[0];
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
 }
 
 TEST_F(SheetImport, PickingTheSheetAlreadyShownRunsTheSheetChoice) {
@@ -370,8 +373,12 @@ TEST_F(SheetImport, OkChecksRowsWidthAndColumnsInOrder) {
 
 TEST_F(SheetImport, OkStoresUpperCasedTextsAndTheNumbersRead) {
     showDialog(fixture("profiles.xls"));
-    EXPECT_TRUE(clickOk("$a", "0x1e", "b ", " b", "ab", "1e2").empty());
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    // Every text and number is stored before the rows are read; column AB holds no number, so
+    // the range is then refused as the calculation would refuse it.
+    const auto messages = clickOk("$a", "0x1e", "b ", " b", "ab", "1e2");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].starts_with("Column AB of sheet")) << messages[0];
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(state.FromRowStr, "$A");
     EXPECT_EQ(state.ToRowStr, "0X1E");
     EXPECT_EQ(state.AgeColStr, "B ");

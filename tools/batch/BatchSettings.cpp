@@ -95,6 +95,9 @@ BatchSettings checkBatchOptions(const BatchOptions& options, const std::string& 
     }
     auto& p = settings.parameters;
     p.AgeWindowWidth = realNumber(options.window, "Incorrect value entered for Age window width");
+    if (!(p.AgeWindowWidth > 0)) {
+        throw KestrelError("Age window width must be above 0: \"" + options.window + "\"");
+    }
     p.MinPeakHeight = realNumber(options.minPeak, "Incorrect Minimum Peak Height entered");
     p.BaselinePeakHeight = realNumber(options.baseline, "Incorrect Baseline Peak Height entered");
     if (options.sheet) {
