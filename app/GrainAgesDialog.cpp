@@ -253,8 +253,9 @@ void GrainAgesDialog::connectChanges() {
                            cbFirstSample, cbSecondSample}) {
         connect(box, &QComboBox::currentIndexChanged, this, &GrainAgesDialog::schedulePreview);
     }
-    connect(cbErrorsSheet, &QComboBox::activated, this,
-            [this](int index) { m_errorsSheetChosen = cbErrorsSheet->itemText(index); });
+    // The list is refilled with its signals blocked: any change seen here is a choice.
+    connect(cbErrorsSheet, &QComboBox::currentIndexChanged, this,
+            [this] { m_errorsSheetChosen = cbErrorsSheet->currentText(); });
     connect(cbSheetName, &QComboBox::currentIndexChanged, this, [this] {
         if (m_errorsSheetChosen.isEmpty()) fillErrorsSheets();
     });
