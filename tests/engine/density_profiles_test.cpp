@@ -234,6 +234,22 @@ TEST(DensityProfiles, PdpDefaultGridReachesThreeSigmaOfTheExtremeGrains) {
     EXPECT_EQ(got.ages[1], got.grid.from + got.grid.step);
 }
 
+TEST(DensityProfiles, DefaultGridStartsNoLowerThanZeroUnlessAnAgeIsNegative) {
+    // 10 Ma grains with a 5 Ma sigma would reach -5 Ma: ages that cannot exist get no rows.
+    const GrainSample young{"A", {10.0, 12.0, 300.0}, {5.0, 5.0, 5.0}};
+    DensityOptions options;
+    options.kind = DensityKind::Pdp;
+    EXPECT_EQ(buildDensityProfiles({young}, options).grid.from, 0.0);
+    options.kind = DensityKind::Kde;
+    options.bandwidth = 40.0;
+    const DensityProfiles kde = buildDensityProfiles({young}, options);
+    EXPECT_EQ(kde.grid.from, 0.0);
+    EXPECT_GT(kde.profiles[0][0], 0.0) << "the youngest grain's kernel is cut at 0, not lost";
+    // A negative age (a relative or a model age) keeps the margin below it.
+    const GrainSample negative{"B", {-10.0, 12.0, 300.0}, {5.0, 5.0, 5.0}};
+    EXPECT_LT(buildDensityProfiles({negative}, options).grid.from, -10.0);
+}
+
 TEST(DensityProfiles, GridRowsAreBothEndsIncludedAndBadGridsAreRefused) {
     EXPECT_EQ(ageGridRows({0.0, 10.0, 1.0}), 11);
     EXPECT_EQ(ageGridRows({0.0, 10.0, 3.0}), 4);  // round(3.33) + 1: 0, 3, 6, 9
