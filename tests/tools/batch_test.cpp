@@ -143,6 +143,8 @@ TEST_F(Batch, EntriesAreCheckedWithTheDialogsMessages) {
     expectFailure({"--from", "6", "--to", "5", kProfiles},
                   "Incorrect values entered for rows to import");
     expectFailure({"--window", "100,0", kProfiles}, "Incorrect value entered for Age window width");
+    expectFailure({"--window", "0", kProfiles}, "Age window width must be above 0: \"0\"");
+    expectFailure({"--window", "-5", kProfiles}, "Age window width must be above 0");
     expectFailure({"--min-peak", "ten", kProfiles}, "Incorrect Minimum Peak Height entered");
     expectFailure({"--baseline", "2 ", kProfiles}, "Incorrect Baseline Peak Height entered");
     expectFailure({"--y1", "1", kProfiles}, "Y data (1)");
