@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "engine/MeasureMatrix.h"
+#include "output/FittedAxisLabels.h"
 #include "output/GraphNavigation.h"
 #include "output/PlotLayout.h"
 
@@ -50,8 +51,10 @@ void showScaleToLargest(QCPColorMap& map, const SquareMatrix& values, const QStr
     }
     map.setDataRange(QCPRange(0, largest > 0 ? largest : 1));
     if (map.colorScale()) {
-        map.colorScale()->setLabel(QString("%1, from 0 to the largest (%2)")
-                                       .arg(label, QLocale().toString(largest, 'f', 4)));
+        const QString top = QLocale().toString(largest, 'f', 4);
+        setFittedLabel(*map.colorScale()->axis(),
+                       {QString("%1, from 0 to the largest (%2)").arg(label, top),
+                        QString("%1 (0 to %2)").arg(label, top), label});
     }
 }
 

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "engine/NumberText.h"
+#include "output/FittedAxisLabels.h"
 #include "output/GraphNavigation.h"
 #include "output/MapLabels.h"
 #include "output/PlotLayout.h"
@@ -27,6 +28,13 @@ QString axisTitle(int axis, double share, bool nonmetric) {
         .arg(axis)
         .arg(QString::fromStdString(formatFixed(100.0 * share, 1)))
         .arg(nonmetric ? "map's spread" : "variance");
+}
+
+// The title, and shorter ones for a small map.
+QStringList axisTitles(int axis, double share, bool nonmetric) {
+    const QString percent = QString::fromStdString(formatFixed(100.0 * share, 1));
+    return {axisTitle(axis, share, nonmetric), QString("MDS %1 (%2%)").arg(axis).arg(percent),
+            QString("MDS %1").arg(axis)};
 }
 
 // The whole map with room around it; arrangeMap() then sets both axes to one scale.
@@ -186,8 +194,8 @@ void fillMdsGraph(QCustomPlot& chart, const std::vector<std::string>& names, con
     }
     chart.graph(0)->setData(x, y);
     chart.graph(1)->data()->clear();
-    chart.xAxis->setLabel(axisTitle(1, map.varianceShare[0], !map.disparities.empty()));
-    chart.yAxis->setLabel(axisTitle(2, map.varianceShare[1], !map.disparities.empty()));
+    setFittedLabel(*chart.xAxis, axisTitles(1, map.varianceShare[0], !map.disparities.empty()));
+    setFittedLabel(*chart.yAxis, axisTitles(2, map.varianceShare[1], !map.disparities.empty()));
     showWholeMap(chart);
 }
 

@@ -29,6 +29,7 @@
 #include "engine/NonmetricMds.h"
 #include "engine/NumberText.h"
 #include "engine/measures/Measures.h"
+#include "output/FittedAxisLabels.h"
 #include "output/MdsGraph.h"
 #include "tests/app/ClusteredProfiles.h"
 #include "tests/app/MainWindowFixture.h"
@@ -203,7 +204,11 @@ TEST_F(ManyMeasuresPage, NonmetricMapShepardPlotNeighboursAndSavedMatrix) {
         << m_page->lNote->text().toStdString();
     EXPECT_TRUE(m_page->lNote->text().contains("holds ") &&
                 m_page->lNote->text().contains(" of the map's spread"));
-    EXPECT_TRUE(m_page->MdsMap->xAxis->label().endsWith("of the map's spread)"));
+    EXPECT_TRUE(kestrel::fullLabel(*m_page->MdsMap->xAxis).endsWith("of the map's spread)"));
+    // Shortened to fit the page's map, never cut.
+    const QFontMetrics metrics(m_page->MdsMap->xAxis->labelFont());
+    EXPECT_LE(metrics.horizontalAdvance(m_page->MdsMap->xAxis->label()),
+              m_page->MdsMap->axisRect()->width());
     const int pairs = kSamples * (kSamples - 1) / 2;
     EXPECT_EQ(m_page->Shepard->graph(0)->dataCount(), pairs);
     EXPECT_EQ(m_page->Shepard->graph(1)->dataCount(), pairs) << "the disparities";
