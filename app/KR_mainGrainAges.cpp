@@ -19,6 +19,7 @@
 #include "app/WindowsTableModel.h"
 #include "engine/ClassicalMds.h"
 #include "engine/MeasureMatrix.h"
+#include "engine/NumberText.h"
 #include "engine/density/GridCoverage.h"
 #include "engine/measures/GrainMatrix.h"
 #include "engine/measures/GrainWindows.h"
@@ -91,8 +92,6 @@ void TForm1::runGrainAges(bool all, const QString& workbook) {
         showAgesMatrix(outcome.source);
         return;
     }
-    state.AgeWindowWidthStr = outcome.ageWindowWidthText;
-    state.AgeWindowWidth = outcome.ageWindowWidth;
     openAgesPair(outcome.source, outcome.first, outcome.second);
 }
 
@@ -135,6 +134,12 @@ void TForm1::openAgesPair(std::shared_ptr<const kestrel::GrainAgesSource> source
     state.ToRow = static_cast<int32_t>(source->built.profiles.ages.size()) + 1;
     state.FromRowStr = "2";
     state.ToRowStr = std::to_string(state.ToRow);
+    // The window the dialog was confirmed with, also for a pair chosen on the Many page.
+    if (const auto width = kestrel::parseRealNumber(source->choices.ageWindowWidth);
+        width && *width > 0) {
+        state.AgeWindowWidthStr = source->choices.ageWindowWidth;
+        state.AgeWindowWidth = *width;
+    }
     m_pairInUse.reset();
     m_agesInUse = std::move(source);
     prepareOpenedWorkbook();
