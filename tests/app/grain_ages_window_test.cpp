@@ -367,3 +367,34 @@ TEST_F(GrainAgesWindow, ComparesManyFromAges) {
 
 }  // namespace
 
+// The windows table's headings say what each column tests and on what: the profile test on the
+// profiles' curves (n from the rows or the sample sizes), the grain test on the grains themselves
+// (n their counts), the other measures on the profiles' curves.
+TEST_F(GrainAgesWindow, WindowsHeadingsSayWhatEachColumnTests) {
+    m_form->WindowsMeasures1->setChecked(true);
+    openAges([](GrainAgesDialog& d) { ok(d); });
+    const QAbstractItemModel& table = *m_form->WindowsGrid->model();
+    ASSERT_EQ(table.columnCount(), 23);
+    for (int c = 0; c < table.columnCount(); ++c) {
+        const QString tip = table.headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString();
+        SCOPED_TRACE(table.headerData(c, Qt::Horizontal).toString().toStdString() + ": " +
+                     tip.toStdString());
+        if (c >= 12 && c < 18) {
+            EXPECT_TRUE(tip.startsWith("Grain test: ") && tip.contains("grains"));
+        } else {
+            EXPECT_TRUE(tip.contains("profile", Qt::CaseInsensitive));
+            EXPECT_FALSE(tip.contains("grain test", Qt::CaseInsensitive));
+        }
+        if (c >= 18) {
+            EXPECT_TRUE(tip.endsWith("of the two profiles' curves over the window's rows"));
+        }
+    }
+    const auto tipOf = [&](int c) {
+        return table.headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString();
+    };
+    EXPECT_TRUE(tipOf(5).contains("the number of rows in the window, or with sample sizes set"));
+    EXPECT_EQ(tipOf(15),
+              "Grain test: the p of Grain D for the grains in the window, with n = Grains 1 and "
+              "Grains 2");
+    EXPECT_EQ(table.headerData(15, Qt::Horizontal).toString(), "Grain p");
+}
