@@ -59,6 +59,8 @@ class GrainAgesDialog : public QDialog {
     void updatePreview();
     /// @brief The preview's note: each drawn sample's grains and bandwidth, or what is wrong.
     QString previewNote() const;
+    /// @brief How many times the profiles have been built since the dialog opened.
+    int profileBuilds() const { return m_profileBuilds; }
 
     void bbWorkbookClick();
     void bbOKClick();
@@ -125,6 +127,7 @@ class GrainAgesDialog : public QDialog {
     std::optional<kestrel::GrainAgesBuilt> m_built;
     std::optional<kestrel::GrainAgesFields> m_builtFor;  // the choices m_built was built for
     QStringList m_bandwidthWarnings;                     // of m_built
+    int m_profileBuilds = 0;
     QString m_problem;  // what stops the preview, when something does
     GrainAgesOutcome m_outcome;
 };

@@ -42,6 +42,7 @@ const kestrel::GrainAgesBuilt& GrainAgesDialog::builtFor(const kestrel::GrainAge
     if (!m_built || m_builtFor != wanted) {
         m_built.reset();
         m_built = kestrel::buildGrainAges(m_book->workbook(), plan);
+        ++m_profileBuilds;
         m_builtFor = wanted;
         m_bandwidthWarnings = bandwidthWarnings();
     }

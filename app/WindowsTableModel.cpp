@@ -89,6 +89,72 @@ QString shownNumber(double value, int column) {
     }
 }
 
+// What each heading's column tests, and on what: the profile test (D and its p) compares the
+// profiles' curves row by row, its n from the rows or the set sample sizes; the grain test
+// compares the grains themselves, its n their counts in the window.
+const char* const kProfileN =
+    "the number of rows in the window, or with sample sizes set (Options > Sample sizes, or the "
+    "grain counts of samples built from grain ages) the grains of the profile shared out by the "
+    "window's part of it (the first row: the grain counts themselves)";
+
+QString tableToolTip(int column) {
+    switch (column) {
+        case kFirst:
+            return "The row of the profiles where the window starts (the first row of the table: "
+                   "the whole range)";
+        case kFirstAge:
+            return "The age at the window's first row of the profiles";
+        case kLast:
+            return "The row of the profiles where the window ends";
+        case kLastAge:
+            return "The age at the window's last row of the profiles";
+        case kRows:
+            return "The number of rows of the profiles inside the window";
+        case kN1:
+        case kN2:
+            return QString("Profile test: the sample size of profile %1, %2")
+                .arg(column == kN1 ? 1 : 2)
+                .arg(kProfileN);
+        case kD:
+            return "Profile test: the largest difference between the two profiles' cumulative "
+                   "curves inside the window (Kolmogorov-Smirnov D), taken row by row";
+        case kCritical:
+            return "Profile test: the critical value of D at alpha 0.05 for n1 and n2 (0 when the "
+                   "critical value table lacks it)";
+        case kP:
+            return "Profile test: the probability of a D at least this large for two samples of "
+                   "n1 and n2, on the profiles' curves";
+        case kBeyond:
+            return "Profile test: \"yes\" when D exceeds the critical value, as the graphs' marks";
+        default:
+            return "How the profile test's p was found: exact (the lattice-path count) or "
+                   "asymptotic (the Kolmogorov limit), from n1 and n2";
+    }
+}
+
+QString grainToolTip(int grainColumn) {
+    switch (grainColumn) {
+        case kGrains1:
+        case kGrains2:
+            return QString(
+                       "Grain test: the grains of sample %1 whose ages lie in the window, the "
+                       "test's n%1")
+                .arg(grainColumn == kGrains1 ? 1 : 2);
+        case kGrainD:
+            return "Grain test: the Kolmogorov-Smirnov D of the grains themselves in the window "
+                   "(their own age distributions, not the profiles' curves)";
+        case kGrainP:
+            return "Grain test: the p of Grain D for the grains in the window, with n = Grains 1 "
+                   "and Grains 2";
+        case kKuiperV:
+            return "Grain test: Kuiper's V of the grains themselves in the window (their own age "
+                   "distributions, not the profiles' curves)";
+        default:
+            return "Grain test: the p of Kuiper V for the grains in the window, with n = Grains 1 "
+                   "and Grains 2";
+    }
+}
+
 }  // namespace
 
 void WindowsTableModel::setRows(std::vector<WindowsTableRow> rows) {
@@ -170,8 +236,8 @@ QVariant WindowsTableModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-QVariant WindowsTableModel::headerData(int section, Qt::Orientation orientation,
-                                       int role) const {
+QVariant WindowsTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role == Qt::ToolTipRole && orientation == Qt::Horizontal) return headerToolTip(section);
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Vertical) return section + 1;
     const auto& headers = windowsTableHeaders();
@@ -185,6 +251,18 @@ QVariant WindowsTableModel::headerData(int section, Qt::Orientation orientation,
     }
     if (section < 0 || section >= static_cast<int>(headers.size())) return {};
     return QString::fromStdString(headers[static_cast<size_t>(section)]);
+}
+
+QVariant WindowsTableModel::headerToolTip(int section) const {
+    if (section < 0 || section >= columnCount()) return {};
+    if (section >= measuresColumn()) {
+        const auto& measures = m_rows.front().measures;
+        return QString("%1 of the two profiles' curves over the window's rows")
+            .arg(QString::fromUtf8(
+                measureInfo(measures[static_cast<size_t>(section - measuresColumn())].first).name));
+    }
+    if (section >= kTableColumns) return grainToolTip(section - kTableColumns);
+    return tableToolTip(section);
 }
 
 }  // namespace kestrel

@@ -31,6 +31,8 @@ class WindowsTableModel : public QAbstractTableModel {
     static QVariant grainData(const WindowsTableRow& row, int grainColumn, int role);
     static QVariant measureData(const WindowsTableRow& row, int measure, int role);
     int measuresColumn() const;  // the first column of the other measures
+    /// What the heading's column tests and on what: the profiles' curves or the grains.
+    QVariant headerToolTip(int section) const;
 
     std::vector<WindowsTableRow> m_rows;
     bool m_grainColumns = false;  // some row has its grains tested

@@ -1,13 +1,21 @@
-// Benchmarks of the profile comparison on realistic peaky profiles at 5,000 and 65,536 rows, and
-// of loading the shipped critical value table (1,048,576 rows), as every start does.
+// Benchmarks of the profile comparison on realistic peaky profiles at 5,000 and 65,536 rows, of
+// loading the shipped critical value table (1,048,576 rows), as every start does, and of the
+// nonmetric MDS map of 200 samples (its matrix written for the scikit-learn reference).
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "engine/ClassicalMds.h"
 #include "engine/CriticalValueTable.h"
 #include "engine/KsDistribution.h"
+#include "engine/NonmetricMds.h"
 #include "engine/ProfileComparison.h"
 #include "engine/SummaryTable.h"
 
@@ -85,8 +93,57 @@ void BM_LoadShippedTable(benchmark::State& state) {
     state.counters["rows"] = static_cast<double>(rows);
 }
 
+// `k` random points of a 10 x 10 square, each pair's dissimilarity the square root of their
+// distance rounded to two places (a monotone function of it, with many ties): the matrix of the
+// nonmetric MDS test.
+kestrel::SquareMatrix planarMatrix(int32_t k, unsigned seed) {
+    std::mt19937_64 random(seed);
+    std::uniform_real_distribution<double> coordinate(0.0, 10.0);
+    std::vector<std::array<double, 2>> points(static_cast<size_t>(k));
+    for (auto& p : points) p = {coordinate(random), coordinate(random)};
+    kestrel::SquareMatrix d{k, std::vector<double>(static_cast<size_t>(k * k), 0.0)};
+    for (int32_t i = 0; i < k; ++i) {
+        for (int32_t j = 0; j < k; ++j) {
+            const auto& a = points[static_cast<size_t>(i)];
+            const auto& b = points[static_cast<size_t>(j)];
+            d.values[static_cast<size_t>(i * k + j)] =
+                std::round(100.0 * std::sqrt(std::hypot(a[0] - b[0], a[1] - b[1]))) / 100.0;
+        }
+    }
+    return d;
+}
+
+// The matrix as .csv (k rows of k numbers), where scripts/bench.sh gives it to
+// bench/python/nonmetric_mds.py.
+void writeMatrix(const kestrel::SquareMatrix& d) {
+    const auto dir = std::filesystem::temp_directory_path() / "kestrel-mds-bench";
+    std::filesystem::create_directories(dir);
+    std::ofstream out(dir / ("planar_" + std::to_string(d.size) + ".csv"));
+    out << std::setprecision(17);
+    for (int32_t i = 0; i < d.size; ++i) {
+        for (int32_t j = 0; j < d.size; ++j) out << (j ? "," : "") << d.at(i, j);
+        out << "\n";
+    }
+}
+
+// The nonmetric map from the classical one (made once, outside the timing), as the Many profiles
+// page and kestrel-batch --mds nonmetric make it. Aim: well under a second for 200 samples.
+void BM_NonmetricMds(benchmark::State& state) {
+    const kestrel::SquareMatrix d = planarMatrix(static_cast<int32_t>(state.range(0)), 11);
+    writeMatrix(d);
+    const kestrel::MdsMap classical = kestrel::classicalMds(d);
+    kestrel::NonmetricMdsResult result;
+    for (auto _ : state) {
+        result = kestrel::nonmetricMds(d, classical);
+        benchmark::DoNotOptimize(result.stress);
+    }
+    state.counters["iterations"] = result.iterations;
+    state.counters["stress"] = result.stress;
+}
+
 }  // namespace
 
+BENCHMARK(BM_NonmetricMds)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadShippedTable)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompareProfiles)->Arg(5000)->Arg(65536)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CompareProfilesWithLogLines)->Arg(5000)->Arg(65536)->Unit(benchmark::kMicrosecond);

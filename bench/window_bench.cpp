@@ -1,7 +1,8 @@
 // The main window as its user meets it, on Qt's offscreen platform: from program start to the
 // window shown with its critical value table loaded, and from OK in the import dialog to the
-// results (log, summary table, graphs) of a 65,535-row .xls and a 1,048,575-row .csv, and the
-// Open grain ages dialog's preview redrawn for 16 samples of 100 grains.
+// results (log, summary table, graphs) of a 65,535-row .xls and a 1,048,575-row .csv, the Open
+// grain ages dialog's preview redrawn for 16 samples of 100 grains, the import dialog's Find end
+// over a full Excel 97 column, and the spreadsheet grid filled, scrolled and zoomed.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <chrono>
 #include <fstream>
 #include <memory>
@@ -21,6 +23,7 @@
 #include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/WorkbookWriter.h"
 #include "sheet/widgets/KR_ShtIm.h"
+#include "sheet/widgets/SpreadsheetWidget.h"
 #include "tests/support/ScriptedUserInteraction.h"
 #include "tools/samples/SampleProfiles.h"
 
@@ -144,6 +147,57 @@ void BM_GrainAgesPreview16x100(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_GrainAgesPreview16x100)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+// The import dialog's Find end over an Age column filled from row 2 to 65,536.
+void BM_FindEnd65535AgeCells(benchmark::State& state) {
+    useBuildTable();
+    kestrel::testsupport::ScriptedUserInteraction ui;
+    kestrel::SettingsFields settings;
+    ui.openAnswers.push_back(std::nullopt);
+    TfmSheetImport dialog(settings, ui);
+    dialog.show();
+    kestrel::SpreadsheetWidget& preview = *dialog.SprdSheet;
+    preview.SetCol(1);
+    for (int row = 2; row <= 65536; ++row) {
+        preview.SetRow(row);
+        preview.SetNumber(row * 0.5);
+    }
+    dialog.eAgeColStr->setText("a");
+    for (auto _ : state) {
+        settings.SheetIndex = 1;
+        settings.SheetLastRows.assign(1, 1);
+        const auto start = Clock::now();
+        dialog.sbFindLastRow->click();
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    if (dialog.eToRow->text() != "65536") state.SkipWithError("Find end did not reach row 65,536");
+}
+BENCHMARK(BM_FindEnd65535AgeCells)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+// A shown grid: 65,536 cells set one by one, the last scrolled to, zoomed to 70 % and repainted.
+void BM_SpreadsheetFillScrollZoom65536(benchmark::State& state) {
+    for (auto _ : state) {
+        kestrel::SpreadsheetWidget grid;
+        grid.resize(600, 400);
+        grid.show();
+        const auto start = Clock::now();
+        grid.SetFixedRows(1);
+        grid.SetMaxRow(65536);
+        for (int row = 1; row <= 65536; ++row) {
+            grid.SetRow(row);
+            grid.SetCol(1);
+            grid.SetNumber(row);
+        }
+        grid.SetRow(65536);
+        grid.ShowCurrentCell();
+        QApplication::processEvents();
+        grid.SetViewScale(70);
+        grid.refreshNow();
+        grid.repaint();
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+}
+BENCHMARK(BM_SpreadsheetFillScrollZoom65536)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 }  // namespace
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every benchmark and prints one markdown table:
 #   - the Google Benchmark programs of bench/ (reader, engine, graph replot: whichever exist),
-#     median of 5 repetitions;
+#     median of 5 repetitions; the 200-sample nonmetric MDS beside scikit-learn's;
 #   - kestrel-batch as a whole process on generated 5,000- and 65,535-row workbooks
 #     (kestrel-make-samples --rows), timed by hyperfine, peak memory by /usr/bin/time -v.
 # Usage: scripts/bench.sh [BUILD_DIR]   (default build-hardening; a Release build)
@@ -48,6 +48,19 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 rows=()  # markdown table rows
 
+# The speed aims, in milliseconds: measured and judged here, never asserted by a test, where a
+# busy machine would fail a good build. Google Benchmark rows by program/benchmark.
+declare -A aims=(
+  [kestrel_engine_bench/BM_NonmetricMds/200]=1000
+  [kestrel_window_bench/BM_GrainAgesPreview16x100]=100
+  [kestrel_window_bench/BM_FindEnd65535AgeCells]=5000
+  [kestrel_window_bench/BM_SpreadsheetFillScrollZoom65536]=10000
+)
+# "; aim: under LIMIT ms, met" (or "missed") for a median of MEDIAN ms.
+aim() {
+  "$python" -c 'import sys; m, a = float(sys.argv[1]), float(sys.argv[2]); print("; aim: under %s ms, %s" % (format(int(a), ","), "met" if m < a else "missed"))' "$1" "$2"
+}
+
 # Google Benchmark: one row per benchmark, the median of its repetitions.
 for target in "${benches[@]}"; do
   [ "$target" = kestrel ] && continue
@@ -55,17 +68,34 @@ for target in "${benches[@]}"; do
   QT_QPA_PLATFORM=offscreen "$binary" --benchmark_repetitions=5 \
     --benchmark_report_aggregates_only=true --benchmark_format=json \
     --benchmark_out="$work/$target.json" --benchmark_out_format=json >/dev/null 2>&1
-  while IFS= read -r line; do rows+=("$line"); done < <("$python" - "$work/$target.json" "$target" <<'PY'
+  target_aims=()
+  for key in "${!aims[@]}"; do
+    [ "${key%%/*}" = "$target" ] && target_aims+=("${key#*/}=${aims[$key]}")
+  done
+  while IFS= read -r line; do rows+=("$line"); done < <("$python" - "$work/$target.json" "$target" "${target_aims[@]}" <<'PY'
 import json, sys
 data = json.load(open(sys.argv[1]))
+aims = dict(a.rsplit("=", 1) for a in sys.argv[3:])
 for b in data["benchmarks"]:
     if b.get("aggregate_name") != "median":
         continue
     scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
-    name = b["run_name"].split("/repeats:")[0]
-    print(f"| {sys.argv[2]} | {name} | {b['real_time'] * scale:.3f} ms | |")
+    name = "/".join(p for p in b["run_name"].split("/")
+                    if p != "manual_time" and not p.startswith("repeats:"))
+    median = b["real_time"] * scale
+    judged = ""
+    if name in aims:
+        limit = float(aims[name])
+        judged = "; aim: under %s ms, %s" % (format(int(limit), ","), "met" if median < limit else "missed")
+    print(f"| {sys.argv[2]} | {name}{judged} | {median:.3f} ms | |")
 PY
   )
+  # Beside the nonmetric map, scikit-learn's from the same matrix and classical start.
+  mds_matrix=${TMPDIR:-/tmp}/kestrel-mds-bench/planar_200.csv
+  if [ "$target" = kestrel_engine_bench ] && [ -f "$mds_matrix" ]; then
+    read -r pymds pysteps < <("$python" bench/python/nonmetric_mds.py "$mds_matrix" 5)
+    rows+=("| Python (scikit-learn) | the same 200-sample nonmetric map (bench/python/nonmetric_mds.py, $pysteps steps) | $pymds ms | |")
+  fi
 done
 
 # kestrel-batch as a process: hyperfine for time, /usr/bin/time for peak memory; beside it, in
@@ -108,7 +138,7 @@ hyperfine -N --warmup 3 --runs 20 --export-json "$work/h.json" \
 read -r median pymedian < <("$python" -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"]; print("%.1f %.1f" % (r[0]["median"] * 1000, r[1]["median"] * 1000))' "$work/h.json")
 peak=$(/usr/bin/time -v "$batch" --matrix --columns B:GS --matrix-out "$work/matrix.csv" "$matrix_book" 2>&1 >/dev/null |
        sed -n 's/.*Maximum resident set size (kbytes): //p')
-rows+=("| kestrel-batch --matrix | 200 profiles x 5,000 rows of .csv: 19,900 pairs, matrix .csv, MDS | $median ms | $((peak / 1024)) MB |")
+rows+=("| kestrel-batch --matrix | 200 profiles x 5,000 rows of .csv: 19,900 pairs, matrix .csv, MDS$(aim "$median" 200) | $median ms | $((peak / 1024)) MB |")
 rows+=("| Python (numpy) | the same (bench/python/ks_matrix.py) | $pymedian ms | |")
 # The same 200 profiles by all six measures, the matrix file of every block and a nonmetric map,
 # beside numpy and scikit-learn doing the same (bench/python/all_measures.py), in one run.
@@ -116,7 +146,7 @@ hyperfine -N --warmup 1 --runs 5 --export-json "$work/h.json" \
   "$batch --matrix --columns B:GS --measure all --mds nonmetric --matrix-out $work/matrix.csv $matrix_book" \
   "$python bench/python/all_measures.py $matrix_book $work/python_matrix.csv" >/dev/null 2>&1
 read -r median pymedian < <("$python" -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"]; print("%.1f %.1f" % (r[0]["median"] * 1000, r[1]["median"] * 1000))' "$work/h.json")
-rows+=("| kestrel-batch --matrix --measure all --mds nonmetric | 200 profiles x 5,000 rows: 19,900 pairs by D, V, Similarity, Likeness, R² and W2, matrix .csv, nonmetric MDS | $median ms | |")
+rows+=("| kestrel-batch --matrix --measure all --mds nonmetric | 200 profiles x 5,000 rows: 19,900 pairs by D, V, Similarity, Likeness, R² and W2, matrix .csv, nonmetric MDS$(aim "$median" 2000) | $median ms | |")
 rows+=("| Python (numpy, scikit-learn) | the same (bench/python/all_measures.py) | $pymedian ms | |")
 # From grain ages: 16 samples x 100 grains, every profile (PDP with the grains' own sigmas, or
 # KDE with Botev bandwidths) on one grid and every pair's D, exact p and Kuiper V, beside the

@@ -1,10 +1,9 @@
 // Nonmetric MDS, stress-1 and nearest neighbours: the nonmetric map against scikit-learn's from
 // the same classical start (tests/engine/mds_sklearn_oracle.py), stress-1 against numpy, the
-// neighbours against a brute-force search, and the time for 200 samples.
+// neighbours against a brute-force search, and the work for 200 samples.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -154,18 +153,19 @@ TEST(NonmetricMds, RefusalsAndMatricesWithNothingToImprove) {
     EXPECT_THROW(nonmetricMds(pair, start), KestrelError);
 }
 
-TEST(NonmetricMds, TwoHundredSamplesInWellUnderASecond) {
+// 200 points of a plane, dissimilarities a monotone function of their distances: a map of
+// stress-1 near 0 exists, and the work is held to the iteration bound (the speed is bench.sh's).
+TEST(NonmetricMds, TwoHundredSamplesWithinTheIterationBound) {
     const SquareMatrix d = planarMatrix(200, 11);
     const MdsMap classical = classicalMds(d);
-    const auto begin = std::chrono::steady_clock::now();
     const NonmetricMdsResult result = nonmetricMds(d, classical);
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
-    RecordProperty("seconds", std::to_string(took.count()));
     RecordProperty("iterations", result.iterations);
-#if !defined(__SANITIZE_ADDRESS__)  // timed in the ordinary build; the sanitizers slow it down
-    EXPECT_LT(took.count(), 1.0) << result.iterations << " iterations";
-#endif
-    EXPECT_LT(result.stress, metricStress(d, classical));
+    EXPECT_LE(result.iterations, NonmetricMdsOptions{}.maxIterations);
+    EXPECT_LT(result.stress, 1e-5) << result.iterations << " iterations";
+    const NonmetricMdsResult capped = nonmetricMds(d, classical, {.maxIterations = 40});
+    EXPECT_EQ(capped.iterations, 40);
+    EXPECT_LT(capped.stress, metricStress(d, classical));
+    EXPECT_GE(capped.stress, result.stress);
 }
 
 TEST(MdsStress, StressOfAGivenMapMatchesNumpyAndShepardPairsAreSorted) {

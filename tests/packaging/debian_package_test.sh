@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package of the build: made by CPack, its control fields checked, unpacked with
-# dpkg -x into a scratch root whose installed tree appstreamcli validates, and the unpacked
+# dpkg -x into a scratch root whose installed tree appstreamcli validates and whose copyright file
+# names the licence in Debian's machine-readable format, and the unpacked
 # kestrel-batch run on an unpacked sample workbook with no settings at all: it must find the
 # packaged critical value table by itself (no warning, no critical value of 0).
 set -uo pipefail
@@ -40,13 +41,17 @@ root=$scratch/root
 dpkg -x "$deb" "$root" || { echo "dpkg -x failed"; exit 1; }
 files=(usr/bin/kestrel-batch usr/share/kestrel/KolmogorovSmirnov.cds
        usr/share/kestrel/samples/Profiles97.xls usr/share/kestrel/samples/Profiles95.xls
-       usr/share/man/man1/kestrel-batch.1)
+       usr/share/man/man1/kestrel-batch.1 usr/share/doc/kestrel/copyright)
 [ "$kind" = gui ] && files+=(usr/bin/kestrel "usr/share/applications/$id.desktop"
                              "usr/share/icons/hicolor/scalable/apps/$id.svg"
                              "usr/share/metainfo/$id.metainfo.xml")
 for file in "${files[@]}"; do
   [ -s "$root/$file" ] || fail "the package lacks /$file"
 done
+copyright=$root/usr/share/doc/kestrel/copyright
+head -n 1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+  || fail "the copyright file is not in the machine-readable format"
+grep -qx 'License: GPL-3+' "$copyright" || fail "the copyright file does not name GPL-3+"
 if [ "$kind" = gui ]; then
   appstreamcli validate-tree --no-net "$root" >"$scratch/tree.log" 2>&1 \
     || { cat "$scratch/tree.log"; fail "appstreamcli rejects the installed tree"; }

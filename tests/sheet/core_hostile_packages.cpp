@@ -1,14 +1,13 @@
 // Hostile .xlsx, .ods and .csv files: a ZIP bomb, a part that declares 2 GB, a cut-off package,
 // entity bombs and external entities, references past the shared string table, cells past the
 // sheet's extent and repeat counts that would fill every cell. Each is refused with a message
-// naming the file, within two seconds and 64 MB; and what honest files do with repeats costs
+// naming the file, within 64 MB; and what honest files do with repeats costs
 // nothing.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <zlib.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -108,12 +107,11 @@ class HostilePackages : public ::testing::Test {
     void TearDown() override { fs::remove_all(m_folder); }
 
     /// Loads the bytes as a file into a component: "read", or the reason after
-    /// "Cannot read <path>: ". Fails when it takes over two seconds or 64 MB.
+    /// "Cannot read <path>: ". Fails when it raises the peak memory by more than 64 MB.
     std::string load(const std::string& name, const std::string& bytes) {
         const std::string path = (m_folder / name).string();
         std::ofstream(path, std::ios::binary) << bytes;
         const long before = peakResidentKilobytes();
-        const auto start = std::chrono::steady_clock::now();
         std::string outcome = "read";
         try {
             int16_t fileType = 0;
@@ -124,7 +122,6 @@ class HostilePackages : public ::testing::Test {
             EXPECT_EQ(outcome.rfind(prefix, 0), 0u) << outcome;
             outcome = outcome.substr(std::min(prefix.size(), outcome.size()));
         }
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << name;
         EXPECT_LT(peakResidentKilobytes() - before, 64 * 1024) << name;
         return outcome;
     }

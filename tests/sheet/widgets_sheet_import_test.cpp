@@ -4,7 +4,6 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -454,7 +453,10 @@ TEST_F(SheetImport, AnUnreadableWorkbookThrowsAndLeavesTheDialogAsItWas) {
         QFile file(broken);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         // Binary data: text would be read as a .csv workbook whatever the name.
-        file.write(QByteArray("\x7F" "ELF\x02\x01\x01\0\0\0 not a workbook", 25));
+        file.write(
+            QByteArray("\x7F"
+                       "ELF\x02\x01\x01\0\0\0 not a workbook",
+                       25));
     }
 
     // Before any workbook: the controls stay hidden.
@@ -538,7 +540,7 @@ TEST_F(SheetImport, TheExcel5FilterLoadsExcel5WorkbooksOfOtherPrograms) {
     }
 }
 
-TEST_F(SheetImport, FindEndScansAFullLengthAgeColumnQuickly) {
+TEST_F(SheetImport, FindEndScansAFullLengthAgeColumn) {
     showDialog(std::nullopt);
     kestrel::SpreadsheetWidget& preview = *dialog->SprdSheet;
     preview.SetCol(1);
@@ -549,13 +551,7 @@ TEST_F(SheetImport, FindEndScansAFullLengthAgeColumnQuickly) {
     state.SheetIndex = 1;
     state.SheetLastRows.assign(1, 1);
     dialog->eAgeColStr->setText("a");
-    QElapsedTimer timer;
-    timer.start();
     QTest::mouseClick(dialog->sbFindLastRow, Qt::LeftButton);
-    const qint64 elapsed = timer.elapsed();
-    std::printf("[ measure  ] Find end over 65,535 filled Age cells: %lld ms\n",
-                static_cast<long long>(elapsed));
     EXPECT_EQ(dialog->eToRow->text(), "65536");
     EXPECT_EQ(state.SheetLastRows[0], 65537);
-    EXPECT_LT(elapsed, 5000);
 }

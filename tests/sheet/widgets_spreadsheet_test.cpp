@@ -3,15 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QTimer>
-#include <QGuiApplication>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -245,31 +244,32 @@ TEST(SpreadsheetWidget, FollowsALoadedWorkbookAndTheActiveSheet) {
     EXPECT_EQ(cellText(grid.bodyModel(), 1, 0), "Ages in ka");
 }
 
-TEST(SpreadsheetWidget, StaysQuickOnA65536RowSheet) {
+// 65,536 cells set one by one are shown at once, by one change of the grid's model, and the last
+// is scrolled to and zoomed (the time this takes is scripts/bench.sh's).
+TEST(SpreadsheetWidget, ScrollsAndZoomsOnA65536RowSheet) {
     SpreadsheetWidget grid;
     grid.resize(600, 400);
     grid.show();
-    QElapsedTimer timer;
-    timer.start();
     grid.SetFixedRows(1);
     grid.SetMaxRow(65536);
+    QSignalSpy resets(grid.bodyModel(), &QAbstractItemModel::modelReset);
+    QSignalSpy changes(grid.bodyModel(), &QAbstractItemModel::dataChanged);
     for (int row = 1; row <= 65536; ++row) {
         grid.SetRow(row);
         grid.SetCol(1);
         grid.SetNumber(row);
     }
+    EXPECT_TRUE(grid.refreshPending());
+    EXPECT_EQ(resets.count() + changes.count(), 0);
     grid.SetRow(65536);
     grid.ShowCurrentCell();
+    EXPECT_EQ(resets.count() + changes.count(), 1);
     QApplication::processEvents();
     grid.SetViewScale(70);
     grid.refreshNow();
     grid.repaint();
-    const qint64 elapsed = timer.elapsed();
-    std::printf("[ measure  ] fill 65,536 cells, scroll to the last, zoom and repaint: %lld ms\n",
-                static_cast<long long>(elapsed));
     EXPECT_EQ(grid.bodyView()->currentIndex().data().toString(), "65536");
     EXPECT_TRUE(cellInViewport(grid.bodyView(), grid.bodyView()->currentIndex()));
-    EXPECT_LT(elapsed, 10000);
 }
 
 // What a cell shows, as the grid's own delegate prepares it for painting at the cell's size.
