@@ -115,7 +115,14 @@ void GrainAgesDialog::drawPreview() {
             profiles.emplace_back(m_built->profiles.profiles[s]);
         }
     }
-    if (m_problem.isEmpty() && m_built) notes << m_bandwidthWarnings;
+    if (m_problem.isEmpty() && m_built) {
+        for (const kestrel::UnusableSample& unusable : m_built->ages.unusable) {
+            notes << QString("%1 is left out: %2")
+                         .arg(QString::fromStdString(unusable.name),
+                              QString::fromStdString(unusable.reason));
+        }
+        notes << m_bandwidthWarnings;
+    }
     kestrel::drawProfilesPreview(*Preview,
                                  m_built && m_problem.isEmpty()
                                      ? std::span<const double>(m_built->profiles.ages)
@@ -190,6 +197,9 @@ void GrainAgesDialog::bbOKClick() {
         return void(refuse(nullptr, QString::fromStdString(error.what())));
     }
     const size_t samples = built->ages.samples.size();
+    if (samples < 2 && !built->ages.unusable.empty()) {
+        return void(refuse(nullptr, QString::fromStdString(built->ages.unusable.front().reason)));
+    }
     if (samples < 2) {
         return void(refuse(cbSheetName,
                            "The sheet holds one sample only: two are needed to "
