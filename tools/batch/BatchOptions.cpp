@@ -137,9 +137,9 @@ const std::vector<OptionSpec>& optionTable() {
          "                   heading)",
          [](BatchOptions& o, const std::string& v) { o.errorCol = v; }},
         {"--strict", "",
-         "with --ages: refuse the workbook when a sample does not read (one\n"
-         "                   age, no age, an age that is not a number, a name used twice)\n"
-         "                   instead of leaving it out with a warning",
+         "with --ages: refuse the workbook when a sample does not read\n"
+         "                   (one age, no age, an age that is not a number, a name used\n"
+         "                   twice) instead of leaving it out with a warning",
          [](BatchOptions& o, const std::string&) { o.strict = true; }},
         {"--help", "", "show this text and exit",
          [](BatchOptions& o, const std::string&) { o.help = true; }},
