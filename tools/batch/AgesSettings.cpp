@@ -176,8 +176,7 @@ AgesSettings checkAgesOptions(const BatchOptions& options, const std::string& de
     }
     settings.request.sigmaLevel = options.sigma == "2" ? 2 : 1;
     settings.request.relative = options.relative;
-    settings.strict = options.strict;
-    settings.request.setAsideUnusable = !options.strict;
+    settings.request.setAsideUnusable = !options.strict;  // --strict refuses the workbook
     readDensity(options, settings);
     settings.profilesOut = options.profilesOut;
     if (settings.profilesOut && !nameEndsWith(*settings.profilesOut, ".csv") &&

@@ -22,7 +22,6 @@ struct AgesSettings {
     std::pair<std::string, std::string> samples;  // two-sample runs
     DensityOptions density;
     std::optional<std::string> profilesOut;
-    bool strict = false;  // --strict: a sample that does not read refuses the workbook
     // --matrix: every pair of samples, their grain matrix and its map.
     bool matrix = false;
     std::optional<std::string> matrixOut;
