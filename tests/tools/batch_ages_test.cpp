@@ -159,7 +159,9 @@ TEST_F(BatchAges, EveryPairOfSamplesIsTestedAsScipyTestsItAndMapped) {
         EXPECT_NEAR(cell(pair, 19), pair.p, 1e-12 * pair.p);
         EXPECT_NEAR(cell(pair, 37), pair.v, 1e-15);
         EXPECT_NEAR(cell(pair, 55), pair.kp, 1e-12 * pair.kp + 1e-300) << pair.i << "," << pair.j;
+        EXPECT_EQ(rows[55u + pair.j].at(pair.i + 1u), rows[55u + pair.i].at(pair.j + 1u));
     }
+    for (size_t s = 0; s < 16; ++s) EXPECT_EQ(rows[55 + s].at(s + 1), "1") << "Kuiper p of itself";
     EXPECT_NEAR(std::stod(rows[37][2]), m_kuiperV, 1e-15);
 }
 
@@ -238,6 +240,14 @@ TEST_F(BatchAges, SamplesThatDoNotReadAreLeftOutWithTheirReasonOrRefusedWithStri
               std::string::npos)
         << named.err;
 
+    // Fewer than two left: refused with the first one's reason, as before.
+    const std::string one = (m_folder / "one.csv").string();
+    std::ofstream(one) << "N1,N3\n100,n.d.\n200,5\n";
+    const Outcome alone = run({"--ages", "--matrix", one});
+    EXPECT_EQ(alone.status, 1);
+    EXPECT_EQ(alone.err, "kestrel-batch: " + one +
+                             ": Cell B2 of sheet \"one\" holds \"n.d.\", which is not a number\n");
+
     // One grain a row: a text age sets its sample aside, the rest of its rows unread.
     const std::string rows = (m_folder / "rows.csv").string();
     std::ofstream(rows) << "Sample,Age\nA,100\nB,150\nC,n.d.\nA,200\nB,250\nC,x\nD,5\n";
@@ -270,6 +280,18 @@ TEST_F(BatchAges, TheFirstMeasureListedIsMappedAndTheBlocksKeepTheListsOrder) {
     EXPECT_EQ(blockHeadings(matrix), (std::vector<std::string>{"", "p", "Kuiper V", "Kuiper p",
                                                                "W2", "Similarity", "MDS"}));
 
+    const std::string workbook = (m_folder / "matrix.xlsx").string();
+    ASSERT_EQ(run({"--ages", "--matrix", "--sheet", "1", "--measure", "w2,s", "--matrix-out",
+                   workbook, m_book})
+                  .status,
+              0);
+    const Outcome sheets = kestrel::batchtest::runCommand(
+        "/usr/bin/python3 -c 'import sys, openpyxl; "
+        "print(\",\".join(openpyxl.load_workbook(sys.argv[1]).sheetnames))' " +
+            quoted(workbook),
+        m_folder);
+    EXPECT_EQ(sheets.out, "D,p,Kuiper V,Kuiper p,W2,Similarity,MDS\n") << sheets.err;
+
     const std::string profiles = (m_folder / "profiles.csv").string();
     std::ofstream(profiles) << "Age,P1,P2,P3\n100,1,2,0\n200,3,1,1\n300,0,1,4\n400,1,0,2\n";
     const Outcome listed = run(
@@ -285,13 +307,17 @@ TEST_F(BatchAges, LastResortBandwidthsAreWarnedOfAndTheProfilesFileGivesEachBand
     // No profiles file, but Similarity is taken of the profiles: the warning still comes.
     const Outcome similarity = run({"--ages", "--matrix", "--measure", "s", tiny});
     ASSERT_EQ(similarity.status, 0) << similarity.err;
-    const std::string warning =
-        "kestrel-batch: warning: sample \"A\" has too few distinct ages (4)"
-        " for the diffusion bandwidth, whose last resort, ";
-    const size_t at = similarity.err.find(warning);
-    ASSERT_NE(at, std::string::npos) << similarity.err;
-    const std::string lastResort = similarity.err.substr(
-        at + warning.size(), similarity.err.find(' ', at + warning.size()) - at - warning.size());
+    // Each sample's last resort, as the warning gives it: the row the file should hold.
+    std::string expected = "Bandwidth";
+    for (const std::string name : {"A", "B", "C"}) {
+        const std::string warning = "kestrel-batch: warning: sample \"" + name +
+                                    "\" has too few distinct ages (4) for the diffusion "
+                                    "bandwidth, whose last resort, ";
+        const size_t at = similarity.err.find(warning);
+        ASSERT_NE(at, std::string::npos) << similarity.err;
+        const size_t from = at + warning.size();
+        expected += "," + similarity.err.substr(from, similarity.err.find(' ', from) - from);
+    }
 
     // The file: the names, the row "Bandwidth", then the grid, which reads back from row 3.
     const std::string file = (m_folder / "profiles.csv").string();
@@ -301,7 +327,7 @@ TEST_F(BatchAges, LastResortBandwidthsAreWarnedOfAndTheProfilesFileGivesEachBand
     std::getline(lines, names);
     std::getline(lines, bandwidths);
     EXPECT_EQ(names, "Age,A,B,C\r");
-    EXPECT_EQ(bandwidths.rfind("Bandwidth," + lastResort + ",", 0), 0u) << bandwidths;
+    EXPECT_EQ(bandwidths, expected + "\r");
     const Outcome typed =
         run({"--ages", "--samples", "A,C", "--bandwidth", "3", "--profiles-out", file, tiny});
     ASSERT_EQ(typed.status, 0) << typed.err;
