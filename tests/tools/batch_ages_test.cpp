@@ -204,10 +204,10 @@ TEST_F(BatchAges, EntriesThatDoNotFitAreRefusedWithWhatIsWanted) {
 }
 
 TEST_F(BatchAges, SamplesThatDoNotReadAreLeftOutWithTheirReasonOrRefusedWithStrict) {
-    // N3 holds "n.d.", N4 one age, N5 none, T8 names two columns; N1 and N2 read.
+    // N3 holds "n.d.", N4 one age, N5 none, T8 names three columns; N1 and N2 read.
     const std::string book = (m_folder / "bad.csv").string();
-    std::ofstream(book) << "N1,N2,N3,N4,N5,T8,T8\n100,150,120,300,,200,210\n"
-                           "200,250,n.d.,,,220,230\n300,350,140,,,,\n";
+    std::ofstream(book) << "N1,N2,N3,N4,N5,T8,T8,T8\n100,150,120,300,,200,210,1\n"
+                           "200,250,n.d.,,,220,230,2\n300,350,140,,,,,\n";
     const std::string leftOut =
         "kestrel-batch: warning: sample \"N3\" is left out: Cell C3 of sheet \"bad\" holds "
         "\"n.d.\", which is not a number\n"
@@ -233,6 +233,7 @@ TEST_F(BatchAges, SamplesThatDoNotReadAreLeftOutWithTheirReasonOrRefusedWithStri
     const Outcome pair = run({"--ages", "--samples", "N1,N2", "--bandwidth", "50", book});
     EXPECT_EQ(pair.status, 0) << pair.err;
     EXPECT_EQ(pair.lines().back().rfind("grains n1=3 n2=3 D=", 0), 0u) << pair.out;
+    EXPECT_EQ(pair.err, leftOut);
     const Outcome named = run({"--ages", "--samples", "N1,N3", book});
     EXPECT_EQ(named.status, 1);
     EXPECT_NE(named.err.find("kestrel-batch: " + book + ": Cell C3 of sheet \"bad\" holds " +
