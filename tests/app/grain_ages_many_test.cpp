@@ -3,7 +3,9 @@
 // sample's grains, the stress judged in words, and the status bar's two-sample grains.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -157,6 +159,9 @@ TEST_F(GrainAgesMany, GrainCountsTheStressInWordsAndNoTwoSampleSizesOnThePage) {
     EXPECT_TRUE(table.data(table.index(0, 1), Qt::ToolTipRole)
                     .toString()
                     .startsWith("S01 (75 grains) and S02 (106 grains)\nD = "));
+    page().copyMatrix();  // names alone, as a reader of the copy wants them
+    EXPECT_TRUE(QApplication::clipboard()->text().startsWith("\tS01\tS02\t"));
+    EXPECT_TRUE(QApplication::clipboard()->text().contains("\nS16\t"));
 
     // Kruskal's scale, as written: up to 0.025 excellent, 0.05 good, 0.1 fair, 0.2 poor.
     const auto judged = [](double stress) {
