@@ -70,6 +70,7 @@ std::variant<GrainAgesPlan, GrainAgesRefusal> planGrainAges(const GrainAgesField
                                 "The workbook has no sheet named \"" + choices.sheet + "\""};
     }
     request.layout = choices.layout == "rows" ? AgesLayout::Rows : AgesLayout::Columns;
+    request.setAsideUnusable = true;  // one sample that does not read leaves the others usable
     const auto headingRow = parseWholeNumber(choices.headingRow);
     if (!headingRow || *headingRow < 1 || *headingRow >= kMaxSheetRows) {
         return GrainAgesRefusal{GrainAgesField::HeadingRow,
@@ -124,7 +125,7 @@ GrainAgesBuilt buildGrainAges(const Workbook& book, const GrainAgesPlan& plan) {
 }
 
 ProfilesTable profilesTableOf(const GrainAgesSource& source, const std::vector<size_t>& samples) {
-    ProfilesTable table{source.built.profiles.ages, {}, {}};
+    ProfilesTable table{source.built.profiles.ages, {}, {}, {}};
     for (const size_t s : samples) {
         table.names.push_back(source.built.ages.samples.at(s).name);
         table.profiles.emplace_back(source.built.profiles.profiles.at(s));

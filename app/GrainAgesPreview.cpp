@@ -126,6 +126,11 @@ void GrainAgesDialog::drawPreview() {
         }
     }
     if (m_problem.isEmpty() && m_built) {
+        for (const kestrel::UnusableSample& unusable : m_built->ages.unusable) {
+            notes << QString("%1 is left out: %2")
+                         .arg(QString::fromStdString(unusable.name),
+                              QString::fromStdString(unusable.reason));
+        }
         notes << m_bandwidthWarnings;
         const auto& samples = m_built->ages.samples;
         const std::string outside = kestrel::grainsOutsideGridNote(
@@ -208,6 +213,9 @@ void GrainAgesDialog::bbOKClick() {
         return void(refuse(nullptr, QString::fromStdString(error.what())));
     }
     const size_t samples = built->ages.samples.size();
+    if (samples < 2 && !built->ages.unusable.empty()) {
+        return void(refuse(nullptr, QString::fromStdString(built->ages.unusable.front().reason)));
+    }
     if (samples < 2) {
         return void(refuse(cbSheetName,
                            "The sheet holds one sample only: two are needed to "

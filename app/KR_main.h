@@ -252,6 +252,8 @@ class TForm1 : public QMainWindow {
     /// @brief "Sample sizes: ..." for `pair` (or the stored setting when it is empty).
     QString sampleSizesLine(const std::optional<PairSampleSizes>& pair) const;
     void showEmptyCellsNote(const QString& note);
+    /// Shows the grains of the two compared samples, unless the Many profiles page is in view.
+    void showSampleSizesNote();
     QLabel* m_emptyCellsNote = nullptr;  // "N empty profile cells read as 0 (...)" when there are
 
     kestrel::UserInteraction& m_ui;

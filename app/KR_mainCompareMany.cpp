@@ -60,6 +60,7 @@ void TForm1::addCompareMany() {
     const int tab = PageControl1->addTab(tsManyProfiles, "Many profiles");
     PageControl1->setTabVisible(tab, false);
     connect(CompareMany1, &QAction::triggered, this, &TForm1::CompareMany1Click);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::showSampleSizesNote);
     connect(ManyResults, &kestrel::ManyResultsPage::compareTwoRequested, this,
             &TForm1::compareTwoColumns);
     connect(ManyResults, &kestrel::ManyResultsPage::saveMatrixRequested, this,

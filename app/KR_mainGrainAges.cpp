@@ -210,6 +210,10 @@ void TForm1::showAgesMatrix(std::shared_ptr<const kestrel::GrainAgesSource> sour
     std::iota(results.columns.begin(), results.columns.end(), 0);
     results.rows = static_cast<int32_t>(source->built.profiles.ages.size());
     results.subject = agesSubject(samples);
+    for (const kestrel::UnusableSample& unusable : source->built.ages.unusable) {
+        results.leftOut.emplace_back(QString::fromStdString(unusable.name),
+                                     QString::fromStdString(unusable.reason));
+    }
     m_manySource = ManySource{};
     m_manySource.workbookPath = decoded(source->workbookPath);
     m_manySource.ages = std::move(source);

@@ -59,6 +59,7 @@ void TForm1::createSampleSizesNote() {
     m_emptyCellsNote->setVisible(false);
     sbMain->addPermanentWidget(m_emptyCellsNote);
     m_sampleSizesNote = new QLabel(sbMain);
+    m_sampleSizesNote->setObjectName("SampleSizesNote");
     m_sampleSizesNote->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_sampleSizesNote->setVisible(false);
     sbMain->addPermanentWidget(m_sampleSizesNote);
@@ -104,11 +105,17 @@ void TForm1::showWindowsTable(const std::vector<kestrel::ProfileWindow>& windows
     WindowsGrid->horizontalHeader()->setResizeContentsPrecision(-1);
     WindowsGrid->resizeColumnsToContents();
     // The rule of the results on screen: grain counts are said, the classic rule is not.
-    if (grains) {
-        m_sampleSizesNote->setText(
-            QString("Sample sizes: %1 and %2 grains").arg(grains->n1).arg(grains->n2));
-    }
-    m_sampleSizesNote->setVisible(grains.has_value());
+    m_sampleSizesNote->setText(
+        grains ? QString("Sample sizes: %1 and %2 grains").arg(grains->n1).arg(grains->n2)
+               : QString());
+    showSampleSizesNote();
+}
+
+void TForm1::showSampleSizesNote() {
+    if (!m_sampleSizesNote) return;
+    // The two compared samples' grains say nothing of the many on the Many profiles page.
+    const bool many = tsManyProfiles && PageControl1->currentWidget() == tsManyProfiles;
+    m_sampleSizesNote->setVisible(!m_sampleSizesNote->text().isEmpty() && !many);
 }
 
 const std::vector<kestrel::WindowsTableRow>& TForm1::windowsTableRows() const {

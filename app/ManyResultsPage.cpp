@@ -41,6 +41,24 @@ QString percent(double share) {
     return QString::fromStdString(formatFixed(100.0 * share, 1)) + "%";
 }
 
+// Kruskal's (1964) verbal scale for stress-1: 0.2 poor, 0.1 fair, 0.05 good, 0.025 excellent.
+QString stressWord(double stress) {
+    if (stress <= 0.025) return "excellent";
+    if (stress <= 0.05) return "good";
+    if (stress <= 0.1) return "fair";
+    if (stress <= 0.2) return "poor";
+    return "very poor";
+}
+
+// "Left out, as they do not read: N5, T8 (their reasons in the tooltip)."; "" for none.
+QString leftOutSentence(const std::vector<std::pair<QString, QString>>& leftOut) {
+    if (leftOut.empty()) return {};
+    QStringList names;
+    for (const auto& [name, reason] : leftOut) names << name;
+    return QString(" Left out, as %1 not read: %2 (hover here for why).")
+        .arg(leftOut.size() == 1 ? "it does" : "they do", names.join(", "));
+}
+
 QString nameOf(const ManyProfilesResults& results, int sample) {
     return QString::fromStdString(results.matrix->names[static_cast<size_t>(sample)]);
 }
@@ -235,6 +253,9 @@ void ManyResultsPage::showMapView() {
     m_order = orderByFirstAxis(m_results.map);
     const auto& matrix = *m_results.matrix;
     lNote->setText(noteText());
+    QStringList why;
+    for (const auto& [name, reason] : m_results.leftOut) why << name + ": " + reason;
+    lNote->setToolTip(why.join("\n"));
     m_model->setMatrix(m_results.matrix);
     fillMdsGraph(*MdsMap, matrix.names, m_results.map);
     if (chkNeighbours->isChecked())
@@ -258,10 +279,15 @@ QString ManyResultsPage::noteText() const {
             .arg(k * (k - 1) / 2)
             .arg(m_results.map.disparities.empty() ? "variance" : "map's spread")
             .arg(percent(m_results.map.varianceShare[0]), percent(m_results.map.varianceShare[1]));
-    note += QString(" %1 map of %2: stress-1 %3.")
+    const double stress = *m_view.map.stress1;
+    const bool collapsed = m_view.nonmetric && collapsedMap(m_view.map, stress);
+    // A collapsed map's stress is near 0 and judges nothing: no word for it.
+    const QString judged =
+        collapsed ? QString() : QString(" (%1, by Kruskal's scale)").arg(stressWord(stress));
+    note += QString(" %1 map of %2: stress-1 %3%4.")
                 .arg(m_view.nonmetric ? "Nonmetric" : "Classical", shownNameOf(matrix),
-                     QString::fromStdString(formatFixed(*m_view.map.stress1, 4)));
-    if (m_view.nonmetric && collapsedMap(m_view.map, *m_view.map.stress1)) {
+                     QString::fromStdString(formatFixed(stress, 4)), judged);
+    if (collapsed) {
         note +=
             " The nonmetric map has collapsed its groups to points, so its stress says "
             "nothing: read the classical map.";
@@ -269,7 +295,7 @@ QString ManyResultsPage::noteText() const {
     if (!matrix.p)
         note += " No p-values: they need the number of grains behind each profile (a Grains row).";
     if (!m_results.measuresNote.isEmpty()) note += " " + m_results.measuresNote;
-    return note;
+    return note + leftOutSentence(m_results.leftOut);
 }
 
 void ManyResultsPage::showNeighbours() {

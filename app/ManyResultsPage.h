@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "app/ManyResultsPageMeasures.h"
@@ -43,6 +44,8 @@ struct ManyProfilesResults {
     QString subject;
     /// Why a measure is not offered (e.g. W2 refusing a profile of zeros); empty when all are.
     QString measuresNote;
+    /// The samples left out because they do not read: each name with why.
+    std::vector<std::pair<QString, QString>> leftOut;
 };
 
 class ManyResultsPage : public QWidget {

@@ -66,6 +66,10 @@ const SquareMatrix* shownPValuesOf(const ProfileMatrix& matrix) {
     if (matrix.mapMeasure == Measure::KsD || !measureValuesOf(matrix, matrix.mapMeasure)) {
         return matrix.p ? &*matrix.p : nullptr;
     }
+    // Grain ages: Kuiper's V of the grains themselves, with their counts' p.
+    if (matrix.mapMeasure == Measure::KuiperV && matrix.kuiperV) {
+        return matrix.kuiperP ? &*matrix.kuiperP : nullptr;
+    }
     for (const MeasureMatrix& measure : matrix.measures) {
         if (measure.measure == matrix.mapMeasure && measure.p) return &*measure.p;
     }
@@ -86,12 +90,24 @@ QString shownPValueText(const ProfileMatrix& matrix, int a, int b, const QString
     return shown == Measure::KsD || shown == Measure::KuiperV ? QString() : separator + "p = —";
 }
 
+namespace {
+
+// A sample's name, and with its grains known "N4 (99)" or "N4 (99 grains)".
+QString sampleText(const ProfileMatrix& matrix, int sample, bool withGrains) {
+    QString text = QString::fromStdString(matrix.names[static_cast<size_t>(sample)]);
+    if (!matrix.grains) return text;
+    const int32_t grains = (*matrix.grains)[static_cast<size_t>(sample)];
+    return withGrains ? QString("%1 (%2 grains)").arg(text).arg(grains)
+                      : QString("%1 (%2)").arg(text).arg(grains);
+}
+
+}  // namespace
+
 QString MatrixTableModel::toolTip(int row, int column) const {
-    QString tip =
-        QString("%1 and %2\n%3 = %4")
-            .arg(QString::fromStdString(m_matrix->names[size_t(row)]),
-                 QString::fromStdString(m_matrix->names[size_t(column)]), shownNameOf(*m_matrix),
-                 QLocale().toString(shownValuesOf(*m_matrix).at(row, column), 'g', 10));
+    QString tip = QString("%1 and %2\n%3 = %4")
+                      .arg(sampleText(*m_matrix, row, true), sampleText(*m_matrix, column, true),
+                           shownNameOf(*m_matrix),
+                           QLocale().toString(shownValuesOf(*m_matrix).at(row, column), 'g', 10));
     return tip + shownPValueText(*m_matrix, row, column, "\n", 6);
 }
 
@@ -130,9 +146,17 @@ QVariant MatrixTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant MatrixTableModel::headerData(int section, Qt::Orientation, int role) const {
-    if (role != Qt::DisplayRole || !m_matrix || section < 0 || section >= m_matrix->D.size)
-        return {};
-    return QString::fromStdString(m_matrix->names[static_cast<size_t>(section)]);
+    if (!m_matrix || section < 0 || section >= m_matrix->D.size) return {};
+    switch (role) {
+        case Qt::DisplayRole:  // "N4 (99)" when the grains are known
+            return sampleText(*m_matrix, section, false);
+        case Qt::EditRole:  // the name alone, as copies give it
+            return QString::fromStdString(m_matrix->names[static_cast<size_t>(section)]);
+        case Qt::ToolTipRole:
+            return m_matrix->grains ? sampleText(*m_matrix, section, true) : QVariant();
+        default:
+            return {};
+    }
 }
 
 QString matrixSelectionText(const QAbstractItemModel& model, const QItemSelectionModel* selection) {
@@ -148,10 +172,10 @@ QString matrixSelectionText(const QAbstractItemModel& model, const QItemSelectio
     }
     QString text;
     for (const int c : columns)
-        text += "\t" + model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        text += "\t" + model.headerData(c, Qt::Horizontal, Qt::EditRole).toString();
     text += "\n";
     for (const int r : rows) {
-        text += model.headerData(r, Qt::Vertical, Qt::DisplayRole).toString();
+        text += model.headerData(r, Qt::Vertical, Qt::EditRole).toString();
         for (const int c : columns) {
             const double value = model.data(model.index(r, c), Qt::EditRole).toDouble();
             text += "\t" + QString::fromStdString(shortestNumberText(value));

@@ -1,6 +1,7 @@
 // The pair matrix as a table: one row and one column per sample, the values of the matrix's map
 // measure (D unless another is chosen) in the cells, the measure's p-value (when it has one) in
-// each cell's tooltip, the chosen pair highlighted.
+// each cell's tooltip, each sample's grains beside its name when they are known, the chosen pair
+// highlighted.
 #pragma once
 
 #include <QAbstractTableModel>

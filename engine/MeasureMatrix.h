@@ -11,7 +11,7 @@
 namespace kestrel {
 
 /// @brief Adds to `matrix` (from compareAllPairs of the same samples) one MeasureMatrix per
-/// measure of `measures` other than D, in table order, each profile prepared once and the pairs
+/// measure of `measures` other than D, in their order, each profile prepared once and the pairs
 /// shared among `threads` workers (0: one per core). Kuiper's V gets p-values when the samples
 /// have grain counts (Kuiper's limit with Stephens' correction). Throws KestrelError when
 /// Wasserstein-2 is asked for without the ages or for a profile of zeros, which holds no mass

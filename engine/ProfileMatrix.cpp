@@ -110,8 +110,8 @@ ProfileMatrix compareAllPairs(const ProfileSamples& samples, unsigned threads) {
     const int32_t n = samples.NumRows;
     const size_t stride = static_cast<size_t>(n) + 1;
     const std::vector<double> curves = allCurves(samples, threads);
-    ProfileMatrix result{samples.names, zeroMatrix(k), std::nullopt, std::nullopt, {},
-                         Measure::KsD};
+    ProfileMatrix result{samples.names, zeroMatrix(k), std::nullopt,  std::nullopt, {},
+                         Measure::KsD,  std::nullopt,  samples.grains};
     if (samples.grains) {
         // D = 0 between a profile and itself: nothing speaks against them, p = 1.
         result.p = zeroMatrix(k);

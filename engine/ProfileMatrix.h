@@ -53,8 +53,10 @@ struct ProfileMatrix {
     SquareMatrix D;                 // zero diagonal
     std::optional<SquareMatrix> p;  // present exactly when grain counts were given; diagonal 1
     std::optional<SquareMatrix> kuiperV;  // Kuiper's V of grain ages; zero diagonal
-    std::vector<MeasureMatrix> measures;  // other measures asked for, in table order
+    std::vector<MeasureMatrix> measures;  // other measures asked for, in their order
     Measure mapMeasure = Measure::KsD;    // the measure the map and the heat map are drawn from
+    std::optional<SquareMatrix> kuiperP;  // with kuiperV: its p-values from the grains; diagonal 1
+    std::optional<std::vector<int32_t>> grains;  // the grains behind each sample, when known
 };
 
 /// @brief The cumulative curve of values[1..n] into curve[1..n] (index 0 left as it is): running

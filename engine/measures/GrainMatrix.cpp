@@ -52,6 +52,10 @@ ProfileMatrix compareAllGrainPairs(const std::vector<GrainSample>& samples, unsi
     matrix.D = square(k, 0.0);
     matrix.p = square(k, 1.0);
     matrix.kuiperV = square(k, 0.0);
+    matrix.kuiperP = square(k, 1.0);
+    matrix.grains.emplace();
+    for (const GrainSample& sample : samples)
+        matrix.grains->push_back(static_cast<int32_t>(sample.ages.size()));
     // Pair (i, j), i < j, numbered row by row.
     std::vector<std::pair<int32_t, int32_t>> pairs;
     for (int32_t i = 0; i < k; ++i) {
@@ -67,7 +71,9 @@ ProfileMatrix compareAllGrainPairs(const std::vector<GrainSample>& samples, unsi
         // Each pair writes only its own two cells.
         setBoth(matrix.D, i, j, ks.d);
         setBoth(*matrix.p, i, j, ks.p);
-        setBoth(*matrix.kuiperV, i, j, kuiperTestOf(n1, n2, gaps).v);
+        const KuiperTest kuiper = kuiperTestOf(n1, n2, gaps);
+        setBoth(*matrix.kuiperV, i, j, kuiper.v);
+        setBoth(*matrix.kuiperP, i, j, kuiper.p);
     });
     return matrix;
 }

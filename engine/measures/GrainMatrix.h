@@ -1,5 +1,5 @@
 // Every pair of many samples of grain ages tested at once: the two-sample Kolmogorov-Smirnov D
-// and p and Kuiper's V of each pair, as the two-sample grain test gives them.
+// and p and Kuiper's V and p of each pair, as the two-sample grain test gives them.
 #pragma once
 
 #include <vector>
@@ -9,7 +9,7 @@
 
 namespace kestrel {
 
-/// @brief D(i, j), p(i, j) and Kuiper's V(i, j) of the ages of samples i and j (exactly what
+/// @brief D(i, j), p(i, j), Kuiper's V(i, j) and its p of the ages of samples i and j (exactly what
 /// ksSamplesTest and kuiperTest give for the pair), every sample sorted once and the pairs
 /// shared among `threads` workers (0: one per core). Throws KestrelError for fewer than two or
 /// more than kMaxMatrixProfiles samples, a sample without ages or an age that is not a number.

@@ -61,15 +61,23 @@ double dissimilarityOf(Measure measure, double value) {
     return measureInfo(measure).likeness ? 1.0 - value : value;
 }
 
-std::vector<Measure> parseMeasureList(const std::string& text) {
-    std::vector<bool> chosen(allMeasures().size(), false);
+namespace {
+
+// The table positions the list names, in the order first named ("all": those not yet named,
+// in table order).
+std::vector<size_t> namedPositions(const std::string& text) {
+    std::vector<size_t> named;
+    const auto name = [&](size_t position) {
+        if (std::find(named.begin(), named.end(), position) == named.end())
+            named.push_back(position);
+    };
     std::istringstream items(text);
     std::string key;
     bool any = false;
     while (std::getline(items, key, ',')) {
         any = true;
         if (key == "all") {
-            chosen.assign(chosen.size(), true);
+            for (size_t m = 0; m < allMeasures().size(); ++m) name(m);
             continue;
         }
         const auto found = std::find_if(allMeasures().begin(), allMeasures().end(),
@@ -78,14 +86,28 @@ std::vector<Measure> parseMeasureList(const std::string& text) {
             throw KestrelError("Unknown measure \"" + key +
                                "\": give d, v, s, l, r2 or w2, separated by commas, or all");
         }
-        chosen[static_cast<size_t>(found - allMeasures().begin())] = true;
+        name(static_cast<size_t>(found - allMeasures().begin()));
     }
     if (!any) throw KestrelError("Give at least one measure: d, v, s, l, r2, w2 or all");
+    return named;
+}
+
+std::vector<Measure> measuresAt(const std::vector<size_t>& positions) {
     std::vector<Measure> measures;
-    for (size_t m = 0; m < chosen.size(); ++m) {
-        if (chosen[m]) measures.push_back(allMeasures()[m].measure);
-    }
+    for (const size_t m : positions) measures.push_back(allMeasures()[m].measure);
     return measures;
+}
+
+}  // namespace
+
+std::vector<Measure> parseMeasureList(const std::string& text) {
+    std::vector<size_t> positions = namedPositions(text);
+    std::sort(positions.begin(), positions.end());
+    return measuresAt(positions);
+}
+
+std::vector<Measure> parseMeasureListAsGiven(const std::string& text) {
+    return measuresAt(namedPositions(text));
 }
 
 }  // namespace kestrel

@@ -38,4 +38,8 @@ double dissimilarityOf(Measure measure, double value);
 /// throws KestrelError naming a key that is none.
 std::vector<Measure> parseMeasureList(const std::string& text);
 
+/// @brief The same measures in the order the list names them, each at its first mention; "all"
+/// adds those not yet named, in table order.
+std::vector<Measure> parseMeasureListAsGiven(const std::string& text);
+
 }  // namespace kestrel

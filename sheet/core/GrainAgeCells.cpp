@@ -49,6 +49,14 @@ double readNumber(const Worksheet& sheet, int32_t row, int32_t col, const Cell& 
                        "\", which is not a number");
 }
 
+double readAge(const Worksheet& sheet, int32_t row, int32_t col, const Cell& cell) {
+    try {
+        return readNumber(sheet, row, col, cell);
+    } catch (const KestrelError& error) {
+        throw SampleError(error.what());
+    }
+}
+
 std::string cellLabel(const Cell* cell) {
     if (isBlank(cell)) return {};
     return cell->kind == CellKind::Number ? shortestText(cell->number) : trimmed(cell->text);
@@ -77,24 +85,34 @@ double oneSigma(const UncertaintyRule& rule, double age, double value, const Wor
 
 void requireTwoAges(const GrainSample& sample, const Worksheet& sheet, int32_t col) {
     if (sample.ages.size() >= 2) return;
-    throw KestrelError("Sample \"" + messageExcerpt(sample.name) + "\" (" + columnName(sheet, col) +
-                       ") has " + std::to_string(sample.ages.size()) +
-                       (sample.ages.size() == 1 ? " age" : " ages") +
-                       ": a sample needs at least 2");
+    throw SampleError("Sample \"" + messageExcerpt(sample.name) + "\" (" + columnName(sheet, col) +
+                      ") has " + std::to_string(sample.ages.size()) +
+                      (sample.ages.size() == 1 ? " age" : " ages") + ": a sample needs at least 2");
+}
+
+std::vector<UnusableSample> repeatedLabels(const std::vector<LabelCell>& labels,
+                                           const Worksheet& sheet, std::string_view what) {
+    std::unordered_map<std::string, std::pair<const LabelCell*, bool>> seen;  // first, said
+    std::vector<UnusableSample> repeated;
+    for (const LabelCell& label : labels) {
+        if (label.label.empty()) continue;
+        const auto [first, fresh] = seen.emplace(label.label, std::pair{&label, false});
+        if (fresh || first->second.second) continue;
+        first->second.second = true;
+        const LabelCell& earlier = *first->second.first;
+        repeated.push_back({label.label, std::string(what) + " \"" + messageExcerpt(label.label) +
+                                             "\" is used twice: cells " +
+                                             cellAddress(earlier.row, earlier.col) + " and " +
+                                             cellAddress(label.row, label.col) + " of sheet \"" +
+                                             sheet.name() + "\""});
+    }
+    return repeated;
 }
 
 void refuseRepeatedLabels(const std::vector<LabelCell>& labels, const Worksheet& sheet,
                           std::string_view what) {
-    std::unordered_map<std::string, const LabelCell*> seen;
-    for (const LabelCell& label : labels) {
-        if (label.label.empty()) continue;
-        const auto [first, fresh] = seen.emplace(label.label, &label);
-        if (fresh) continue;
-        throw KestrelError(
-            std::string(what) + " \"" + messageExcerpt(label.label) + "\" is used twice: cells " +
-            cellAddress(first->second->row, first->second->col) + " and " +
-            cellAddress(label.row, label.col) + " of sheet \"" + sheet.name() + "\"");
-    }
+    const std::vector<UnusableSample> repeated = repeatedLabels(labels, sheet, what);
+    if (!repeated.empty()) throw KestrelError(repeated.front().reason);
 }
 
 }  // namespace kestrel::grainages

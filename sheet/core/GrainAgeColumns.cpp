@@ -23,6 +23,7 @@ struct AgeColumn {
     std::string name;
     std::vector<std::pair<int32_t, const Cell*>> cells;  // non-blank cells below the heading
     ErrorsColumn errors;
+    std::string setAside;  // why the column is not read (its name used twice), when it is not
 };
 
 // Every column with a heading; beside their uncertainties, the column right of each is theirs.
@@ -47,9 +48,19 @@ std::vector<AgeColumn> chosenColumns(const Worksheet& sheet, const GrainAgesRequ
     for (const int32_t col : cols) {
         std::string heading = cellLabel(sheet.cell(request.headingRow, col));
         headings.push_back({heading, request.headingRow, col});
-        columns.push_back({col, heading.empty() ? columnLetters(col) : std::move(heading), {}, {}});
+        columns.push_back(
+            {col, heading.empty() ? columnLetters(col) : std::move(heading), {}, {}, {}});
     }
-    refuseRepeatedLabels(headings, sheet, "The sample name");
+    if (!request.setAsideUnusable) {
+        refuseRepeatedLabels(headings, sheet, "The sample name");
+        return columns;
+    }
+    // A name used twice names neither column: both are set aside.
+    for (const UnusableSample& repeated : repeatedLabels(headings, sheet, "The sample name")) {
+        for (AgeColumn& column : columns) {
+            if (column.name == repeated.name) column.setAside = repeated.reason;
+        }
+    }
     return columns;
 }
 
@@ -86,6 +97,7 @@ void matchErrorsSheet(const Worksheet& ages, const Worksheet& errors, int32_t he
     }
     refuseRepeatedLabels(headings, errors, "The heading");
     for (AgeColumn& column : columns) {
+        if (!column.setAside.empty()) continue;
         for (const LabelCell& heading : headings) {
             if (heading.label != column.name) continue;
             column.errors = {&errors, heading.col};
@@ -110,6 +122,7 @@ void placeErrors(const Workbook& book, const Worksheet& sheet, const GrainAgesRe
         matchErrorsSheet(sheet, errors, request.headingRow, columns);
     } else if (request.errors == ErrorsPlace::Beside) {
         for (AgeColumn& column : columns) {
+            if (!column.setAside.empty()) continue;
             if (column.col == kMaxSheetCols) {
                 throw KestrelError("No column lies right of " + columnName(sheet, column.col) +
                                    " to hold its uncertainties");
@@ -143,15 +156,23 @@ GrainSample readColumn(const Worksheet& sheet, const AgeColumn& column, int32_t 
     GrainSample sample{column.name, {}, {}};
     for (size_t i = 0; i < end; ++i) {
         const auto [row, cell] = column.cells[i];
-        const double age = readNumber(sheet, row, column.col, *cell);
+        const double age = readAge(sheet, row, column.col, *cell);
         sample.ages.push_back(age);
         if (column.errors.sheet) {
             sample.sigmas.push_back(readSigma(rule, column.errors, sheet, row, column.col, age));
         }
     }
-    if (end > 0) emptyCells += column.cells[end - 1].first - headingRow - static_cast<int64_t>(end);
     requireTwoAges(sample, sheet, column.col);
+    if (end > 0) emptyCells += column.cells[end - 1].first - headingRow - static_cast<int64_t>(end);
     return sample;
+}
+
+// A name used twice is said once, at its first column.
+void setAside(GrainAges& result, const std::string& name, const std::string& reason) {
+    for (const UnusableSample& unusable : result.unusable) {
+        if (unusable.name == name && unusable.reason == reason) return;
+    }
+    result.unusable.push_back({name, reason});
 }
 
 }  // namespace
@@ -164,8 +185,17 @@ GrainAges readAgeColumns(const Workbook& book, const Worksheet& sheet,
     const UncertaintyRule rule{request.sigmaLevel, request.relative, request.uncertaintiesRequired};
     GrainAges result;
     for (const AgeColumn& column : columns) {
-        result.samples.push_back(
-            readColumn(sheet, column, request.headingRow, rule, result.emptyCellsSkipped));
+        if (!column.setAside.empty()) {
+            setAside(result, column.name, column.setAside);
+            continue;
+        }
+        try {
+            result.samples.push_back(
+                readColumn(sheet, column, request.headingRow, rule, result.emptyCellsSkipped));
+        } catch (const SampleError& error) {
+            if (!request.setAsideUnusable) throw;
+            setAside(result, column.name, error.what());
+        }
     }
     return result;
 }

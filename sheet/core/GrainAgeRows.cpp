@@ -59,31 +59,43 @@ struct GrainRow {
 class SampleGatherer {
   public:
     SampleGatherer(const Worksheet& sheet, int32_t sampleCol, int32_t ageCol, int32_t errorCol,
-                   const UncertaintyRule& rule)
+                   const UncertaintyRule& rule, bool setAsideUnusable)
         : m_sheet(sheet),
           m_sampleCol(sampleCol),
           m_ageCol(ageCol),
           m_errorCol(errorCol),
-          m_rule(rule) {}
+          m_rule(rule),
+          m_setAsideUnusable(setAsideUnusable) {}
 
     void add(const GrainRow& grain);
     GrainAges finish();
 
   private:
-    GrainSample& sampleNamed(const std::string& name);
+    size_t sampleNamed(const std::string& name);
     double sigma(const GrainRow& grain, double age) const;
+    void setAside(size_t sample, const SampleError& error);
 
     const Worksheet& m_sheet;
     int32_t m_sampleCol, m_ageCol, m_errorCol;
     UncertaintyRule m_rule;
+    bool m_setAsideUnusable;
     GrainAges m_result;
+    std::vector<std::string> m_setAside;  // per sample: why it is set aside, or ""
     std::unordered_map<std::string, size_t> m_indexOfName;
 };
 
-GrainSample& SampleGatherer::sampleNamed(const std::string& name) {
+size_t SampleGatherer::sampleNamed(const std::string& name) {
     const auto [it, fresh] = m_indexOfName.emplace(name, m_result.samples.size());
-    if (fresh) m_result.samples.push_back({name, {}, {}});
-    return m_result.samples[it->second];
+    if (fresh) {
+        m_result.samples.push_back({name, {}, {}});
+        m_setAside.emplace_back();
+    }
+    return it->second;
+}
+
+void SampleGatherer::setAside(size_t sample, const SampleError& error) {
+    if (!m_setAsideUnusable) throw error;
+    m_setAside[sample] = error.what();
 }
 
 double SampleGatherer::sigma(const GrainRow& grain, double age) const {
@@ -104,19 +116,39 @@ void SampleGatherer::add(const GrainRow& grain) {
         throw KestrelError(cellName(m_sheet, grain.row, m_sampleCol) +
                            " names no sample for the age in " + cellAddress(grain.row, m_ageCol));
     }
-    GrainSample& sample = sampleNamed(name);
+    const size_t index = sampleNamed(name);
+    if (!m_setAside[index].empty()) return;  // the rest of a sample set aside is not read
+    GrainSample& sample = m_result.samples[index];
     if (noAge) {
         ++m_result.emptyCellsSkipped;
         return;
     }
-    const double age = readNumber(m_sheet, grain.row, m_ageCol, *grain.age);
+    double age = 0;
+    try {
+        age = readAge(m_sheet, grain.row, m_ageCol, *grain.age);
+    } catch (const SampleError& error) {
+        return setAside(index, error);
+    }
     sample.ages.push_back(age);
     if (m_errorCol > 0) sample.sigmas.push_back(sigma(grain, age));
 }
 
 GrainAges SampleGatherer::finish() {
-    for (const GrainSample& sample : m_result.samples) requireTwoAges(sample, m_sheet, m_sampleCol);
-    return std::move(m_result);
+    GrainAges kept{{}, m_result.emptyCellsSkipped, {}};
+    for (size_t s = 0; s < m_result.samples.size(); ++s) {
+        GrainSample& sample = m_result.samples[s];
+        try {
+            if (m_setAside[s].empty()) requireTwoAges(sample, m_sheet, m_sampleCol);
+        } catch (const SampleError& error) {
+            setAside(s, error);
+        }
+        if (m_setAside[s].empty()) {
+            kept.samples.push_back(std::move(sample));
+        } else {
+            kept.unusable.push_back({sample.name, m_setAside[s]});
+        }
+    }
+    return kept;
 }
 
 }  // namespace
@@ -130,7 +162,8 @@ GrainAges readAgeRows(const Worksheet& sheet, const GrainAgesRequest& request) {
     const int32_t errorCol = roleColumn(sheet, headingRow, request.errorCol, kErrorHeadings,
                                         "uncertainty", errorsNeeded);
     SampleGatherer gatherer(sheet, sampleCol, ageCol, errorCol,
-                            {request.sigmaLevel, request.relative, request.uncertaintiesRequired});
+                            {request.sigmaLevel, request.relative, request.uncertaintiesRequired},
+                            request.setAsideUnusable);
     GrainRow grain;
     sheet.forEachCell([&](int row, int col, const Cell& cell) {
         if (row <= headingRow) return;

@@ -54,6 +54,7 @@ GrainAges readGrainAges(const Workbook& book, const GrainAgesRequest& request) {
                          ? grainages::readAgeColumns(book, sheet, request)
                          : grainages::readAgeRows(sheet, request);
     if (ages.samples.empty()) {
+        if (!ages.unusable.empty()) throw KestrelError(ages.unusable.front().reason);
         throw KestrelError("Sheet \"" + sheet.name() +
                            "\" holds no sample of grain ages below row " +
                            std::to_string(request.headingRow));

@@ -37,6 +37,15 @@ struct GrainAgesRequest {
     bool uncertaintiesRequired = false;      // every grain needs a positive uncertainty (PDP)
     std::vector<int32_t> columns;            // columns layout: empty = every headed column
     std::optional<int32_t> sampleCol, ageCol, errorCol;  // rows layout: empty = by heading
+    /// A sample that does not read (fewer than 2 ages, an age that is not a number, a name used
+    /// twice) is set aside in GrainAges::unusable rather than refusing the whole workbook.
+    bool setAsideUnusable = false;
+};
+
+/// @brief A sample set aside, with the message a whole-workbook read refuses it with.
+struct UnusableSample {
+    std::string name;
+    std::string reason;
 };
 
 /// @brief The samples in the order of their columns (columns layout) or of their first row
@@ -45,6 +54,7 @@ struct GrainAgesRequest {
 struct GrainAges {
     std::vector<GrainSample> samples;
     int64_t emptyCellsSkipped = 0;
+    std::vector<UnusableSample> unusable;  // with setAsideUnusable, in the samples' order
 };
 
 /// @brief Reads the grain ages of `book` as `request` says. Ages may be any real numbers;
@@ -57,7 +67,9 @@ struct GrainAges {
 /// KestrelError naming the cell for an age or uncertainty that is not a number, an age without its
 /// uncertainty, an uncertainty that gives no positive 1σ when uncertaintiesRequired, no sample at
 /// all, a sample with fewer than 2 ages, a sample name used twice, missing uncertainties that were
-/// asked for, and a heading row without the Sample or Age column.
+/// asked for, and a heading row without the Sample or Age column. With setAsideUnusable, the
+/// samples refused for their own ages or name are listed in `unusable` instead and the others
+/// read; when none is left, the first one's reason is thrown.
 GrainAges readGrainAges(const Workbook& book, const GrainAgesRequest& request);
 
 }  // namespace kestrel

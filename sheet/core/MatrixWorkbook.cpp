@@ -100,6 +100,7 @@ void sendMatrixSheet(const ProfileMatrix& matrix, const MdsMap& map, CellSink& s
     int row = sendSquareBlock("", matrix.D, matrix, 1, sink);
     if (matrix.p) row = sendSquareBlock("p", *matrix.p, matrix, row + 1, sink);
     if (matrix.kuiperV) row = sendSquareBlock("Kuiper V", *matrix.kuiperV, matrix, row + 1, sink);
+    if (matrix.kuiperP) row = sendSquareBlock("Kuiper p", *matrix.kuiperP, matrix, row + 1, sink);
     sendMeasureBlocks(matrix, [&](const std::string& name, const SquareMatrix& values) {
         row = sendSquareBlock(name, values, matrix, row + 1, sink);
     });
@@ -120,6 +121,10 @@ void sendMatrixSheets(const ProfileMatrix& matrix, const MdsMap& map, CellSink& 
     if (matrix.kuiperV) {
         sink.beginSheet("Kuiper V");
         sendSquareBlock("", *matrix.kuiperV, matrix, 1, sink);
+    }
+    if (matrix.kuiperP) {
+        sink.beginSheet("Kuiper p");
+        sendSquareBlock("", *matrix.kuiperP, matrix, 1, sink);
     }
     sendMeasureBlocks(matrix, [&](const std::string& name, const SquareMatrix& values) {
         sink.beginSheet(name);

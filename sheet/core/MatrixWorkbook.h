@@ -36,8 +36,9 @@ void sendMatrixSheet(const ProfileMatrix& matrix, const MdsMap& map, CellSink& s
                      std::optional<double> stress = std::nullopt);
 
 /// @brief Three sheets: "D" and "p" laid out as the D block (sheet "p" holds kNoPValuesNote in
-/// A1 when there are no p-values), "MDS" as the MDS block; a matrix of grain ages has the sheet
-/// "Kuiper V" before "MDS" (and the one-sheet layout its block, headed "Kuiper V", after p).
+/// A1 when there are no p-values), "MDS" as the MDS block; a matrix of grain ages has the sheets
+/// "Kuiper V" and "Kuiper p" before "MDS" (and the one-sheet layout their blocks, headed so,
+/// after p).
 /// The other measures asked for follow, a sheet (or block) each named by the measure ("Kuiper
 /// V" with "Kuiper p" after it when there are grain counts, "Similarity", "Likeness", "R²",
 /// "W2"), before "MDS". `neighbours` and `stress` as for sendMatrixSheet().

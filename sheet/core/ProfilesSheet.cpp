@@ -19,13 +19,21 @@ bool sameName(const std::string& a, const std::string& b) {
 
 void sendProfilesSheet(const ProfilesTable& table, CellSink& sink) {
     sink.beginSheet(kProfilesSheetName);
-    sink.expectCells((table.ages.size() + 1) * (table.profiles.size() + 1));
+    const int firstAgeRow = table.bandwidths.empty() ? 2 : 3;
+    sink.expectCells((table.ages.size() + static_cast<size_t>(firstAgeRow) - 1) *
+                     (table.profiles.size() + 1));
     sink.text(1, 1, "Age");
     for (size_t s = 0; s < table.names.size(); ++s) {
         sink.text(1, static_cast<int>(s) + 2, table.names[s]);
     }
+    if (!table.bandwidths.empty()) {
+        sink.text(2, 1, "Bandwidth");
+        for (size_t s = 0; s < table.bandwidths.size(); ++s) {
+            sink.number(2, static_cast<int>(s) + 2, table.bandwidths[s]);
+        }
+    }
     for (size_t k = 0; k < table.ages.size(); ++k) {
-        const int row = static_cast<int>(k) + 2;
+        const int row = static_cast<int>(k) + firstAgeRow;
         sink.number(row, 1, table.ages[k]);
         for (size_t s = 0; s < table.profiles.size(); ++s) {
             sink.number(row, static_cast<int>(s) + 2, table.profiles[s][k]);

@@ -20,12 +20,17 @@ struct ProfilesTable {
     std::span<const double> ages;
     std::vector<std::string> names;
     std::vector<std::span<const double>> profiles;
+    /// Each profile's kernel bandwidth in age units, for a row "Bandwidth" under the names;
+    /// empty: no such row (profiles without one, and the sheets the window reads from row 2).
+    std::vector<double> bandwidths = {};
 };
 
-/// @brief Row 1 "Age" and the names; then one row per age, the age and each profile's value.
+/// @brief Row 1 "Age" and the names; then, given bandwidths, the row "Bandwidth" and each
+/// profile's bandwidth; then one row per age, the age and each profile's value.
 void sendProfilesSheet(const ProfilesTable& table, CellSink& sink);
 
-/// @brief The same cells as a worksheet named `sheetName`.
+/// @brief The same cells as a worksheet named `sheetName` (without the bandwidths: the window
+/// compares two of its columns from row 2).
 Worksheet profilesWorksheet(const ProfilesTable& table, const std::string& sheetName);
 
 /// @brief "Profiles", or "Profiles (2)", "Profiles (3)" ... when the workbook has a sheet of

@@ -47,7 +47,8 @@ class GrainAgesWindow : public kestrel::testsupport::MainWindowTest {
             python({KESTREL_SOURCE_DIR "/tests/tools/batch_ages_fixture.py", m_book}));
         std::string word;
         fixture >> word >> m_scipyD >> m_scipyP >> word >> m_kuiperV;
-        for (Pair pair; fixture >> word >> pair.i >> pair.j >> pair.d >> pair.p;)
+        for (Pair pair;
+             fixture >> word >> pair.i >> pair.j >> pair.d >> pair.p >> pair.v >> pair.kp;)
             m_pairs.push_back(pair);
         ASSERT_EQ(m_pairs.size(), 120u);
         m_form = std::make_unique<TForm1>(m_ui);
@@ -75,7 +76,7 @@ class GrainAgesWindow : public kestrel::testsupport::MainWindowTest {
 
     struct Pair {
         int i = 0, j = 0;
-        double d = 0, p = 0;
+        double d = 0, p = 0, v = 0, kp = 0;  // grain D and p, Kuiper's V and p
     };
     QString m_book;
     double m_scipyD = 0, m_scipyP = 0, m_kuiperV = 0;
@@ -253,9 +254,6 @@ TEST_F(GrainAgesWindow, RefusalsKeepThePreviousResults) {
         {[](GrainAgesDialog& d) { d.cbProfile->setCurrentText("PDP"); },
          "The profile needs an uncertainty for every grain: say where they are (a sheet of their "
          "own, or the column right of each age column)"},
-        {[](GrainAgesDialog& d) { d.cbSheetName->setCurrentText("Grains"); },
-         // one row per grain read as one column per sample
-         "Sample \"Name\" (column A of sheet \"Grains\") has 0 ages"},
     };
     for (const Refusal& refusal : refusals) {
         SCOPED_TRACE(refusal.message.toStdString());

@@ -200,7 +200,8 @@ TEST_F(ManyMeasuresPage, NonmetricMapShepardPlotNeighboursAndSavedMatrix) {
     expectSameMap(m_page->results().map, nonmetric.map);
     EXPECT_LE(nonmetric.stress, kestrel::metricStress(d, classical));
     const QString stress = QString::fromStdString(kestrel::formatFixed(nonmetric.stress, 4));
-    EXPECT_TRUE(m_page->lNote->text().contains("Nonmetric map of W2: stress-1 " + stress + "."))
+    EXPECT_TRUE(m_page->lNote->text().contains("Nonmetric map of W2: stress-1 " + stress +
+                                               " (excellent, by Kruskal's scale)."))
         << m_page->lNote->text().toStdString();
     EXPECT_TRUE(m_page->lNote->text().contains("holds ") &&
                 m_page->lNote->text().contains(" of the map's spread"));

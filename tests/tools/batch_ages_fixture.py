@@ -8,7 +8,7 @@ BOOK.xlsx: sheet "Ages" (a heading row of 16 sample names, each column one sampl
 ragged: 75 to 106 grains), sheet "Errors" (the 1-sigma uncertainties, same headings in another
 order) and sheet "Grains" (one row per grain: Name, Age, 1s, samples interleaved). Printed: the
 first two samples' "KS D P" of ks_2samp(method="exact") and "V v" of Kuiper's V, then "PAIR i j
-D P" for every pair of samples (0-based).
+D P V KP" for every pair of samples (0-based), KP the p of Kuiper's V by Stephens' formula.
 """
 import sys
 
@@ -17,6 +17,23 @@ import openpyxl
 from scipy import stats
 
 FAMILIES = [[320, 1050, 1850], [330, 1100, 2700], [560, 1000, 1800], [300, 2500]]
+
+
+def kuiper_v(a, b):
+    grid = np.sort(np.concatenate([a, b]))
+    fa = np.searchsorted(np.sort(a), grid, side="right") / len(a)
+    fb = np.searchsorted(np.sort(b), grid, side="right") / len(b)
+    return float(max(0.0, np.max(fa - fb)) + max(0.0, np.max(fb - fa)))
+
+
+def kuiper_p(n1, n2, v):
+    """Kuiper's limit at Stephens' (1970) corrected lambda; 1 below lambda 0.4 (Press et al.)."""
+    en = np.sqrt(n1 * n2 / (n1 + n2))
+    lam = (en + 0.155 + 0.24 / en) * v
+    if lam < 0.4:
+        return 1.0
+    j = np.arange(1, 101)
+    return float(min(1.0, max(0.0, 2.0 * np.sum((4 * j**2 * lam**2 - 1) * np.exp(-2 * j**2 * lam**2)))))
 
 
 def main(path):
@@ -52,15 +69,15 @@ def main(path):
     book.save(path)
     a, b = samples[0][0], samples[1][0]
     ks = stats.ks_2samp(a, b, method="exact")
-    grid = np.sort(np.concatenate([a, b]))
-    fa = np.searchsorted(np.sort(a), grid, side="right") / len(a)
-    fb = np.searchsorted(np.sort(b), grid, side="right") / len(b)
     print("KS %r %r" % (float(ks.statistic), float(ks.pvalue)))
-    print("V %r" % float(max(0.0, np.max(fa - fb)) + max(0.0, np.max(fb - fa))))
+    print("V %r" % kuiper_v(a, b))
     for i in range(len(samples)):
         for j in range(i + 1, len(samples)):
-            pair = stats.ks_2samp(samples[i][0], samples[j][0], method="exact")
-            print("PAIR %d %d %r %r" % (i, j, float(pair.statistic), float(pair.pvalue)))
+            a, b = samples[i][0], samples[j][0]
+            pair = stats.ks_2samp(a, b, method="exact")
+            v = kuiper_v(a, b)
+            print("PAIR %d %d %r %r %r %r" % (i, j, float(pair.statistic), float(pair.pvalue), v,
+                                              kuiper_p(len(a), len(b), v)))
 
 
 main(sys.argv[1])

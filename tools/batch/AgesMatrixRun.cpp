@@ -30,6 +30,7 @@ void runAgesMatrix(const AgesSettings& settings, std::ostream& out, std::ostream
     refuseFilesOverInput(settings);
     checkGraphsFolder(settings.run.graphs, static_cast<bool>(writeGraphs));
     const GrainAges ages = readAgesOf(settings);
+    warnOfUnusableSamples(ages, err);
     ProfileMatrix matrix = compareAllGrainPairs(ages.samples);
     const bool profilesNeeded =
         settings.profilesOut ||
@@ -39,6 +40,9 @@ void runAgesMatrix(const AgesSettings& settings, std::ostream& out, std::ostream
         });
     const DensityProfiles profiles =
         profilesNeeded ? buildDensityProfiles(ages.samples, settings.density) : DensityProfiles{};
+    // Similarity, Likeness and R² are computed from the profiles: a spike per grain matters to
+    // them as much as to the profiles file.
+    warnOfBandwidthsWithoutRoot(ages.samples, profiles, err);
     addGrainMeasures(matrix, ages.samples, profiles.ages, profiles.profiles, settings.measures);
     matrix.mapMeasure = settings.measures.front();
     size_t grains = 0;
@@ -48,10 +52,7 @@ void runAgesMatrix(const AgesSettings& settings, std::ostream& out, std::ostream
     const MdsMap map =
         printedMapOfMatrix(matrix, settings.mds, "MDS of " + mapMeasureText(matrix), out);
     out.flush();
-    if (settings.profilesOut) {
-        writeProfilesFile(*settings.profilesOut, ages.samples, profiles);
-        warnOfBandwidthsWithoutRoot(ages.samples, profiles, err);
-    }
+    if (settings.profilesOut) writeProfilesFile(*settings.profilesOut, ages.samples, profiles);
     if (settings.run.graphs)
         writeGraphs(matrix, map, *settings.run.graphs, settings.run.graphFormat);
     if (settings.matrixOut) writeJudgedMatrixFile(*settings.matrixOut, matrix, map);

@@ -22,11 +22,16 @@
 namespace kestrel::batch {
 namespace {
 
-const GrainSample& sampleNamed(const std::vector<GrainSample>& samples, const std::string& name,
+// A sample left out refuses the run that names it, with the reason it was left out for.
+const GrainSample& sampleNamed(const GrainAges& ages, const std::string& name,
                                const std::string& workbook) {
+    const std::vector<GrainSample>& samples = ages.samples;
     const auto found = std::find_if(samples.begin(), samples.end(),
                                     [&](const GrainSample& s) { return s.name == name; });
     if (found != samples.end()) return *found;
+    for (const UnusableSample& unusable : ages.unusable) {
+        if (unusable.name == name) throw KestrelError(workbook + ": " + unusable.reason);
+    }
     std::string known;
     for (const GrainSample& s : samples) known += (known.empty() ? "" : ", ") + s.name;
     throw KestrelError(workbook + ": no sample is named \"" + name + "\" (the samples are " +
@@ -42,10 +47,23 @@ GrainAges readAgesOf(const AgesSettings& settings) {
     selectSheet(source, settings.run.sheet, settings.run.workbook);
     GrainAgesRequest request = settings.request;
     request.sheet = source.Sheet();
+    GrainAges ages;
     try {
-        return readGrainAges(source.workbook(), request);
+        ages = readGrainAges(source.workbook(), request);
     } catch (const KestrelError& error) {
         throw KestrelError(settings.run.workbook + ": " + error.what());
+    }
+    // Too few samples left to compare: the first one left out says why, as without them.
+    if (ages.samples.size() < 2 && !ages.unusable.empty()) {
+        throw KestrelError(settings.run.workbook + ": " + ages.unusable.front().reason);
+    }
+    return ages;
+}
+
+void warnOfUnusableSamples(const GrainAges& ages, std::ostream& err) {
+    for (const UnusableSample& sample : ages.unusable) {
+        err << "kestrel-batch: warning: sample \"" << sample.name
+            << "\" is left out: " << sample.reason << '\n';
     }
 }
 
@@ -69,7 +87,9 @@ ProfileData profileRows(const DensityProfiles& profiles, size_t first, size_t se
 
 void writeProfilesFile(const std::string& path, const std::vector<GrainSample>& samples,
                        const DensityProfiles& profiles) {
-    ProfilesTable table{profiles.ages, {}, {}};
+    // The bandwidths (KDE and adaptive KDE; a PDP has none) under the names, as the window's
+    // preview gives them.
+    ProfilesTable table{profiles.ages, {}, {}, profiles.bandwidths};
     for (size_t s = 0; s < samples.size(); ++s) {
         table.names.push_back(samples[s].name);
         table.profiles.emplace_back(profiles.profiles[s]);
@@ -116,10 +136,9 @@ void runAges(const AgesSettings& settings, std::ostream& out, std::ostream& err,
     refuseFilesOverInput(settings);
     checkGraphsFolder(settings.run.graphs, static_cast<bool>(writeGraphs));
     const GrainAges ages = readAgesOf(settings);
-    const GrainSample& first =
-        sampleNamed(ages.samples, settings.samples.first, settings.run.workbook);
-    const GrainSample& second =
-        sampleNamed(ages.samples, settings.samples.second, settings.run.workbook);
+    const GrainSample& first = sampleNamed(ages, settings.samples.first, settings.run.workbook);
+    const GrainSample& second = sampleNamed(ages, settings.samples.second, settings.run.workbook);
+    warnOfUnusableSamples(ages, err);
     const DensityProfiles profiles = buildDensityProfiles(ages.samples, settings.density);
     warnOfBandwidthsWithoutRoot(ages.samples, profiles, err);
     if (settings.profilesOut) writeProfilesFile(*settings.profilesOut, ages.samples, profiles);

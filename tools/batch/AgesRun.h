@@ -18,8 +18,12 @@ void runAges(const AgesSettings& settings, std::ostream& out, std::ostream& err,
              const GraphWriter& writeGraphs = {});
 
 /// @brief The grain ages of the workbook, its sheet chosen as --sheet says; errors name the
-/// workbook.
+/// workbook. Without --strict the samples that do not read are set aside (GrainAges::unusable),
+/// unless fewer than two are left: the first one's reason is then thrown.
 GrainAges readAgesOf(const AgesSettings& settings);
+
+/// @brief One warning line on `err` per sample set aside, with its reason.
+void warnOfUnusableSamples(const GrainAges& ages, std::ostream& err);
 
 /// @brief Refuses a profiles or matrix file that is the workbook being read.
 void refuseFilesOverInput(const AgesSettings& settings);

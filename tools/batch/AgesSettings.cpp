@@ -117,7 +117,8 @@ void refuseAgesOptions(const BatchOptions& options) {
         {options.profilesOut.has_value(), "--profiles-out"},
         {options.sampleCol.has_value(), "--sample-col"},
         {options.ageCol.has_value(), "--age-col"},
-        {options.errorCol.has_value(), "--error-col"}};
+        {options.errorCol.has_value(), "--error-col"},
+        {options.strict, "--strict"}};
     for (const auto& [given, name] : agesOnly) {
         if (given) throw UsageError{std::string(name) + " needs --ages"};
     }
@@ -140,7 +141,7 @@ BatchSettings checkAgesMatrixRun(const BatchOptions& options, AgesSettings& sett
     }
     settings.matrix = true;
     settings.matrixOut = options.matrixOut;
-    if (options.measure) settings.measures = measuresOf(*options.measure);
+    if (options.measure) settings.measures = matrixMeasuresOf(*options.measure);
     if (options.mds) settings.mds = mdsKindOf(*options.mds);
     if (settings.matrixOut && !nameEndsWith(*settings.matrixOut, ".csv") &&
         !nameEndsWith(*settings.matrixOut, ".xlsx")) {
@@ -175,6 +176,7 @@ AgesSettings checkAgesOptions(const BatchOptions& options, const std::string& de
     }
     settings.request.sigmaLevel = options.sigma == "2" ? 2 : 1;
     settings.request.relative = options.relative;
+    settings.request.setAsideUnusable = !options.strict;  // --strict refuses the workbook
     readDensity(options, settings);
     settings.profilesOut = options.profilesOut;
     if (settings.profilesOut && !nameEndsWith(*settings.profilesOut, ".csv") &&

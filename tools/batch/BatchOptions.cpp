@@ -136,6 +136,11 @@ const std::vector<OptionSpec>& optionTable() {
          "with --ages, rows layout: the Uncertainty column (default: by\n"
          "                   heading)",
          [](BatchOptions& o, const std::string& v) { o.errorCol = v; }},
+        {"--strict", "",
+         "with --ages: refuse the workbook when a sample does not read\n"
+         "                   (one age, no age, an age that is not a number, a name used\n"
+         "                   twice) instead of leaving it out with a warning",
+         [](BatchOptions& o, const std::string&) { o.strict = true; }},
         {"--help", "", "show this text and exit",
          [](BatchOptions& o, const std::string&) { o.help = true; }},
     };
@@ -196,7 +201,8 @@ BatchOptions parseBatchOptions(const std::vector<std::string>& args) {
 std::string batchUsage() {
     std::string text =
         "Usage: kestrel-batch [OPTIONS] WORKBOOK\n"
-        "Compares the two probability profiles of a workbook (.xls, .xlsx, .xlsm, .ods or .csv) with the\n"
+        "Compares the two probability profiles of a workbook (.xls, .xlsx, .xlsm, .ods or .csv) "
+        "with the\n"
         "two-sample Kolmogorov-Smirnov method, over the whole row range and within age windows\n"
         "around the peaks. Prints one line per evaluated window (the whole range first):\n"
         "  first position, its age, last position, its age, n=<rows>, Cutoff = <critical value>\n"

@@ -45,6 +45,7 @@ struct BatchOptions {
     std::optional<std::string> grid;         // "FROM:TO:STEP"; absent: chosen from the ages
     std::optional<std::string> profilesOut;  // the Profiles sheet as .csv or .xlsx
     std::optional<std::string> sampleCol, ageCol, errorCol;  // rows layout, letters
+    bool strict = false;  // a sample that does not read refuses the workbook, not left out
 
     bool help = false;
 };

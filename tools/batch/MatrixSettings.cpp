@@ -127,7 +127,7 @@ MatrixSettings checkMatrixOptions(const BatchOptions& options) {
     }
     settings.graphs = options.graphs;
     settings.graphFormat = graphFormatOf(options);
-    if (options.measure) settings.measures = measuresOf(*options.measure);
+    if (options.measure) settings.measures = matrixMeasuresOf(*options.measure);
     if (options.mds) settings.mds = mdsKindOf(*options.mds);
     return settings;
 }
@@ -144,6 +144,11 @@ std::vector<Measure> measuresOf(const std::string& list) {
     } catch (const KestrelError& error) {
         throw UsageError{std::string("--measure: ") + error.what()};
     }
+}
+
+std::vector<Measure> matrixMeasuresOf(const std::string& list) {
+    measuresOf(list);  // the same refusals
+    return parseMeasureListAsGiven(list);
 }
 
 }  // namespace kestrel::batch

@@ -28,12 +28,17 @@ struct MatrixSettings {
     std::optional<std::string> matrixOut;        // .csv or .xlsx
     std::optional<std::string> graphs;           // folder for MDS and Matrix images
     std::string graphFormat = "png";
-    std::vector<Measure> measures{Measure::KsD};  // the first one is mapped
+    std::vector<Measure> measures{Measure::KsD};  // as listed; the first one is mapped
     std::optional<MdsKind> mds;                   // --mds: the map judged by its stress
 };
 
-/// @brief The measures of --measure's list; UsageError naming what does not read.
+/// @brief The measures of --measure's list in table order (the windows table's columns);
+/// UsageError naming what does not read.
 std::vector<Measure> measuresOf(const std::string& list);
+
+/// @brief The same in the order listed, for --matrix: the first is mapped, and the blocks of the
+/// matrix file follow the list.
+std::vector<Measure> matrixMeasuresOf(const std::string& list);
 
 /// @brief True when the command line asks for the many-profile comparison.
 bool wantsMatrix(const BatchOptions& options);
