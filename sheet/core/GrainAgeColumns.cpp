@@ -7,6 +7,7 @@
 #include "engine/KestrelError.h"
 #include "engine/MessageText.h"
 #include "engine/NumberText.h"
+#include "sheet/core/AgesLayoutGuess.h"
 #include "sheet/core/GrainAgeCells.h"
 
 namespace kestrel::grainages {
@@ -179,6 +180,13 @@ void setAside(GrainAges& result, const std::string& name, const std::string& rea
 
 GrainAges readAgeColumns(const Workbook& book, const Worksheet& sheet,
                          const GrainAgesRequest& request) {
+    // Read as columns, one grain a row would compare the Age column with the uncertainties'.
+    if (request.columns.empty() && guessAgesLayout(sheet, request.headingRow) == AgesLayout::Rows) {
+        throw KestrelError("Row " + std::to_string(request.headingRow) + " of sheet \"" +
+                           sheet.name() +
+                           "\" heads Sample (or Name) and Age columns, one row per grain: read "
+                           "it as one row per grain");
+    }
     std::vector<AgeColumn> columns = chosenColumns(sheet, request);
     placeErrors(book, sheet, request, columns);
     gatherCells(sheet, request.headingRow, columns);

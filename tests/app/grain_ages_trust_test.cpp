@@ -159,6 +159,14 @@ TEST_F(GrainAgesTrust, AGrainAgesRunLeavesTheProfileSettingsAndANewWorkbookGetsI
     sharedState().GrainAgesChoices = kestrel::GrainAgesFields{};
     openAges(rows, [](GrainAgesDialog& dialog) {
         EXPECT_EQ(dialog.cbLayout->currentData().toString(), "rows");
+        // Read as columns, its Age and 1s columns would be compared as two samples.
+        dialog.cbLayout->setCurrentIndex(dialog.cbLayout->findData("columns"));
+        dialog.updatePreview();
+        EXPECT_EQ(dialog.previewNote(),
+                  "Row 1 of sheet \"Grains\" heads Sample (or Name) and Age columns, one row per "
+                  "grain: read it as one row per grain");
+        dialog.cbLayout->setCurrentIndex(dialog.cbLayout->findData("rows"));
+        dialog.updatePreview();
         dialog.eAgeWindowWidth->setText("-5");
         EXPECT_EQ(dialog.previewNote().left(9), "N1 (n = 3");
     });
