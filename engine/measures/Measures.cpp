@@ -65,9 +65,7 @@ std::vector<Measure> parseMeasureList(const std::string& text) {
     std::vector<bool> chosen(allMeasures().size(), false);
     std::istringstream items(text);
     std::string key;
-    bool any = false;
     while (std::getline(items, key, ',')) {
-        any = true;
         if (key == "all") {
             chosen.assign(chosen.size(), true);
             continue;
@@ -80,11 +78,13 @@ std::vector<Measure> parseMeasureList(const std::string& text) {
         }
         chosen[static_cast<size_t>(found - allMeasures().begin())] = true;
     }
-    if (!any) throw KestrelError("Give at least one measure: d, v, s, l, r2, w2 or all");
     std::vector<Measure> measures;
     for (size_t m = 0; m < chosen.size(); ++m) {
         if (chosen[m]) measures.push_back(allMeasures()[m].measure);
     }
+    // Every caller maps the first measure: an empty list would leave it none.
+    if (measures.empty())
+        throw KestrelError("Give at least one measure: d, v, s, l, r2, w2 or all");
     return measures;
 }
 
