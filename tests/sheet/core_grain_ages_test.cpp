@@ -312,3 +312,25 @@ TEST(GrainAges, RefusalsNameTheCellOrTheSample) {
               "Row 1 of sheet \"x\" has no uncertainty column: none of its headings is "
               "Uncertainty, Error, Err, Sigma, 1σ, 1s, 2σ or 2s");
 }
+
+// Two headings a role may take, the first wins; a note below a column's last age is no skipped
+// cell.
+TEST(GrainAges, TheFirstMatchingHeadingWinsAndCellsBelowTheLastAgeAreNotSkipped) {
+    TempDir dir;
+    GrainAgesRequest rows;
+    rows.layout = AgesLayout::Rows;
+    const GrainAges byRows = kestrel::readGrainAges(
+        csvBook(dir, "Sample,Name,Age\nS1,z1,100\nS1,z2,200\nS2,z3,150\nS2,z4,250\n"), rows);
+    ASSERT_EQ(byRows.samples.size(), 2u);
+    EXPECT_EQ(byRows.samples[0].name, "S1");
+    EXPECT_EQ(byRows.samples[0].ages, (std::vector<double>{100.0, 200.0}));
+    EXPECT_EQ(byRows.samples[1].name, "S2");
+    EXPECT_EQ(byRows.samples[1].ages, (std::vector<double>{150.0, 250.0}));
+
+    const GrainAges byColumns = kestrel::readGrainAges(
+        csvBook(dir, "A,B\n100,150\n200,250\n,\nmean 150,\n"), GrainAgesRequest{});
+    ASSERT_EQ(byColumns.samples.size(), 2u);
+    EXPECT_EQ(byColumns.samples[0].ages, (std::vector<double>{100.0, 200.0}));
+    EXPECT_EQ(byColumns.samples[1].ages, (std::vector<double>{150.0, 250.0}));
+    EXPECT_EQ(byColumns.emptyCellsSkipped, 0);
+}
