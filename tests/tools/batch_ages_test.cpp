@@ -196,3 +196,122 @@ TEST_F(BatchAges, EntriesThatDoNotFitAreRefusedWithWhatIsWanted) {
     refused({"--ages", "--sheet", "1", "--samples", "S01,S02", "--bandwidth", "-3", m_book}, 1,
             "Incorrect value entered for --bandwidth: \"-3\"");
 }
+
+namespace {
+
+// Small workbooks written here, each where one --ages option changes the run.
+class BatchAgesOptions : public kestrel::batchtest::ScratchFolderTest {
+  protected:
+    Outcome run(const std::vector<std::string>& args) {
+        std::string command = quoted(kProgram);
+        for (const auto& arg : args) command.append(" ").append(quoted(arg));
+        return kestrel::batchtest::runCommand(command, m_folder);
+    }
+    std::string write(const std::string& name, const std::string& text) {
+        std::ofstream(m_folder / name) << text;
+        return (m_folder / name).string();
+    }
+    // numpy's values (tests/engine/density_numpy_oracle.py) of a Python expression, one a line.
+    std::vector<double> numpy(const std::string& expression) {
+        const Outcome oracle = kestrel::batchtest::runCommand(
+            "/usr/bin/python3 -c " +
+                quoted("import sys; sys.path.insert(0, '" KESTREL_SOURCE_DIR
+                       "/tests/engine'); import numpy as np; from density_numpy_oracle import *; "
+                       "print(*(repr(float(v)) for v in " +
+                       expression + "), sep='\\n')"),
+            m_folder);
+        EXPECT_EQ(oracle.status, 0) << oracle.err;
+        std::vector<double> values;
+        std::istringstream in(oracle.out);
+        for (double v; in >> v;) values.push_back(v);
+        return values;
+    }
+};
+
+// The first sample's profile in a --profiles-out .csv at the given ages.
+std::vector<double> firstProfileAt(const std::string& text, const std::vector<double>& ages) {
+    std::vector<double> values;
+    for (const double age : ages) {
+        std::istringstream rows(text);
+        for (std::string row; std::getline(rows, row);) {
+            const size_t comma = row.find(',');
+            if (row[0] == 'A' || std::stod(row.substr(0, comma)) != age) continue;
+            values.push_back(std::stod(row.substr(comma + 1)));
+        }
+    }
+    return values;
+}
+
+// The first age of the first line (the whole range): "1   88.000 ..." gives 88.
+double firstAge(const Outcome& outcome) {
+    std::istringstream in(outcome.out);
+    double position = 0, age = 0;
+    in >> position >> age;
+    return age;
+}
+
+}  // namespace
+
+TEST_F(BatchAgesOptions, LayoutSigmaProfileGridAndMdsEachChangeTheRun) {
+    // 2-sigma uncertainties are halved: 1-sigma 5, the grid from 100 - 3 x 5.
+    const std::string twoSigma = write("two.csv", "A,A 2s,B,B 2s\n100,10,150,10\n200,10,250,10\n");
+    const std::string pdpOut = (m_folder / "pdp.csv").string();
+    const Outcome pdp = run({"--ages", "--samples", "A,B", "--errors", "beside", "--sigma", "2",
+                             "--profile", "pdp", "--profiles-out", pdpOut, twoSigma});
+    ASSERT_EQ(pdp.status, 0) << pdp.err;
+    EXPECT_EQ(firstAge(pdp), 85.0);
+    const std::vector<double> expected = numpy(
+        "100 * normal_sum(np.array([110.0]), [100, 200], [5, 5]) / "
+        "normal_sum(np.array([100.0]), [100, 200], [5, 5])");
+    ASSERT_EQ(expected.size(), 1u);
+    const std::vector<double> at110 = firstProfileAt(readAll(pdpOut), {110.0});
+    ASSERT_EQ(at110.size(), 1u);
+    EXPECT_NEAR(at110[0], expected[0], 1e-9);
+
+    // The PDP's lower margin: the widest sigma of the youngest grains (A's 4), not the last (2).
+    const Outcome margin =
+        run({"--ages", "--samples", "A,B", "--errors", "beside", "--profile", "pdp",
+             write("margin.csv",
+                   "A,A err,B,B err\n100,4,150,3\n"
+                   "100,2,250,5\n200,5,,\n")});
+    ASSERT_EQ(margin.status, 0) << margin.err;
+    EXPECT_EQ(firstAge(margin), 88.0);
+
+    // Abramson's adaptive KDE, not the plain one, from a pilot bandwidth of 10.
+    const std::string adaptiveOut = (m_folder / "adaptive.csv").string();
+    const Outcome adaptive =
+        run({"--ages", "--samples", "A,B", "--profile", "adaptive", "--bandwidth", "10", "--grid",
+             "0:400:1", "--profiles-out", adaptiveOut,
+             write("ad.csv", "A,B\n100,120\n110,150\n130,160\n200,300\n")});
+    ASSERT_EQ(adaptive.status, 0) << adaptive.err;
+    const std::vector<double> abramson = numpy(
+        "scaled(normal_sum(np.arange(401.0), np.array([100.0, 110, 130, 200]), "
+        "adaptive_widths(np.array([100.0, 110, 130, 200]), 10.0)))[[100, 130, 200]]");
+    const std::vector<double> got = firstProfileAt(readAll(adaptiveOut), {100.0, 130.0, 200.0});
+    ASSERT_EQ(abramson.size(), 3u);
+    ASSERT_EQ(got.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) EXPECT_NEAR(got[i], abramson[i], 1e-9) << i;
+
+    // --mds with --ages --matrix: the nonmetric map and its stress-1.
+    const std::string four = write("four.csv",
+                                   "A,B,C,D\n100,120,300,500\n110,150,320,520\n130,160,310,400\n"
+                                   "200,300,250,480\n180,170,260,450\n");
+    const Outcome classical = run({"--ages", "--matrix", four});
+    const Outcome nonmetric = run({"--ages", "--matrix", "--mds", "nonmetric", four});
+    ASSERT_EQ(nonmetric.status, 0) << nonmetric.err;
+    EXPECT_EQ(classical.out.find("nonmetric"), std::string::npos) << classical.out;
+    EXPECT_NE(nonmetric.out.find("Stress-1 of the map: "), std::string::npos) << nonmetric.out;
+    EXPECT_NE(nonmetric.out.find(" (nonmetric MDS, "), std::string::npos) << nonmetric.out;
+
+    // Options that belong elsewhere are refused, naming what they need.
+    for (const auto& [args, message] :
+         std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--ages", "--samples", "A,B", "--layout", "rows", "--errors", "beside", four},
+              "--errors is for --layout columns"},
+             {{"--grid", "0:400:1", four}, "--grid needs --ages"}}) {
+        const Outcome refused = run(args);
+        EXPECT_EQ(refused.status, 2) << message;
+        EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
+        EXPECT_EQ(refused.out, "");
+    }
+}
