@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <sstream>
 #include <tuple>
 
 #include "app/CompareManyDialog.h"
@@ -32,6 +33,7 @@
 #include "output/MdsGraph.h"
 #include "tests/app/ClusteredProfiles.h"
 #include "tests/app/MainWindowFixture.h"
+#include "tests/engine/CommandOutput.h"
 
 namespace {
 
@@ -261,6 +263,59 @@ TEST_F(ManyMeasuresPage, ProfileOfZerosLeavesOutW2AndSaysWhy) {
     EXPECT_EQ(m_page->cbMeasure->count(), int(kestrel::allMeasures().size()) - 1);
     EXPECT_TRUE(m_page->lNote->text().contains("W2 is not offered (W2 has no value for S5"))
         << m_page->lNote->text().toStdString();
+}
+
+// With no sample chosen, a point's tip names the most alike sample: the least dissimilarity in
+// its row, found by a plain search, for a distance and for a likeness. The map itself is numpy's
+// classical map (tests/engine/mds_sklearn_oracle.py): the same distances between all points.
+TEST_F(ManyMeasuresPage, MapTipNamesTheMostAlikeSampleOfNumpysMap) {
+    open();
+    for (const Measure measure : {Measure::KsD, Measure::Similarity}) {
+        choose(measure);
+        const kestrel::MeasureInfo& info = kestrel::measureInfo(measure);
+        SCOPED_TRACE(info.name);
+        const kestrel::SquareMatrix d = dissimilarities();
+        const kestrel::SquareMatrix& values =
+            *kestrel::measureValuesOf(*m_page->results().matrix, measure);
+        for (const int point : {0, 9, 22}) {
+            const QString tip = mapTipAt(pointPixel(point));
+            // The tip's first name is the sample it speaks of (points may touch).
+            const QString first = tip.section('\n', 0, 0).section(", ", 0, 0);
+            int sample = -1;
+            for (int s = 0; s < kSamples; ++s)
+                if (name(s) == first) sample = s;
+            ASSERT_GE(sample, 0) << tip.toStdString();
+            int alike = -1;
+            for (int s = 0; s < kSamples; ++s)
+                if (s != sample && (alike < 0 || d.at(sample, s) < d.at(sample, alike))) alike = s;
+            EXPECT_TRUE(
+                tip.contains(QString("most alike: %1, %2 = %3")
+                                 .arg(name(alike), QString::fromUtf8(info.name),
+                                      QLocale().toString(values.at(sample, alike), 'f', 4))))
+                << tip.toStdString();
+        }
+    }
+
+    QFile matrix(m_dir.filePath("d.txt"));
+    ASSERT_TRUE(matrix.open(QIODevice::WriteOnly));
+    const kestrel::SquareMatrix d = dissimilarities();
+    for (const double value : d.values) matrix.write(QByteArray::number(value, 'g', 17) + "\n");
+    matrix.close();
+    const std::string distances = kestrel::testsupport::commandOutput(
+        "/usr/bin/python3 -c \"import sys, numpy as np; sys.path.insert(0, '" KESTREL_SOURCE_DIR
+        "/tests/engine'); from mds_sklearn_oracle import classical, pair_distances; "
+        "d = np.loadtxt('" +
+        m_dir.filePath("d.txt").toStdString() + "').reshape(" + std::to_string(kSamples) +
+        ", -1); "
+        "print(*pair_distances(classical(d)))\"");
+    std::istringstream expected(distances);
+    const std::vector<double> shown = kestrel::pairDistances(m_page->results().map);
+    size_t pairs = 0;
+    for (double distance; expected >> distance; ++pairs) {
+        ASSERT_LT(pairs, shown.size());
+        EXPECT_NEAR(shown[pairs], distance, 1e-9) << pairs;
+    }
+    EXPECT_EQ(pairs, shown.size());
 }
 
 }  // namespace

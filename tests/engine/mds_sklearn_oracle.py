@@ -139,7 +139,8 @@ def main():
         line("S", [np.sqrt(((delta - dist) ** 2).sum() / (dist ** 2).sum())])
 
 
-if len(sys.argv) > 1 and sys.argv[1] == "smacof":
-    slow_case()
-else:
-    main()
+if __name__ == "__main__":
+    if len(sys.argv) > 1 and sys.argv[1] == "smacof":
+        slow_case()
+    else:
+        main()
