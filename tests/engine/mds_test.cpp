@@ -183,6 +183,7 @@ TEST(MdsStress, StressOfAGivenMapMatchesNumpyAndShepardPairsAreSorted) {
                 EXPECT_LE(shepard.pairs[n - 1].dissimilarity, p.dissimilarity);
             }
             EXPECT_EQ(p.dissimilarity, c.d.at(p.i, p.j));
+            EXPECT_EQ(p.disparity, p.dissimilarity) << "a map without disparities";
             const auto& a = c.randomMap.points[static_cast<size_t>(p.i)];
             const auto& b = c.randomMap.points[static_cast<size_t>(p.j)];
             EXPECT_NEAR(p.distance, std::hypot(a[0] - b[0], a[1] - b[1]), 1e-15);
@@ -228,7 +229,8 @@ TEST(NearestNeighbours, MatchABruteForceSearchWithTies) {
 }
 
 // Three tight groups far apart: the nonmetric map collapses each group to a point with a stress
-// near 0, which collapsedMap() tells; a map of scattered points is no such map.
+// near 0, which collapsedMap() tells; a map of scattered points, or a good map of points of a
+// plane, is no such map.
 TEST(NonmetricMds, ACollapsedMapIsToldFromAGoodOne) {
     std::mt19937 random(3);
     std::uniform_real_distribution<double> jitter(0.0, 0.05);
@@ -245,6 +247,11 @@ TEST(NonmetricMds, ACollapsedMapIsToldFromAGoodOne) {
     EXPECT_TRUE(collapsedMap(collapsed.map, collapsed.stress));
     const MdsMap classical = classicalMds(grouped);
     EXPECT_FALSE(collapsedMap(classical, metricStress(grouped, classical)));
+    // Points of a plane: a nonmetric map with a stress near 0 as well, but spread out.
+    const SquareMatrix plane = planarMatrix(12, 5);
+    const NonmetricMdsResult spread = nonmetricMds(plane, classicalMds(plane));
+    ASSERT_LT(spread.stress, 0.01);
+    EXPECT_FALSE(collapsedMap(spread.map, spread.stress));
 }
 
 // The map's signs, its rest and its Shepard pairs: each axis turned so that its largest

@@ -282,6 +282,21 @@ TEST(Measures, NegativeValuesGrainCountsDiagonalsAndRefusals) {
     ASSERT_TRUE(matrix.measures[0].p);
     EXPECT_NEAR(matrix.measures[0].p->at(0, 1), stephensKuiperP(20.0, v), 1e-12);
     EXPECT_NEAR(matrix.measures[0].p->at(1, 0), 0.5796852054011022, 1e-9);
+    // Every measure's diagonal holds what it gives for a profile and itself, which no other
+    // profile is less dissimilar to.
+    kestrel::ProfileMatrix every;
+    kestrel::addProfileMeasures(every, samples, kestrel::parseMeasureList("all"));
+    const std::vector<double> rowAges(samples.ages.begin() + 1, samples.ages.end());
+    const auto self = kestrel::prepareProfile(
+        std::vector<double>(samples.values[1].begin() + 1, samples.values[1].end()),
+        kestrel::ascendingAgeOrder(rowAges));
+    for (const kestrel::MeasureMatrix& m : every.measures) {
+        const kestrel::MeasureInfo& info = kestrel::measureInfo(m.measure);
+        EXPECT_NEAR(m.values.at(1, 1), info.ofProfiles(self, self, rowAges), 1e-8) << info.name;
+        const kestrel::SquareMatrix d = kestrel::dissimilaritiesOf(every, m.measure);
+        EXPECT_NEAR(d.at(1, 1), 0.0, 1e-8) << info.name;
+        EXPECT_GT(d.at(0, 1), d.at(1, 1)) << info.name;
+    }
 
     // The grain tests of a sample against itself: D and V 0, p 1.
     const kestrel::ProfileMatrix grains = kestrel::compareAllGrainPairs(
