@@ -314,7 +314,7 @@ TEST(GrainAges, RefusalsNameTheCellOrTheSample) {
 }
 
 // Two headings a role may take, the first wins; a note below a column's last age is no skipped
-// cell.
+// cell; the errors sheet's headings are looked for in the heading row.
 TEST(GrainAges, TheFirstMatchingHeadingWinsAndCellsBelowTheLastAgeAreNotSkipped) {
     TempDir dir;
     GrainAgesRequest rows;
@@ -333,4 +333,18 @@ TEST(GrainAges, TheFirstMatchingHeadingWinsAndCellsBelowTheLastAgeAreNotSkipped)
     EXPECT_EQ(byColumns.samples[0].ages, (std::vector<double>{100.0, 200.0}));
     EXPECT_EQ(byColumns.samples[1].ages, (std::vector<double>{150.0, 250.0}));
     EXPECT_EQ(byColumns.emptyCellsSkipped, 0);
+
+    // Headings in row 2 under a title, on the errors sheet too (there in another order).
+    Workbook titled = csvBook(dir, "Namib ages\nA,B\n100,150\n200,250\n");
+    Workbook errors = csvBook(dir, "1-sigma, Ma\nB,A\n3,1\n4,2\n");
+    errors.sheets[0].setName("Errors");
+    titled.sheets.push_back(errors.sheets[0]);
+    GrainAgesRequest onSheet;
+    onSheet.headingRow = 2;
+    onSheet.errors = ErrorsPlace::Sheet;
+    onSheet.errorsSheet = "Errors";
+    const GrainAges withErrors = kestrel::readGrainAges(titled, onSheet);
+    ASSERT_EQ(withErrors.samples.size(), 2u);
+    EXPECT_EQ(withErrors.samples[0].sigmas, (std::vector<double>{1.0, 2.0}));
+    EXPECT_EQ(withErrors.samples[1].sigmas, (std::vector<double>{3.0, 4.0}));
 }
