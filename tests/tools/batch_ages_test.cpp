@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -211,14 +212,14 @@ class BatchAgesOptions : public kestrel::batchtest::ScratchFolderTest {
         std::ofstream(m_folder / name) << text;
         return (m_folder / name).string();
     }
-    // numpy's values (tests/engine/density_numpy_oracle.py) of a Python expression, one a line.
-    std::vector<double> numpy(const std::string& expression) {
+    // numpy's values (tests/engine/density_numpy_oracle.py) of a Python expression.
+    // `setup`, when given, are statements run first.
+    std::vector<double> numpy(const std::string& expression, const std::string& setup = "pass") {
         const Outcome oracle = kestrel::batchtest::runCommand(
             "/usr/bin/python3 -c " +
                 quoted("import sys; sys.path.insert(0, '" KESTREL_SOURCE_DIR
-                       "/tests/engine'); import numpy as np; from density_numpy_oracle import *; "
-                       "print(*(repr(float(v)) for v in " +
-                       expression + "), sep='\\n')"),
+                       "/tests/engine'); import numpy as np; from density_numpy_oracle import *; " +
+                       setup + "; print(*(repr(float(v)) for v in " + expression + "), sep='\\n')"),
             m_folder);
         EXPECT_EQ(oracle.status, 0) << oracle.err;
         std::vector<double> values;
@@ -292,6 +293,35 @@ TEST_F(BatchAgesOptions, LayoutSigmaProfileGridAndMdsEachChangeTheRun) {
     ASSERT_EQ(got.size(), 3u);
     for (size_t i = 0; i < 3; ++i) EXPECT_NEAR(got[i], abramson[i], 1e-9) << i;
 
+    // Per-cent uncertainties: B's youngest grain, 150 with 10 %, sets the grid's start.
+    const Outcome relative =
+        run({"--ages", "--samples", "A,B", "--errors", "beside", "--relative", "--profile", "pdp",
+             write("relative.csv", "A,A %,B,B %\n200,5,150,10\n300,5,250,10\n")});
+    ASSERT_EQ(relative.status, 0) << relative.err;
+    EXPECT_EQ(firstAge(relative), 150.0 - 3.0 * 150.0 * 10.0 / 100.0);
+
+    // One bandwidth for both: the mean of the two Botev bandwidths (numpy's, from the paper).
+    std::string wide = "A,B\n";
+    for (int i = 0; i < 60; ++i) {
+        const double u = std::fmod(i * 0.618034, 1.0), v = std::fmod(i * 0.414214, 1.0);
+        wide += std::to_string(std::round(4000 + 800 * u * u) / 10) + "," +
+                std::to_string(std::round(6000 + 6000 * v) / 10) + "\n";
+    }
+    const std::string wideBook = write("wide.csv", wide);
+    const std::string commonOut = (m_folder / "common.csv").string();
+    const Outcome common = run({"--ages", "--samples", "A,B", "--common-bandwidth", "--grid",
+                                "0:1500:1", "--profiles-out", commonOut, wideBook});
+    ASSERT_EQ(common.status, 0) << common.err;
+    const std::vector<double> oneBandwidth =
+        numpy("scaled(normal_sum(np.arange(1501.0), d[:, 0], np.full(60, h)))[[400, 450, 900]]",
+              "d = np.genfromtxt('" + wideBook +
+                  "', delimiter=',', skip_header=1); "
+                  "h = (botev(d[:, 0])[0] + botev(d[:, 1])[0]) / 2");
+    const std::vector<double> shared = firstProfileAt(readAll(commonOut), {400.0, 450.0, 900.0});
+    ASSERT_EQ(oneBandwidth.size(), 3u);
+    ASSERT_EQ(shared.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) EXPECT_NEAR(shared[i], oneBandwidth[i], 1e-4) << i;
+
     // --mds with --ages --matrix: the nonmetric map and its stress-1.
     const std::string four = write("four.csv",
                                    "A,B,C,D\n100,120,300,500\n110,150,320,520\n130,160,310,400\n"
@@ -302,15 +332,45 @@ TEST_F(BatchAgesOptions, LayoutSigmaProfileGridAndMdsEachChangeTheRun) {
     EXPECT_EQ(classical.out.find("nonmetric"), std::string::npos) << classical.out;
     EXPECT_NE(nonmetric.out.find("Stress-1 of the map: "), std::string::npos) << nonmetric.out;
     EXPECT_NE(nonmetric.out.find(" (nonmetric MDS, "), std::string::npos) << nonmetric.out;
+    // Kuiper's V of the grains is in the grain matrix already: one block of it, not two.
+    const std::string blocks = (m_folder / "blocks.csv").string();
+    ASSERT_EQ(run({"--ages", "--matrix", "--measure", "v,w2", "--matrix-out", blocks, four}).status,
+              0);
+    std::istringstream blockRows(readAll(blocks));
+    int kuiperBlocks = 0;
+    for (std::string row; std::getline(blockRows, row);)
+        kuiperBlocks += row.rfind("Kuiper V,", 0) == 0;
+    EXPECT_EQ(kuiperBlocks, 1);
 
     // Options that belong elsewhere are refused, naming what they need.
-    for (const auto& [args, message] :
-         std::vector<std::pair<std::vector<std::string>, std::string>>{
+    struct Refusal {
+        std::vector<std::string> args;
+        int status;
+        std::string message;
+    };
+    for (const auto& [args, status, message] : std::vector<Refusal>{
              {{"--ages", "--samples", "A,B", "--layout", "rows", "--errors", "beside", four},
+              2,
               "--errors is for --layout columns"},
-             {{"--grid", "0:400:1", four}, "--grid needs --ages"}}) {
+             {{"--grid", "0:400:1", four}, 2, "--grid needs --ages"},
+             {{"--sigma", "2", four}, 2, "--sigma needs --ages"},
+             {{"--ages", "--samples", "A,", four},
+              2,
+              "--samples takes two sample names, NAME1,NAME2, not \"A,\""},
+             {{"--ages", "--samples", "A,B", "--grid", "0:400:0", four},
+              1,
+              "Incorrect value entered for --grid: \"0:400:0\""},
+             {{"--ages", "--samples", "A,B", "--profile", "pdp", "--bandwidth", "5", four},
+              2,
+              "--bandwidth is for --profile kde or adaptive"},
+             {{"--ages", "--samples", "A,B", "--profiles-out", "p.txt", four},
+              2,
+              "--profiles-out writes .csv or .xlsx, not p.txt"},
+             {{"--ages", "--matrix", "--excel5", four},
+              2,
+              "--excel5 is for two samples, not --matrix"}}) {
         const Outcome refused = run(args);
-        EXPECT_EQ(refused.status, 2) << message;
+        EXPECT_EQ(refused.status, status) << message;
         EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
         EXPECT_EQ(refused.out, "");
     }
