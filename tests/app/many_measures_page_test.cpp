@@ -266,9 +266,10 @@ TEST_F(ManyMeasuresPage, ProfileOfZerosLeavesOutW2AndSaysWhy) {
 }
 
 // With no sample chosen, a point's tip names the most alike sample: the least dissimilarity in
-// its row, found by a plain search, for a distance and for a likeness. The map itself is numpy's
+// its row, found by a plain search, for a distance and for a likeness; with two chosen, the pair
+// line gives their value. The map itself is numpy's
 // classical map (tests/engine/mds_sklearn_oracle.py): the same distances between all points.
-TEST_F(ManyMeasuresPage, MapTipNamesTheMostAlikeSampleOfNumpysMap) {
+TEST_F(ManyMeasuresPage, MapTipAndPairLineNameTheRightSamplesOfNumpysMap) {
     open();
     for (const Measure measure : {Measure::KsD, Measure::Similarity}) {
         choose(measure);
@@ -295,6 +296,17 @@ TEST_F(ManyMeasuresPage, MapTipNamesTheMostAlikeSampleOfNumpysMap) {
                 << tip.toStdString();
         }
     }
+
+    // Two samples chosen: the pair line gives their value of the measure shown.
+    m_page->choosePair(3, 17);
+    const QString pair =
+        QString("%1 and %2: Similarity = %3")
+            .arg(name(3), name(17),
+                 QLocale().toString(
+                     kestrel::measureValuesOf(*m_page->results().matrix, Measure::Similarity)
+                         ->at(3, 17),
+                     'f', 4));
+    EXPECT_TRUE(m_page->lPair->text().startsWith(pair)) << m_page->lPair->text().toStdString();
 
     QFile matrix(m_dir.filePath("d.txt"));
     ASSERT_TRUE(matrix.open(QIODevice::WriteOnly));
