@@ -311,6 +311,13 @@ TEST(GrainAges, RefusalsNameTheCellOrTheSample) {
     EXPECT_EQ(csvRefusal("Name,Age,Note\nA,1,x\n", rows),
               "Row 1 of sheet \"x\" has no uncertainty column: none of its headings is "
               "Uncertainty, Error, Err, Sigma, 1σ, 1s, 2σ or 2s");
+    rows.sampleCol = 16385;
+    EXPECT_EQ(csvRefusal("Name,Age\nA,1\nA,2\n", rows),
+              "The Sample column 16385 lies outside the sheet: columns count from 1 to 16384");
+    rows.sampleCol.reset();
+    rows.sigmaLevel = 3;
+    EXPECT_EQ(csvRefusal("Name,Age,1s\nA,1,1\nA,2,1\n", rows),
+              "Uncertainties are 1σ or 2σ, not 3σ");
 }
 
 // Two headings a role may take, the first wins; a note below a column's last age is no skipped
