@@ -267,8 +267,8 @@ TEST_F(ManyMeasuresPage, ProfileOfZerosLeavesOutW2AndSaysWhy) {
 
 // With no sample chosen, a point's tip names the most alike sample: the least dissimilarity in
 // its row, found by a plain search, for a distance and for a likeness; with two chosen, the pair
-// line gives their value. The map itself is numpy's
-// classical map (tests/engine/mds_sklearn_oracle.py): the same distances between all points.
+// line gives their value. The map itself is numpy's classical map
+// (tests/engine/mds_sklearn_oracle.py): the same distances between all points.
 TEST_F(ManyMeasuresPage, MapTipAndPairLineNameTheRightSamplesOfNumpysMap) {
     open();
     for (const Measure measure : {Measure::KsD, Measure::Similarity}) {
