@@ -330,4 +330,44 @@ TEST_F(ManyMeasuresPage, MapTipAndPairLineNameTheRightSamplesOfNumpysMap) {
     EXPECT_EQ(pairs, shown.size());
 }
 
+// A third click starts a new pair and a cell of the diagonal chooses nothing; results mapped by
+// another measure than D open with it in the chooser; only a nonmetric map of three tight groups
+// is said to have collapsed.
+TEST_F(ManyMeasuresPage, ChoicesFollowTheClicksAndTheMapShown) {
+    open();
+    for (const int sample : {1, 2, 3}) m_page->chooseSample(sample);
+    EXPECT_EQ(m_page->chosenSamples(), std::vector<int>{3});
+    EXPECT_EQ(m_page->lPair->text(), name(3) + " chosen: click its partner");
+    m_page->choosePair(3, 17);
+    m_page->choosePair(5, 5);
+    EXPECT_EQ(m_page->chosenSamples(), (std::vector<int>{3, 17}));
+
+    kestrel::ManyProfilesResults bySimilarity = m_page->results();
+    auto copy = std::make_shared<kestrel::ProfileMatrix>(*bySimilarity.matrix);
+    copy->mapMeasure = Measure::Similarity;
+    bySimilarity.map = kestrel::classicalMds(kestrel::dissimilaritiesOf(*copy, copy->mapMeasure));
+    bySimilarity.matrix = copy;
+    m_page->showResults(bySimilarity);
+    EXPECT_EQ(m_page->cbMeasure->currentData().toInt(), int(Measure::Similarity));
+
+    // Fifteen samples in three groups of five, 0.1 apart within a group and 0.8 across.
+    const int k = 15;
+    auto grouped = std::make_shared<kestrel::ProfileMatrix>();
+    grouped->D = {k, std::vector<double>(size_t(k) * k, 0.0)};
+    for (int i = 0; i < k; ++i) {
+        grouped->names.push_back("G" + std::to_string(i + 1));
+        for (int j = 0; j < k; ++j)
+            if (i != j) grouped->D.values[size_t(i) * k + j] = i / 5 == j / 5 ? 0.1 : 0.8;
+    }
+    kestrel::ManyProfilesResults groups;
+    groups.map = kestrel::classicalMds(grouped->D);
+    groups.matrix = grouped;
+    groups.rows = 10;
+    m_page->showResults(groups);
+    const QString collapsed = "The nonmetric map has collapsed its groups to points";
+    EXPECT_FALSE(m_page->lNote->text().contains(collapsed));
+    m_page->chkNonmetric->setChecked(true);
+    EXPECT_TRUE(m_page->lNote->text().contains(collapsed)) << m_page->lNote->text().toStdString();
+}
+
 }  // namespace
