@@ -35,7 +35,7 @@ const MeasureInfo& measureInfo(Measure measure);
 double dissimilarityOf(Measure measure, double value);
 
 /// @brief The measures a list such as "d,v,w2" or "all" names, in table order, each once;
-/// throws KestrelError naming a key that is none.
+/// throws KestrelError naming a key that is none, and for a list that names none (empty).
 std::vector<Measure> parseMeasureList(const std::string& text);
 
 /// @brief The same measures in the order the list names them, each at its first mention; "all"

@@ -32,7 +32,15 @@ SampleGaps sortedSampleGaps(std::span<const double> x, std::span<const double> y
     const int64_t stepA = gaps.lcm / na, stepB = gaps.lcm / nb;
     size_t i = 0, j = 0;
     int64_t level = 0;  // lcm * (F_a - F_b) so far
+    // Each pass steps over at least one age; a pass that cannot (an age that is not a number)
+    // would repeat for ever, so the passes are counted.
+    int64_t passes = 0;
     while (i < x.size() || j < y.size()) {
+        if (++passes > na + nb) {
+            throw KestrelError(
+                "The two samples' ages could not be compared: the walk along "
+                "them did not come to an end (is an age not a number?)");
+        }
         const double next = j == y.size() || (i < x.size() && x[i] <= y[j]) ? x[i] : y[j];
         const bool inA = i < x.size() && x[i] == next, inB = j < y.size() && y[j] == next;
         gaps.ties = gaps.ties || (inA && inB);

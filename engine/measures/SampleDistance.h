@@ -27,7 +27,8 @@ SampleGaps sampleGaps(std::span<const double> a, std::span<const double> b);
 std::vector<double> sortedAges(std::span<const double> ages);
 
 /// @brief The same for lists already sorted ascending, none of them a not-a-number: what many
-/// pairs of the same samples use, each sample sorted once.
+/// pairs of the same samples use, each sample sorted once. A not-a-number among them is refused
+/// with KestrelError.
 SampleGaps sortedSampleGaps(std::span<const double> a, std::span<const double> b);
 
 }  // namespace kestrel

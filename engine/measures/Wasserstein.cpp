@@ -4,8 +4,24 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <string>
+
+#include "engine/KestrelError.h"
 
 namespace kestrel {
+namespace {
+
+// Each merged step moves past a step of one quantile function or the other, so a walk that takes
+// more steps than both have has stopped moving (a value that is not a number does that): it is
+// refused rather than left to run.
+void requireProgress(int64_t steps, int64_t most, const char* what) {
+    if (steps <= most) return;
+    throw KestrelError(std::string("W2 could not be computed: the walk along the two ") + what +
+                       " did not come to an end after " + std::to_string(most) +
+                       " steps (is a value not a number?)");
+}
+
+}  // namespace
 
 double wasserstein2OfProfiles(const PreparedProfile& a, const PreparedProfile& b,
                               std::span<const double> sortedAges) {
@@ -17,7 +33,10 @@ double wasserstein2OfProfiles(const PreparedProfile& a, const PreparedProfile& b
     // stepped over as their cumulative mass equals the one before.
     double integral = 0.0, u = 0.0;
     size_t i = 0, j = 0;
+    int64_t steps = 0;
+    const auto most = 2 * static_cast<int64_t>(n) + 1;
     while (i < n && j < n) {
+        requireProgress(++steps, most, "profiles");
         while (i < n && cumA[i] <= u) ++i;
         while (j < n && cumB[j] <= u) ++j;
         if (i == n || j == n) break;
@@ -36,7 +55,9 @@ double wasserstein2OfAges(std::span<const double> a, std::span<const double> b) 
     const double total = static_cast<double>(na) * static_cast<double>(nb);
     double integral = 0.0;
     int64_t i = 0, j = 0, level = 0;  // level: u * na * nb
+    int64_t steps = 0;
     while (i < na && j < nb) {
+        requireProgress(++steps, na + nb, "age lists");
         const int64_t endA = (i + 1) * nb, endB = (j + 1) * na;
         const int64_t next = std::min(endA, endB);
         const double gap = a[static_cast<size_t>(i)] - b[static_cast<size_t>(j)];

@@ -13,6 +13,8 @@ namespace kestrel {
 /// @brief W2 of two profiles as distributions that put each row's share at its age.
 /// `sortedAges` are the rows' ages in the order ascendingAgeOrder() gave when the profiles were
 /// prepared. Not a number when either profile holds no mass (all zeros), where it has no value.
+/// Throws KestrelError when a profile holds a value that is not a number (the walk along the
+/// quantiles cannot end).
 double wasserstein2OfProfiles(const PreparedProfile& a, const PreparedProfile& b,
                               std::span<const double> sortedAges);
 

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <sstream>
 #include <tuple>
 
 #include "app/CompareManyDialog.h"
@@ -33,6 +34,7 @@
 #include "output/MdsGraph.h"
 #include "tests/app/ClusteredProfiles.h"
 #include "tests/app/MainWindowFixture.h"
+#include "tests/engine/CommandOutput.h"
 
 namespace {
 
@@ -267,6 +269,111 @@ TEST_F(ManyMeasuresPage, ProfileOfZerosLeavesOutW2AndSaysWhy) {
     EXPECT_EQ(m_page->cbMeasure->count(), int(kestrel::allMeasures().size()) - 1);
     EXPECT_TRUE(m_page->lNote->text().contains("W2 is not offered (W2 has no value for S5"))
         << m_page->lNote->text().toStdString();
+}
+
+// With no sample chosen, a point's tip names the most alike sample: the least dissimilarity in
+// its row, found by a plain search, for a distance and for a likeness; with two chosen, the pair
+// line gives their value. The map itself is numpy's classical map
+// (tests/engine/mds_sklearn_oracle.py): the same distances between all points.
+TEST_F(ManyMeasuresPage, MapTipAndPairLineNameTheRightSamplesOfNumpysMap) {
+    open();
+    for (const Measure measure : {Measure::KsD, Measure::Similarity}) {
+        choose(measure);
+        const kestrel::MeasureInfo& info = kestrel::measureInfo(measure);
+        SCOPED_TRACE(info.name);
+        const kestrel::SquareMatrix d = dissimilarities();
+        const kestrel::SquareMatrix& values =
+            *kestrel::measureValuesOf(*m_page->results().matrix, measure);
+        for (const int point : {0, 9, 22}) {
+            const QString tip = mapTipAt(pointPixel(point));
+            // The tip's first name is the sample it speaks of (points may touch).
+            const QString first = tip.section('\n', 0, 0).section(", ", 0, 0);
+            int sample = -1;
+            for (int s = 0; s < kSamples; ++s)
+                if (name(s) == first) sample = s;
+            ASSERT_GE(sample, 0) << tip.toStdString();
+            int alike = -1;
+            for (int s = 0; s < kSamples; ++s)
+                if (s != sample && (alike < 0 || d.at(sample, s) < d.at(sample, alike))) alike = s;
+            EXPECT_TRUE(
+                tip.contains(QString("most alike: %1, %2 = %3")
+                                 .arg(name(alike), QString::fromUtf8(info.name),
+                                      QLocale().toString(values.at(sample, alike), 'f', 4))))
+                << tip.toStdString();
+        }
+    }
+
+    // Two samples chosen: the pair line gives their value of the measure shown.
+    m_page->choosePair(3, 17);
+    const QString pair =
+        QString("%1 and %2: Similarity = %3")
+            .arg(name(3), name(17),
+                 QLocale().toString(
+                     kestrel::measureValuesOf(*m_page->results().matrix, Measure::Similarity)
+                         ->at(3, 17),
+                     'f', 4));
+    EXPECT_TRUE(m_page->lPair->text().startsWith(pair)) << m_page->lPair->text().toStdString();
+
+    QFile matrix(m_dir.filePath("d.txt"));
+    ASSERT_TRUE(matrix.open(QIODevice::WriteOnly));
+    const kestrel::SquareMatrix d = dissimilarities();
+    for (const double value : d.values) matrix.write(QByteArray::number(value, 'g', 17) + "\n");
+    matrix.close();
+    const std::string distances = kestrel::testsupport::commandOutput(
+        "/usr/bin/python3 -c \"import sys, numpy as np; sys.path.insert(0, '" KESTREL_SOURCE_DIR
+        "/tests/engine'); from mds_sklearn_oracle import classical, pair_distances; "
+        "d = np.loadtxt('" +
+        m_dir.filePath("d.txt").toStdString() + "').reshape(" + std::to_string(kSamples) +
+        ", -1); "
+        "print(*pair_distances(classical(d)))\"");
+    std::istringstream expected(distances);
+    const std::vector<double> shown = kestrel::pairDistances(m_page->results().map);
+    size_t pairs = 0;
+    for (double distance; expected >> distance; ++pairs) {
+        ASSERT_LT(pairs, shown.size());
+        EXPECT_NEAR(shown[pairs], distance, 1e-9) << pairs;
+    }
+    EXPECT_EQ(pairs, shown.size());
+}
+
+// A third click starts a new pair and a cell of the diagonal chooses nothing; results mapped by
+// another measure than D open with it in the chooser; only a nonmetric map of three tight groups
+// is said to have collapsed.
+TEST_F(ManyMeasuresPage, ChoicesFollowTheClicksAndTheMapShown) {
+    open();
+    for (const int sample : {1, 2, 3}) m_page->chooseSample(sample);
+    EXPECT_EQ(m_page->chosenSamples(), std::vector<int>{3});
+    EXPECT_EQ(m_page->lPair->text(), name(3) + " chosen: click its partner");
+    m_page->choosePair(3, 17);
+    m_page->choosePair(5, 5);
+    EXPECT_EQ(m_page->chosenSamples(), (std::vector<int>{3, 17}));
+
+    kestrel::ManyProfilesResults bySimilarity = m_page->results();
+    auto copy = std::make_shared<kestrel::ProfileMatrix>(*bySimilarity.matrix);
+    copy->mapMeasure = Measure::Similarity;
+    bySimilarity.map = kestrel::classicalMds(kestrel::dissimilaritiesOf(*copy, copy->mapMeasure));
+    bySimilarity.matrix = copy;
+    m_page->showResults(bySimilarity);
+    EXPECT_EQ(m_page->cbMeasure->currentData().toInt(), int(Measure::Similarity));
+
+    // Fifteen samples in three groups of five, 0.1 apart within a group and 0.8 across.
+    const int k = 15;
+    auto grouped = std::make_shared<kestrel::ProfileMatrix>();
+    grouped->D = {k, std::vector<double>(size_t(k) * k, 0.0)};
+    for (int i = 0; i < k; ++i) {
+        grouped->names.push_back("G" + std::to_string(i + 1));
+        for (int j = 0; j < k; ++j)
+            if (i != j) grouped->D.values[size_t(i) * k + j] = i / 5 == j / 5 ? 0.1 : 0.8;
+    }
+    kestrel::ManyProfilesResults groups;
+    groups.map = kestrel::classicalMds(grouped->D);
+    groups.matrix = grouped;
+    groups.rows = 10;
+    m_page->showResults(groups);
+    const QString collapsed = "The nonmetric map has collapsed its groups to points";
+    EXPECT_FALSE(m_page->lNote->text().contains(collapsed));
+    m_page->chkNonmetric->setChecked(true);
+    EXPECT_TRUE(m_page->lNote->text().contains(collapsed)) << m_page->lNote->text().toStdString();
 }
 
 }  // namespace

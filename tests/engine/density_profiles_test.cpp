@@ -250,6 +250,43 @@ TEST(DensityProfiles, DefaultGridStartsNoLowerThanZeroUnlessAnAgeIsNegative) {
     EXPECT_LT(buildDensityProfiles({negative}, options).grid.from, -10.0);
 }
 
+// Each sample's own margin: the widest sigma among its youngest (or oldest) grains, its own
+// bandwidth; the narrow sample comes first so that its margin cannot stand in for the wide one's.
+TEST(DensityProfiles, DefaultGridMarginsAreEachSamplesOwn) {
+    DensityOptions pdp;
+    pdp.kind = DensityKind::Pdp;
+    const GrainSample a{"A", {100.0, 100.0, 200.0}, {4.0, 2.0, 5.0}};
+    const GrainSample b{"B", {150.0, 250.0}, {3.0, 5.0}};
+    const DensityProfiles byPdp = buildDensityProfiles({a, b}, pdp);
+    EXPECT_NEAR(byPdp.grid.from, 100.0 - 3.0 * 4.0, 1e-9);
+    EXPECT_NEAR(byPdp.grid.to, 250.0 + 3.0 * 5.0, 1e-9);
+
+    // Sixty ages around 600 (a Botev bandwidth near 3) and sixty from 370 to 1020 (near 70).
+    const auto uniform = [](int i) {
+        const double u = std::sin(i * 12.9898) * 43758.5453;
+        return u - std::floor(u);
+    };
+    const auto spread = [&](int i) {
+        return uniform(i) + uniform(i + 100) + uniform(i + 200) - 1.5;
+    };
+    GrainSample narrow{"Narrow", {}, {}}, wide{"Wide", {}, {}};
+    for (int i = 0; i < 60; ++i) narrow.ages.push_back(600.0 + 10.0 * spread(i));
+    for (int i = 0; i < 60; ++i) wide.ages.push_back(700.0 + 300.0 * spread(i + 300));
+    const DensityProfiles byKde = buildDensityProfiles({narrow, wide}, DensityOptions{});
+    ASSERT_EQ(byKde.bandwidths.size(), 2u);
+    const double hNarrow = byKde.bandwidths[0], hWide = byKde.bandwidths[1];
+    EXPECT_GT(hWide, 5.0 * hNarrow);
+    const auto [youngest, oldest] = std::minmax_element(wide.ages.begin(), wide.ages.end());
+    const double low = *youngest - 3.0 * hWide, high = *oldest + 3.0 * hWide;
+    EXPECT_LE(byKde.grid.from, low);
+    EXPECT_GT(byKde.grid.from, low - byKde.grid.step);
+    EXPECT_GE(byKde.grid.to, high);
+    EXPECT_LT(byKde.grid.to, high + byKde.grid.step);
+    // Three bandwidths below the youngest grain the wide profile has nearly died away.
+    EXPECT_LT(byKde.profiles[1].front(), 1.0);
+    EXPECT_LT(byKde.profiles[1].back(), 1.0);
+}
+
 TEST(DensityProfiles, GridRowsAreBothEndsIncludedAndBadGridsAreRefused) {
     EXPECT_EQ(ageGridRows({0.0, 10.0, 1.0}), 11);
     EXPECT_EQ(ageGridRows({0.0, 10.0, 3.0}), 4);  // round(3.33) + 1: 0, 3, 6, 9

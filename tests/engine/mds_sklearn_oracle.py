@@ -19,7 +19,17 @@ the last Guttman transform, over the full matrix whose lower triangle holds the 
 whose upper triangle the disparities (scaled to a sum of squares of k(k-1)/2 over both), divided
 by that matrix's disparities rather than the distances, and it ties equal dissimilarities to one
 disparity (the secondary approach). So S1 is what the tests hold our stress-1 to; SK is reported.
+
+With the argument "smacof" it prints instead one case that converges slowly, six samples:
+
+  D 6 d11 ... d66
+  X S1 IT                  S1 the stress-1 where nonmetric SMACOF (primary approach, disparities
+                           scaled to the dissimilarities' sum of squares, from the classical map)
+                           comes to rest, written here with numpy from the definitions and run
+                           until stress-1 changes by less than 1e-14 of itself; IT its steps
 """
+import sys
+
 import numpy as np
 from sklearn.isotonic import isotonic_regression
 from sklearn.manifold import MDS
@@ -68,6 +78,45 @@ def line(tag, values):
     print(tag + " " + " ".join(repr(float(v)) for v in values))
 
 
+def nonmetric_fit(delta, x):
+    dist = pair_distances(x)
+    order = np.lexsort((dist, delta))
+    fit = np.empty_like(dist)
+    fit[order] = isotonic_regression(dist[order])
+    return dist, fit, np.sqrt(((fit - dist) ** 2).sum() / (dist ** 2).sum())
+
+
+def smacof_at_rest(d):
+    k = len(d)
+    upper = np.triu_indices(k, 1)
+    delta = d[upper]
+    target = (delta ** 2).sum()
+    x = classical(d)
+    dist, fit, stress = nonmetric_fit(delta, x)
+    for step in range(1, 100001):
+        ratio = np.zeros((k, k))
+        ratio[upper] = np.sqrt(target / (fit ** 2).sum()) * fit / dist
+        ratio = ratio + ratio.T
+        b = np.diag(ratio.sum(axis=1)) - ratio
+        x = b @ x / k
+        dist, fit, after = nonmetric_fit(delta, x)
+        if abs(after - stress) < 1e-14 * stress:
+            return after, step
+        stress = after
+    return stress, step
+
+
+SLOW = [[0.0, 0.14, 0.59, 0.96, 0.11, 0.16], [0.14, 0.0, 0.05, 0.89, 0.15, 0.44],
+        [0.59, 0.05, 0.0, 0.59, 0.15, 0.08], [0.96, 0.89, 0.59, 0.0, 0.35, 0.29],
+        [0.11, 0.15, 0.15, 0.35, 0.0, 0.5], [0.16, 0.44, 0.08, 0.29, 0.5, 0.0]]
+
+
+def slow_case():
+    d = np.array(SLOW)
+    print("D %d %s" % (len(d), " ".join(repr(float(v)) for v in d.ravel())))
+    line("X", smacof_at_rest(d))
+
+
 def main():
     rng = np.random.default_rng(20240611)
     cases = [
@@ -90,4 +139,8 @@ def main():
         line("S", [np.sqrt(((delta - dist) ** 2).sum() / (dist ** 2).sum())])
 
 
-main()
+if __name__ == "__main__":
+    if len(sys.argv) > 1 and sys.argv[1] == "smacof":
+        slow_case()
+    else:
+        main()

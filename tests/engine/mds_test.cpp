@@ -183,6 +183,7 @@ TEST(MdsStress, StressOfAGivenMapMatchesNumpyAndShepardPairsAreSorted) {
                 EXPECT_LE(shepard.pairs[n - 1].dissimilarity, p.dissimilarity);
             }
             EXPECT_EQ(p.dissimilarity, c.d.at(p.i, p.j));
+            EXPECT_EQ(p.disparity, p.dissimilarity) << "a map without disparities";
             const auto& a = c.randomMap.points[static_cast<size_t>(p.i)];
             const auto& b = c.randomMap.points[static_cast<size_t>(p.j)];
             EXPECT_NEAR(p.distance, std::hypot(a[0] - b[0], a[1] - b[1]), 1e-15);
@@ -228,7 +229,8 @@ TEST(NearestNeighbours, MatchABruteForceSearchWithTies) {
 }
 
 // Three tight groups far apart: the nonmetric map collapses each group to a point with a stress
-// near 0, which collapsedMap() tells; a map of scattered points is no such map.
+// near 0, which collapsedMap() tells; a map of scattered points, or a good map of points of a
+// plane, is no such map.
 TEST(NonmetricMds, ACollapsedMapIsToldFromAGoodOne) {
     std::mt19937 random(3);
     std::uniform_real_distribution<double> jitter(0.0, 0.05);
@@ -245,4 +247,51 @@ TEST(NonmetricMds, ACollapsedMapIsToldFromAGoodOne) {
     EXPECT_TRUE(collapsedMap(collapsed.map, collapsed.stress));
     const MdsMap classical = classicalMds(grouped);
     EXPECT_FALSE(collapsedMap(classical, metricStress(grouped, classical)));
+    // Points of a plane: a nonmetric map with a stress near 0 as well, but spread out.
+    const SquareMatrix plane = planarMatrix(12, 5);
+    const NonmetricMdsResult spread = nonmetricMds(plane, classicalMds(plane));
+    ASSERT_LT(spread.stress, 0.01);
+    EXPECT_FALSE(collapsedMap(spread.map, spread.stress));
+}
+
+// The map's signs, its rest and its Shepard pairs: each axis turned so that its largest
+// coordinate is positive; a slowly converging matrix followed to where numpy's SMACOF comes to
+// rest (tests/engine/mds_sklearn_oracle.py smacof), not stopped on the way; pairs of one
+// dissimilarity listed by disparity.
+TEST(NonmetricMds, AxesAreSignedRunsToRestAndShepardTiesFollowTheDisparities) {
+    const SquareMatrix three{3, {0.0, 0.75, 0.75, 0.75, 0.0, 0.5, 0.75, 0.5, 0.0}};
+    const MdsMap signedMap = nonmetricMds(three, classicalMds(three)).map;
+    for (size_t axis = 0; axis < 2; ++axis) {
+        double high = 0.0, low = 0.0;
+        for (const auto& point : signedMap.points) {
+            high = std::max(high, point[axis]);
+            low = std::min(low, point[axis]);
+        }
+        EXPECT_GT(high, 0.0) << "axis " << axis + 1;
+        EXPECT_GE(high, -low - 1e-12) << "axis " << axis + 1;
+    }
+    std::istringstream slow(kestrel::testsupport::commandOutput(
+        "/usr/bin/python3 '" KESTREL_SOURCE_DIR "/tests/engine/mds_sklearn_oracle.py' smacof"));
+    std::string tag;
+    SquareMatrix d;
+    double atRest = -1.0;
+    slow >> tag >> d.size;
+    for (int n = 0; n < d.size * d.size; ++n) slow >> d.values.emplace_back();
+    slow >> tag >> atRest;
+    ASSERT_EQ(tag, "X") << "the numpy oracle did not run";
+    const NonmetricMdsResult rested = nonmetricMds(d, classicalMds(d));
+    EXPECT_NEAR(rested.stress, atRest, 1e-7) << rested.iterations << " iterations";
+
+    // d01 = 1, d02 = 2, d03 = 3, d12 = 2, d13 = 2, d23 = 1: three pairs tie at 2.
+    const SquareMatrix tied{4, {0, 1, 2, 3, 1, 0, 2, 2, 2, 2, 0, 1, 3, 2, 1, 0}};
+    const NonmetricMdsResult fitted = nonmetricMds(tied, classicalMds(tied));
+    const ShepardData shepard = shepardData(tied, fitted.map, fitted.disparities);
+    ASSERT_EQ(shepard.pairs.size(), 6u);
+    for (size_t n = 1; n < shepard.pairs.size(); ++n) {
+        const ShepardPair &before = shepard.pairs[n - 1], &pair = shepard.pairs[n];
+        ASSERT_LE(before.dissimilarity, pair.dissimilarity);
+        if (before.dissimilarity == pair.dissimilarity) {
+            EXPECT_LE(before.disparity, pair.disparity) << "pairs " << n - 1 << " and " << n;
+        }
+    }
 }

@@ -12,14 +12,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <random>
 #include <sstream>
 
 #include "engine/KestrelError.h"
 #include "engine/MeasureMatrix.h"
+#include "engine/measures/GrainMatrix.h"
 #include "engine/measures/Kuiper.h"
 #include "engine/measures/KuiperV.h"
+#include "engine/measures/SampleDistance.h"
 #include "engine/measures/Wasserstein.h"
 #include "tests/engine/CommandOutput.h"
 
@@ -231,6 +234,94 @@ TEST(Measures, MatrixOfEveryMeasureAndItsRefusals) {
                  kestrel::KestrelError);
     EXPECT_THROW(kestrel::parseMeasureList("d,ks"), kestrel::KestrelError);
     EXPECT_EQ(kestrel::parseMeasureList("w2,d,w2").size(), 2u);
+}
+
+// Kuiper's tail probability by Stephens' formula for an effective size `ne`.
+double stephensKuiperP(double ne, double v) {
+    const double root = std::sqrt(ne), lambda = (root + 0.155 + 0.24 / root) * v;
+    double sum = 0.0;
+    for (int j = 1; j <= 100; ++j) {
+        const double jj = double(j) * j;
+        sum += 2.0 * (4.0 * jj * lambda * lambda - 1.0) * std::exp(-2.0 * jj * lambda * lambda);
+    }
+    return sum;
+}
+
+std::string refusal(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const kestrel::KestrelError& e) {
+        return e.what();
+    }
+    return "(accepted)";
+}
+
+// What the oracles' profiles do not reach: a negative value, two different grain counts, a
+// sample against itself, an empty list, a value that is not a number.
+TEST(Measures, NegativeValuesGrainCountsDiagonalsAndRefusals) {
+    // Age,P1,P2 / 100,2,1 / 200,-1,1 / 300,2,1: the negative row is no share of Similarity.
+    const std::vector<double> ages{100.0, 200.0, 300.0};
+    const std::vector<size_t> order = kestrel::ascendingAgeOrder(ages);
+    const auto p1 = kestrel::prepareProfile(std::vector<double>{2.0, -1.0, 2.0}, order);
+    const auto p2 = kestrel::prepareProfile(std::vector<double>{1.0, 1.0, 1.0}, order);
+    EXPECT_NEAR(kestrel::measureInfo(Measure::Similarity).ofProfiles(p1, p2, ages),
+                2.0 * std::sqrt(2.0 / 9.0), 1e-9);
+
+    // Age,P1,P2 / 1,1,2 / 2,1,1 / 3,1,1 / 4,1,0 with 30 and 60 grains: ne = 30 * 60 / 90 = 20.
+    kestrel::ProfileSamples samples;
+    samples.names = {"P1", "P2"};
+    samples.NumRows = 4;
+    samples.ages = {0.0, 1.0, 2.0, 3.0, 4.0};
+    samples.values = {{0.0, 1.0, 1.0, 1.0, 1.0}, {0.0, 2.0, 1.0, 1.0, 0.0}};
+    samples.grains = std::vector<int32_t>{30, 60};
+    kestrel::ProfileMatrix matrix;
+    kestrel::addProfileMeasures(matrix, samples, {Measure::KuiperV});
+    ASSERT_EQ(matrix.measures.size(), 1u);
+    const double v = matrix.measures[0].values.at(0, 1);
+    EXPECT_NEAR(v, 0.25, 1e-8);
+    ASSERT_TRUE(matrix.measures[0].p);
+    EXPECT_NEAR(matrix.measures[0].p->at(0, 1), stephensKuiperP(20.0, v), 1e-12);
+    EXPECT_NEAR(matrix.measures[0].p->at(1, 0), 0.5796852054011022, 1e-9);
+    // Every measure's diagonal holds what it gives for a profile and itself, which no other
+    // profile is less dissimilar to.
+    kestrel::ProfileMatrix every;
+    kestrel::addProfileMeasures(every, samples, kestrel::parseMeasureList("all"));
+    const std::vector<double> rowAges(samples.ages.begin() + 1, samples.ages.end());
+    const auto self = kestrel::prepareProfile(
+        std::vector<double>(samples.values[1].begin() + 1, samples.values[1].end()),
+        kestrel::ascendingAgeOrder(rowAges));
+    for (const kestrel::MeasureMatrix& m : every.measures) {
+        const kestrel::MeasureInfo& info = kestrel::measureInfo(m.measure);
+        EXPECT_NEAR(m.values.at(1, 1), info.ofProfiles(self, self, rowAges), 1e-8) << info.name;
+        const kestrel::SquareMatrix d = kestrel::dissimilaritiesOf(every, m.measure);
+        EXPECT_NEAR(d.at(1, 1), 0.0, 1e-8) << info.name;
+        EXPECT_GT(d.at(0, 1), d.at(1, 1)) << info.name;
+    }
+
+    // The grain tests of a sample against itself: D and V 0, p 1.
+    const kestrel::ProfileMatrix grains = kestrel::compareAllGrainPairs(
+        {{"A", {1.0, 2.0, 3.0}, {}}, {"B", {2.5, 4.0}, {}}, {"C", {0.5, 9.0, 7.0, 3.0}, {}}});
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(grains.D.at(i, i), 0.0);
+        EXPECT_EQ(grains.p->at(i, i), 1.0);
+        EXPECT_EQ(grains.kuiperV->at(i, i), 0.0);
+    }
+
+    EXPECT_EQ(refusal([] { kestrel::parseMeasureList(""); }),
+              "Give at least one measure: d, v, s, l, r2, w2 or all");
+    EXPECT_EQ(refusal([] { kestrel::parseMeasureList("d,"); }), "(accepted)");
+    EXPECT_EQ(refusal([] { kestrel::parseMeasureList(","); }),
+              "Unknown measure \"\": give d, v, s, l, r2 or w2, separated by commas, or all");
+    // A value that is not a number cannot be walked past: refused, never a walk without end.
+    const auto nan = kestrel::prepareProfile(std::vector<double>{1.0, NAN, 1.0}, order);
+    EXPECT_NE(refusal([&] {
+                  kestrel::wasserstein2OfProfiles(nan, p2, ages);
+              }).find("W2 could not be computed"),
+              std::string::npos);
+    const std::vector<double> one{1.0}, notANumber{NAN};
+    EXPECT_NE(
+        refusal([&] { kestrel::sortedSampleGaps(notANumber, one); }).find("could not be compared"),
+        std::string::npos);
 }
 
 }  // namespace

@@ -311,4 +311,47 @@ TEST(GrainAges, RefusalsNameTheCellOrTheSample) {
     EXPECT_EQ(csvRefusal("Name,Age,Note\nA,1,x\n", rows),
               "Row 1 of sheet \"x\" has no uncertainty column: none of its headings is "
               "Uncertainty, Error, Err, Sigma, 1σ, 1s, 2σ or 2s");
+    rows.sampleCol = 16385;
+    EXPECT_EQ(csvRefusal("Name,Age\nA,1\nA,2\n", rows),
+              "The Sample column 16385 lies outside the sheet: columns count from 1 to 16384");
+    rows.sampleCol.reset();
+    rows.sigmaLevel = 3;
+    EXPECT_EQ(csvRefusal("Name,Age,1s\nA,1,1\nA,2,1\n", rows),
+              "Uncertainties are 1σ or 2σ, not 3σ");
+}
+
+// Two headings a role may take, the first wins; a note below a column's last age is no skipped
+// cell; the errors sheet's headings are looked for in the heading row.
+TEST(GrainAges, TheFirstMatchingHeadingWinsAndCellsBelowTheLastAgeAreNotSkipped) {
+    TempDir dir;
+    GrainAgesRequest rows;
+    rows.layout = AgesLayout::Rows;
+    const GrainAges byRows = kestrel::readGrainAges(
+        csvBook(dir, "Sample,Name,Age\nS1,z1,100\nS1,z2,200\nS2,z3,150\nS2,z4,250\n"), rows);
+    ASSERT_EQ(byRows.samples.size(), 2u);
+    EXPECT_EQ(byRows.samples[0].name, "S1");
+    EXPECT_EQ(byRows.samples[0].ages, (std::vector<double>{100.0, 200.0}));
+    EXPECT_EQ(byRows.samples[1].name, "S2");
+    EXPECT_EQ(byRows.samples[1].ages, (std::vector<double>{150.0, 250.0}));
+
+    const GrainAges byColumns = kestrel::readGrainAges(
+        csvBook(dir, "A,B\n100,150\n200,250\n,\nmean 150,\n"), GrainAgesRequest{});
+    ASSERT_EQ(byColumns.samples.size(), 2u);
+    EXPECT_EQ(byColumns.samples[0].ages, (std::vector<double>{100.0, 200.0}));
+    EXPECT_EQ(byColumns.samples[1].ages, (std::vector<double>{150.0, 250.0}));
+    EXPECT_EQ(byColumns.emptyCellsSkipped, 0);
+
+    // Headings in row 2 under a title, on the errors sheet too (there in another order).
+    Workbook titled = csvBook(dir, "Namib ages\nA,B\n100,150\n200,250\n");
+    Workbook errors = csvBook(dir, "1-sigma, Ma\nB,A\n3,1\n4,2\n");
+    errors.sheets[0].setName("Errors");
+    titled.sheets.push_back(errors.sheets[0]);
+    GrainAgesRequest onSheet;
+    onSheet.headingRow = 2;
+    onSheet.errors = ErrorsPlace::Sheet;
+    onSheet.errorsSheet = "Errors";
+    const GrainAges withErrors = kestrel::readGrainAges(titled, onSheet);
+    ASSERT_EQ(withErrors.samples.size(), 2u);
+    EXPECT_EQ(withErrors.samples[0].sigmas, (std::vector<double>{1.0, 2.0}));
+    EXPECT_EQ(withErrors.samples[1].sigmas, (std::vector<double>{3.0, 4.0}));
 }

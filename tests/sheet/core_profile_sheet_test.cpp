@@ -85,6 +85,19 @@ TEST(ReadProfileRows, EmptyAgesAndColumnsWithoutNumbersAreRefusedEmptyProfileCel
               "Cell A4 of sheet \"Samples\" is empty, but later rows hold ages: every row from 2 "
               "to 6 needs an age.");
     putText(source, 4, 1, "400");
+    // The only later age is in the To row itself.
+    SpreadsheetCore gap;
+    gap.SetSheetName(1, "Gap");
+    for (int row : {2, 4}) putText(gap, row, 1, std::to_string(100 * row));
+    try {
+        ProfileData data;
+        kestrel::readProfileRows(gap, ProfileRange{2, 4, 1, 2, 3}, data);
+        ADD_FAILURE() << "an empty age read";
+    } catch (const kestrel::KestrelError& error) {
+        EXPECT_STREQ(error.what(),
+                     "Cell A3 of sheet \"Gap\" is empty, but later rows hold ages: every row from "
+                     "2 to 4 needs an age.");
+    }
     // An empty (or wrongly lettered) Y column against a full one: never D = 1 and "yes".
     EXPECT_EQ(refusal({2, 6, 1, 2, 5}),
               "Column E of sheet \"Samples\" (Y data (2)) holds no number in rows 2 to 6: check "

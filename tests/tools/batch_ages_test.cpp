@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -336,4 +338,182 @@ TEST_F(BatchAges, LastResortBandwidthsAreWarnedOfAndTheProfilesFileGivesEachBand
     const Outcome back = run({"--matrix", "--columns", "B:D", "--from", "3", file});
     EXPECT_EQ(back.status, 0) << back.err;
     EXPECT_EQ(back.lines().at(0).rfind("3 profiles x ", 0), 0u) << back.out;
+}
+
+namespace {
+
+// Small workbooks written here, each where one --ages option changes the run.
+class BatchAgesOptions : public kestrel::batchtest::ScratchFolderTest {
+  protected:
+    Outcome run(const std::vector<std::string>& args) {
+        std::string command = quoted(kProgram);
+        for (const auto& arg : args) command.append(" ").append(quoted(arg));
+        return kestrel::batchtest::runCommand(command, m_folder);
+    }
+    std::string write(const std::string& name, const std::string& text) {
+        std::ofstream(m_folder / name) << text;
+        return (m_folder / name).string();
+    }
+    // numpy's values (tests/engine/density_numpy_oracle.py) of a Python expression.
+    // `setup`, when given, are statements run first.
+    std::vector<double> numpy(const std::string& expression, const std::string& setup = "pass") {
+        const Outcome oracle = kestrel::batchtest::runCommand(
+            "/usr/bin/python3 -c " +
+                quoted("import sys; sys.path.insert(0, '" KESTREL_SOURCE_DIR
+                       "/tests/engine'); import numpy as np; from density_numpy_oracle import *; " +
+                       setup + "; print(*(repr(float(v)) for v in " + expression + "), sep='\\n')"),
+            m_folder);
+        EXPECT_EQ(oracle.status, 0) << oracle.err;
+        std::vector<double> values;
+        std::istringstream in(oracle.out);
+        for (double v; in >> v;) values.push_back(v);
+        return values;
+    }
+};
+
+// The first sample's profile in a --profiles-out .csv at the given ages (rows whose first cell
+// is no number, as the headings, are passed over).
+std::vector<double> firstProfileAt(const std::string& text, const std::vector<double>& ages) {
+    std::vector<double> values;
+    for (const double age : ages) {
+        std::istringstream rows(text);
+        for (std::string row; std::getline(rows, row);) {
+            char* end = nullptr;
+            const double rowAge = std::strtod(row.c_str(), &end);
+            if (end == row.c_str() || *end != ',' || rowAge != age) continue;
+            values.push_back(std::strtod(end + 1, nullptr));
+        }
+    }
+    return values;
+}
+
+// The first age of the first line (the whole range): "1   88.000 ..." gives 88.
+double firstAge(const Outcome& outcome) {
+    std::istringstream in(outcome.out);
+    double position = 0, age = 0;
+    in >> position >> age;
+    return age;
+}
+
+}  // namespace
+
+TEST_F(BatchAgesOptions, EachOptionChangesTheRunOrIsRefusedWhereItDoesNotFit) {
+    // 2-sigma uncertainties are halved: 1-sigma 5, the grid from 100 - 3 x 5.
+    const std::string twoSigma = write("two.csv", "A,A 2s,B,B 2s\n100,10,150,10\n200,10,250,10\n");
+    const std::string pdpOut = (m_folder / "pdp.csv").string();
+    const Outcome pdp = run({"--ages", "--samples", "A,B", "--errors", "beside", "--sigma", "2",
+                             "--profile", "pdp", "--profiles-out", pdpOut, twoSigma});
+    ASSERT_EQ(pdp.status, 0) << pdp.err;
+    EXPECT_EQ(firstAge(pdp), 85.0);
+    const std::vector<double> expected = numpy(
+        "100 * normal_sum(np.array([110.0]), [100, 200], [5, 5]) / "
+        "normal_sum(np.array([100.0]), [100, 200], [5, 5])");
+    ASSERT_EQ(expected.size(), 1u);
+    const std::vector<double> at110 = firstProfileAt(readAll(pdpOut), {110.0});
+    ASSERT_EQ(at110.size(), 1u);
+    EXPECT_NEAR(at110[0], expected[0], 1e-9);
+
+    // The PDP's lower margin: the widest sigma of the youngest grains (A's 4), not the last (2).
+    const Outcome margin =
+        run({"--ages", "--samples", "A,B", "--errors", "beside", "--profile", "pdp",
+             write("margin.csv", "A,A err,B,B err\n100,4,150,3\n100,2,250,5\n200,5,,\n")});
+    ASSERT_EQ(margin.status, 0) << margin.err;
+    EXPECT_EQ(firstAge(margin), 88.0);
+
+    // Abramson's adaptive KDE, not the plain one, from a pilot bandwidth of 10.
+    const std::string adaptiveOut = (m_folder / "adaptive.csv").string();
+    const Outcome adaptive =
+        run({"--ages", "--samples", "A,B", "--profile", "adaptive", "--bandwidth", "10", "--grid",
+             "0:400:1", "--profiles-out", adaptiveOut,
+             write("ad.csv", "A,B\n100,120\n110,150\n130,160\n200,300\n")});
+    ASSERT_EQ(adaptive.status, 0) << adaptive.err;
+    const std::vector<double> abramson = numpy(
+        "scaled(normal_sum(np.arange(401.0), np.array([100.0, 110, 130, 200]), "
+        "adaptive_widths(np.array([100.0, 110, 130, 200]), 10.0)))[[100, 130, 200]]");
+    const std::vector<double> got = firstProfileAt(readAll(adaptiveOut), {100.0, 130.0, 200.0});
+    ASSERT_EQ(abramson.size(), 3u);
+    ASSERT_EQ(got.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) EXPECT_NEAR(got[i], abramson[i], 1e-9) << i;
+
+    // Per-cent uncertainties: B's youngest grain, 150 with 10 %, sets the grid's start.
+    const Outcome relative =
+        run({"--ages", "--samples", "A,B", "--errors", "beside", "--relative", "--profile", "pdp",
+             write("relative.csv", "A,A %,B,B %\n200,5,150,10\n300,5,250,10\n")});
+    ASSERT_EQ(relative.status, 0) << relative.err;
+    EXPECT_EQ(firstAge(relative), 150.0 - 3.0 * 150.0 * 10.0 / 100.0);
+
+    // One bandwidth for both: the mean of the two Botev bandwidths (numpy's, from the paper).
+    std::string wide = "A,B\n";
+    for (int i = 0; i < 60; ++i) {
+        const double u = std::fmod(i * 0.618034, 1.0), v = std::fmod(i * 0.414214, 1.0);
+        wide += std::to_string(std::round(4000 + 800 * u * u) / 10) + "," +
+                std::to_string(std::round(6000 + 6000 * v) / 10) + "\n";
+    }
+    const std::string wideBook = write("wide.csv", wide);
+    const std::string commonOut = (m_folder / "common.csv").string();
+    const Outcome common = run({"--ages", "--samples", "A,B", "--common-bandwidth", "--grid",
+                                "0:1500:1", "--profiles-out", commonOut, wideBook});
+    ASSERT_EQ(common.status, 0) << common.err;
+    const std::vector<double> oneBandwidth =
+        numpy("scaled(normal_sum(np.arange(1501.0), d[:, 0], np.full(60, h)))[[400, 450, 900]]",
+              "d = np.genfromtxt('" + wideBook +
+                  "', delimiter=',', skip_header=1); "
+                  "h = (botev(d[:, 0])[0] + botev(d[:, 1])[0]) / 2");
+    const std::vector<double> shared = firstProfileAt(readAll(commonOut), {400.0, 450.0, 900.0});
+    ASSERT_EQ(oneBandwidth.size(), 3u);
+    ASSERT_EQ(shared.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) EXPECT_NEAR(shared[i], oneBandwidth[i], 1e-4) << i;
+
+    // --mds with --ages --matrix: the nonmetric map and its stress-1.
+    const std::string four = write("four.csv",
+                                   "A,B,C,D\n100,120,300,500\n110,150,320,520\n130,160,310,400\n"
+                                   "200,300,250,480\n180,170,260,450\n");
+    const Outcome classical = run({"--ages", "--matrix", four});
+    const Outcome nonmetric = run({"--ages", "--matrix", "--mds", "nonmetric", four});
+    ASSERT_EQ(nonmetric.status, 0) << nonmetric.err;
+    EXPECT_EQ(classical.out.find("nonmetric"), std::string::npos) << classical.out;
+    EXPECT_NE(nonmetric.out.find("Stress-1 of the map: "), std::string::npos) << nonmetric.out;
+    EXPECT_NE(nonmetric.out.find(" (nonmetric MDS, "), std::string::npos) << nonmetric.out;
+    // Kuiper's V of the grains is in the grain matrix already: one block of it, not two.
+    const std::string blocks = (m_folder / "blocks.csv").string();
+    ASSERT_EQ(run({"--ages", "--matrix", "--measure", "v,w2", "--matrix-out", blocks, four}).status,
+              0);
+    std::istringstream blockRows(readAll(blocks));
+    int kuiperBlocks = 0;
+    for (std::string row; std::getline(blockRows, row);)
+        kuiperBlocks += row.rfind("Kuiper V,", 0) == 0;
+    EXPECT_EQ(kuiperBlocks, 1);
+
+    // Options that belong elsewhere are refused, naming what they need.
+    struct Refusal {
+        std::vector<std::string> args;
+        int status;
+        std::string message;
+    };
+    for (const auto& [args, status, message] : std::vector<Refusal>{
+             {{"--ages", "--samples", "A,B", "--layout", "rows", "--errors", "beside", four},
+              2,
+              "--errors is for --layout columns"},
+             {{"--grid", "0:400:1", four}, 2, "--grid needs --ages"},
+             {{"--sigma", "2", four}, 2, "--sigma needs --ages"},
+             {{"--ages", "--samples", "A,", four},
+              2,
+              "--samples takes two sample names, NAME1,NAME2, not \"A,\""},
+             {{"--ages", "--samples", "A,B", "--grid", "0:400:0", four},
+              1,
+              "Incorrect value entered for --grid: \"0:400:0\""},
+             {{"--ages", "--samples", "A,B", "--profile", "pdp", "--bandwidth", "5", four},
+              2,
+              "--bandwidth is for --profile kde or adaptive"},
+             {{"--ages", "--samples", "A,B", "--profiles-out", "p.txt", four},
+              2,
+              "--profiles-out writes .csv or .xlsx, not p.txt"},
+             {{"--ages", "--matrix", "--excel5", four},
+              2,
+              "--excel5 is for two samples, not --matrix"}}) {
+        const Outcome refused = run(args);
+        EXPECT_EQ(refused.status, status) << message;
+        EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
+        EXPECT_EQ(refused.out, "");
+    }
 }

@@ -255,6 +255,8 @@ TEST_F(BatchMatrix, EveryMeasureHasItsBlockAndAgreesWithNumpy) {
              {{"--matrix", "--columns", "B:M", "--measure", "d,x", book},
               "--measure: Unknown measure \"x\": give d, v, s, l, r2 or w2, separated by commas, "
               "or all"},
+             {{"--matrix", "--columns", "B:M", "--measure", "", book},
+              "--measure: Give at least one measure: d, v, s, l, r2, w2 or all"},
              {{"--measure", "v", book},
               "--measure needs --matrix, or --windows or --summary for the windows table"}}) {
         const auto refused = run(kBinary + "kestrel-batch", args);
