@@ -304,6 +304,31 @@ TEST_F(BatchAges, TheFirstMeasureListedIsMappedAndTheBlocksKeepTheListsOrder) {
     EXPECT_EQ(blockHeadings(matrix), (std::vector<std::string>{"", "R²", "Kuiper V", "MDS"}));
 }
 
+TEST_F(BatchAges, AGridThatLeavesGrainsOutIsNotedNamingTheSamplesAndCounts) {
+    const std::string book = (m_folder / "grid.csv").string();
+    std::ofstream(book) << "A,B,C\n100,150,200\n200,250,300\n300,350,400\n400,420,410\n"
+                           "500,640,420\n";
+    const std::vector<std::string> narrow = {"--ages", "--bandwidth", "20", "--grid", "150:450:1"};
+    const auto with = [&](std::vector<std::string> args, std::vector<std::string> more) {
+        args.insert(args.end(), more.begin(), more.end());
+        args.push_back(book);
+        return run(args);
+    };
+    const Outcome pair = with(narrow, {"--samples", "A,B"});
+    ASSERT_EQ(pair.status, 0) << pair.err;
+    EXPECT_EQ(pair.err,
+              "kestrel-batch: note: The grid (150 to 450) leaves out grains that its profiles "
+              "cannot show: 2 of A's 5, 1 of B's 5; the grain tests keep them\n");
+    EXPECT_NE(pair.out.find("grains n1=5 n2=5 "), std::string::npos) << "every grain tested";
+    const Outcome all = with(narrow, {"--matrix", "--measure", "d,s"});
+    ASSERT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(all.err,
+              "kestrel-batch: note: The grid (150 to 450) leaves out grains that its profiles "
+              "cannot show: 2 of A's 5, 1 of B's 5; the grain tests keep them\n")
+        << "C lies inside";
+    EXPECT_EQ(with({"--ages", "--bandwidth", "20"}, {"--samples", "A,B"}).err, "");
+}
+
 TEST_F(BatchAges, LastResortBandwidthsAreWarnedOfAndTheProfilesFileGivesEachBandwidth) {
     const std::string tiny = (m_folder / "tiny.csv").string();
     std::ofstream(tiny) << "A,B,C\n10,12,40\n20,25,41\n30,31,60\n15,50,70\n";

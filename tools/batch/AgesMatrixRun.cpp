@@ -43,6 +43,7 @@ void runAgesMatrix(const AgesSettings& settings, std::ostream& out, std::ostream
     // Similarity, Likeness and R² are computed from the profiles: a spike per grain matters to
     // them as much as to the profiles file.
     warnOfBandwidthsWithoutRoot(ages.samples, profiles, err);
+    noteGrainsOutsideGrid(ages.samples, profiles, {}, err);
     addGrainMeasures(matrix, ages.samples, profiles.ages, profiles.profiles, settings.measures);
     matrix.mapMeasure = settings.measures.front();
     size_t grains = 0;

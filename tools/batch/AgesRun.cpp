@@ -8,6 +8,7 @@
 #include "engine/KestrelError.h"
 #include "engine/ProfileData.h"
 #include "engine/density/BotevBandwidth.h"
+#include "engine/density/GridCoverage.h"
 #include "engine/measures/GrainWindows.h"
 #include "engine/measures/KsSamples.h"
 #include "engine/measures/Kuiper.h"
@@ -110,6 +111,13 @@ void refuseFilesOverInput(const AgesSettings& settings) {
     }
 }
 
+void noteGrainsOutsideGrid(const std::vector<GrainSample>& samples, const DensityProfiles& profiles,
+                           const std::vector<size_t>& which, std::ostream& err) {
+    const std::string note = grainsOutsideGridNote(
+        samples, profiles.ages, grainsOutsideGrid(samples, profiles.ages, which));
+    if (!note.empty()) err << "kestrel-batch: note: " << note << "\n";
+}
+
 void warnOfBandwidthsWithoutRoot(const std::vector<GrainSample>& samples,
                                  const DensityProfiles& profiles, std::ostream& err) {
     for (const auto& [sample, estimate] : samplesWithoutBandwidthRoot(profiles)) {
@@ -141,6 +149,10 @@ void runAges(const AgesSettings& settings, std::ostream& out, std::ostream& err,
     warnOfUnusableSamples(ages, err);
     const DensityProfiles profiles = buildDensityProfiles(ages.samples, settings.density);
     warnOfBandwidthsWithoutRoot(ages.samples, profiles, err);
+    const auto indexOf = [&](const GrainSample& sample) {
+        return static_cast<size_t>(&sample - ages.samples.data());
+    };
+    noteGrainsOutsideGrid(ages.samples, profiles, {indexOf(first), indexOf(second)}, err);
     if (settings.profilesOut) writeProfilesFile(*settings.profilesOut, ages.samples, profiles);
 
     // The profiles are compared as two profile columns would be, with the grains as the
@@ -148,8 +160,7 @@ void runAges(const AgesSettings& settings, std::ostream& out, std::ostream& err,
     BatchSettings run = settings.run;
     run.grains = GrainCounts{static_cast<int32_t>(first.ages.size()),
                              static_cast<int32_t>(second.ages.size())};
-    ProfileData data = profileRows(profiles, static_cast<size_t>(&first - ages.samples.data()),
-                                   static_cast<size_t>(&second - ages.samples.data()));
+    ProfileData data = profileRows(profiles, indexOf(first), indexOf(second));
     const GrainWindows grainWindows(first.ages, second.ages);
     std::string note;
     if (ages.emptyCellsSkipped > 0) {

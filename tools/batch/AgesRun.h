@@ -35,6 +35,11 @@ void writeProfilesFile(const std::string& path, const std::vector<GrainSample>& 
 /// @brief Warns on `err`, for each sample whose Botev bandwidth the profiles use and whose
 /// fixed-point equation has no root (small samples), that its bandwidth is a last resort that
 /// draws a spike per grain, and how to give one instead.
+/// @brief "kestrel-batch: note: The grid (...) leaves out grains ..." when the profiles' grid
+/// leaves out grains of `which` (indices into `samples`; all when empty).
+void noteGrainsOutsideGrid(const std::vector<GrainSample>& samples, const DensityProfiles& profiles,
+                           const std::vector<size_t>& which, std::ostream& err);
+
 void warnOfBandwidthsWithoutRoot(const std::vector<GrainSample>& samples,
                                  const DensityProfiles& profiles, std::ostream& err);
 
