@@ -100,6 +100,10 @@ void TForm1::createMenu() {
     file->addSeparator();
     Saveas1 = file->addAction("Save summary &as");
     ExportGraph1 = file->addAction("Export &graph...");
+    ExportProfiles1 = file->addAction("Export pro&files...");
+    // Only while profiles built from grain ages are in use.
+    connect(file, &QMenu::aboutToShow, this,
+            [this] { ExportProfiles1->setEnabled(agesSourceInUse() != nullptr); });
     PrintGraph1 = file->addAction("&Print graph");
     file->addSeparator();
     CompareMany1 = file->addAction("Compare &many...");

@@ -98,6 +98,7 @@ class TForm1 : public QMainWindow {
     QAction* About1;
     // File menu, after the items above.
     QAction* ExportGraph1;    // "Export graph...": the graph in front
+    QAction* ExportProfiles1;  // "Export profiles...": every profile built from grain ages
     QAction* PrintGraph1;     // "Print graph": as the Print button, available when it is
     QMenu* RecentWorkbooks1;  // "Recent workbooks": the last eight opened, latest first
     QAction* CompareMany1;    // "Compare many...": every pair of many profile columns
@@ -160,6 +161,11 @@ class TForm1 : public QMainWindow {
     /// chooser first), then the two chosen samples compared from their profiles with their
     /// grains as sample sizes, or every sample compared by its grains on the Many profiles page.
     void OpenGrainAges1Click();
+    /// File > Export profiles...: every sample's profile as built from its grain ages, with its
+    /// bandwidth, to a .csv or .xlsx file (kestrel-batch's --profiles-out file).
+    void ExportProfiles1Click();
+    /// The grain ages behind the results on show (a pair, or the Many profiles page), if any.
+    const kestrel::GrainAgesSource* agesSourceInUse() const;
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <algorithm>
+#include <filesystem>
 #include <numeric>
 
 #include "app/GrainAgesDialog.h"
@@ -18,6 +19,7 @@
 #include "app/RecentWorkbooks.h"
 #include "app/WindowsTableModel.h"
 #include "engine/ClassicalMds.h"
+#include "engine/KestrelError.h"
 #include "engine/MeasureMatrix.h"
 #include "engine/NumberText.h"
 #include "engine/density/GridCoverage.h"
@@ -53,6 +55,41 @@ QString agesSubject(const std::vector<kestrel::GrainSample>& samples) {
 
 void TForm1::addGrainAges() {
     connect(OpenGrainAges1, &QAction::triggered, this, &TForm1::OpenGrainAges1Click);
+    connect(ExportProfiles1, &QAction::triggered, this, &TForm1::ExportProfiles1Click);
+}
+
+const kestrel::GrainAgesSource* TForm1::agesSourceInUse() const {
+    if (m_agesInUse) return m_agesInUse.get();
+    const bool manyShown = PageControl1->isTabVisible(PageControl1->indexOf(tsManyProfiles));
+    return manyShown ? m_manySource.ages.get() : nullptr;
+}
+
+void TForm1::ExportProfiles1Click() {
+    const kestrel::GrainAgesSource* source = agesSourceInUse();
+    if (!source) return;
+    const QFileInfo workbook(decoded(source->workbookPath));
+    kestrel::FileDialogSetup setup;
+    setup.title = "Export profiles";
+    setup.filters = QStringList{"Comma-separated text (*.csv)", "Excel workbook (*.xlsx)"};
+    setup.filterSuffixes = QStringList{"csv", "xlsx"};
+    setup.defaultSuffix = "csv";
+    setup.initialFolder = workbook.path();
+    setup.proposedName = workbook.completeBaseName() + "_profiles.csv";
+    setup.confirmOverwrite = true;
+    const auto choice = m_ui.chooseSaveFile(this, setup);
+    if (!choice) return;
+    QString chosen = choice->path;
+    // A name without .csv or .xlsx takes the chosen entry's.
+    const QString suffix = QFileInfo(chosen).suffix().toLower();
+    if (suffix != "csv" && suffix != "xlsx")
+        chosen += "." + setup.filterSuffixes.value(choice->filterIndex - 1, "csv");
+    const std::string path = QFile::encodeName(chosen).toStdString();
+    std::error_code error;
+    if (std::filesystem::equivalent(path, source->workbookPath, error)) {
+        throw kestrel::KestrelError("The profiles file " + path +
+                                    " is the workbook of the ages; choose another name");
+    }
+    kestrel::writeProfilesFile(path, source->built.ages.samples, source->built.profiles);
 }
 
 void TForm1::OpenGrainAges1Click() {

@@ -5,6 +5,9 @@
 #include <cctype>
 #include <utility>
 
+#include "sheet/core/MatrixWorkbook.h"
+#include "sheet/core/WorkbookWriter.h"
+
 namespace kestrel {
 namespace {
 
@@ -70,6 +73,19 @@ std::string freeProfilesSheetName(const Workbook& book) {
         name = std::string(kProfilesSheetName) + " (" + std::to_string(number) + ")";
     }
     return name;
+}
+
+void writeProfilesFile(const std::string& path, const std::vector<GrainSample>& samples,
+                       const DensityProfiles& profiles) {
+    // The bandwidths (KDE and adaptive KDE; a PDP has none) under the names, as the window's
+    // preview gives them.
+    ProfilesTable table{profiles.ages, {}, {}, profiles.bandwidths};
+    for (size_t s = 0; s < samples.size(); ++s) {
+        table.names.push_back(samples[s].name);
+        table.profiles.emplace_back(profiles.profiles[s]);
+    }
+    writeStreamedWorkbookFile(path, matrixFileTypeOf(path),
+                              [&](CellSink& sink) { sendProfilesSheet(table, sink); });
 }
 
 }  // namespace kestrel

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/density/DensityProfiles.h"
+#include "engine/density/GrainSample.h"
 #include "sheet/core/CellSink.h"
 #include "sheet/core/Workbook.h"
 
@@ -36,5 +38,11 @@ Worksheet profilesWorksheet(const ProfilesTable& table, const std::string& sheet
 /// @brief "Profiles", or "Profiles (2)", "Profiles (3)" ... when the workbook has a sheet of
 /// that name already (names compared without regard to case, as spreadsheet programs do).
 std::string freeProfilesSheetName(const Workbook& book);
+
+/// @brief Writes every sample's profile, with each one's bandwidth when the profiles have them,
+/// as the sheet "Profiles" to `path` (.csv or .xlsx), atomically: kestrel-batch's profiles file
+/// and the window's File > Export profiles.
+void writeProfilesFile(const std::string& path, const std::vector<GrainSample>& samples,
+                       const DensityProfiles& profiles);
 
 }  // namespace kestrel

@@ -296,6 +296,18 @@ TEST_F(GrainAgesTrust, AWorkbookOfAgesReopensFromRecentWorkbooksThroughItsDialog
     ASSERT_EQ(m_ui.shownOf(Shown::Modal).size(), 1u);
     EXPECT_EQ(m_ui.shownOf(Shown::Modal)[0].text, "Open grain ages");
     EXPECT_TRUE(m_ui.shownOf(Shown::OpenChooser).empty()) << "straight to the workbook";
+
+    // File > Export profiles... writes every sample's profile with its bandwidth, as
+    // kestrel-batch's --profiles-out file does; a name without an extension takes the entry's.
+    m_ui.saveAnswers.push_back(kestrel::FileChoice{m_dir.filePath("all_profiles"), 2});
+    m_form->ExportProfiles1Click();
+    EXPECT_EQ(m_ui.shownOf(Shown::SaveChooser).back().chooser.proposedName, "ages_profiles.csv");
+    const std::string read = python(
+        "import sys, openpyxl\nrows = list(openpyxl.load_workbook(sys.argv[1]).active.values)\n"
+        "print(rows[0], rows[1][0], len(rows[1]), len(rows) > 100)\n",
+        {m_dir.filePath("all_profiles.xlsx")});
+    EXPECT_EQ(read, "('Age', 'A', 'B') Bandwidth 3 True\n") << read;
+
     m_form->close();
     EXPECT_NE(readAll(settingsPath()).find("Recent1=" + book.toStdString()), std::string::npos);
 }

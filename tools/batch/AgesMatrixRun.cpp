@@ -8,6 +8,7 @@
 #include "engine/NumberText.h"
 #include "engine/measures/GrainMatrix.h"
 #include "sheet/core/MatrixWorkbook.h"
+#include "sheet/core/ProfilesSheet.h"
 #include "tools/batch/AgesRun.h"
 #include "tools/batch/BatchSteps.h"
 #include "tools/batch/MapOfMatrix.h"

@@ -86,19 +86,6 @@ ProfileData profileRows(const DensityProfiles& profiles, size_t first, size_t se
 
 }  // namespace
 
-void writeProfilesFile(const std::string& path, const std::vector<GrainSample>& samples,
-                       const DensityProfiles& profiles) {
-    // The bandwidths (KDE and adaptive KDE; a PDP has none) under the names, as the window's
-    // preview gives them.
-    ProfilesTable table{profiles.ages, {}, {}, profiles.bandwidths};
-    for (size_t s = 0; s < samples.size(); ++s) {
-        table.names.push_back(samples[s].name);
-        table.profiles.emplace_back(profiles.profiles[s]);
-    }
-    writeStreamedWorkbookFile(path, matrixFileTypeOf(path),
-                              [&](CellSink& sink) { sendProfilesSheet(table, sink); });
-}
-
 void refuseFilesOverInput(const AgesSettings& settings) {
     const std::pair<const char*, const std::optional<std::string>*> outputs[] = {
         {"profiles file", &settings.profilesOut}, {"matrix file", &settings.matrixOut}};

@@ -28,10 +28,6 @@ void warnOfUnusableSamples(const GrainAges& ages, std::ostream& err);
 /// @brief Refuses a profiles or matrix file that is the workbook being read.
 void refuseFilesOverInput(const AgesSettings& settings);
 
-/// @brief The sheet "Profiles" (Age, then one column per sample) as .csv or .xlsx.
-void writeProfilesFile(const std::string& path, const std::vector<GrainSample>& samples,
-                       const DensityProfiles& profiles);
-
 /// @brief Warns on `err`, for each sample whose Botev bandwidth the profiles use and whose
 /// fixed-point equation has no root (small samples), that its bandwidth is a last resort that
 /// draws a spike per grain, and how to give one instead.
