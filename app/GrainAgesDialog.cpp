@@ -33,6 +33,7 @@ constexpr int kPreviewDelayMs = 60;
 constexpr int kWidth = 1000, kHeight = 620;  // pixels, when the screen has them
 constexpr int kFrame = 20;                   // about what a window manager adds around it
 constexpr int kComboCharacters = 12;
+constexpr int kNoteLines = 4;  // the preview's note shows this many lines, and scrolls past them
 constexpr int kSpareFieldsWidth =
     60;  // the choices may grow this much; the preview takes the rest  // the choices' lists show
          // this much, or more  // after the last change, before the preview is redrawn
@@ -119,7 +120,18 @@ GrainAgesDialog::GrainAgesDialog(const kestrel::GrainAgesFields& choices,
     lPreviewNote->setObjectName("lPreviewNote");
     lPreviewNote->setWordWrap(true);
     lPreviewNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    right->addWidget(lPreviewNote);
+    lPreviewNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Every sample's line (with "all") runs longer than a small screen has room for: the note
+    // scrolls below the preview instead of running over its age axis.
+    auto* noteScroll = new QScrollArea;
+    noteScroll->setObjectName("PreviewNoteScroll");
+    noteScroll->setWidget(lPreviewNote);
+    noteScroll->setWidgetResizable(true);
+    noteScroll->setFrameShape(QFrame::NoFrame);
+    noteScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    noteScroll->setMaximumHeight(kNoteLines * lPreviewNote->fontMetrics().lineSpacing() + 4);
+    noteScroll->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    right->addWidget(noteScroll);
     columns->addLayout(right, 1);
     layout->addLayout(columns, 1);
 

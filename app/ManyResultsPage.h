@@ -95,7 +95,7 @@ class ManyResultsPage : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    static constexpr QSize kGraphMinimum{260, 260};
+    static constexpr QSize kGraphMinimum{260, 220};
     static constexpr int kMapShare = 11, kHeatMapShare = 9;  // of the graphs' width
     static constexpr int kTableBelowFrom = 560;              // pixels of page height
 
