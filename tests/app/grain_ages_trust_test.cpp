@@ -3,8 +3,10 @@
 // run leaves alone, the layout of a new workbook, window widths, a grid that leaves grains out,
 // saving the summary by the typed extension, and the recent workbooks of ages.
 #include <gtest/gtest.h>
+#include <qcustomplot.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -14,12 +16,15 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include "app/GrainAgesDialog.h"
 #include "app/KR_chng.h"
 #include "app/KR_main.h"
 #include "app/KR_var.h"
+#include "app/ManyResultsPage.h"
 #include "app/ProgramPaths.h"
 #include "engine/KestrelError.h"
 #include "sheet/widgets/KR_ShtIm.h"
@@ -310,6 +315,60 @@ TEST_F(GrainAgesTrust, AWorkbookOfAgesReopensFromRecentWorkbooksThroughItsDialog
 
     m_form->close();
     EXPECT_NE(readAll(settingsPath()).find("Recent1=" + book.toStdString()), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// Whether every axis title of `chart` (the colour scale's too) fits along its axis.
+bool titlesFit(QCustomPlot& chart) {
+    chart.replot();
+    for (QCPLayoutElement* element : chart.plotLayout()->elements(true)) {
+        QList<QCPAxis*> axes;
+        if (auto* rect = qobject_cast<QCPAxisRect*>(element)) axes = rect->axes();
+        if (auto* scale = qobject_cast<QCPColorScale*>(element)) axes = {scale->axis()};
+        for (QCPAxis* axis : axes) {
+            const QRect rect = axis->axisRect()->rect();
+            const int room = axis->orientation() == Qt::Horizontal ? rect.width() : rect.height();
+            if (QFontMetrics(axis->labelFont()).horizontalAdvance(axis->label()) > room)
+                return false;
+        }
+    }
+    return true;
+}
+
+TEST_F(GrainAgesTrust, NothingIsCutAt800x480) {
+    const QString book = m_dir.filePath("ages.xlsx");
+    python(std::string("import subprocess, sys\nsubprocess.run(['/usr/bin/python3', '") +
+               KESTREL_SOURCE_DIR +
+               "/tests/tools/batch_ages_fixture.py', sys.argv[1]], "
+               "check=True, capture_output=True)\n",
+           {book});
+    m_form->resize(800, 480);
+    openAges(book, [](GrainAgesDialog& dialog) {
+        dialog.resize(800, 480);
+        dialog.chkAllSamples->setChecked(true);
+        dialog.updatePreview();
+        QApplication::processEvents();
+        // The note, every sample's line long, stays below the preview's age axis.
+        const auto* note = dialog.findChild<QWidget*>("PreviewNoteScroll");
+        ASSERT_NE(note, nullptr);
+        const QRect preview(dialog.Preview->mapTo(&dialog, QPoint()), dialog.Preview->size());
+        EXPECT_GE(note->mapTo(&dialog, QPoint()).y(), preview.bottom()) << "no overlap";
+        EXPECT_TRUE(titlesFit(*dialog.Preview));
+    });
+    ASSERT_TRUE(
+        m_form->PageControl1->isTabVisible(m_form->PageControl1->indexOf(m_form->tsManyProfiles)));
+    QApplication::processEvents();
+    auto* scroll = m_form->findChild<QScrollArea*>("ManyScroll");
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_EQ(scroll->verticalScrollBar()->maximum(), 0) << "the graphs fit, unscrolled";
+    EXPECT_TRUE(titlesFit(*m_form->ManyResults->MdsMap));
+    EXPECT_TRUE(titlesFit(*m_form->ManyResults->HeatMap));
+    m_form->ManyResults->tcGraphs->setCurrentWidget(m_form->ManyResults->Shepard);
+    QApplication::processEvents();
+    EXPECT_TRUE(titlesFit(*m_form->ManyResults->Shepard));
 }
 
 }  // namespace
