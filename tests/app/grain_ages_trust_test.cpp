@@ -261,7 +261,7 @@ TEST_F(GrainAgesTrust, ASavedSummaryIsWhatItsNameSaysAndNeverTheWorkbookOfAges) 
         m_form->Saveas1Click();
     };
     save("first.xls", 3);
-    const auto& chooser = m_ui.shownOf(Shown::SaveChooser).front().chooser;
+    const kestrel::FileDialogSetup chooser = m_ui.shownOf(Shown::SaveChooser).front().chooser;
     EXPECT_EQ(chooser.proposedName, "Namib_ages_summary.XLS");
     EXPECT_EQ(chooser.initialFolder, m_dir.path()) << "the workbook's folder, not the data folder";
 
