@@ -1,5 +1,8 @@
 // Classical (Torgerson) multidimensional scaling: points in the plane whose distances come as
 // close as two dimensions allow to a matrix of dissimilarities.
+// Torgerson, W. S. (1952). Multidimensional scaling: I. Theory and method. Psychometrika 17,
+// 401-419. Gower, J. C. (1966). Some distance properties of latent root and vector methods used
+// in multivariate analysis. Biometrika 53, 325-338.
 #pragma once
 
 #include <array>

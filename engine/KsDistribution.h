@@ -1,5 +1,7 @@
 // Exact null distribution of the two-sample Kolmogorov-Smirnov statistic D for two samples of
 // equal size n, and the critical values derived from it.
+// Gnedenko, B. V. and Korolyuk, V. S. (1951). On the maximum discrepancy between two empirical
+// distributions. Doklady Akademii Nauk SSSR 80, 525-528 (the alternating sum below).
 #pragma once
 
 #include <cstdint>

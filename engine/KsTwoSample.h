@@ -1,6 +1,10 @@
 // Null distribution of the two-sample Kolmogorov-Smirnov statistic D for samples of sizes n1
 // and n2: tail probabilities (p-values) and critical values, exact on the lattice of attainable
 // values while n1 * n2 is small enough, asymptotic beyond.
+// Smirnov, N. V. (1939). On the estimation of the discrepancy between empirical curves of
+// distribution for two independent samples. Bulletin Mathematique de l'Universite de Moscou 2(2),
+// 3-14. Hodges, J. L. (1958). The significance probability of the Smirnov two-sample test.
+// Arkiv for Matematik 3, 469-486 (the exact count over lattice paths).
 #pragma once
 
 #include <cstdint>

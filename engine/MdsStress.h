@@ -1,5 +1,8 @@
 // How well a map keeps its dissimilarities: Kruskal's stress-1 and the pairs of a Shepard plot
 // (dissimilarity against map distance, and against the fitted disparity of a nonmetric map).
+// Kruskal, J. B. (1964). Multidimensional scaling by optimizing goodness of fit to a nonmetric
+// hypothesis. Psychometrika 29, 1-27 (stress-1 and its verbal scale). Shepard, R. N. (1962). The
+// analysis of proximities. Psychometrika 27, 125-140.
 #pragma once
 
 #include <cstdint>

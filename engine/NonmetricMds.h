@@ -1,6 +1,10 @@
 // Nonmetric multidimensional scaling in two dimensions: a map whose distances follow the order of
 // the dissimilarities rather than their values (Kruskal's monotone regression alternated with
 // SMACOF's Guttman transform).
+// Kruskal, J. B. (1964). Nonmetric multidimensional scaling: a numerical method. Psychometrika
+// 29, 115-129. De Leeuw, J. (1977). Applications of convex analysis to multidimensional scaling.
+// In Recent Developments in Statistics, 133-145. Borg, I. and Groenen, P. J. F. (2005). Modern
+// Multidimensional Scaling, 2nd ed., Springer, chapters 8-9.
 #pragma once
 
 #include <cstdint>
