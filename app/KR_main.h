@@ -97,12 +97,12 @@ class TForm1 : public QMainWindow {
     QAction* WindowsMeasures1;  // Options > "Other measures in the windows table", checkable
     QAction* About1;
     // File menu, after the items above.
-    QAction* ExportGraph1;    // "Export graph...": the graph in front
+    QAction* ExportGraph1;     // "Export graph...": the graph in front
     QAction* ExportProfiles1;  // "Export profiles...": every profile built from grain ages
-    QAction* PrintGraph1;     // "Print graph": as the Print button, available when it is
-    QMenu* RecentWorkbooks1;  // "Recent workbooks": the last eight opened, latest first
-    QAction* CompareMany1;    // "Compare many...": every pair of many profile columns
-    QWidget* tsManyProfiles;  // "Many profiles": its results, a page shown once there are some
+    QAction* PrintGraph1;      // "Print graph": as the Print button, available when it is
+    QMenu* RecentWorkbooks1;   // "Recent workbooks": the last eight opened, latest first
+    QAction* CompareMany1;     // "Compare many...": every pair of many profile columns
+    QWidget* tsManyProfiles;   // "Many profiles": its results, a page shown once there are some
     kestrel::ManyResultsPage* ManyResults;
 
     /// @brief The critical value table: created open and empty, loaded when the window is shown.

@@ -27,8 +27,8 @@ QString addEveryMeasure(ProfileMatrix& matrix, const AddMeasures& add);
 struct ManyMapView {
     Measure measure = Measure::KsD;
     bool nonmetric = false;
-    SquareMatrix dissimilarities;     // dissimilaritiesOf(matrix, measure)
-    MdsMap classical;                 // classicalMds(dissimilarities)
+    SquareMatrix dissimilarities;  // dissimilaritiesOf(matrix, measure)
+    MdsMap classical;              // classicalMds(dissimilarities)
     /// The map in view, judged (judgedMap): the classical one or the nonmetric one, with its
     /// stress-1 and, nonmetric, its disparities.
     MdsMap map;

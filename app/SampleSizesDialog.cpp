@@ -69,8 +69,7 @@ void TfmSampleSizes::bbOKClick() {
     accept();
 }
 
-bool runSampleSizes(kestrel::SettingsFields& state, kestrel::UserInteraction& ui,
-                    QWidget* parent) {
+bool runSampleSizes(kestrel::SettingsFields& state, kestrel::UserInteraction& ui, QWidget* parent) {
     TfmSampleSizes dialog(state, ui, parent);
     return ui.runModal(dialog) == QDialog::Accepted;
 }

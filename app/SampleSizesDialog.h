@@ -38,5 +38,4 @@ class TfmSampleSizes : public QDialog {
 /// @brief Options > Sample sizes...: shows the dialog modally through `ui`. Returns true when it
 /// ended with OK (the grain counts, or their absence, are then stored in `state`). No
 /// recalculation: the next calculation uses them.
-bool runSampleSizes(kestrel::SettingsFields& state, kestrel::UserInteraction& ui,
-                    QWidget* parent);
+bool runSampleSizes(kestrel::SettingsFields& state, kestrel::UserInteraction& ui, QWidget* parent);

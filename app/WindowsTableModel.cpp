@@ -51,16 +51,26 @@ Column grainColumnLooksLike(int grainColumn) {
 
 double valueOf(const WindowsTableRow& row, int column) {
     switch (column) {
-        case kFirst: return row.first;
-        case kFirstAge: return row.firstAge;
-        case kLast: return row.last;
-        case kLastAge: return row.lastAge;
-        case kRows: return row.rows;
-        case kN1: return static_cast<double>(row.n1);
-        case kN2: return static_cast<double>(row.n2);
-        case kD: return row.d;
-        case kCritical: return row.criticalValue;
-        default: return row.p;
+        case kFirst:
+            return row.first;
+        case kFirstAge:
+            return row.firstAge;
+        case kLast:
+            return row.last;
+        case kLastAge:
+            return row.lastAge;
+        case kRows:
+            return row.rows;
+        case kN1:
+            return static_cast<double>(row.n1);
+        case kN2:
+            return static_cast<double>(row.n2);
+        case kD:
+            return row.d;
+        case kCritical:
+            return row.criticalValue;
+        default:
+            return row.p;
     }
 }
 

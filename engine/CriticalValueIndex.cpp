@@ -29,7 +29,7 @@ constexpr size_t kLongestRowLine = 256;
 struct IndexHeader {
     char magic[8];
     uint64_t tableSize;
-    int64_t tableSeconds;      // the table's modification time
+    int64_t tableSeconds;  // the table's modification time
     int64_t tableNanoseconds;
     uint32_t maxN;
     uint32_t byteOrder;
@@ -96,7 +96,9 @@ bool readExactly(int fd, void* buffer, size_t size, off_t offset) {
 
 }  // namespace
 
-std::string criticalValueIndexPath(const std::string& tablePath) { return tablePath + ".idx"; }
+std::string criticalValueIndexPath(const std::string& tablePath) {
+    return tablePath + ".idx";
+}
 
 void writeCriticalValueIndex(const std::string& tablePath, const std::string& indexPath) {
     const auto before = versionOfFile(tablePath);
@@ -119,7 +121,8 @@ void writeCriticalValueIndex(const std::string& tablePath, const std::string& in
     if (offsets.empty()) {
         bytes.append(sizeof(uint32_t), '\xFF');  // size 0: no row
     } else {
-        bytes.append(reinterpret_cast<const char*>(offsets.data()), offsets.size() * sizeof offsets[0]);
+        bytes.append(reinterpret_cast<const char*>(offsets.data()),
+                     offsets.size() * sizeof offsets[0]);
     }
     writeFileAtomically(indexPath, bytes);
 }
@@ -131,15 +134,14 @@ std::unique_ptr<IndexedCriticalValues> IndexedCriticalValues::open(const std::st
     IndexHeader header{};
     struct stat tableInfo {};
     struct stat indexInfo {};
-    const bool matches =
-        tableFd >= 0 && readExactly(indexFd, &header, sizeof header, 0) &&
-        std::memcmp(header.magic, kMagic, sizeof kMagic) == 0 &&
-        header.byteOrder == kByteOrderMark && ::fstat(tableFd, &tableInfo) == 0 &&
-        ::fstat(indexFd, &indexInfo) == 0 && S_ISREG(tableInfo.st_mode) &&
-        versionOf(tableInfo) == TableVersion{header.tableSize, header.tableSeconds,
-                                             header.tableNanoseconds} &&
-        static_cast<uint64_t>(indexInfo.st_size) ==
-            sizeof header + (uint64_t{header.maxN} + 1) * sizeof(uint32_t);
+    const bool matches = tableFd >= 0 && readExactly(indexFd, &header, sizeof header, 0) &&
+                         std::memcmp(header.magic, kMagic, sizeof kMagic) == 0 &&
+                         header.byteOrder == kByteOrderMark && ::fstat(tableFd, &tableInfo) == 0 &&
+                         ::fstat(indexFd, &indexInfo) == 0 && S_ISREG(tableInfo.st_mode) &&
+                         versionOf(tableInfo) == TableVersion{header.tableSize, header.tableSeconds,
+                                                              header.tableNanoseconds} &&
+                         static_cast<uint64_t>(indexInfo.st_size) ==
+                             sizeof header + (uint64_t{header.maxN} + 1) * sizeof(uint32_t);
     if (!matches) {
         if (tableFd >= 0) ::close(tableFd);
         ::close(indexFd);
@@ -159,7 +161,8 @@ IndexedCriticalValues::~IndexedCriticalValues() {
 
 std::optional<uint32_t> IndexedCriticalValues::offsetOf(int32_t m) const {
     uint32_t offset = kNoRow;
-    const off_t at = static_cast<off_t>(sizeof(IndexHeader) + static_cast<size_t>(m) * sizeof offset);
+    const off_t at =
+        static_cast<off_t>(sizeof(IndexHeader) + static_cast<size_t>(m) * sizeof offset);
     if (!readExactly(m_indexFd, &offset, sizeof offset, at)) return std::nullopt;
     return offset;
 }

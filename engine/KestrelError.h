@@ -10,7 +10,7 @@ namespace kestrel {
 /// appends "." when the text ends in a letter or digit). Name the file, and for cells the
 /// cell's address, in the message.
 class KestrelError : public std::runtime_error {
-public:
+  public:
     explicit KestrelError(const std::string& message) : std::runtime_error(message) {}
 };
 

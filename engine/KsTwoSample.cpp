@@ -43,7 +43,10 @@ int64_t latticeIndex(int64_t lcm, double d) {
 class PathBand {
   public:
     PathBand(int64_t m, int64_t n, int64_t h)
-        : m_n(n), m_h(h), m_mg(m / std::gcd(m, n)), m_ng(n / std::gcd(m, n)),
+        : m_n(n),
+          m_h(h),
+          m_mg(m / std::gcd(m, n)),
+          m_ng(n / std::gcd(m, n)),
           m_share(static_cast<size_t>(n) + 1, 1.0) {}
 
     // Share of the paths to (i, n) that have left the band, after column i; false when the

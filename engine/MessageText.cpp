@@ -6,7 +6,9 @@ namespace {
 
 constexpr size_t kLibraryDetailCharacters = 80;
 
-bool startsCharacter(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
+bool startsCharacter(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+}
 
 }  // namespace
 

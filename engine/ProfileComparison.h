@@ -33,8 +33,7 @@ struct ComparisonHooks {
     /// When set, the critical value of positions first..last (the whole range 1..NumRows
     /// included), in place of criticalValue: for sample sizes that are not counts of positions.
     /// The whole-range curves are ready when it is called.
-    std::function<double(const ProfileData& data, int32_t first, int32_t last)>
-        windowCriticalValue;
+    std::function<double(const ProfileData& data, int32_t first, int32_t last)> windowCriticalValue;
     /// Called first in every window evaluation, the whole range included (the window log line).
     std::function<void(const ProfileWindow& window, double firstAge, double lastAge)>
         windowEvaluated;

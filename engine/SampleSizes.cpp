@@ -71,8 +71,8 @@ double TwoSampleCriticalValues::operator()(const SampleSizes& sizes) {
     return value;
 }
 
-std::function<double(const ProfileData& data, int32_t first, int32_t last)>
-grainCriticalValues(GrainCounts grains) {
+std::function<double(const ProfileData& data, int32_t first, int32_t last)> grainCriticalValues(
+    GrainCounts grains) {
     auto known = std::make_shared<TwoSampleCriticalValues>();
     return [grains, known](const ProfileData& data, int32_t first, int32_t last) {
         return (*known)(windowSampleSizes(data, first, last, grains));

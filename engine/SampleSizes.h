@@ -62,7 +62,7 @@ class TwoSampleCriticalValues {
 
 /// @brief The comparison's critical value for positions first..last from grain counts (a
 /// ComparisonHooks::windowCriticalValue): the critical value of windowSampleSizes().
-std::function<double(const ProfileData& data, int32_t first, int32_t last)>
-grainCriticalValues(GrainCounts grains);
+std::function<double(const ProfileData& data, int32_t first, int32_t last)> grainCriticalValues(
+    GrainCounts grains);
 
 }  // namespace kestrel

@@ -43,8 +43,8 @@ WindowsTableRow rowFor(const ProfileData& data, int32_t first, int32_t last, dou
 
 const std::array<std::string, 12>& windowsTableHeaders() {
     static const std::array<std::string, 12> headers{
-        "First", "First age", "Last", "Last age", "Rows", "n1",
-        "n2",    "D",         "Critical value", "p", "Beyond", "Method"};
+        "First", "First age", "Last",           "Last age", "Rows",   "n1",
+        "n2",    "D",         "Critical value", "p",        "Beyond", "Method"};
     return headers;
 }
 

@@ -20,12 +20,12 @@ namespace kestrel {
 struct WindowsTableRow {
     int32_t first = 0, last = 0;  // positions
     double firstAge = 0, lastAge = 0;
-    int32_t rows = 0;             // last - first + 1
-    int64_t n1 = 0, n2 = 0;       // sample sizes tested with
-    double d = 0;                 // largest difference inside the window
-    double criticalValue = 0;     // the one the comparison used (0 when the table lacked it)
-    double p = 1;                 // P(D' >= d) for n1, n2
-    bool beyond = false;          // d > criticalValue, the rule of the graphs' marks
+    int32_t rows = 0;          // last - first + 1
+    int64_t n1 = 0, n2 = 0;    // sample sizes tested with
+    double d = 0;              // largest difference inside the window
+    double criticalValue = 0;  // the one the comparison used (0 when the table lacked it)
+    double p = 1;              // P(D' >= d) for n1, n2
+    bool beyond = false;       // d > criticalValue, the rule of the graphs' marks
     KsMethod method = KsMethod::Exact;
     /// The window's own grains tested, when the profiles were built from grain ages.
     std::optional<GrainWindowTest> grains;

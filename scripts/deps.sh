@@ -3,7 +3,7 @@
 # it does nothing when every package is already there.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ clang pkg-config libclang-rt-14-dev
+  cmake ninja-build g++ clang clang-format pkg-config libclang-rt-14-dev
   qt6-base-dev libqt6printsupport6 libqt6opengl6-dev qt6-qpa-plugins
   libqcustomplot-dev libgsf-1-dev libsimpleini-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev

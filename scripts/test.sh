@@ -19,6 +19,8 @@ run_suite() {
 
 # Line tables are all a failing test's stack trace needs, and build much faster than full
 # debugging information; the sanitizer build is optimised less, which the sanitizers prefer.
+echo "== Formatting (.clang-format)"
+git ls-files -z '*.cpp' '*.h' 2>/dev/null | xargs -0 -r clang-format --dry-run -Werror
 echo "== Normal build"
 run_suite build -DKESTREL_BENCH=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"

@@ -1,5 +1,4 @@
 // Record layout of the BIFF8 (Excel 97) and BIFF5 (Excel 5) workbook streams.
-#include "sheet/core/LittleEndian.h"
 #include "sheet/core/BiffWorkbookStream.h"
 
 #include <algorithm>
@@ -8,10 +7,10 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <stdexcept>
-#include <string_view>
 #include <optional>
 #include <set>
+#include <stdexcept>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -21,6 +20,7 @@
 #include "sheet/core/BiffSharedStrings.h"
 #include "sheet/core/BiffTextEncoder.h"
 #include "sheet/core/ExcelSheetNames.h"
+#include "sheet/core/LittleEndian.h"
 #include "sheet/core/WorkbookWriter.h"
 
 namespace kestrel::biff {

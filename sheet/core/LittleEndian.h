@@ -2,8 +2,8 @@
 // files: readers, and the writer of an unsigned integer.
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 namespace kestrel {

@@ -167,7 +167,8 @@ class CompoundFile {
         for (const uint32_t id : tableIds) {
             const std::string_view part = sector(id, "allocation table");
             if (part.size() < m_sectorSize) throw Broken{"its allocation table is cut short"};
-            for (size_t i = 0; i < idsPerSector; ++i) m_table.push_back(readU32le(part.data() + 4 * i));
+            for (size_t i = 0; i < idsPerSector; ++i)
+                m_table.push_back(readU32le(part.data() + 4 * i));
         }
     }
 
@@ -309,9 +310,8 @@ WorkbookStream readWorkbookStream(std::string_view fileBytes, const std::string&
         children = file->rootChildren();
         stream = findWorkbookStream(children);
     } catch (const Broken& broken) {
-        throw readError(displayName,
-                        "it is damaged: its compound-file structure is broken (" + broken.detail +
-                            ")");
+        throw readError(displayName, "it is damaged: its compound-file structure is broken (" +
+                                         broken.detail + ")");
     }
     if (!stream) throw readError(displayName, describeMissingWorkbook(children));
     // A stream is made of the file's own sectors, so it cannot be larger than the file.

@@ -13,7 +13,7 @@ namespace {
 
 constexpr uint32_t kSector = 512;
 constexpr uint32_t kIdsPerSector = kSector / 4;
-constexpr uint32_t kHeaderTableIds = 109;           // allocation table sectors the header lists
+constexpr uint32_t kHeaderTableIds = 109;  // allocation table sectors the header lists
 constexpr uint32_t kIdsPerExtraSector = kIdsPerSector - 1;  // the last id chains to the next
 constexpr uint32_t kFree = 0xFFFFFFFF;
 constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
@@ -21,18 +21,24 @@ constexpr uint32_t kTableSector = 0xFFFFFFFD;
 constexpr uint32_t kExtraTableSector = 0xFFFFFFFC;
 constexpr uint32_t kNoEntry = 0xFFFFFFFF;
 
-void putU16(std::string& out, size_t at, uint16_t v) { putLittleEndian(out.data() + at, v); }
-void putU32(std::string& out, size_t at, uint32_t v) { putLittleEndian(out.data() + at, v); }
+void putU16(std::string& out, size_t at, uint16_t v) {
+    putLittleEndian(out.data() + at, v);
+}
+void putU32(std::string& out, size_t at, uint32_t v) {
+    putLittleEndian(out.data() + at, v);
+}
 
-uint32_t ceilDiv(uint64_t a, uint64_t b) { return static_cast<uint32_t>((a + b - 1) / b); }
+uint32_t ceilDiv(uint64_t a, uint64_t b) {
+    return static_cast<uint32_t>((a + b - 1) / b);
+}
 
 /// Where everything lies, in sectors (sector 0 follows the 512-byte header).
 struct Layout {
     uint32_t streamSectors = 0;
-    uint32_t directory = 0;      // one sector: the root and the stream, and two unused entries
-    uint32_t firstTable = 0;     // the allocation table's sectors follow the directory
+    uint32_t directory = 0;   // one sector: the root and the stream, and two unused entries
+    uint32_t firstTable = 0;  // the allocation table's sectors follow the directory
     uint32_t tableSectors = 0;
-    uint32_t firstExtra = 0;     // then the extra table's
+    uint32_t firstExtra = 0;  // then the extra table's
     uint32_t extraSectors = 0;
     uint32_t total() const { return firstExtra + extraSectors; }
 };

@@ -1,13 +1,13 @@
 // The current-cell component: cursor, cell access with range checks, and file operations.
 #include "sheet/core/SpreadsheetCore.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <future>
-
-#include <sys/stat.h>
 
 #include "engine/KestrelError.h"
 #include "engine/MessageText.h"
@@ -152,7 +152,8 @@ void SpreadsheetCore::SetViewScale(int scale) {
 
 Workbook SpreadsheetCore::readPumping(const std::string& path, WorkbookFormat& format) {
     constexpr std::chrono::milliseconds kPumpInterval{15};
-    auto reading = std::async(std::launch::async, [&] { return readAnyWorkbookFile(path, format); });
+    auto reading =
+        std::async(std::launch::async, [&] { return readAnyWorkbookFile(path, format); });
     try {
         while (reading.wait_for(kPumpInterval) != std::future_status::ready) m_readPump(true);
     } catch (...) {

@@ -32,7 +32,7 @@ enum class SheetChange {
 /// Sheet, Row and Col at 1. Every failing operation throws KestrelError with a clear message;
 /// nothing it is given can make it allocate beyond the cells actually stored.
 class SpreadsheetCore {
-public:
+  public:
     SpreadsheetCore();
     virtual ~SpreadsheetCore() = default;
 
@@ -111,9 +111,11 @@ public:
 
     const Workbook& workbook() const { return m_book; }
     /// @brief Listener told of every change (a view). One listener; pass {} to remove.
-    void setChangeListener(std::function<void(SheetChange)> listener) { m_listener = std::move(listener); }
+    void setChangeListener(std::function<void(SheetChange)> listener) {
+        m_listener = std::move(listener);
+    }
 
-private:
+  private:
     Worksheet& activeSheet() { return m_book.sheets[static_cast<size_t>(m_sheet - 1)]; }
     const Worksheet& activeSheet() const { return m_book.sheets[static_cast<size_t>(m_sheet - 1)]; }
     void checkSheet(int sheet) const;

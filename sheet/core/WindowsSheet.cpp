@@ -14,9 +14,16 @@ namespace {
 constexpr const char* kWindowsSheetName = "Windows";
 
 std::array<double, 10> numbersOf(const WindowsTableRow& row) {
-    return {static_cast<double>(row.first), row.firstAge, static_cast<double>(row.last),
-            row.lastAge, static_cast<double>(row.rows), static_cast<double>(row.n1),
-            static_cast<double>(row.n2), row.d, row.criticalValue, row.p};
+    return {static_cast<double>(row.first),
+            row.firstAge,
+            static_cast<double>(row.last),
+            row.lastAge,
+            static_cast<double>(row.rows),
+            static_cast<double>(row.n1),
+            static_cast<double>(row.n2),
+            row.d,
+            row.criticalValue,
+            row.p};
 }
 
 bool anyGrains(const std::vector<WindowsTableRow>& rows) {

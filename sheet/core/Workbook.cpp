@@ -89,13 +89,16 @@ void Worksheet::setRowCells(int row, std::vector<std::pair<int, Cell>>& cells) {
 void Worksheet::clearBlock(int firstRow, int firstCol, int lastRow, int lastCol) {
     for (auto& r : m_rows) {
         if (r.row < firstRow || r.row > lastRow) continue;
-        std::erase_if(r.cells, [&](const auto& p) { return p.first >= firstCol && p.first <= lastCol; });
+        std::erase_if(r.cells,
+                      [&](const auto& p) { return p.first >= firstCol && p.first <= lastCol; });
     }
     std::erase_if(m_rows, [](const Row& r) { return r.cells.empty(); });
     m_lastCol = -1;
 }
 
-int Worksheet::lastRow() const { return m_rows.empty() ? 0 : m_rows.back().row; }
+int Worksheet::lastRow() const {
+    return m_rows.empty() ? 0 : m_rows.back().row;
+}
 
 int Worksheet::lastCol() const {
     if (m_lastCol >= 0) return m_lastCol;
@@ -121,6 +124,8 @@ std::string columnLetters(int col) {
     return letters;
 }
 
-std::string cellAddress(int row, int col) { return columnLetters(col) + std::to_string(row); }
+std::string cellAddress(int row, int col) {
+    return columnLetters(col) + std::to_string(row);
+}
 
 }  // namespace kestrel

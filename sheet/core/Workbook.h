@@ -24,14 +24,18 @@ struct Cell {
 
     static Cell makeNumber(double v) { return Cell{CellKind::Number, v, {}}; }
     static Cell makeText(std::string t) { return Cell{CellKind::Text, 0.0, std::move(t)}; }
-    static Cell makeBoolean(bool b) { return Cell{CellKind::Boolean, b ? 1.0 : 0.0, b ? "TRUE" : "FALSE"}; }
-    static Cell makeError(std::string literal) { return Cell{CellKind::Error, 0.0, std::move(literal)}; }
+    static Cell makeBoolean(bool b) {
+        return Cell{CellKind::Boolean, b ? 1.0 : 0.0, b ? "TRUE" : "FALSE"};
+    }
+    static Cell makeError(std::string literal) {
+        return Cell{CellKind::Error, 0.0, std::move(literal)};
+    }
 };
 
 /// @brief A sheet of sparse cells; memory grows with the cells stored, not with their address.
 /// Rows and columns count from 1 and must lie within kMaxSheetRows x kMaxSheetCols.
 class Worksheet {
-public:
+  public:
     explicit Worksheet(std::string name = "Sheet1") : m_name(std::move(name)) {}
 
     const std::string& name() const { return m_name; }
@@ -65,7 +69,7 @@ public:
         }
     }
 
-private:
+  private:
     struct Row {
         int row;
         std::vector<std::pair<int, Cell>> cells;  // sorted by column

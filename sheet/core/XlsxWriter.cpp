@@ -177,10 +177,10 @@ class XlsxSink : public CellSink {
     std::set<std::string> m_upperNames;
     std::string m_buffer;
     int m_row = 0;
-    std::string m_rowDigits;                 // the current row's number as text
-    int m_heldRow = 0;                       // the row of the numbers held, 0 for none
-    std::vector<xlsx::NumberCell> m_held;    // its numbers so far
-    std::vector<xlsx::NumberCell> m_batch;   // whole rows of numbers, for the workers
+    std::string m_rowDigits;                // the current row's number as text
+    int m_heldRow = 0;                      // the row of the numbers held, 0 for none
+    std::vector<xlsx::NumberCell> m_held;   // its numbers so far
+    std::vector<xlsx::NumberCell> m_batch;  // whole rows of numbers, for the workers
     xlsx::ColumnNames m_columns;
 };
 

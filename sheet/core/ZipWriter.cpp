@@ -15,10 +15,10 @@
 #include <condition_variable>
 #include <cstring>
 #include <ctime>
-#include <functional>
-#include <new>
 #include <deque>
+#include <functional>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "engine/KestrelError.h"
@@ -47,7 +47,7 @@ void putU32(std::string& out, uint32_t v) {
 struct DeflateJob {
     std::string input;
     std::function<void(std::string&)> render;  // when set, makes `input` on the worker
-    std::string dictionary;  // the text just before this chunk, at most 32 KiB
+    std::string dictionary;                    // the text just before this chunk, at most 32 KiB
     bool last = false;
     std::string output;  // its first outputSize bytes; kept larger when the job is reused
     size_t outputSize = 0;
@@ -183,10 +183,10 @@ ZipWriter::ZipWriter(const std::string& path, std::string displayPath)
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     if (localtime_r(&now, &local) && local.tm_year >= 80) {
-        m_dosTime = static_cast<uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) |
-                                          (local.tm_sec / 2));
-        m_dosDate = static_cast<uint16_t>(((local.tm_year - 80) << 9) |
-                                          ((local.tm_mon + 1) << 5) | local.tm_mday);
+        m_dosTime =
+            static_cast<uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
+        m_dosDate = static_cast<uint16_t>(((local.tm_year - 80) << 9) | ((local.tm_mon + 1) << 5) |
+                                          local.tm_mday);
     } else {
         m_dosDate = (1 << 5) | 1;  // 1 January 1980
     }
@@ -303,7 +303,8 @@ void ZipWriter::endPart() {
     m_partOpen = false;
     Entry& entry = m_entries.back();
     if (m_partCompressed > kZipLimit) {
-        fail("the part " + entry.name + " would pass 4 GiB, more than this writer puts in a package");
+        fail("the part " + entry.name +
+             " would pass 4 GiB, more than this writer puts in a package");
     }
     entry.crc = m_partCrc;
     entry.size = static_cast<uint32_t>(m_partSize);

@@ -25,7 +25,8 @@ class GLibLogCapture {
     /// internal assertion; empty when there is neither.
     std::string detail(const char* errorMessage = nullptr) const;
     /// @brief `reason`, followed by detail() in brackets when there is one.
-    std::string reasonWithDetail(const std::string& reason, const char* errorMessage = nullptr) const;
+    std::string reasonWithDetail(const std::string& reason,
+                                 const char* errorMessage = nullptr) const;
 
     /// @brief Adds one message to `capture` (called by the installed GLib handlers).
     static void record(GLibLogCapture* capture, const char* domain, int level, const char* message);

@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "sheet/packages/GLibLogCapture.h"
 #include "sheet/core/ReadError.h"
+#include "sheet/packages/GLibLogCapture.h"
 
 namespace kestrel {
 

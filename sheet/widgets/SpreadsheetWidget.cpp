@@ -4,9 +4,9 @@
 
 #include <QCoreApplication>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QFrame>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QShowEvent>
@@ -181,8 +181,8 @@ void SpreadsheetWidget::applyViewScale() {
     }
     // A row must also hold its row number, which the style draws inside header margins.
     const int headerMargin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
-    m_rowHeight = QFontMetrics(zoomed).height() +
-                  std::max({2, scaled(kCellPadding, percent), headerMargin});
+    m_rowHeight =
+        QFontMetrics(zoomed).height() + std::max({2, scaled(kCellPadding, percent), headerMargin});
     m_columnWidth = std::max(8, scaled(kDefaultColumnWidth, percent));
     for (QTableView* view : {m_heading, m_body}) {
         view->setFont(zoomed);

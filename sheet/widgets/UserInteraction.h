@@ -22,7 +22,7 @@ struct FileDialogSetup {
     int selectedFilter = 1;
     QString initialFolder;
     QString proposedName;
-    QString defaultSuffix;        // without the dot, e.g. "XLS"
+    QString defaultSuffix;  // without the dot, e.g. "XLS"
     /// The default suffix of each filter entry in turn, where entries differ (empty: the one
     /// `defaultSuffix` for all); the suffix follows the entry the user selects.
     QStringList filterSuffixes;
@@ -36,7 +36,7 @@ struct FileChoice {
 };
 
 class UserInteraction {
-public:
+  public:
     virtual ~UserInteraction() = default;
 
     /// @brief Plain message: no icon, caption "Kestrel", one OK button.
@@ -47,8 +47,10 @@ public:
     /// shown as given (the caller has applied the "." rule).
     virtual void showError(QWidget* parent, const QString& text) = 0;
 
-    virtual std::optional<FileChoice> chooseOpenFile(QWidget* parent, const FileDialogSetup& setup) = 0;
-    virtual std::optional<FileChoice> chooseSaveFile(QWidget* parent, const FileDialogSetup& setup) = 0;
+    virtual std::optional<FileChoice> chooseOpenFile(QWidget* parent,
+                                                     const FileDialogSetup& setup) = 0;
+    virtual std::optional<FileChoice> chooseSaveFile(QWidget* parent,
+                                                     const FileDialogSetup& setup) = 0;
 
     /// @brief Modal one-line input box (at most 255 characters, `defaultText` pre-filled and
     /// selected). Returns the edited text on OK, and nothing on Cancel, Esc or close.

@@ -3,11 +3,10 @@
 // summary, log, status bar and controls, Cancel, Edit, page switches, Save and Print.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -19,13 +18,13 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <QKeyEvent>
+#include <algorithm>
 
 #include "app/CompareManyDialog.h"
 #include "app/CriticalValueTableModel.h"
-#include "app/ManyResultsPage.h"
 #include "app/KR_chng.h"
 #include "app/KR_main.h"
+#include "app/ManyResultsPage.h"
 #include "engine/KestrelError.h"
 #include "output/ProbabilityGraphs.h"
 #include "sheet/core/SpreadsheetCore.h"
@@ -224,9 +223,10 @@ TEST_F(MainWindowCommands, ASavedSummaryHoldsExactlyTheCurrentCalculation) {
     m_form->Saveas1Click();
     QProcess python;
     python.start("/usr/bin/python3",
-                 {"-c", "import sys, xlrd\n"
-                        "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
-                        "print(s.name, s.nrows, s.ncols, '%.6f' % s.cell_value(50, 0))\n",
+                 {"-c",
+                  "import sys, xlrd\n"
+                  "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                  "print(s.name, s.nrows, s.ncols, '%.6f' % s.cell_value(50, 0))\n",
                   saved});
     ASSERT_TRUE(python.waitForFinished(30000));
     ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();

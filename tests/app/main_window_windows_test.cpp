@@ -123,11 +123,13 @@ TEST_F(MainWindowWindows, ThePageListsTheLoggedWindowsSortsCopiesAndIsSavedAfter
     m_form->copyWindowsTable();
     const QStringList copied = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(copied.size(), 3);
-    EXPECT_EQ(copied[0], "First\tFirst age\tLast\tLast age\tRows\tn1\tn2\tD\tCritical value\tp\t"
-                         "Beyond\tMethod");
+    EXPECT_EQ(copied[0],
+              "First\tFirst age\tLast\tLast age\tRows\tn1\tn2\tD\tCritical value\tp\t"
+              "Beyond\tMethod");
     const auto& rows = m_form->windowsTableRows();
-    EXPECT_TRUE(copied[1].startsWith("1\t100\t10\t1000\t10\t10\t10\t" +
-                                     QString::fromStdString(kestrel::shortestNumberText(rows[0].d))))
+    EXPECT_TRUE(
+        copied[1].startsWith("1\t100\t10\t1000\t10\t10\t10\t" +
+                             QString::fromStdString(kestrel::shortestNumberText(rows[0].d))))
         << copied[1].toStdString();
 
     // A click on "D" sorts by D, largest first on the second click.
@@ -150,8 +152,7 @@ TEST_F(MainWindowWindows, ThePageListsTheLoggedWindowsSortsCopiesAndIsSavedAfter
     m_ui.saveAnswers.push_back(kestrel::FileChoice{csv, 4});
     m_form->Saveas1Click();
     EXPECT_TRUE(kestrel::testsupport::readAll(csv).rfind("Age,Curve 1", 0) == 0);
-    EXPECT_EQ(kestrel::testsupport::readAll(m_dir.filePath("s_summary_windows.csv"))
-                  .substr(0, 12),
+    EXPECT_EQ(kestrel::testsupport::readAll(m_dir.filePath("s_summary_windows.csv")).substr(0, 12),
               "First,First ");
 }
 
@@ -181,8 +182,7 @@ TEST_F(MainWindowWindows, GrainCountsAreCheckedUsedByTheNextCalculationShownAndK
     const QStringList log = logLines();
     ASSERT_EQ(log.size(), 4);
     const double whole = kestrel::ksTwoSampleCriticalValue(120, 95, kestrel::kComparisonAlpha);
-    EXPECT_TRUE(log[2].endsWith("n=10    Cutoff = " +
-                                QLocale().toString(whole, 'f', 3)))
+    EXPECT_TRUE(log[2].endsWith("n=10    Cutoff = " + QLocale().toString(whole, 'f', 3)))
         << log[2].toStdString();
     EXPECT_EQ(m_form->windowsTableRows().front().n1, 120);
     EXPECT_EQ(m_form->windowsTableRows().front().criticalValue, whole);

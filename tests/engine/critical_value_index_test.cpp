@@ -49,9 +49,10 @@ void setModified(const std::string& path, struct timespec when) {
 TEST_F(IndexFiles, LookupsAgreeWithTheWholeTableUntilTheTextChanges) {
     // Byte order mark, CRLF, blank lines, a repeated size (the first stored row wins), size 0,
     // sizes out of order and a last line without its end.
-    const std::string table =
-        write("t.cds", "\xEF\xBB\xBF" "Alpha,n,CritValue\r\n0.01,10,0.8\r\n\r\n  \n0.05,10,0.7\n"
-                       "0.05,3,0.5\n0.05,0,1\n0.05,7,0.25");
+    const std::string table = write("t.cds",
+                                    "\xEF\xBB\xBF"
+                                    "Alpha,n,CritValue\r\n0.01,10,0.8\r\n\r\n  \n0.05,10,0.7\n"
+                                    "0.05,3,0.5\n0.05,0,1\n0.05,7,0.25");
     kestrel::writeCriticalValueIndex(table, kestrel::criticalValueIndexPath(table));
     kestrel::CriticalValueTable whole;
     whole.load(table);
@@ -68,8 +69,10 @@ TEST_F(IndexFiles, LookupsAgreeWithTheWholeTableUntilTheTextChanges) {
 
     // The same number of bytes, the old time: the row moved under the index is noticed.
     const struct timespec before = modified(table);
-    write("t.cds", "\xEF\xBB\xBF" "Alpha,n,CritValue\r\n0.01,10,0.8\r\n\r\n  \n0.05,10,0.7\n"
-                   "0.05,4,0.5\n0.05,0,1\n0.05,7,0.25");
+    write("t.cds",
+          "\xEF\xBB\xBF"
+          "Alpha,n,CritValue\r\n0.01,10,0.8\r\n\r\n  \n0.05,10,0.7\n"
+          "0.05,4,0.5\n0.05,0,1\n0.05,7,0.25");
     setModified(table, before);
     {
         const auto index = IndexedCriticalValues::open(table);

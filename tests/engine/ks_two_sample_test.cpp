@@ -69,8 +69,8 @@ TEST(KsTwoSample, ExactTailsAgreeWithScipyToTenDigits) {
             // Beyond double's normal range both sides are rounding; both must be that small.
             EXPECT_LT(got.p, 1e-290) << where(c);
         } else {
-            EXPECT_LE(std::fabs(got.p - expected), 1e-10 * expected) << where(c) << " got "
-                                                                      << got.p;
+            EXPECT_LE(std::fabs(got.p - expected), 1e-10 * expected)
+                << where(c) << " got " << got.p;
         }
         // The same tail from the other side of the pair.
         EXPECT_EQ(ksTwoSampleTail(c.n2, c.n1, d).p, got.p) << where(c);
@@ -96,8 +96,7 @@ TEST(KsTwoSample, CriticalValuesMatchScipy) {
         << "the oracle needs /usr/bin/python3 with python3-scipy";
     for (const auto& c : oracle()) {
         if (c.kind == "crit") {
-            EXPECT_NEAR(ksTwoSampleCriticalValue(c.n1, c.n2, kComparisonAlpha), c.values[0],
-                        1e-12)
+            EXPECT_NEAR(ksTwoSampleCriticalValue(c.n1, c.n2, kComparisonAlpha), c.values[0], 1e-12)
                 << where(c);
             EXPECT_EQ(ksTwoSampleCriticalValue(c.n2, c.n1, kComparisonAlpha),
                       ksTwoSampleCriticalValue(c.n1, c.n2, kComparisonAlpha));

@@ -91,8 +91,10 @@ static std::string referenceFixed(double v, int decimals) {
     if (exact[point + 1 + decimals] >= '5') {
         int j = static_cast<int>(digits.size()) - 1;
         while (j >= 0 && digits[j] == '9') digits[j--] = '0';
-        if (j < 0) digits.insert(digits.begin(), '1');
-        else ++digits[j];
+        if (j < 0)
+            digits.insert(digits.begin(), '1');
+        else
+            ++digits[j];
     }
     std::string result = digits.substr(0, digits.size() - decimals);
     if (decimals > 0) result += "." + digits.substr(digits.size() - decimals);

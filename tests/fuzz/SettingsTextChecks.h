@@ -79,10 +79,10 @@ inline void checkSettingsText(std::string_view text) {
 // note and keeps the value the file had.
 inline void checkSettingsFields(std::string_view bytes) {
     const auto textsOf = [](SettingsFields& f) {
-        return std::array<std::string*, 9>{&f.DataImportPath, &f.DataExportPath,
-                                           &f.ClientDatasetPath, &f.AgeColStr, &f.Y1ColStr,
-                                           &f.Y2ColStr, &f.AgeWindowWidthStr, &f.FromRowStr,
-                                           &f.ToRowStr};
+        return std::array<std::string*, 9>{
+            &f.DataImportPath,    &f.DataExportPath, &f.ClientDatasetPath,
+            &f.AgeColStr,         &f.Y1ColStr,       &f.Y2ColStr,
+            &f.AgeWindowWidthStr, &f.FromRowStr,     &f.ToRowStr};
     };
     SettingsFields set;
     const auto texts = textsOf(set);

@@ -118,9 +118,9 @@ TEST_F(SummarySaveTest, DialogIsSetUpFromTheExportFolderAndWorkbookName) {
     const auto choosers = ui.shownOf(Shown::SaveChooser);
     ASSERT_EQ(choosers.size(), 1u);
     const FileDialogSetup& setup = choosers[0].chooser;
-    EXPECT_EQ(setup.filters, (QStringList{"Excel 97 (*.XLS *.xls)", "Excel 5 (*.XLS *.xls)",
-                                          "Excel workbook (*.xlsx)",
-                                          "Text, comma separated (*.csv)"}));
+    EXPECT_EQ(setup.filters,
+              (QStringList{"Excel 97 (*.XLS *.xls)", "Excel 5 (*.XLS *.xls)",
+                           "Excel workbook (*.xlsx)", "Text, comma separated (*.csv)"}));
     EXPECT_EQ(setup.filterSuffixes, (QStringList{"XLS", "XLS", "xlsx", "csv"}));
     EXPECT_EQ(setup.selectedFilter, 1);
     EXPECT_EQ(setup.initialFolder, folder.path());
@@ -227,8 +227,9 @@ TEST_F(SummarySaveTest, XlsxAndCsvAreWrittenWithFullPrecisionAndReadBackByOtherP
     const QStringList lines = QString::fromUtf8(python.readAllStandardOutput()).split('\n');
     ASSERT_GE(lines.size(), 2);
     // Python's repr of 1/3: the shortest text that reads back as the same double.
-    const std::string rows = "[[201.125, 202.125, 203.125, 204.125], "
-                             "[301.125, 302.125, 0.3333333333333333, 304.125]]";
+    const std::string rows =
+        "[[201.125, 202.125, 203.125, 204.125], "
+        "[301.125, 302.125, 0.3333333333333333, 304.125]]";
     const std::string headers = "['Age', 'Curve 1', 'Curve 2', 'Difference']";
     EXPECT_EQ(lines[0].toStdString(), "['Smry'] [" + headers + ", " + rows.substr(1));
     EXPECT_EQ(lines[1].toStdString(), headers + " " + rows);

@@ -40,7 +40,8 @@ std::vector<fs::path> corpusFiles() {
 // Files we refuse on purpose although xlrd reads them, with the reason.
 const std::map<std::string, std::string> kRefusedByDesign = {
     {"libxls__xls2csv_ole_read_MSAT_body_637.xls",
-     "a fuzzed file whose sector allocation table is inconsistent; the reader refuses the container "
+     "a fuzzed file whose sector allocation table is inconsistent; the reader refuses the "
+     "container "
      "where xlrd guesses its way through"},
     {"xlrd__sample.xlsx", "an Excel 2007 workbook: the program reads Excel 97 and Excel 5 only"},
     {"xlrd__biff4_no_format_no_window2.xls",

@@ -78,9 +78,9 @@ TEST(SpreadsheetNumber, ReadsEmptyNumbersAndNumericTextAndRefusesBooleansAndOthe
     }
     // A long or multi-line cell is quoted on one line, cut after 40 characters.
     s.SetText(std::string(32767, 'x'));
-    EXPECT_EQ(errorOf([&] { s.Number(); }),
-              "Cell C3 of sheet \"Données €\" holds \"" + std::string(40, 'x') +
-                  "\u2026\", which is not a number");
+    EXPECT_EQ(errorOf([&] { s.Number(); }), "Cell C3 of sheet \"Données €\" holds \"" +
+                                                std::string(40, 'x') +
+                                                "\u2026\", which is not a number");
     s.SetText("é\nline two");
     EXPECT_NE(errorOf([&] { s.Number(); }).find("holds \"é line two\""), std::string::npos);
 }

@@ -19,8 +19,8 @@
 #include "sheet/core/WorkbookWriter.h"
 
 using namespace kestrel;
-using kestrel::writertest::TempDir;
 using kestrel::writertest::fileExists;
+using kestrel::writertest::TempDir;
 
 namespace {
 
@@ -65,7 +65,8 @@ TEST(WriterFormats, XlsxHoldsEveryCellAsOpenpyxlReadsIt) {
         "for s in b.worksheets:\n"
         "    for r in s.iter_rows():\n"
         "        for c in r:\n"
-        "            if c.value is not None: print(s.title, c.coordinate, c.data_type, repr(c.value))\n",
+        "            if c.value is not None: print(s.title, c.coordinate, c.data_type, "
+        "repr(c.value))\n",
         path);
     EXPECT_EQ(seen,
               "['Données', 'Second'] Données\n"
@@ -116,14 +117,15 @@ TEST(WriterFormats, CsvHoldsTheFirstSheetAsPythonsCsvModuleReadsIt) {
     book.sheets.pop_back();
     const std::string path = dir.file("mixed.csv");
     writeAnyWorkbookFile(book, path, kFileTypeCsv);
-    EXPECT_EQ(pythonSees("import sys, csv\n"
-                         "for row in csv.reader(open(sys.argv[1], newline=\"\", encoding=\"utf-8\")):\n"
-                         "    print(row)\n",
-                         path),
-              "['a<b>&\"c\" _x0041_ tab\\there', '', '0.30000000000000004']\n"
-              "['', 'TRUE', '', '#DIV/0!']\n"
-              "[]\n"
-              "['-1.5e-300', '#NUM!', 'bell\\x07, line\\nbreak']\n");
+    EXPECT_EQ(
+        pythonSees("import sys, csv\n"
+                   "for row in csv.reader(open(sys.argv[1], newline=\"\", encoding=\"utf-8\")):\n"
+                   "    print(row)\n",
+                   path),
+        "['a<b>&\"c\" _x0041_ tab\\there', '', '0.30000000000000004']\n"
+        "['', 'TRUE', '', '#DIV/0!']\n"
+        "[]\n"
+        "['-1.5e-300', '#NUM!', 'bell\\x07, line\\nbreak']\n");
 }
 
 // A sheet of many megabytes is deflated in chunks on several threads: the package must still be

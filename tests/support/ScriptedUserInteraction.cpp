@@ -19,12 +19,14 @@ static T takeFront(std::deque<T>& queue, T otherwise) {
     return front;
 }
 
-std::optional<FileChoice> ScriptedUserInteraction::chooseOpenFile(QWidget*, const FileDialogSetup& setup) {
+std::optional<FileChoice> ScriptedUserInteraction::chooseOpenFile(QWidget*,
+                                                                  const FileDialogSetup& setup) {
     record(Shown::OpenChooser, setup.title, setup);
     return takeFront(openAnswers, std::optional<FileChoice>{});
 }
 
-std::optional<FileChoice> ScriptedUserInteraction::chooseSaveFile(QWidget*, const FileDialogSetup& setup) {
+std::optional<FileChoice> ScriptedUserInteraction::chooseSaveFile(QWidget*,
+                                                                  const FileDialogSetup& setup) {
     record(Shown::SaveChooser, setup.title, setup);
     return takeFront(saveAnswers, std::optional<FileChoice>{});
 }

@@ -20,7 +20,7 @@ struct Shown {
 };
 
 class ScriptedUserInteraction : public UserInteraction {
-public:
+  public:
     void showMessage(QWidget*, const QString& text) override { record(Shown::Message, text); }
     void showWarning(QWidget*, const QString& text) override { record(Shown::Warning, text); }
     void showError(QWidget*, const QString& text) override { record(Shown::Error, text); }
@@ -46,7 +46,7 @@ public:
     std::vector<Shown> shownOf(Shown::Kind kind) const;
     void clear() { shown.clear(); }
 
-private:
+  private:
     void record(Shown::Kind kind, const QString& text, FileDialogSetup setup = {}) {
         shown.push_back(Shown{kind, text, std::move(setup)});
     }

@@ -108,9 +108,9 @@ TEST_F(BatchCriticalValues, TheShippedIndexIsCurrentAndAnyOtherTextIsReadWhole) 
 
     const std::string table = (m_folder / "t.cds").string();
     const std::string generator = std::string(KESTREL_BINARY_DIR) + "/tools/kestrel-critvalues";
-    ASSERT_EQ(kestrel::batchtest::runCommand(generator + " --from 1 --to 20 --output " + table +
-                                                 " --index " + table + ".idx",
-                                             m_folder)
+    ASSERT_EQ(kestrel::batchtest::runCommand(
+                  generator + " --from 1 --to 20 --output " + table + " --index " + table + ".idx",
+                  m_folder)
                   .status,
               0);
     ASSERT_TRUE(run("--sheet 1 --window 300 --table " + table + " " + kProfiles)) << m_err;

@@ -79,16 +79,17 @@ TEST_F(BatchSummaryFormats, TheNameChoosesTheFormatAndEveryFormatHoldsTheSameTab
                          out, err),
               0)
         << err;
-    EXPECT_EQ(python("import sys, csv, math\n"
-                     "ours = list(csv.reader(open(sys.argv[1], newline='')))\n"
-                     "gnum = list(csv.reader(open(sys.argv[2], newline='')))\n"
-                     "same = len(ours) == len(gnum) and ours[0] == gnum[0] and all(\n"
-                     "    len(a) == len(b) and all(math.isclose(float(x), float(y), rel_tol=1e-14)\n"
-                     "                             for x, y in zip(a, b))\n"
-                     "    for a, b in zip(ours[1:], gnum[1:]))\n"
-                     "print(len(gnum), same)\n",
-                     {file("s.csv"), file("g.csv")}),
-              "11 True\n");
+    EXPECT_EQ(
+        python("import sys, csv, math\n"
+               "ours = list(csv.reader(open(sys.argv[1], newline='')))\n"
+               "gnum = list(csv.reader(open(sys.argv[2], newline='')))\n"
+               "same = len(ours) == len(gnum) and ours[0] == gnum[0] and all(\n"
+               "    len(a) == len(b) and all(math.isclose(float(x), float(y), rel_tol=1e-14)\n"
+               "                             for x, y in zip(a, b))\n"
+               "    for a, b in zip(ours[1:], gnum[1:]))\n"
+               "print(len(gnum), same)\n",
+               {file("s.csv"), file("g.csv")}),
+        "11 True\n");
 
     // --excel5 writes .xls only: with another name it is a command-line error, and no file.
     EXPECT_EQ(batch({"--excel5", "--summary", file("e.xlsx").string(), kProfiles}, err), 2);

@@ -306,7 +306,8 @@ TEST_F(Batch, GraphsAsVectorDrawingsForPapersAndSlides) {
     const fs::path graphs = m_folder / "graphs";
     fs::create_directories(graphs);
     for (const std::string format : {"svg", "pdf"}) {
-        const Outcome outcome = run({"--graphs", graphs.string(), "--graph-format", format, sample});
+        const Outcome outcome =
+            run({"--graphs", graphs.string(), "--graph-format", format, sample});
         ASSERT_EQ(outcome.status, 0) << outcome.err;
         EXPECT_EQ(outcome.err, "");
     }
@@ -338,7 +339,8 @@ TEST_F(Batch, GraphsAsVectorDrawingsForPapersAndSlides) {
 // GLib and libxml2 (.xlsx and .ods) come from plugins, loaded only by the runs that use them
 // (the graph and matrix tests run both plugins).
 TEST_F(Batch, StartsWithoutTheLibrariesOnlySomeRunsNeed) {
-    const Outcome outcome = kestrel::batchtest::runCommand("readelf -d " + quoted(kProgram), m_folder);
+    const Outcome outcome =
+        kestrel::batchtest::runCommand("readelf -d " + quoted(kProgram), m_folder);
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     std::vector<std::string> needed;
     for (const std::string& line : outcome.lines()) {

@@ -132,9 +132,8 @@ TEST_F(BatchWindows, TheTableFollowsTheLogUnderBothRulesWithScipysPValues) {
     std::ofstream(path("c.log")) << classic.out;
     EXPECT_EQ(python(kCheckTable, {path("c.log"), path("c.csv")}), "5 4001 4001\n");
 
-    const auto grains =
-        batch({"--grains", "120,95", "--windows", path("g.csv"), "--summary", path("g.xls"),
-               workbook});
+    const auto grains = batch(
+        {"--grains", "120,95", "--windows", path("g.csv"), "--summary", path("g.xls"), workbook});
     ASSERT_EQ(grains.status, 0) << grains.err;
     std::ofstream(path("g.log")) << grains.out;
     EXPECT_EQ(python(kCheckTable, {path("g.log"), path("g.csv")}), "5 120 95\n");

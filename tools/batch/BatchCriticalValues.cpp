@@ -23,7 +23,8 @@ void BatchCriticalValues::loadWhole() {
 double BatchCriticalValues::lookup(int32_t m) {
     if (m_index) {
         if (const auto result = m_index->lookup(m)) {
-            if (!result->found && std::find(m_missing.begin(), m_missing.end(), m) == m_missing.end()) {
+            if (!result->found &&
+                std::find(m_missing.begin(), m_missing.end(), m) == m_missing.end()) {
                 m_missing.push_back(m);
             }
             return result->value;

@@ -17,7 +17,8 @@ namespace fs = std::filesystem;
 fs::path pluginPath(const char* name) {
     std::error_code error;
     const fs::path binFolder = fs::read_symlink("/proc/self/exe", error).parent_path();
-    const fs::path installed = (binFolder / KESTREL_BATCH_PLUGIN_FROM_BIN / name).lexically_normal();
+    const fs::path installed =
+        (binFolder / KESTREL_BATCH_PLUGIN_FROM_BIN / name).lexically_normal();
     const fs::path buildTree = binFolder / name;
     return fs::is_regular_file(installed, error) ? installed : buildTree;
 }

@@ -24,10 +24,10 @@ struct BatchSettings {
     /// The summary's format, from its name: .xlsx and .csv as named, anything else Excel 97,
     /// or Excel 5 with --excel5.
     int16_t summaryFileType = 11;
-    std::optional<std::string> graphs;  // folder for Chart1.png and Chart2.png
-    std::string graphFormat = "png";    // png, svg or pdf
-    std::optional<std::string> windows;  // the windows table's .csv file
-    std::optional<GrainCounts> grains;   // absent: the number of rows (the classic rule)
+    std::optional<std::string> graphs;    // folder for Chart1.png and Chart2.png
+    std::string graphFormat = "png";      // png, svg or pdf
+    std::optional<std::string> windows;   // the windows table's .csv file
+    std::optional<GrainCounts> grains;    // absent: the number of rows (the classic rule)
     std::vector<Measure> windowMeasures;  // --measure: the windows table's other measures
 };
 

@@ -24,9 +24,12 @@ Workbook readPackageWorkbook(const std::string* path, std::string_view bytes,
     Workbook book;
     std::string error;
     switch (read(path, bytes.data(), bytes.size(), &displayName, &format, &book, &error)) {
-        case 0: return book;
-        case 2: throw std::bad_alloc();
-        default: throw KestrelError(error);
+        case 0:
+            return book;
+        case 2:
+            throw std::bad_alloc();
+        default:
+            throw KestrelError(error);
     }
 }
 

@@ -65,8 +65,7 @@ int writeManyProfiles(const std::string& profilesText, const std::string& rowsTe
                       const std::string& path) {
     const std::optional<int32_t> profiles = kestrel::parseWholeNumber(profilesText);
     const std::optional<int32_t> rows = kestrel::parseWholeNumber(rowsText);
-    if (!profiles || *profiles < 2 || *profiles > 16383 || !rows || *rows < 1 ||
-        *rows > 1048575) {
+    if (!profiles || *profiles < 2 || *profiles > 16383 || !rows || *rows < 1 || *rows > 1048575) {
         std::cerr << "kestrel-make-samples: --profiles needs 2 to 16383 and --rows 1 to 1048575\n";
         return 2;
     }
