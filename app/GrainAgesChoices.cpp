@@ -86,12 +86,13 @@ std::variant<GrainAgesPlan, GrainAgesRefusal> planGrainAges(const GrainAgesField
             return GrainAgesRefusal{GrainAgesField::ErrorsSheet,
                                     "Choose the sheet that holds the uncertainties"};
         }
-        if (sheetNamed(book, choices.errorsSheet) == request.sheet) {
+        const int errorsSheet = sheetNamed(book, choices.errorsSheet);
+        if (errorsSheet == request.sheet) {
             return GrainAgesRefusal{GrainAgesField::ErrorsSheet,
                                     "The uncertainties cannot come from the ages sheet \"" +
                                         choices.sheet + "\": choose the sheet that holds them"};
         }
-        if (sheetNamed(book, choices.errorsSheet) == 0) {
+        if (errorsSheet == 0) {
             return GrainAgesRefusal{GrainAgesField::ErrorsSheet,
                                     "The workbook has no sheet named \"" + choices.errorsSheet +
                                         "\" for the uncertainties"};

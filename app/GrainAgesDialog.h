@@ -32,8 +32,6 @@ struct GrainAgesOutcome {
     std::shared_ptr<kestrel::GrainAgesSource> source;
     bool all = false;              // every sample, as many profiles
     size_t first = 0, second = 1;  // otherwise these two samples
-    std::string ageWindowWidthText;
-    double ageWindowWidth = 0;
 };
 
 /// @brief Modal dialog on a workbook of grain ages. Every change of a choice redraws the preview

@@ -114,7 +114,6 @@ void GrainAgesDialog::drawPreview() {
         const std::vector<size_t> drawn = drawnSamples();
         const auto& bandwidths = m_built->profiles.bandwidths;
         for (const size_t s : drawn) {
-            if (s >= samples.size()) continue;
             QString label = QString("%1 (n = %2")
                                 .arg(QString::fromStdString(samples[s].name))
                                 .arg(samples[s].ages.size());
@@ -124,18 +123,14 @@ void GrainAgesDialog::drawPreview() {
             notes << label;
             profiles.emplace_back(m_built->profiles.profiles[s]);
         }
-    }
-    if (m_problem.isEmpty() && m_built) {
         for (const kestrel::UnusableSample& unusable : m_built->ages.unusable) {
             notes << QString("%1 is left out: %2")
                          .arg(QString::fromStdString(unusable.name),
                               QString::fromStdString(unusable.reason));
         }
         notes << m_bandwidthWarnings;
-        const auto& samples = m_built->ages.samples;
-        const std::string outside = kestrel::grainsOutsideGridNote(
-            samples, m_built->profiles.ages,
-            kestrel::grainsOutsideGrid(samples, m_built->profiles.ages, drawnSamples()));
+        const std::string outside =
+            kestrel::grainsOutsideGridNote(samples, m_built->profiles.ages, drawn);
         if (!outside.empty()) notes << QString::fromStdString(outside);
     }
     kestrel::drawProfilesPreview(*Preview,
@@ -232,7 +227,5 @@ void GrainAgesDialog::bbOKClick() {
     }
     m_outcome.source = std::make_shared<kestrel::GrainAgesSource>(kestrel::GrainAgesSource{
         QFile::encodeName(m_path).toStdString(), m_book->workbook(), chosen, *built});
-    m_outcome.ageWindowWidthText = widthText;
-    m_outcome.ageWindowWidth = *width;
     accept();
 }

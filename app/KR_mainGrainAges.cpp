@@ -124,7 +124,6 @@ void TForm1::runGrainAges(bool all, const QString& workbook) {
     kestrel::rememberRecentWorkbook(state.RecentWorkbooks, outcome.source->workbookPath);
     kestrel::rememberRecentWorkbook(state.RecentAgesWorkbooks, outcome.source->workbookPath);
     updateRecentWorkbooksMenu();
-    if (!m_twoProfileSettings) m_twoProfileSettings = kestrel::twoProfileSettingsOf(state);
     if (outcome.all) {
         showAgesMatrix(outcome.source);
         return;
@@ -228,8 +227,8 @@ QString TForm1::agesGridNote() const {
     if (!pair) return {};
     const auto& samples = m_agesInUse->built.ages.samples;
     const auto& grid = m_agesInUse->built.profiles.ages;
-    return QString::fromStdString(kestrel::grainsOutsideGridNote(
-        samples, grid, kestrel::grainsOutsideGrid(samples, grid, {pair->first, pair->second})));
+    return QString::fromStdString(
+        kestrel::grainsOutsideGridNote(samples, grid, {pair->first, pair->second}));
 }
 
 void TForm1::showAgesMatrix(std::shared_ptr<const kestrel::GrainAgesSource> source) {

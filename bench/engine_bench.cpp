@@ -3,12 +3,10 @@
 // nonmetric MDS map of 200 samples (its matrix written for the scikit-learn reference).
 #include <benchmark/benchmark.h>
 
-#include <array>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -18,6 +16,7 @@
 #include "engine/NonmetricMds.h"
 #include "engine/ProfileComparison.h"
 #include "engine/SummaryTable.h"
+#include "tests/engine/PlanarMatrix.h"
 
 namespace {
 
@@ -93,26 +92,6 @@ void BM_LoadShippedTable(benchmark::State& state) {
     state.counters["rows"] = static_cast<double>(rows);
 }
 
-// `k` random points of a 10 x 10 square, each pair's dissimilarity the square root of their
-// distance rounded to two places (a monotone function of it, with many ties): the matrix of the
-// nonmetric MDS test.
-kestrel::SquareMatrix planarMatrix(int32_t k, unsigned seed) {
-    std::mt19937_64 random(seed);
-    std::uniform_real_distribution<double> coordinate(0.0, 10.0);
-    std::vector<std::array<double, 2>> points(static_cast<size_t>(k));
-    for (auto& p : points) p = {coordinate(random), coordinate(random)};
-    kestrel::SquareMatrix d{k, std::vector<double>(static_cast<size_t>(k * k), 0.0)};
-    for (int32_t i = 0; i < k; ++i) {
-        for (int32_t j = 0; j < k; ++j) {
-            const auto& a = points[static_cast<size_t>(i)];
-            const auto& b = points[static_cast<size_t>(j)];
-            d.values[static_cast<size_t>(i * k + j)] =
-                std::round(100.0 * std::sqrt(std::hypot(a[0] - b[0], a[1] - b[1]))) / 100.0;
-        }
-    }
-    return d;
-}
-
 // The matrix as .csv (k rows of k numbers), where scripts/bench.sh gives it to
 // bench/python/nonmetric_mds.py.
 void writeMatrix(const kestrel::SquareMatrix& d) {
@@ -129,7 +108,8 @@ void writeMatrix(const kestrel::SquareMatrix& d) {
 // The nonmetric map from the classical one (made once, outside the timing), as the Many profiles
 // page and kestrel-batch --mds nonmetric make it. Aim: well under a second for 200 samples.
 void BM_NonmetricMds(benchmark::State& state) {
-    const kestrel::SquareMatrix d = planarMatrix(static_cast<int32_t>(state.range(0)), 11);
+    const kestrel::SquareMatrix d =
+        kestrel::testsupport::planarMatrix(static_cast<int32_t>(state.range(0)), 11);
     writeMatrix(d);
     const kestrel::MdsMap classical = kestrel::classicalMds(d);
     kestrel::NonmetricMdsResult result;

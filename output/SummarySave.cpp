@@ -1,6 +1,7 @@
 // Save summary as: dialog set-up, proposed name, export folder, file-type code, the write.
 #include "output/SummarySave.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <system_error>
@@ -31,15 +32,12 @@ std::string proposedSummaryName(const std::string& workbookFileName) {
     const size_t dot = workbookFileName.find_last_of('.');
     if (dot != std::string::npos && dot > 0)
         return workbookFileName.substr(0, dot) + kSummarySuffix;
-    // No extension: short names keep the rule of dropping four characters (as many as ".xls").
-    size_t end = workbookFileName.size();
-    if (end > static_cast<size_t>(kDroppedCharacters)) return workbookFileName + kSummarySuffix;
-    for (int dropped = 0; dropped < kDroppedCharacters && end > 0; ++dropped) {
-        do {
-            --end;
-        } while (end > 0 && isUtf8Continuation(workbookFileName[end]));
-    }
-    return workbookFileName.substr(0, end) + kSummarySuffix;
+    // No extension: a name of four characters or fewer (as many as ".xls") leaves only the
+    // suffix, as dropping four characters always did.
+    const auto characters = std::count_if(workbookFileName.begin(), workbookFileName.end(),
+                                          [](char c) { return !isUtf8Continuation(c); });
+    if (characters <= kDroppedCharacters) return kSummarySuffix;
+    return workbookFileName + kSummarySuffix;
 }
 
 std::string summaryStartFolder(const std::string& exportPath, const std::string& workbookPath,

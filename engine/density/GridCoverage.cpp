@@ -37,8 +37,9 @@ std::vector<GrainsOutsideGrid> grainsOutsideGrid(const std::vector<GrainSample>&
 
 std::string grainsOutsideGridNote(const std::vector<GrainSample>& samples,
                                   std::span<const double> gridAges,
-                                  const std::vector<GrainsOutsideGrid>& outside) {
-    if (outside.empty() || gridAges.empty()) return {};
+                                  const std::vector<size_t>& which) {
+    const std::vector<GrainsOutsideGrid> outside = grainsOutsideGrid(samples, gridAges, which);
+    if (outside.empty()) return {};
     std::string note = "The grid (" + shortestText(gridAges.front()) + " to " +
                        shortestText(gridAges.back()) +
                        ") leaves out grains that its profiles cannot show: ";

@@ -24,9 +24,10 @@ std::vector<GrainsOutsideGrid> grainsOutsideGrid(const std::vector<GrainSample>&
                                                  const std::vector<size_t>& which = {});
 
 /// @brief "The grid (500 to 1500) leaves out grains that its profiles cannot show: 16 of N1's
-/// 99, 9 of N2's 90; the grain tests keep them", or "" when none is left out.
+/// 99, 9 of N2's 90; the grain tests keep them" for the samples of `which` (as grainsOutsideGrid
+/// takes them), or "" when none is left out.
 std::string grainsOutsideGridNote(const std::vector<GrainSample>& samples,
                                   std::span<const double> gridAges,
-                                  const std::vector<GrainsOutsideGrid>& outside);
+                                  const std::vector<size_t>& which = {});
 
 }  // namespace kestrel

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <limits>
 #include <memory>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,8 +18,10 @@
 #include "engine/NearestNeighbours.h"
 #include "engine/NonmetricMds.h"
 #include "tests/engine/CommandOutput.h"
+#include "tests/engine/PlanarMatrix.h"
 
 using namespace kestrel;
+using kestrel::testsupport::planarMatrix;
 
 namespace {
 
@@ -85,24 +86,6 @@ bool tiesSplit(const std::vector<double>& dissimilarities, const std::vector<dou
         }
     }
     return false;
-}
-
-SquareMatrix planarMatrix(int32_t k, unsigned seed) {
-    std::mt19937_64 random(seed);
-    std::uniform_real_distribution<double> coordinate(0.0, 10.0);
-    std::vector<std::array<double, 2>> points(static_cast<size_t>(k));
-    for (auto& p : points) p = {coordinate(random), coordinate(random)};
-    SquareMatrix d{k, std::vector<double>(static_cast<size_t>(k) * static_cast<size_t>(k), 0.0)};
-    for (int32_t i = 0; i < k; ++i) {
-        for (int32_t j = 0; j < k; ++j) {
-            const auto& a = points[static_cast<size_t>(i)];
-            const auto& b = points[static_cast<size_t>(j)];
-            // Rounded to two places, so that many pairs tie.
-            d.values[static_cast<size_t>(i * k + j)] =
-                std::round(100.0 * std::sqrt(std::hypot(a[0] - b[0], a[1] - b[1]))) / 100.0;
-        }
-    }
-    return d;
 }
 
 }  // namespace

@@ -100,8 +100,7 @@ void refuseFilesOverInput(const AgesSettings& settings) {
 
 void noteGrainsOutsideGrid(const std::vector<GrainSample>& samples, const DensityProfiles& profiles,
                            const std::vector<size_t>& which, std::ostream& err) {
-    const std::string note = grainsOutsideGridNote(
-        samples, profiles.ages, grainsOutsideGrid(samples, profiles.ages, which));
+    const std::string note = grainsOutsideGridNote(samples, profiles.ages, which);
     if (!note.empty()) err << "kestrel-batch: note: " << note << "\n";
 }
 
