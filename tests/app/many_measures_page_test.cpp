@@ -184,7 +184,7 @@ TEST_F(ManyMeasuresPage, EveryMeasureRedrawsTheMapHeatMapAndTable) {
     EXPECT_TRUE(
         firstNote.contains(" Classical map of D: stress-1 " +
                            QString::fromStdString(kestrel::formatFixed(
-                               kestrel::metricStress(m_page->results().matrix->D, firstMap), 4))))
+                               kestrel::metricStress(m_page->results().matrix->D(), firstMap), 4))))
         << firstNote.toStdString();
 }
 
@@ -359,14 +359,15 @@ TEST_F(ManyMeasuresPage, ChoicesFollowTheClicksAndTheMapShown) {
     // Fifteen samples in three groups of five, 0.1 apart within a group and 0.8 across.
     const int k = 15;
     auto grouped = std::make_shared<kestrel::ProfileMatrix>();
-    grouped->D = {k, std::vector<double>(size_t(k) * k, 0.0)};
+    kestrel::SquareMatrix d{k, std::vector<double>(size_t(k) * k, 0.0)};
     for (int i = 0; i < k; ++i) {
         grouped->names.push_back("G" + std::to_string(i + 1));
         for (int j = 0; j < k; ++j)
-            if (i != j) grouped->D.values[size_t(i) * k + j] = i / 5 == j / 5 ? 0.1 : 0.8;
+            if (i != j) d.values[size_t(i) * k + j] = i / 5 == j / 5 ? 0.1 : 0.8;
     }
+    grouped->measures.push_back({Measure::KsD, d, std::nullopt});
     kestrel::ManyProfilesResults groups;
-    groups.map = kestrel::classicalMds(grouped->D);
+    groups.map = kestrel::classicalMds(d);
     groups.matrix = grouped;
     groups.rows = 10;
     m_page->showResults(groups);

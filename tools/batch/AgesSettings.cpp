@@ -3,6 +3,7 @@
 
 #include "engine/KestrelError.h"
 #include "engine/NumberText.h"
+#include "engine/measures/Measures.h"
 #include "sheet/core/AllSorts.h"
 #include "sheet/core/Workbook.h"
 #include "sheet/core/WorkbookWriter.h"
@@ -141,7 +142,10 @@ BatchSettings checkAgesMatrixRun(const BatchOptions& options, AgesSettings& sett
     }
     settings.matrix = true;
     settings.matrixOut = options.matrixOut;
-    if (options.measure) settings.measures = matrixMeasuresOf(*options.measure);
+    if (options.measure) {
+        settings.measures = matrixMeasuresOf(*options.measure);
+        settings.everyMeasure = measureListSaysAll(*options.measure);
+    }
     if (options.mds) settings.mds = mdsKindOf(*options.mds);
     if (settings.matrixOut && !nameEndsWith(*settings.matrixOut, ".csv") &&
         !nameEndsWith(*settings.matrixOut, ".xlsx")) {
