@@ -5,13 +5,53 @@
 #include <functional>
 #include <string_view>
 
+#include "engine/measures/Measures.h"
+
 namespace kestrel::batch {
 namespace {
+
+// Where option texts begin, and how wide they may run.
+constexpr size_t kHelpColumn = 19;
+constexpr size_t kHelpWidth = 80;
+
+// `text` broken at spaces into lines that end by kHelpWidth, each after the first indented to
+// the help column.
+std::string wrappedHelp(const std::string& text) {
+    std::string wrapped, line;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(start, end - start);
+        if (!line.empty() && kHelpColumn + line.size() + 1 + word.size() > kHelpWidth) {
+            wrapped += line + "\n" + std::string(kHelpColumn, ' ');
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+        start = end + 1;
+    }
+    return wrapped + line;
+}
+
+// --measure's text, each measure from the table: "d (Kolmogorov-Smirnov D), ...".
+std::string measureHelp() {
+    std::string text = "with --matrix: the measures, any of";
+    for (const MeasureInfo& info : allMeasures()) {
+        text += std::string(" ") + info.key + " (" + info.description;
+        if (*info.unit) text += std::string(", in ") + info.unit;
+        if (info.needsUncertainties) text += ", of grain ages with uncertainties";
+        text += "),";
+    }
+    text +=
+        " or all; the map and heat map show the first; with --windows: the windows table gains a "
+        "column per measure other than d";
+    return wrappedHelp(text);
+}
 
 struct OptionSpec {
     std::string_view name;       // "--sheet"
     std::string_view valueName;  // "N"; empty for a flag
-    std::string_view help;
+    std::string help;
     std::function<void(BatchOptions&, const std::string&)> apply;
 };
 
@@ -76,12 +116,7 @@ const std::vector<OptionSpec>& optionTable() {
          "with --matrix: the row holding each column's grain count (for\n"
          "                   p-values); or --grains N1,N2,... with one per column",
          [](BatchOptions& o, const std::string& v) { o.grainsRow = v; }},
-        {"--measure", "LIST",
-         "with --matrix: the measures, any of d (Kolmogorov-Smirnov D),\n"
-         "                   v (Kuiper V), s (Similarity), l (Likeness), r2\n"
-         "                   (cross-correlation), w2 (Wasserstein-2), or all; the map and\n"
-         "                   heat map show the first; with --windows: the windows table\n"
-         "                   gains a column per measure other than d",
+        {"--measure", "LIST", measureHelp(),
          [](BatchOptions& o, const std::string& v) { o.measure = v; }},
         {"--mds", "KIND",
          "with --matrix: classical or nonmetric (Kruskal's monotone\n"
