@@ -13,6 +13,7 @@
 #include "engine/measures/KuiperV.h"
 #include "engine/measures/Likeness.h"
 #include "engine/measures/Similarity.h"
+#include "engine/measures/SircombeHazelton.h"
 #include "engine/measures/Wasserstein.h"
 
 namespace kestrel {
@@ -74,6 +75,9 @@ const std::vector<MeasureInfo>& allMeasures() {
          correlation, nullptr, nullptr, nullptr, false},
         {Measure::Wasserstein2, "w2", "W2", "Wasserstein-2", "W2", "age units", false, nullptr,
          wasserstein2OfProfiles, nullptr, wasserstein2MatrixOfAges, masslessProfile, false},
+        {Measure::SircombeHazelton, "sh", "Sircombe-Hazelton", "Sircombe-Hazelton distance",
+         "Sircombe-Hazelton", "1/sqrt(age units)", false, nullptr, nullptr, nullptr,
+         sircombeHazeltonMatrix, sircombeHazeltonRefusal, true},
     };
     return table;
 }

@@ -312,10 +312,10 @@ TEST(Measures, NegativeValuesGrainCountsDiagonalsAndRefusals) {
     }
 
     EXPECT_EQ(refusal([] { kestrel::parseMeasureList(""); }),
-              "Give at least one measure: d, v, s, l, r2, w2 or all");
+              "Give at least one measure: d, v, s, l, r2, w2, sh or all");
     EXPECT_EQ(refusal([] { kestrel::parseMeasureList("d,"); }), "(accepted)");
     EXPECT_EQ(refusal([] { kestrel::parseMeasureList(","); }),
-              "Unknown measure \"\": give d, v, s, l, r2 or w2, separated by commas, or all");
+              "Unknown measure \"\": give d, v, s, l, r2, w2 or sh, separated by commas, or all");
     // A value that is not a number cannot be walked past: refused, never a walk without end.
     const auto nan = kestrel::prepareProfile(std::vector<double>{1.0, NAN, 1.0}, order);
     EXPECT_NE(refusal([&] {
