@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <functional>
+#include <sstream>
 #include <string_view>
+
+#include "engine/density/ProfileMethods.h"
 
 namespace kestrel::batch {
 namespace {
@@ -15,8 +18,34 @@ struct OptionSpec {
     std::function<void(BatchOptions&, const std::string&)> apply;
 };
 
+constexpr size_t kHelpColumn = 19;  // where every option's help starts
+constexpr size_t kHelpWidth = 62;   // the most characters of help on a line
+
+// The words of `text` on lines of at most kHelpWidth characters, each line after the first
+// indented to kHelpColumn.
+std::string wrapHelp(const std::string& text) {
+    std::string wrapped;
+    size_t lineLength = 0;
+    std::istringstream words(text);
+    for (std::string word; words >> word;) {
+        if (lineLength > 0 && lineLength + 1 + word.size() > kHelpWidth) {
+            wrapped += '\n';
+            wrapped.append(kHelpColumn, ' ');
+            lineLength = 0;
+        } else if (lineLength > 0) {
+            wrapped += ' ';
+            ++lineLength;
+        }
+        wrapped += word;
+        lineLength += word.size();
+    }
+    return wrapped;
+}
+
 // Every option, in the order --help lists them. A new option is one more row here.
 const std::vector<OptionSpec>& optionTable() {
+    static const std::string profileHelp =
+        wrapHelp("with --ages: " + profileMethodKeys(ProfileKeys::WithNotes));
     static const std::vector<OptionSpec> table{
         {"--sheet", "N", "1-based sheet index (default: the sheet active in the file)",
          [](BatchOptions& o, const std::string& v) { o.sheet = v; }},
@@ -109,9 +138,7 @@ const std::vector<OptionSpec>& optionTable() {
          [](BatchOptions& o, const std::string& v) { o.sigma = v; }},
         {"--relative", "", "with --ages: the uncertainties are in per cent of the age",
          [](BatchOptions& o, const std::string&) { o.relative = true; }},
-        {"--profile", "KIND",
-         "with --ages: pdp (needs uncertainties), kde (default) or\n"
-         "                   adaptive (Abramson's adaptive KDE)",
+        {"--profile", "KIND", profileHelp,
          [](BatchOptions& o, const std::string& v) { o.profile = v; }},
         {"--bandwidth", "H",
          "with --ages: auto (Botev's diffusion estimator, the default)\n"
@@ -217,7 +244,7 @@ std::string batchUsage() {
             left += ' ';
             left += option.valueName;
         }
-        left.resize(std::max<size_t>(left.size() + 1, 19), ' ');
+        left.resize(std::max<size_t>(left.size() + 1, kHelpColumn), ' ');
         text += left + std::string(option.help) + "\n";
     }
     text +=
