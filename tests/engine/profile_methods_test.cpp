@@ -18,7 +18,6 @@ namespace {
 
 using namespace kestrel;
 using kestrel::batchtest::Outcome;
-using kestrel::batchtest::quoted;
 namespace fs = std::filesystem;
 
 const std::string kProgram = std::string(KESTREL_BINARY_DIR) + "/tools/kestrel-batch";
@@ -26,9 +25,7 @@ const std::string kProgram = std::string(KESTREL_BINARY_DIR) + "/tools/kestrel-b
 class ProfileMethods : public kestrel::batchtest::ScratchFolderTest {
   protected:
     Outcome batch(const std::vector<std::string>& args) {
-        std::string command = quoted(kProgram);
-        for (const auto& arg : args) command.append(" ").append(quoted(arg));
-        return kestrel::batchtest::runCommand(command, m_folder);
+        return kestrel::batchtest::runProgram(kProgram, args, m_folder);
     }
     // The profiles of a profiles file, by sample column, its Age and Bandwidth rows left out.
     static std::vector<std::vector<double>> profilesIn(const Workbook& book) {
