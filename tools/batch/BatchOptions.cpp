@@ -3,38 +3,48 @@
 
 #include <algorithm>
 #include <functional>
+#include <sstream>
 #include <string_view>
 
+#include "engine/density/ProfileMethods.h"
 #include "engine/measures/Measures.h"
 
 namespace kestrel::batch {
 namespace {
 
-// Where option texts begin, and how wide they may run.
-constexpr size_t kHelpColumn = 19;
-constexpr size_t kHelpWidth = 80;
+struct OptionSpec {
+    std::string_view name;       // "--sheet"
+    std::string_view valueName;  // "N"; empty for a flag
+    std::string help;
+    std::function<void(BatchOptions&, const std::string&)> apply;
+};
 
-// `text` broken at spaces into lines that end by kHelpWidth, each after the first indented to
-// the help column.
-std::string wrappedHelp(const std::string& text) {
-    std::string wrapped, line;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(' ', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string word = text.substr(start, end - start);
-        if (!line.empty() && kHelpColumn + line.size() + 1 + word.size() > kHelpWidth) {
-            wrapped += line + "\n" + std::string(kHelpColumn, ' ');
-            line.clear();
+constexpr size_t kHelpColumn = 19;  // where every option's help starts
+constexpr size_t kHelpWidth = 62;   // the most characters of help on a line
+
+// The words of `text` on lines of at most kHelpWidth characters, each line after the first
+// indented to kHelpColumn.
+std::string wrapHelp(const std::string& text) {
+    std::string wrapped;
+    size_t lineLength = 0;
+    std::istringstream words(text);
+    for (std::string word; words >> word;) {
+        if (lineLength > 0 && lineLength + 1 + word.size() > kHelpWidth) {
+            wrapped += '\n';
+            wrapped.append(kHelpColumn, ' ');
+            lineLength = 0;
+        } else if (lineLength > 0) {
+            wrapped += ' ';
+            ++lineLength;
         }
-        line += (line.empty() ? "" : " ") + word;
-        start = end + 1;
+        wrapped += word;
+        lineLength += word.size();
     }
-    return wrapped + line;
+    return wrapped;
 }
 
 // --measure's text, each measure from the table: "d (Kolmogorov-Smirnov D), ...".
-std::string measureHelp() {
+std::string measuresHelp() {
     std::string text = "with --matrix: the measures, any of";
     for (const MeasureInfo& info : allMeasures()) {
         text += std::string(" ") + info.key + " (" + info.description;
@@ -45,18 +55,14 @@ std::string measureHelp() {
     text +=
         " or all; the map and heat map show the first; with --windows: the windows table gains a "
         "column per measure other than d";
-    return wrappedHelp(text);
+    return wrapHelp(text);
 }
-
-struct OptionSpec {
-    std::string_view name;       // "--sheet"
-    std::string_view valueName;  // "N"; empty for a flag
-    std::string help;
-    std::function<void(BatchOptions&, const std::string&)> apply;
-};
 
 // Every option, in the order --help lists them. A new option is one more row here.
 const std::vector<OptionSpec>& optionTable() {
+    static const std::string profileHelp =
+        wrapHelp("with --ages: " + profileMethodKeys(ProfileKeys::WithNotes));
+    static const std::string measureHelp = measuresHelp();
     static const std::vector<OptionSpec> table{
         {"--sheet", "N", "1-based sheet index (default: the sheet active in the file)",
          [](BatchOptions& o, const std::string& v) { o.sheet = v; }},
@@ -116,7 +122,7 @@ const std::vector<OptionSpec>& optionTable() {
          "with --matrix: the row holding each column's grain count (for\n"
          "                   p-values); or --grains N1,N2,... with one per column",
          [](BatchOptions& o, const std::string& v) { o.grainsRow = v; }},
-        {"--measure", "LIST", measureHelp(),
+        {"--measure", "LIST", measureHelp,
          [](BatchOptions& o, const std::string& v) { o.measure = v; }},
         {"--mds", "KIND",
          "with --matrix: classical or nonmetric (Kruskal's monotone\n"
@@ -144,9 +150,7 @@ const std::vector<OptionSpec>& optionTable() {
          [](BatchOptions& o, const std::string& v) { o.sigma = v; }},
         {"--relative", "", "with --ages: the uncertainties are in per cent of the age",
          [](BatchOptions& o, const std::string&) { o.relative = true; }},
-        {"--profile", "KIND",
-         "with --ages: pdp (needs uncertainties), kde (default) or\n"
-         "                   adaptive (Abramson's adaptive KDE)",
+        {"--profile", "KIND", profileHelp,
          [](BatchOptions& o, const std::string& v) { o.profile = v; }},
         {"--bandwidth", "H",
          "with --ages: auto (Botev's diffusion estimator, the default)\n"
@@ -252,7 +256,7 @@ std::string batchUsage() {
             left += ' ';
             left += option.valueName;
         }
-        left.resize(std::max<size_t>(left.size() + 1, 19), ' ');
+        left.resize(std::max<size_t>(left.size() + 1, kHelpColumn), ' ');
         text += left + std::string(option.help) + "\n";
     }
     text +=
