@@ -26,7 +26,7 @@
 #include "engine/density/ProfileMethods.h"
 #include "sheet/core/AgesLayoutGuess.h"
 #include "sheet/widgets/KR_ShtIm.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "engine/NumberText.h"
 #include "engine/density/GridCoverage.h"
 #include "output/ProfilesPreview.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include "app/WindowGeometry.h"
 #include "output/ProbabilityGraphs.h"
 #include "sheet/widgets/SpreadsheetWidget.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 using kestrel::sharedState;
 

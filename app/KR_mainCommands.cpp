@@ -17,7 +17,7 @@
 #include "output/SummarySave.h"
 #include "sheet/widgets/KR_ShtIm.h"
 #include "sheet/widgets/SpreadsheetWidget.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 using kestrel::sharedState;
 

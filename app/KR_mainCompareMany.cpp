@@ -17,11 +17,11 @@
 #include "app/ManyResultsPage.h"
 #include "app/ManyResultsPageMeasures.h"
 #include "engine/KestrelError.h"
-#include "engine/MeasureMatrix.h"
+#include "engine/comparison/MeasureMatrix.h"
 #include "sheet/core/MatrixWorkbook.h"
 #include "sheet/core/Workbook.h"
 #include "sheet/widgets/SpreadsheetWidget.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 namespace {
 

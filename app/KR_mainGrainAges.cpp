@@ -20,16 +20,16 @@
 #include "app/WindowsTableModel.h"
 #include "engine/ClassicalMds.h"
 #include "engine/KestrelError.h"
-#include "engine/MeasureMatrix.h"
 #include "engine/NumberText.h"
+#include "engine/comparison/GrainWindows.h"
+#include "engine/comparison/MeasureMatrix.h"
 #include "engine/density/GridCoverage.h"
 #include "engine/measures/GrainMatrix.h"
-#include "engine/measures/GrainWindows.h"
 #include "sheet/core/AllSorts.h"
 #include "sheet/core/ProfilesSheet.h"
 #include "sheet/widgets/KR_ShtIm.h"
 #include "sheet/widgets/SpreadsheetWidget.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 using kestrel::sharedState;
 

@@ -13,7 +13,7 @@
 #include "app/KR_main.h"
 #include "app/KR_var.h"
 #include "app/RecentWorkbooks.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 using kestrel::sharedState;
 

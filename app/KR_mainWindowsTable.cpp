@@ -16,8 +16,8 @@
 #include "app/KR_var.h"
 #include "app/SampleSizesDialog.h"
 #include "app/WindowsTableModel.h"
-#include "engine/WindowsTable.h"
-#include "engine/measures/WindowMeasures.h"
+#include "engine/comparison/WindowMeasures.h"
+#include "engine/comparison/WindowsTable.h"
 
 using kestrel::sharedState;
 

@@ -77,15 +77,4 @@ MeasureMatrix kuiperMatrixOfAges(const std::vector<GrainSample>& samples, unsign
                            kuiperPair);
 }
 
-ProfileMatrix compareAllGrainPairs(const std::vector<GrainSample>& samples, unsigned threads) {
-    ProfileMatrix matrix;
-    matrix.measures.push_back(ksMatrixOfAges(samples, threads));
-    matrix.measures.push_back(kuiperMatrixOfAges(samples, threads));
-    for (const GrainSample& sample : samples) matrix.names.push_back(sample.name);
-    matrix.grains.emplace();
-    for (const GrainSample& sample : samples)
-        matrix.grains->push_back(static_cast<int32_t>(sample.ages.size()));
-    return matrix;
-}
-
 }  // namespace kestrel
