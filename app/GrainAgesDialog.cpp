@@ -290,8 +290,7 @@ void GrainAgesDialog::loadWorkbook(const QString& path) {
     m_book = std::move(book);
     m_path = QFileInfo(path).absoluteFilePath();
     m_loadError.clear();
-    m_built.reset();
-    m_builtFor.reset();
+    m_builds.clear();
 }
 
 void GrainAgesDialog::showWorkbook() {

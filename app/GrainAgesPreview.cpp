@@ -16,15 +16,6 @@
 
 namespace {
 
-// The choices the profiles depend on: all but what is compared.
-kestrel::GrainAgesFields buildingChoices(kestrel::GrainAgesFields choices) {
-    choices.firstSample.clear();
-    choices.secondSample.clear();
-    choices.compare.clear();
-    choices.ageWindowWidth.clear();
-    return choices;
-}
-
 std::vector<std::string> sampleNamesOf(const std::vector<kestrel::GrainSample>& samples) {
     std::vector<std::string> names;
     for (const kestrel::GrainSample& sample : samples) names.push_back(sample.name);
@@ -36,18 +27,6 @@ QString bandwidthText(double bandwidth) {
 }
 
 }  // namespace
-
-const kestrel::GrainAgesBuilt& GrainAgesDialog::builtFor(const kestrel::GrainAgesPlan& plan) {
-    const kestrel::GrainAgesFields wanted = buildingChoices(choices());
-    if (!m_built || m_builtFor != wanted) {
-        m_built.reset();
-        m_built = kestrel::buildGrainAges(m_book->workbook(), plan);
-        ++m_profileBuilds;
-        m_builtFor = wanted;
-        m_bandwidthWarnings = bandwidthWarnings();
-    }
-    return *m_built;
-}
 
 void GrainAgesDialog::fillSampleLists(const std::vector<std::string>& names) {
     if (names == m_names && cbFirstSample->count() == static_cast<int>(names.size())) return;
@@ -92,7 +71,8 @@ void GrainAgesDialog::updatePreview() {
 
 std::vector<size_t> GrainAgesDialog::drawnSamples() const {
     std::vector<size_t> drawn;
-    const size_t samples = m_built ? m_built->ages.samples.size() : 0;
+    const kestrel::GrainAgesBuilt* built = m_builds.built();
+    const size_t samples = built ? built->ages.samples.size() : 0;
     if (chkAllSamples->isChecked()) {
         for (size_t s = 0; s < samples; ++s) drawn.push_back(s);
         return drawn;
@@ -109,10 +89,11 @@ void GrainAgesDialog::drawPreview() {
     std::vector<std::span<const double>> profiles;
     QStringList labels;
     QStringList notes;
-    if (m_problem.isEmpty() && m_built) {
-        const auto& samples = m_built->ages.samples;
+    const kestrel::GrainAgesBuilt* built = m_builds.built();
+    if (m_problem.isEmpty() && built) {
+        const auto& samples = built->ages.samples;
         const std::vector<size_t> drawn = drawnSamples();
-        const auto& bandwidths = m_built->profiles.bandwidths;
+        const auto& bandwidths = built->profiles.bandwidths;
         for (const size_t s : drawn) {
             QString label = QString("%1 (n = %2")
                                 .arg(QString::fromStdString(samples[s].name))
@@ -121,39 +102,26 @@ void GrainAgesDialog::drawPreview() {
             label += ")";
             labels << QString::fromStdString(samples[s].name);
             notes << label;
-            profiles.emplace_back(m_built->profiles.profiles[s]);
+            profiles.emplace_back(built->profiles.profiles[s]);
         }
-        for (const kestrel::UnusableSample& unusable : m_built->ages.unusable) {
+        for (const kestrel::UnusableSample& unusable : built->ages.unusable) {
             notes << QString("%1 is left out: %2")
                          .arg(QString::fromStdString(unusable.name),
                               QString::fromStdString(unusable.reason));
         }
-        notes << m_bandwidthWarnings;
+        notes << m_builds.bandwidthWarnings();
         const std::string outside =
-            kestrel::grainsOutsideGridNote(samples, m_built->profiles.ages, drawn);
+            kestrel::grainsOutsideGridNote(samples, built->profiles.ages, drawn);
         if (!outside.empty()) notes << QString::fromStdString(outside);
     }
     kestrel::drawProfilesPreview(*Preview,
-                                 m_built && m_problem.isEmpty()
-                                     ? std::span<const double>(m_built->profiles.ages)
+                                 built && m_problem.isEmpty()
+                                     ? std::span<const double>(built->profiles.ages)
                                      : std::span<const double>(),
                                  profiles, labels);
     Preview->replot();
     lPreviewNote->setText(m_problem.isEmpty() ? notes.join("; ") : m_problem);
     lPreviewNote->setStyleSheet(m_problem.isEmpty() ? QString() : "color: #a00000");
-}
-
-QStringList GrainAgesDialog::bandwidthWarnings() const {
-    QStringList warnings;
-    const auto& samples = m_built->ages.samples;
-    for (const auto& [sample, estimate] : kestrel::samplesWithoutBandwidthRoot(m_built->profiles)) {
-        warnings << QString(
-                        "%1 has too few distinct ages (%2) for its own bandwidth, which "
-                        "draws a spike per grain: type a bandwidth")
-                        .arg(QString::fromStdString(samples[sample].name))
-                        .arg(estimate.distinctAges);
-    }
-    return warnings;
 }
 
 QString GrainAgesDialog::previewNote() const {
