@@ -55,6 +55,29 @@ QString agesSubject(const std::vector<kestrel::GrainSample>& samples) {
     return QString("%1 samples of grain ages (%2 grains each)").arg(samples.size()).arg(grains);
 }
 
+// `settings` with the rows and the Age column of the sheet of profiles built from `source`,
+// the two profile columns given, and the window the dialog was confirmed with.
+TwoProfileSettings pairRange(TwoProfileSettings range, const GrainAgesSource& source,
+                             int32_t firstColumn, int32_t secondColumn) {
+    range.AgeCol = 1;
+    range.Y1Col = firstColumn;
+    range.Y2Col = secondColumn;
+    range.AgeColStr = "A";
+    range.Y1ColStr = kestrel::columnLetters(range.Y1Col);
+    range.Y2ColStr = kestrel::columnLetters(range.Y2Col);
+    range.FromRow = 2;
+    range.ToRow = static_cast<int32_t>(source.built.profiles.ages.size()) + 1;
+    range.FromRowStr = "2";
+    range.ToRowStr = std::to_string(range.ToRow);
+    // The window the dialog was confirmed with, also for a pair chosen on the Many page.
+    if (const auto width = kestrel::parseRealNumber(source.choices.ageWindowWidth);
+        width && *width > 0) {
+        range.AgeWindowWidthStr = source.choices.ageWindowWidth;
+        range.AgeWindowWidth = *width;
+    }
+    return range;
+}
+
 }  // namespace
 
 GrainAgesController::GrainAgesController(TForm1& window, UserInteraction& ui, SharedState& state)
@@ -149,23 +172,8 @@ void GrainAgesController::openPair(std::shared_ptr<const GrainAgesSource> source
     // The rows, columns and window below are the pair's own: the two-profile ones wait aside.
     TwoProfileController& twoProfile = m_window.twoProfile();
     if (!m_twoProfileSettings) m_twoProfileSettings = twoProfile.settings();
-    TwoProfileSettings range = twoProfile.settings();
-    range.AgeCol = 1;
-    range.Y1Col = columnOf(first);
-    range.Y2Col = columnOf(second);
-    range.AgeColStr = "A";
-    range.Y1ColStr = kestrel::columnLetters(range.Y1Col);
-    range.Y2ColStr = kestrel::columnLetters(range.Y2Col);
-    range.FromRow = 2;
-    range.ToRow = static_cast<int32_t>(source->built.profiles.ages.size()) + 1;
-    range.FromRowStr = "2";
-    range.ToRowStr = std::to_string(range.ToRow);
-    // The window the dialog was confirmed with, also for a pair chosen on the Many page.
-    if (const auto width = kestrel::parseRealNumber(source->choices.ageWindowWidth);
-        width && *width > 0) {
-        range.AgeWindowWidthStr = source->choices.ageWindowWidth;
-        range.AgeWindowWidth = *width;
-    }
+    const TwoProfileSettings range =
+        pairRange(twoProfile.settings(), *source, columnOf(first), columnOf(second));
     const std::string workbookPath = source->workbookPath;
     m_agesInUse = std::move(source);
     twoProfile.compareBuiltSheet(workbookPath, m_agesProfilesSheet, range);

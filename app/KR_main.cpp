@@ -1,6 +1,6 @@
-// The main window: construction of its controls and the window-level commands (show, close,
-// Exit, About, the developer page's table save). The other commands are in KR_mainCommands.cpp
-// and the calculation in KR_mainCalculate.cpp.
+// The main window: construction of its controls and of its workflows' controllers, and the
+// window-level commands (show, close, Exit, About, the developer page's table save). The other
+// handlers are in KR_mainCommands.cpp; the workflows are in their controllers.
 #include "app/KR_main.h"
 
 #include <QCloseEvent>
