@@ -11,13 +11,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/GrainAgesChoices.h"
 #include "app/KR_main.h"
 #include "app/KR_var.h"
 #include "app/SampleSizesDialog.h"
 #include "app/WindowsTableModel.h"
-#include "engine/WindowsTable.h"
-#include "engine/measures/WindowMeasures.h"
 
 using kestrel::sharedState;
 
