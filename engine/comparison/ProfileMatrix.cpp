@@ -98,8 +98,9 @@ const MeasureMatrix* ProfileMatrix::find(Measure measure) const {
 
 ProfileMatrix compareAllGrainPairs(const std::vector<GrainSample>& samples, unsigned threads) {
     ProfileMatrix matrix;
-    matrix.measures.push_back(ksMatrixOfAges(samples, threads));
-    matrix.measures.push_back(kuiperMatrixOfAges(samples, threads));
+    auto [ks, kuiper] = ksAndKuiperMatricesOfAges(samples, threads);
+    matrix.measures.push_back(std::move(ks));
+    matrix.measures.push_back(std::move(kuiper));
     for (const GrainSample& sample : samples) matrix.names.push_back(sample.name);
     matrix.grains.emplace();
     for (const GrainSample& sample : samples)

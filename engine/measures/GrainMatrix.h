@@ -30,4 +30,9 @@ MeasureMatrix ksMatrixOfAges(const std::vector<GrainSample>& samples, unsigned t
 /// @brief Kuiper's V and p of every pair of samples (kuiperTest of the pair).
 MeasureMatrix kuiperMatrixOfAges(const std::vector<GrainSample>& samples, unsigned threads);
 
+/// @brief Both at once, each pair's gaps found once for the two tests: what comparing many
+/// samples of grain ages always begins with.
+std::pair<MeasureMatrix, MeasureMatrix> ksAndKuiperMatricesOfAges(
+    const std::vector<GrainSample>& samples, unsigned threads);
+
 }  // namespace kestrel
