@@ -17,6 +17,7 @@ add_library(kestrel-batch-packages MODULE
             ${CMAKE_CURRENT_SOURCE_DIR}/batch/plugin/PackagesPlugin.cpp)
 set_target_properties(kestrel-batch-packages PROPERTIES PREFIX "" CXX_VISIBILITY_PRESET hidden
                       LIBRARY_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+target_include_directories(kestrel-batch-packages PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(kestrel-batch-packages PRIVATE kestrel_sheet_packages)
 add_dependencies(kestrel-batch kestrel-batch-packages)
 install(TARGETS kestrel-batch-packages LIBRARY DESTINATION ${KESTREL_BATCH_PLUGIN_DIR})
@@ -29,6 +30,7 @@ if(TARGET kestrel_output)
   set_target_properties(kestrel-batch-graphs PROPERTIES PREFIX "" CXX_VISIBILITY_PRESET hidden
                         LIBRARY_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   set_target_properties(kestrel_output PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  target_include_directories(kestrel-batch-graphs PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(kestrel-batch-graphs PRIVATE kestrel_output)
   target_link_options(kestrel-batch-graphs PRIVATE LINKER:--as-needed)
   target_compile_definitions(kestrel-batch PRIVATE KESTREL_BATCH_GRAPHS=1)
