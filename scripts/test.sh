@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: a normal build and an
-# AddressSanitizer + UndefinedBehaviorSanitizer build. Widget tests run on Qt's offscreen
-# platform, so no display is needed.
+# AddressSanitizer + UndefinedBehaviorSanitizer build; then the engine's tests once more under
+# ThreadSanitizer, and every fuzz target shortly. Widget tests run on Qt's offscreen platform,
+# so no display is needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -29,6 +30,11 @@ LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_suite build-asan -DKESTREL_SANITIZE=ON -DKESTREL_BENCH=OFF \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
+echo "== ThreadSanitizer build (engine tests)"
+# Only the engine shares work among threads; its tests run pairs on 2 and 3 threads and on one
+# per core.
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  run_suite build-tsan -DKESTREL_TSAN=ON -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
 if [ -x scripts/fuzz.sh ]; then
   echo "== Short fuzzing runs"
   bash scripts/fuzz.sh short
