@@ -1,10 +1,13 @@
 // Reading the grain-ages choices and building the profiles they ask for.
 #include "app/GrainAgesChoices.h"
 
+#include <array>
 #include <optional>
 
 #include "engine/KestrelError.h"
 #include "engine/NumberText.h"
+#include "engine/density/DensitySettingsCheck.h"
+#include "engine/density/ProfileMethods.h"
 
 namespace kestrel {
 namespace {
@@ -16,10 +19,10 @@ int sheetNamed(const Workbook& book, const std::string& name) {
     return 0;
 }
 
-DensityKind densityKindOf(const std::string& text) {
-    if (text == "PDP") return DensityKind::Pdp;
-    if (text == "adaptive KDE") return DensityKind::AdaptiveKde;
-    return DensityKind::Kde;
+// An unknown label (a settings file edited by hand) gives the default method.
+DensityKind densityKindOf(const std::string& label) {
+    const ProfileMethod* method = profileMethodByLabel(label);
+    return method ? method->kind : DensityOptions{}.kind;
 }
 
 ErrorsPlace errorsPlaceOf(const std::string& text) {
@@ -28,34 +31,46 @@ ErrorsPlace errorsPlaceOf(const std::string& text) {
     return ErrorsPlace::None;
 }
 
-std::optional<GrainAgesRefusal> readGrid(const GrainAgesFields& choices, DensityOptions& density) {
-    const std::string* texts[] = {&choices.gridFrom, &choices.gridTo, &choices.gridStep};
-    const GrainAgesField fields[] = {GrainAgesField::GridFrom, GrainAgesField::GridTo,
-                                     GrainAgesField::GridStep};
-    const char* names[] = {"Grid from", "Grid to", "Grid step"};
-    int given = 0;
-    for (const std::string* text : texts) given += !text->empty();
-    if (given == 0) return std::nullopt;
-    double values[3] = {};
-    for (int i = 0; i < 3; ++i) {
-        const auto value = parseRealNumber(*texts[i]);
-        if (!value) {
-            return GrainAgesRefusal{
-                fields[i], texts[i]->empty()
-                               ? "Give the grid's From, To and Step, or leave all three empty "
-                                 "for the automatic grid"
-                               : std::string("Incorrect value entered for ") + names[i]};
-        }
-        values[i] = *value;
+// The dialog's words for a density field refused (a bandwidth for PDP is not: the field keeps
+// its text for when a kernel is chosen again).
+std::string densityMessage(DensityField field, DensityFault fault) {
+    if (field == DensityField::Bandwidth) {
+        return "Incorrect value entered for Bandwidth: a number above 0 (age units) is wanted, or "
+               "nothing for each sample's own";
     }
-    if (!(values[1] > values[0])) {
-        return GrainAgesRefusal{GrainAgesField::GridTo, "Grid to must lie above Grid from"};
+    const char* const names[] = {"", "Grid from", "Grid to", "Grid step"};
+    switch (fault) {
+        case DensityFault::Missing:
+            return "Give the grid's From, To and Step, or leave all three empty for the automatic "
+                   "grid";
+        case DensityFault::NotAboveFrom:
+            return "Grid to must lie above Grid from";
+        case DensityFault::NotAbove0:
+            return "Grid step must be above 0";
+        default:
+            return std::string("Incorrect value entered for ") + names[static_cast<int>(field)];
     }
-    if (!(values[2] > 0)) {
-        return GrainAgesRefusal{GrainAgesField::GridStep, "Grid step must be above 0"};
+}
+
+// The density options the choices ask for, or the field that does not read.
+std::variant<DensityOptions, GrainAgesRefusal> readDensity(const GrainAgesFields& choices) {
+    DensityTexts texts;
+    texts.kind = densityKindOf(choices.profile);
+    if (!choices.bandwidth.empty()) texts.bandwidth = choices.bandwidth;
+    texts.refuseUnusedBandwidth = false;
+    // All three grid fields empty: the automatic grid.
+    if (!choices.gridFrom.empty() || !choices.gridTo.empty() || !choices.gridStep.empty())
+        texts.grid = std::array<std::string, 3>{choices.gridFrom, choices.gridTo, choices.gridStep};
+    auto checked = checkDensityTexts(texts, densityMessage);
+    if (auto* refusal = std::get_if<DensityRefusal>(&checked)) {
+        const GrainAgesField fields[] = {GrainAgesField::Bandwidth, GrainAgesField::GridFrom,
+                                         GrainAgesField::GridTo, GrainAgesField::GridStep};
+        return GrainAgesRefusal{fields[static_cast<int>(refusal->field)],
+                                std::move(refusal->message)};
     }
-    density.grid = AgeGrid{values[0], values[1], values[2]};
-    return std::nullopt;
+    DensityOptions density = std::get<DensityOptions>(std::move(checked));
+    density.commonBandwidth = choices.commonBandwidth == "1";
+    return density;
 }
 
 }  // namespace
@@ -101,20 +116,10 @@ std::variant<GrainAgesPlan, GrainAgesRefusal> planGrainAges(const GrainAgesField
     }
     request.sigmaLevel = choices.sigma == "2" ? 2 : 1;
     request.relative = choices.perCent == "1";
-    DensityOptions& density = plan.density;
-    density.kind = densityKindOf(choices.profile);
-    request.uncertaintiesRequired = density.kind == DensityKind::Pdp;
-    if (density.kind != DensityKind::Pdp && !choices.bandwidth.empty()) {
-        const auto bandwidth = parseRealNumber(choices.bandwidth);
-        if (!bandwidth || !(*bandwidth > 0)) {
-            return GrainAgesRefusal{GrainAgesField::Bandwidth,
-                                    "Incorrect value entered for Bandwidth: a number above 0 "
-                                    "(age units) is wanted, or nothing for each sample's own"};
-        }
-        density.bandwidth = *bandwidth;
-    }
-    density.commonBandwidth = choices.commonBandwidth == "1";
-    if (auto refusal = readGrid(choices, density)) return *refusal;
+    auto density = readDensity(choices);
+    if (auto* refusal = std::get_if<GrainAgesRefusal>(&density)) return *refusal;
+    plan.density = std::get<DensityOptions>(density);
+    request.uncertaintiesRequired = profileMethod(plan.density.kind).needsUncertainties;
     return plan;
 }
 

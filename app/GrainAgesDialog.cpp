@@ -23,6 +23,7 @@
 
 #include "engine/KestrelError.h"
 #include "engine/NumberText.h"
+#include "engine/density/ProfileMethods.h"
 #include "sheet/core/AgesLayoutGuess.h"
 #include "sheet/widgets/KR_ShtIm.h"
 #include "sheet/widgets/UserInteraction.h"
@@ -38,17 +39,6 @@ constexpr int kSpareFieldsWidth =
     60;  // the choices may grow this much; the preview takes the rest  // the choices' lists show
          // this much, or more  // after the last change, before the preview is redrawn
 
-const char* const kPdpTip =
-    "PDP (probability density plot): every grain drawn as a normal curve of its own "
-    "uncertainty and the curves summed; needs the uncertainties, and precise grains make "
-    "spikes.";
-const char* const kKdeTip =
-    "KDE (kernel density estimate): every grain the same normal curve, as wide as the "
-    "bandwidth (by default each sample's own, by Botev's diffusion estimate); the usual choice "
-    "for comparing samples.";
-const char* const kAdaptiveTip =
-    "Adaptive KDE: narrow curves where grains crowd and broad ones where they are sparse "
-    "(Abramson's rule on the KDE); for samples with sharp peaks and long, thin tails.";
 const char* const kThresholdsTip =
     "Every profile's highest point is 100, so the Minimum and Baseline peak heights mean per "
     "cent of the highest peak.";
@@ -209,13 +199,13 @@ QWidget* GrainAgesDialog::createProfilesBox() {
     box->setToolTip(kThresholdsTip);
     auto* form = new QFormLayout(box);
     cbProfile = new QComboBox;
-    cbProfile->addItem("PDP", "PDP");
-    cbProfile->addItem("KDE", "KDE");
-    cbProfile->addItem("adaptive KDE", "adaptive KDE");
-    const char* tips[] = {kPdpTip, kKdeTip, kAdaptiveTip};
-    for (int i = 0; i < 3; ++i) cbProfile->setItemData(i, tips[i], Qt::ToolTipRole);
-    cbProfile->setToolTip(QString(kPdpTip) + "\n" + kKdeTip + "\n" + kAdaptiveTip + "\n" +
-                          kThresholdsTip);
+    QString profileTip;
+    for (const kestrel::ProfileMethod& method : kestrel::allProfileMethods()) {
+        cbProfile->addItem(method.label, method.label);
+        cbProfile->setItemData(cbProfile->count() - 1, method.tooltip, Qt::ToolTipRole);
+        profileTip += QString(method.tooltip) + "\n";
+    }
+    cbProfile->setToolTip(profileTip + kThresholdsTip);
     eBandwidth = new QLineEdit;
     eBandwidth->setPlaceholderText("each sample's own");
     eBandwidth->setToolTip(
@@ -425,7 +415,10 @@ void GrainAgesDialog::enableFields() {
     cbErrorsSheet->setEnabled(cbUncertainties->currentData() == "sheet");
     cbSigma->setEnabled(uncertainties);
     chkPerCent->setEnabled(uncertainties);
-    const bool kernels = cbProfile->currentData() != "PDP";
+    // Every item is a method's label; none selected reads as the default, a kernel method.
+    const auto* method =
+        kestrel::profileMethodByLabel(cbProfile->currentData().toString().toStdString());
+    const bool kernels = method == nullptr || method->usesBandwidth;
     eBandwidth->setEnabled(kernels);
     chkCommonBandwidth->setEnabled(kernels && eBandwidth->text().trimmed().isEmpty());
     cbSecondSample->setEnabled(!chkAllSamples->isChecked());

@@ -93,13 +93,12 @@ void TForm1::CompareMany1Click() {
     kestrel::EmptyProfileCells empty;
     const kestrel::ProfileSamples samples = readRequest(book, request, empty);
     kestrel::ManyProfilesResults results;
-    auto matrix = std::make_shared<kestrel::ProfileMatrix>(kestrel::compareAllPairs(samples));
-    results.measuresNote = kestrel::addEveryMeasure(
-        *matrix, [&](kestrel::ProfileMatrix& m, const std::vector<kestrel::Measure>& measures) {
-            kestrel::addProfileMeasures(m, samples, measures);
-        });
-    results.map = kestrel::classicalMds(matrix->D);
-    results.matrix = std::move(matrix);
+    kestrel::ComparisonRequest comparing;
+    comparing.profileColumns = &samples;
+    kestrel::SampleComparison comparison = kestrel::compareForThePage(comparing);
+    results.measuresNote = QString::fromStdString(comparison.leftOutNote);
+    results.map = std::move(comparison.map);
+    results.matrix = std::make_shared<kestrel::ProfileMatrix>(std::move(comparison.matrix));
     results.columns = request.range.columns;
     results.rows = samples.NumRows;
     m_manySource = {request.workbookPath,

@@ -234,14 +234,14 @@ QString TForm1::agesGridNote() const {
 void TForm1::showAgesMatrix(std::shared_ptr<const kestrel::GrainAgesSource> source) {
     const auto& samples = source->built.ages.samples;
     kestrel::ManyProfilesResults results;
-    auto matrix = std::make_shared<kestrel::ProfileMatrix>(kestrel::compareAllGrainPairs(samples));
-    const auto& profiles = source->built.profiles;
-    results.measuresNote = kestrel::addEveryMeasure(
-        *matrix, [&](kestrel::ProfileMatrix& m, const std::vector<kestrel::Measure>& measures) {
-            kestrel::addGrainMeasures(m, samples, profiles.ages, profiles.profiles, measures);
-        });
-    results.map = kestrel::classicalMds(matrix->D);
-    results.matrix = std::move(matrix);
+    kestrel::ComparisonRequest comparing;
+    comparing.grainAges = &samples;
+    comparing.gridAges = &source->built.profiles.ages;
+    comparing.grainProfiles = &source->built.profiles.profiles;
+    kestrel::SampleComparison comparison = kestrel::compareForThePage(comparing);
+    results.measuresNote = QString::fromStdString(comparison.leftOutNote);
+    results.map = std::move(comparison.map);
+    results.matrix = std::make_shared<kestrel::ProfileMatrix>(std::move(comparison.matrix));
     results.columns.resize(samples.size());
     std::iota(results.columns.begin(), results.columns.end(), 0);
     results.rows = static_cast<int32_t>(source->built.profiles.ages.size());

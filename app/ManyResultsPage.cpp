@@ -219,15 +219,13 @@ void ManyResultsPage::showResults(ManyProfilesResults results) {
     showMapView();
 }
 
-// The measures the matrix holds, D first (as "KS D"), the map's measure chosen.
+// The measures the matrix holds, in the table's order, the map's measure chosen.
 void ManyResultsPage::fillMeasures() {
     const QSignalBlocker quiet(cbMeasure);
     cbMeasure->clear();
     for (const MeasureInfo& info : allMeasures()) {
         if (!measureValuesOf(*m_results.matrix, info.measure)) continue;
-        const QString name =
-            info.measure == Measure::KsD ? QString("KS D") : QString::fromUtf8(info.name);
-        cbMeasure->addItem(name, static_cast<int>(info.measure));
+        cbMeasure->addItem(QString::fromUtf8(info.choice), static_cast<int>(info.measure));
         if (info.measure == m_view.measure) cbMeasure->setCurrentIndex(cbMeasure->count() - 1);
     }
 }
@@ -292,7 +290,7 @@ QString ManyResultsPage::noteText() const {
             " The nonmetric map has collapsed its groups to points, so its stress says "
             "nothing: read the classical map.";
     }
-    if (!matrix.p)
+    if (!matrix.p())
         note += " No p-values: they need the number of grains behind each profile (a Grains row).";
     if (!m_results.measuresNote.isEmpty()) note += " " + m_results.measuresNote;
     return note + leftOutSentence(m_results.leftOut);

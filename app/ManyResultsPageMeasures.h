@@ -1,27 +1,23 @@
-// What the Many profiles page computes: every measure added to a matrix (W2 left out, with the
-// reason, when it refuses the samples), and the map of a chosen measure, classical or nonmetric,
+// What the Many profiles page computes: every measure of the samples (W2 left out, with the
+// reason, when it refuses them), and the map of a chosen measure, classical or nonmetric,
 // with its stress-1, its Shepard pairs and each sample's two nearest neighbours.
 #pragma once
 
 #include <QString>
-#include <functional>
 #include <vector>
 
 #include "engine/ClassicalMds.h"
 #include "engine/MdsStress.h"
 #include "engine/NearestNeighbours.h"
 #include "engine/ProfileMatrix.h"
+#include "engine/SampleComparison.h"
 
 namespace kestrel {
 
-/// @brief Adds the measures it is given to the matrix (addProfileMeasures or addGrainMeasures
-/// bound to the samples).
-using AddMeasures = std::function<void(ProfileMatrix&, const std::vector<Measure>&)>;
-
-/// @brief Adds every measure to `matrix` through `add`. When W2 refuses the samples (a profile
-/// of zeros holds no mass to move), the others are added without it and the text returned says
-/// why W2 is not offered; otherwise it is empty.
-QString addEveryMeasure(ProfileMatrix& matrix, const AddMeasures& add);
+/// @brief The comparison the page shows: every measure that has a value for the samples, those
+/// whose check refuses them (W2 of a profile of zeros) left out with the reason in
+/// leftOutNote, and the classical map of D.
+SampleComparison compareForThePage(ComparisonRequest request);
 
 /// @brief The map of one measure as the page shows it.
 struct ManyMapView {

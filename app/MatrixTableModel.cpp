@@ -57,28 +57,27 @@ bool MatrixTableModel::isChosen(int row, int column) const {
            ((row == m_first && column == m_second) || (row == m_second && column == m_first));
 }
 
+namespace {
+
+// The matrix of the map's measure, or D's when the matrix lacks it.
+const MeasureMatrix& shownMatrixOf(const ProfileMatrix& matrix) {
+    const MeasureMatrix* shown = matrix.find(matrix.mapMeasure);
+    return shown ? *shown : matrix.measures.front();
+}
+
+}  // namespace
+
 const SquareMatrix& shownValuesOf(const ProfileMatrix& matrix) {
-    const SquareMatrix* values = measureValuesOf(matrix, matrix.mapMeasure);
-    return values ? *values : matrix.D;
+    return shownMatrixOf(matrix).values;
 }
 
 const SquareMatrix* shownPValuesOf(const ProfileMatrix& matrix) {
-    if (matrix.mapMeasure == Measure::KsD || !measureValuesOf(matrix, matrix.mapMeasure)) {
-        return matrix.p ? &*matrix.p : nullptr;
-    }
-    // Grain ages: Kuiper's V of the grains themselves, with their counts' p.
-    if (matrix.mapMeasure == Measure::KuiperV && matrix.kuiperV) {
-        return matrix.kuiperP ? &*matrix.kuiperP : nullptr;
-    }
-    for (const MeasureMatrix& measure : matrix.measures) {
-        if (measure.measure == matrix.mapMeasure && measure.p) return &*measure.p;
-    }
-    return nullptr;
+    const MeasureMatrix& shown = shownMatrixOf(matrix);
+    return shown.p ? &*shown.p : nullptr;
 }
 
 QString shownNameOf(const ProfileMatrix& matrix) {
-    const bool held = measureValuesOf(matrix, matrix.mapMeasure) != nullptr;
-    return QString::fromUtf8(held ? measureInfo(matrix.mapMeasure).name : "D");
+    return QString::fromUtf8(measureInfo(shownMatrixOf(matrix).measure).name);
 }
 
 QString shownPValueText(const ProfileMatrix& matrix, int a, int b, const QString& separator,
@@ -86,8 +85,9 @@ QString shownPValueText(const ProfileMatrix& matrix, int a, int b, const QString
     if (const SquareMatrix* p = shownPValuesOf(matrix)) {
         return separator + "p = " + QLocale().toString(p->at(a, b), 'g', digits);
     }
-    const Measure shown = matrix.mapMeasure;
-    return shown == Measure::KsD || shown == Measure::KuiperV ? QString() : separator + "p = —";
+    // A measure with p-values lacks them only for want of grain counts, which the page says
+    // once; a measure without any says so at each pair.
+    return measureInfo(shownMatrixOf(matrix).measure).pLabel ? QString() : separator + "p = —";
 }
 
 namespace {
@@ -112,7 +112,7 @@ QString MatrixTableModel::toolTip(int row, int column) const {
 }
 
 int MatrixTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || !m_matrix ? 0 : m_matrix->D.size;
+    return parent.isValid() || !m_matrix ? 0 : m_matrix->D().size;
 }
 
 int MatrixTableModel::columnCount(const QModelIndex& parent) const {
@@ -146,7 +146,7 @@ QVariant MatrixTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant MatrixTableModel::headerData(int section, Qt::Orientation, int role) const {
-    if (!m_matrix || section < 0 || section >= m_matrix->D.size) return {};
+    if (!m_matrix || section < 0 || section >= m_matrix->D().size) return {};
     switch (role) {
         case Qt::DisplayRole:  // "N4 (99)" when the grains are known
             return sampleText(*m_matrix, section, false);

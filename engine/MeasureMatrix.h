@@ -1,5 +1,5 @@
-// Many profiles compared pair by pair by the measures beyond the Kolmogorov-Smirnov D, and the
-// dissimilarities a map is drawn from for any measure.
+// Many samples compared pair by pair by the measures of the table (engine/measures/Measures.h),
+// and the dissimilarities a map is drawn from for any measure.
 #pragma once
 
 #include <vector>
@@ -10,18 +10,30 @@
 
 namespace kestrel {
 
-/// @brief Adds to `matrix` (from compareAllPairs of the same samples) one MeasureMatrix per
-/// measure of `measures` other than D, in their order, each profile prepared once and the pairs
-/// shared among `threads` workers (0: one per core). Kuiper's V gets p-values when the samples
-/// have grain counts (Kuiper's limit with Stephens' correction). Throws KestrelError when
-/// Wasserstein-2 is asked for without the ages or for a profile of zeros, which holds no mass
-/// to move.
+/// @brief Profile columns made ready for the measures: their names and grain counts and, when
+/// `prepare` is set, every profile prepared over the rows in the order of the Age column.
+MeasuredSamples measuredProfiles(const ProfileSamples& samples, bool prepare, unsigned threads);
+
+/// @brief Samples of grain ages made ready for the measures, their profiles (one per sample,
+/// over the grid `gridAges`; may be empty when no measure of profiles is asked for) prepared.
+MeasuredSamples measuredGrainAges(const std::vector<GrainSample>& samples,
+                                  const std::vector<double>& gridAges,
+                                  const std::vector<std::vector<double>>& profiles,
+                                  unsigned threads);
+
+/// @brief Adds to `matrix` one MeasureMatrix per measure of `measures` it does not hold yet, in
+/// their order: of the age lists where the measure has a function on them and the samples are
+/// grain ages, else of the prepared profiles, with p-values of profiles when the grain counts
+/// are known. Throws KestrelError with the refusal of the first measure that refuses the
+/// samples (refusalOf).
+void addMeasures(ProfileMatrix& matrix, const MeasuredSamples& samples,
+                 const std::vector<Measure>& measures, unsigned threads = 0);
+
+/// @brief addMeasures for profile columns (from compareAllPairs of the same samples).
 void addProfileMeasures(ProfileMatrix& matrix, const ProfileSamples& samples,
                         const std::vector<Measure>& measures, unsigned threads = 0);
 
-/// @brief The same for samples of grain ages and their profiles (one per sample, over the grid
-/// `gridAges`): Kuiper's V (with p) and Wasserstein-2 of the age lists themselves, Similarity,
-/// Likeness and R² of the profiles. A grain matrix that has its kuiperV gets no second V.
+/// @brief addMeasures for samples of grain ages and their profiles over the grid `gridAges`.
 void addGrainMeasures(ProfileMatrix& matrix, const std::vector<GrainSample>& samples,
                       const std::vector<double>& gridAges,
                       const std::vector<std::vector<double>>& profiles,
@@ -31,7 +43,7 @@ void addGrainMeasures(ProfileMatrix& matrix, const std::vector<GrainSample>& sam
 /// likeness); throws KestrelError when the matrix lacks the measure.
 SquareMatrix dissimilaritiesOf(const ProfileMatrix& matrix, Measure measure);
 
-/// @brief The values of `measure` in `matrix` (D for D), or null when it lacks them.
+/// @brief The values of `measure` in `matrix`, or null when it lacks them.
 const SquareMatrix* measureValuesOf(const ProfileMatrix& matrix, Measure measure);
 
 }  // namespace kestrel

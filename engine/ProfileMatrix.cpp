@@ -59,15 +59,6 @@ std::vector<double> allCurves(const ProfileSamples& samples, unsigned threads) {
     return curves;
 }
 
-SquareMatrix zeroMatrix(int32_t size) {
-    return SquareMatrix{size, std::vector<double>(static_cast<size_t>(size) * size, 0.0)};
-}
-
-void setPair(SquareMatrix& m, int64_t i, int64_t j, double value) {
-    m.values[static_cast<size_t>(i * m.size + j)] = value;
-    m.values[static_cast<size_t>(j * m.size + i)] = value;
-}
-
 }  // namespace
 
 void cumulativeCurve(const double* values, int32_t n, double* curve) {
@@ -110,29 +101,36 @@ ProfileMatrix compareAllPairs(const ProfileSamples& samples, unsigned threads) {
     const int32_t n = samples.NumRows;
     const size_t stride = static_cast<size_t>(n) + 1;
     const std::vector<double> curves = allCurves(samples, threads);
-    ProfileMatrix result{samples.names, zeroMatrix(k), std::nullopt,  std::nullopt, {},
-                         Measure::KsD,  std::nullopt,  samples.grains};
-    if (samples.grains) {
-        // D = 0 between a profile and itself: nothing speaks against them, p = 1.
-        result.p = zeroMatrix(k);
-        for (int32_t i = 0; i < k; ++i) result.p->values[static_cast<size_t>(i) * k + i] = 1.0;
-    }
+    ProfileMatrix result;
+    result.names = samples.names;
+    result.grains = samples.grains;
+    MeasureMatrix d{Measure::KsD, squareMatrix(k, 0.0), std::nullopt};
+    // D = 0 between a profile and itself: nothing speaks against them, p = 1.
+    if (samples.grains) d.p = squareMatrix(k, 1.0);
     // Row i holds the pairs (i, j > i); each worker writes only the entries of its own pairs.
     forEachIndexInParallel(k - 1, threads, [&](int64_t i) {
         const double* curveI = curves.data() + static_cast<size_t>(i) * stride;
         for (int64_t j = i + 1; j < k; ++j) {
-            const double d =
+            const double value =
                 largestDifference(curveI, curves.data() + static_cast<size_t>(j) * stride, n);
-            setPair(result.D, i, j, d);
-            if (!result.p) continue;
+            setPair(d.values, i, j, value);
+            if (!d.p) continue;
             const auto& grains = *samples.grains;
-            setPair(
-                *result.p, i, j,
-                ksTwoSampleTail(grains[static_cast<size_t>(i)], grains[static_cast<size_t>(j)], d)
-                    .p);
+            setPair(*d.p, i, j,
+                    ksTwoSampleTail(grains[static_cast<size_t>(i)], grains[static_cast<size_t>(j)],
+                                    value)
+                        .p);
         }
     });
+    result.measures.push_back(std::move(d));
     return result;
+}
+
+const MeasureMatrix* ProfileMatrix::find(Measure measure) const {
+    for (const MeasureMatrix& m : measures) {
+        if (m.measure == measure) return &m;
+    }
+    return nullptr;
 }
 
 }  // namespace kestrel

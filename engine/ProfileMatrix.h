@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/SquareMatrix.h"
+#include "engine/measures/Measure.h"
+
 namespace kestrel {
 
 /// @brief The most profiles compared at once (the matrices grow with the square of it).
@@ -27,36 +30,21 @@ struct ProfileSamples {
     std::vector<double> ages;
 };
 
-/// @brief A symmetric K x K matrix, row-major.
-struct SquareMatrix {
-    int32_t size = 0;
-    std::vector<double> values;
-
-    double at(int32_t i, int32_t j) const {
-        return values[static_cast<size_t>(i) * static_cast<size_t>(size) + static_cast<size_t>(j)];
-    }
-};
-
-enum class Measure { KsD, KuiperV, Similarity, Likeness, CrossCorrelation, Wasserstein2 };
-
-/// @brief One more measure of every pair (engine/measures/Measures.h): its values (the diagonal
-/// holds what identical profiles give: 0 for a distance, 1 for a likeness) and, for Kuiper's V
-/// with grain counts, its p-values.
-struct MeasureMatrix {
-    Measure measure;
-    SquareMatrix values;
-    std::optional<SquareMatrix> p;
-};
-
+/// @brief Every pair of many samples by one or more measures: the matrices in the order they
+/// were computed (D first; for grain ages Kuiper's V second; then the others as asked, each
+/// once), the measure the map is drawn from, and the grains behind each sample when known.
 struct ProfileMatrix {
     std::vector<std::string> names;
-    SquareMatrix D;                 // zero diagonal
-    std::optional<SquareMatrix> p;  // present exactly when grain counts were given; diagonal 1
-    std::optional<SquareMatrix> kuiperV;  // Kuiper's V of grain ages; zero diagonal
-    std::vector<MeasureMatrix> measures;  // other measures asked for, in their order
-    Measure mapMeasure = Measure::KsD;    // the measure the map and the heat map are drawn from
-    std::optional<SquareMatrix> kuiperP;  // with kuiperV: its p-values from the grains; diagonal 1
+    std::vector<MeasureMatrix> measures;
+    Measure mapMeasure = Measure::KsD;           // the map and the heat map are drawn from it
     std::optional<std::vector<int32_t>> grains;  // the grains behind each sample, when known
+
+    /// @brief The matrix of `measure`, or null when it was not computed.
+    const MeasureMatrix* find(Measure measure) const;
+    /// @brief The Kolmogorov-Smirnov D of every pair (always computed first).
+    const SquareMatrix& D() const { return measures.front().values; }
+    /// @brief D's p-values, present exactly when the grain counts are known.
+    const std::optional<SquareMatrix>& p() const { return measures.front().p; }
 };
 
 /// @brief The cumulative curve of values[1..n] into curve[1..n] (index 0 left as it is): running

@@ -116,9 +116,10 @@ void fillMatrixHeatMap(QCustomPlot& chart, const ProfileMatrix& matrix,
     const SquareMatrix values = dissimilaritiesOf(matrix, matrix.mapMeasure);
     const QString label = shownLabel(matrix);
     if (auto* title = qobject_cast<QCPTextElement*>(chart.plotLayout()->element(0, 0))) {
-        // D's title as it always was; longer names get a line of their own.
-        title->setText(label + (matrix.mapMeasure == Measure::KsD ? " " : "\n") +
-                       "(MDS axis 1 order)");
+        // The first measure's (D's) title as it always was; the others' longer names get a line
+        // of their own.
+        const bool first = matrix.mapMeasure == matrix.measures.front().measure;
+        title->setText(label + (first ? " " : "\n") + "(MDS axis 1 order)");
     }
     const int k = static_cast<int>(order.size());
     map->data()->setSize(k, k);

@@ -9,11 +9,10 @@
 
 #include "engine/KestrelError.h"
 #include "engine/ParallelIndices.h"
-#include "engine/density/AdaptiveKde.h"
 #include "engine/density/BotevBandwidth.h"
 #include "engine/density/Kde.h"
 #include "engine/density/NormalKernels.h"
-#include "engine/density/Pdp.h"
+#include "engine/density/ProfileMethods.h"
 
 namespace kestrel {
 namespace {
@@ -41,11 +40,12 @@ AgeGrid defaultDensityGrid(const std::vector<GrainSample>& samples, DensityKind 
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
     double youngest = low;
+    const bool sigmas = !profileMethod(kind).usesBandwidth;
     for (size_t s = 0; s < samples.size(); ++s) {
         const GrainSample& sample = samples[s];
         const auto [least, greatest] = std::minmax_element(sample.ages.begin(), sample.ages.end());
         double below = 0.0, above = 0.0;  // 3 sigma or 3 bandwidths
-        if (kind == DensityKind::Pdp) {
+        if (sigmas) {
             for (size_t i = 0; i < sample.ages.size(); ++i) {
                 if (sample.ages[i] == *least) below = std::max(below, 3.0 * sample.sigmas[i]);
                 if (sample.ages[i] == *greatest) above = std::max(above, 3.0 * sample.sigmas[i]);
@@ -91,15 +91,10 @@ std::vector<std::pair<size_t, BotevEstimate>> samplesWithoutBandwidthRoot(
 
 DensityProfiles buildDensityProfiles(const std::vector<GrainSample>& samples,
                                      const DensityOptions& options) {
-    const DensityKind kind = options.kind;
-    const bool kernelDensity = kind != DensityKind::Pdp;
+    const ProfileMethod& method = profileMethod(options.kind);
+    const bool kernelDensity = method.usesBandwidth;
     if (kernelDensity && options.bandwidth) checkBandwidth(*options.bandwidth);
-    for (const GrainSample& sample : samples) {
-        if (kind == DensityKind::Pdp)
-            checkPdpSample(sample);
-        else
-            checkGrainAges(sample);
-    }
+    for (const GrainSample& sample : samples) method.checkSample(sample);
     if (samples.empty() && !options.grid)
         throw KestrelError("There are no samples to make profiles of");
 
@@ -117,23 +112,13 @@ DensityProfiles buildDensityProfiles(const std::vector<GrainSample>& samples,
         }
     }
     result.grid =
-        options.grid ? *options.grid : defaultDensityGrid(samples, kind, result.bandwidths);
+        options.grid ? *options.grid : defaultDensityGrid(samples, options.kind, result.bandwidths);
     result.ages = ageGridAges(result.grid);
 
     result.profiles.resize(samples.size());
     forEachSample(samples.size(), [&](size_t i) {
         std::vector<double>& profile = result.profiles[i];
-        switch (kind) {
-            case DensityKind::Pdp:
-                profile = pdpProfile(samples[i], result.grid);
-                break;
-            case DensityKind::Kde:
-                profile = kdeProfile(samples[i], result.grid, result.bandwidths[i]);
-                break;
-            case DensityKind::AdaptiveKde:
-                profile = adaptiveKdeProfile(samples[i], result.grid, result.bandwidths[i]);
-                break;
-        }
+        profile = method.build(samples[i], result.grid, kernelDensity ? result.bandwidths[i] : 0.0);
         for (double value : profile)
             if (!std::isfinite(value))
                 throw KestrelError(sampleLabel(samples[i]) +

@@ -5,11 +5,13 @@
 //
 // M. Rosenblatt (1956), "Remarks on some nonparametric estimates of a density function", Annals
 // of Mathematical Statistics 27(3), 832-837; E. Parzen (1962), "On estimation of a probability
-// density function and mode", Annals of Mathematical Statistics 33(3), 1065-1076; for detrital
-// ages, P. Vermeesch (2012), "On the visualisation of detrital age distributions", Chemical
-// Geology 312-313, 190-194. The bandwidth h is the Botev estimate (BotevBandwidth.h), the
-// median of the samples' Botev estimates, or one the user types. Each kernel is cut where it
-// falls below 1e-13 of its peak (within 7.74 h of the age). The grains' sigmas are not used.
+// density function and mode", Annals of Mathematical Statistics 33(3), 1065-1076; B. W.
+// Silverman (1986), "Density Estimation for Statistics and Data Analysis", Chapman and Hall,
+// London; for detrital ages, P. Vermeesch (2012), "On the visualisation of detrital age
+// distributions", Chemical Geology 312-313, 190-194. The bandwidth h is the Botev estimate
+// (BotevBandwidth.h), the median of the samples' Botev estimates, or one the user types. Each
+// kernel is cut where it falls below 1e-13 of its peak (within 7.74 h of the age). The grains'
+// sigmas are not used.
 #pragma once
 
 #include <vector>

@@ -2,6 +2,8 @@
 // and p and Kuiper's V and p of each pair, as the two-sample grain test gives them.
 #pragma once
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "engine/ProfileMatrix.h"
@@ -9,10 +11,27 @@
 
 namespace kestrel {
 
+/// @brief Each sample's ages sorted ascending. Throws KestrelError for fewer than two or more
+/// than kMaxMatrixProfiles samples, a sample without ages or an age that is not a number.
+std::vector<std::vector<double>> sortedGrainSamples(const std::vector<GrainSample>& samples);
+
+/// @brief The matrix of `measure` (distance: diagonal 0, p diagonal 1) over every pair of
+/// sorted samples: value and p of each pair from `test`, the pairs shared among `threads`
+/// workers (0: one per core); `withP` false leaves the p-values out.
+MeasureMatrix grainPairMatrix(
+    Measure measure, const std::vector<std::vector<double>>& sorted, unsigned threads, bool withP,
+    const std::function<std::pair<double, double>(const std::vector<double>& a,
+                                                  const std::vector<double>& b)>& test);
+
+/// @brief D and p of every pair of samples (ksSamplesTest of the pair).
+MeasureMatrix ksMatrixOfAges(const std::vector<GrainSample>& samples, unsigned threads);
+
+/// @brief Kuiper's V and p of every pair of samples (kuiperTest of the pair).
+MeasureMatrix kuiperMatrixOfAges(const std::vector<GrainSample>& samples, unsigned threads);
+
 /// @brief D(i, j), p(i, j), Kuiper's V(i, j) and its p of the ages of samples i and j (exactly what
 /// ksSamplesTest and kuiperTest give for the pair), every sample sorted once and the pairs
-/// shared among `threads` workers (0: one per core). Throws KestrelError for fewer than two or
-/// more than kMaxMatrixProfiles samples, a sample without ages or an age that is not a number.
+/// shared among `threads` workers (0: one per core). Throws as sortedGrainSamples does.
 ProfileMatrix compareAllGrainPairs(const std::vector<GrainSample>& samples, unsigned threads = 0);
 
 }  // namespace kestrel

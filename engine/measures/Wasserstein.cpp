@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/KestrelError.h"
+#include "engine/measures/GrainMatrix.h"
 
 namespace kestrel {
 namespace {
@@ -67,6 +68,13 @@ double wasserstein2OfAges(std::span<const double> a, std::span<const double> b) 
         if (endB == next) ++j;
     }
     return std::sqrt(integral / total);
+}
+
+MeasureMatrix wasserstein2MatrixOfAges(const std::vector<GrainSample>& samples, unsigned threads) {
+    return grainPairMatrix(Measure::Wasserstein2, sortedGrainSamples(samples), threads, false,
+                           [](const std::vector<double>& a, const std::vector<double>& b) {
+                               return std::pair(wasserstein2OfAges(a, b), 0.0);
+                           });
 }
 
 }  // namespace kestrel

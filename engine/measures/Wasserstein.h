@@ -5,7 +5,10 @@
 #pragma once
 
 #include <span>
+#include <vector>
 
+#include "engine/density/GrainSample.h"
+#include "engine/measures/Measure.h"
 #include "engine/measures/PreparedProfile.h"
 
 namespace kestrel {
@@ -21,5 +24,9 @@ double wasserstein2OfProfiles(const PreparedProfile& a, const PreparedProfile& b
 /// @brief W2 of the empirical distributions of two age lists (1/n at each age), both sorted
 /// ascending and not empty.
 double wasserstein2OfAges(std::span<const double> a, std::span<const double> b);
+
+/// @brief W2 of the ages of every pair of samples (no p-values), the pairs shared among
+/// `threads` workers (0: one per core).
+MeasureMatrix wasserstein2MatrixOfAges(const std::vector<GrainSample>& samples, unsigned threads);
 
 }  // namespace kestrel

@@ -21,8 +21,10 @@ void fillWindowMeasures(std::vector<WindowsTableRow>& rows, const ProfileData& d
         const PreparedProfile b =
             prepareProfile(std::span<const double>(data.Y2Data.data() + first, count), order);
         for (const Measure measure : measures) {
-            if (measure == Measure::KsD) continue;
-            row.measures.emplace_back(measure, measureInfo(measure).ofProfiles(a, b, sortedAges));
+            // D is the table's own column; a measure of age lists has no value for profiles.
+            const MeasureInfo& info = measureInfo(measure);
+            if (measure == Measure::KsD || !info.ofProfiles) continue;
+            row.measures.emplace_back(measure, info.ofProfiles(a, b, sortedAges));
         }
     }
 }

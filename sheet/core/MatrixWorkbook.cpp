@@ -82,12 +82,20 @@ int16_t matrixFileTypeOf(const std::string& path) {
 
 namespace {
 
-// The other measures' blocks, each headed by its name (Kuiper's V followed by its p-values).
+// Every measure's block in the order computed, each followed by its p-values: the first (D)
+// without a heading, as the files have always begun; each block's heading is the measure's
+// name and its p-values' the table's label for them. `send` gets the heading and the values
+// (null: the first measure's missing p-values).
 template <class SendBlock>
 void sendMeasureBlocks(const ProfileMatrix& matrix, SendBlock&& send) {
-    for (const MeasureMatrix& measure : matrix.measures) {
-        send(measureInfo(measure.measure).name, measure.values);
-        if (measure.p) send("Kuiper p", *measure.p);
+    for (size_t m = 0; m < matrix.measures.size(); ++m) {
+        const MeasureMatrix& measure = matrix.measures[m];
+        const MeasureInfo& info = measureInfo(measure.measure);
+        send(m == 0 ? std::string() : std::string(info.name), &measure.values);
+        if (measure.p) send(std::string(info.pLabel), &*measure.p);
+        // The first measure's p has its sheet even without p-values, saying why.
+        else if (m == 0 && info.pLabel)
+            send(std::string(info.pLabel), nullptr);
     }
 }
 
@@ -97,12 +105,10 @@ void sendMatrixSheet(const ProfileMatrix& matrix, const MdsMap& map, CellSink& s
                      const std::vector<NearestNeighbours>& neighbours,
                      std::optional<double> stress) {
     sink.beginSheet("Matrix");
-    int row = sendSquareBlock("", matrix.D, matrix, 1, sink);
-    if (matrix.p) row = sendSquareBlock("p", *matrix.p, matrix, row + 1, sink);
-    if (matrix.kuiperV) row = sendSquareBlock("Kuiper V", *matrix.kuiperV, matrix, row + 1, sink);
-    if (matrix.kuiperP) row = sendSquareBlock("Kuiper p", *matrix.kuiperP, matrix, row + 1, sink);
-    sendMeasureBlocks(matrix, [&](const std::string& name, const SquareMatrix& values) {
-        row = sendSquareBlock(name, values, matrix, row + 1, sink);
+    int row = 0;  // the row after the last block; the first block begins at row 1
+    sendMeasureBlocks(matrix, [&](const std::string& heading, const SquareMatrix* values) {
+        if (!values) return;  // one block below the other: nothing stands for missing p-values
+        row = sendSquareBlock(heading, *values, matrix, row + 1, sink);
     });
     sendMdsBlock(matrix, map, MapExtras{neighbours, stress}, row + 1, sink);
 }
@@ -110,25 +116,16 @@ void sendMatrixSheet(const ProfileMatrix& matrix, const MdsMap& map, CellSink& s
 void sendMatrixSheets(const ProfileMatrix& matrix, const MdsMap& map, CellSink& sink,
                       const std::vector<NearestNeighbours>& neighbours,
                       std::optional<double> stress) {
-    sink.beginSheet("D");
-    sendSquareBlock("", matrix.D, matrix, 1, sink);
-    sink.beginSheet("p");
-    if (matrix.p) {
-        sendSquareBlock("", *matrix.p, matrix, 1, sink);
-    } else {
-        sink.text(1, 1, kNoPValuesNote);
-    }
-    if (matrix.kuiperV) {
-        sink.beginSheet("Kuiper V");
-        sendSquareBlock("", *matrix.kuiperV, matrix, 1, sink);
-    }
-    if (matrix.kuiperP) {
-        sink.beginSheet("Kuiper p");
-        sendSquareBlock("", *matrix.kuiperP, matrix, 1, sink);
-    }
-    sendMeasureBlocks(matrix, [&](const std::string& name, const SquareMatrix& values) {
-        sink.beginSheet(name);
-        sendSquareBlock("", values, matrix, 1, sink);
+    bool first = true;
+    sendMeasureBlocks(matrix, [&](const std::string& heading, const SquareMatrix* values) {
+        // The first sheet is the first measure's, named by it.
+        sink.beginSheet(first ? measureInfo(matrix.measures.front().measure).name : heading);
+        first = false;
+        if (values) {
+            sendSquareBlock("", *values, matrix, 1, sink);
+        } else {
+            sink.text(1, 1, kNoPValuesNote);
+        }
     });
     sink.beginSheet("MDS");
     sendMdsBlock(matrix, map, MapExtras{neighbours, stress}, 1, sink);

@@ -338,11 +338,11 @@ TEST_F(GrainAgesWindow, ComparesManyFromAges) {
         ok(d);
     });
     const auto& results = m_form->ManyResults->results();
-    ASSERT_TRUE(results.matrix && results.matrix->p);
+    ASSERT_TRUE(results.matrix && results.matrix->p());
     ASSERT_EQ(results.matrix->names.size(), 16u);
     for (const Pair& pair : m_pairs) {
-        EXPECT_DOUBLE_EQ(results.matrix->D.at(pair.i, pair.j), pair.d);
-        EXPECT_NEAR(results.matrix->p->at(pair.i, pair.j), pair.p, 1e-12 + 1e-9 * pair.p);
+        EXPECT_DOUBLE_EQ(results.matrix->D().at(pair.i, pair.j), pair.d);
+        EXPECT_NEAR(results.matrix->p()->at(pair.i, pair.j), pair.p, 1e-12 + 1e-9 * pair.p);
     }
     EXPECT_TRUE(m_form->ManyResults->lNote->text().startsWith(
         "16 samples of grain ages (75 to 106 grains each): 120 pairs."));

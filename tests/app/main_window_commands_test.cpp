@@ -437,9 +437,9 @@ TEST_F(MainWindowCommands, CompareManyOffersTheColumnsAndLeadsBackToAnOrdinaryOp
     const auto& results = m_form->ManyResults->results();
     ASSERT_TRUE(results.matrix);
     EXPECT_EQ(results.matrix->names, (std::vector<std::string>{"North", "South", "East", "West"}));
-    EXPECT_EQ(results.matrix->D.at(0, 1), largestBC);
-    EXPECT_EQ(results.matrix->D.at(1, 0), largestBC);
-    EXPECT_EQ(results.matrix->D.at(2, 2), 0.0);
+    EXPECT_EQ(results.matrix->D().at(0, 1), largestBC);
+    EXPECT_EQ(results.matrix->D().at(1, 0), largestBC);
+    EXPECT_EQ(results.matrix->D().at(2, 2), 0.0);
     EXPECT_EQ(m_form->PageControl1->currentWidget(), m_form->tsManyProfiles);
 
     // The pair East and West, compared as Open compares two profiles.
@@ -454,5 +454,5 @@ TEST_F(MainWindowCommands, CompareManyOffersTheColumnsAndLeadsBackToAnOrdinaryOp
     QCoreApplication::processEvents();
     EXPECT_EQ(sharedState().NumRows, 60);
     const std::vector<double>& de = sharedState().Difference;
-    EXPECT_EQ(*std::max_element(de.begin() + 1, de.end()), results.matrix->D.at(2, 3));
+    EXPECT_EQ(*std::max_element(de.begin() + 1, de.end()), results.matrix->D().at(2, 3));
 }

@@ -142,7 +142,11 @@ TEST_F(ManyMeasuresPage, EveryMeasureRedrawsTheMapHeatMapAndTable) {
     open();
     const kestrel::MdsMap firstMap = m_page->results().map;
     const QString firstNote = m_page->lNote->text();
-    const auto& all = kestrel::allMeasures();
+    // Profile columns have every measure of profiles.
+    std::vector<kestrel::MeasureInfo> all;
+    std::copy_if(kestrel::allMeasures().begin(), kestrel::allMeasures().end(),
+                 std::back_inserter(all),
+                 [](const kestrel::MeasureInfo& m) { return m.ofProfiles; });
     ASSERT_EQ(m_page->cbMeasure->count(), int(all.size()));
     EXPECT_EQ(m_page->cbMeasure->itemText(0), "KS D");
     EXPECT_EQ(m_page->cbMeasure->currentData().toInt(), int(Measure::KsD));
@@ -184,7 +188,7 @@ TEST_F(ManyMeasuresPage, EveryMeasureRedrawsTheMapHeatMapAndTable) {
     EXPECT_TRUE(
         firstNote.contains(" Classical map of D: stress-1 " +
                            QString::fromStdString(kestrel::formatFixed(
-                               kestrel::metricStress(m_page->results().matrix->D, firstMap), 4))))
+                               kestrel::metricStress(m_page->results().matrix->D(), firstMap), 4))))
         << firstNote.toStdString();
 }
 
@@ -266,7 +270,11 @@ TEST_F(ManyMeasuresPage, NonmetricMapShepardPlotNeighboursAndSavedMatrix) {
 TEST_F(ManyMeasuresPage, ProfileOfZerosLeavesOutW2AndSaysWhy) {
     open(4);
     EXPECT_EQ(m_page->cbMeasure->findData(int(Measure::Wasserstein2)), -1);
-    EXPECT_EQ(m_page->cbMeasure->count(), int(kestrel::allMeasures().size()) - 1);
+    // Every measure of profiles but W2; a measure of grain ages alone is not offered for profiles.
+    const auto ofProfiles =
+        std::count_if(kestrel::allMeasures().begin(), kestrel::allMeasures().end(),
+                      [](const kestrel::MeasureInfo& m) { return m.ofProfiles; });
+    EXPECT_EQ(m_page->cbMeasure->count(), int(ofProfiles) - 1);
     EXPECT_TRUE(m_page->lNote->text().contains("W2 is not offered (W2 has no value for S5"))
         << m_page->lNote->text().toStdString();
 }
@@ -359,14 +367,15 @@ TEST_F(ManyMeasuresPage, ChoicesFollowTheClicksAndTheMapShown) {
     // Fifteen samples in three groups of five, 0.1 apart within a group and 0.8 across.
     const int k = 15;
     auto grouped = std::make_shared<kestrel::ProfileMatrix>();
-    grouped->D = {k, std::vector<double>(size_t(k) * k, 0.0)};
+    kestrel::SquareMatrix d{k, std::vector<double>(size_t(k) * k, 0.0)};
     for (int i = 0; i < k; ++i) {
         grouped->names.push_back("G" + std::to_string(i + 1));
         for (int j = 0; j < k; ++j)
-            if (i != j) grouped->D.values[size_t(i) * k + j] = i / 5 == j / 5 ? 0.1 : 0.8;
+            if (i != j) d.values[size_t(i) * k + j] = i / 5 == j / 5 ? 0.1 : 0.8;
     }
+    grouped->measures.push_back({Measure::KsD, d, std::nullopt});
     kestrel::ManyProfilesResults groups;
-    groups.map = kestrel::classicalMds(grouped->D);
+    groups.map = kestrel::classicalMds(d);
     groups.matrix = grouped;
     groups.rows = 10;
     m_page->showResults(groups);

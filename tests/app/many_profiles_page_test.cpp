@@ -71,7 +71,7 @@ class ManyProfilesPage : public kestrel::testsupport::MainWindowTest {
 TEST_F(ManyProfilesPage, IsReadableAndShowsTheChosenPairEverywhere) {
     QCustomPlot& map = *m_page->MdsMap;
     QCustomPlot& heat = *m_page->HeatMap;
-    const auto& D = m_page->results().matrix->D;
+    const auto& D = m_page->results().matrix->D();
     const auto name = [&](int s) {
         return QString::fromStdString(m_page->results().matrix->names[size_t(s)]);
     };

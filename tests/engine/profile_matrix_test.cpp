@@ -60,16 +60,16 @@ TEST(ProfileMatrix, EveryDIsTheTwoProfileLargestDifferenceExactlyOnAnyNumberOfTh
         const ProfileSamples samples = variedSamples(rows);
         const ProfileMatrix one = compareAllPairs(samples, 1);
         const ProfileMatrix three = compareAllPairs(samples, 3);
-        EXPECT_EQ(one.D.values, three.D.values) << rows << " rows";
+        EXPECT_EQ(one.D().values, three.D().values) << rows << " rows";
         EXPECT_EQ(one.names, samples.names);
-        EXPECT_FALSE(one.p.has_value());
+        EXPECT_FALSE(one.p().has_value());
         const size_t k = samples.values.size();
         for (size_t i = 0; i < k; ++i) {
-            EXPECT_EQ(one.D.at(int32_t(i), int32_t(i)), 0.0);
+            EXPECT_EQ(one.D().at(int32_t(i), int32_t(i)), 0.0);
             for (size_t j = 0; j < k; ++j) {
                 if (i == j) continue;
                 // Bitwise: the same additions in the same order give the same double.
-                EXPECT_EQ(one.D.at(int32_t(i), int32_t(j)),
+                EXPECT_EQ(one.D().at(int32_t(i), int32_t(j)),
                           twoProfileLargestDifference(samples, i, j))
                     << "pair " << i << ", " << j << " over " << rows << " rows";
             }
@@ -81,15 +81,15 @@ TEST(ProfileMatrix, PValuesAreTheTwoSampleTailsAtTheGrainCounts) {
     ProfileSamples samples = variedSamples(200);
     samples.grains = std::vector<int32_t>{10, 60, 60, 250, 3000, 45, 7, 1, 900};
     const ProfileMatrix matrix = compareAllPairs(samples, 2);
-    ASSERT_TRUE(matrix.p.has_value());
+    ASSERT_TRUE(matrix.p().has_value());
     const auto& g = *samples.grains;
     for (int32_t i = 0; i < 9; ++i) {
-        EXPECT_EQ(matrix.p->at(i, i), 1.0);
+        EXPECT_EQ(matrix.p()->at(i, i), 1.0);
         for (int32_t j = i + 1; j < 9; ++j) {
             const double expected =
-                ksTwoSampleTail(g[size_t(i)], g[size_t(j)], matrix.D.at(i, j)).p;
-            EXPECT_EQ(matrix.p->at(i, j), expected);
-            EXPECT_EQ(matrix.p->at(j, i), expected);
+                ksTwoSampleTail(g[size_t(i)], g[size_t(j)], matrix.D().at(i, j)).p;
+            EXPECT_EQ(matrix.p()->at(i, j), expected);
+            EXPECT_EQ(matrix.p()->at(j, i), expected);
         }
     }
 }

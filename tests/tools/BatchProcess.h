@@ -52,6 +52,14 @@ inline Outcome runCommand(const std::string& command, const fs::path& folder) {
     return outcome;
 }
 
+/// @brief Runs `program` with `args`, each quoted for the shell, its output in `folder`.
+inline Outcome runProgram(const std::string& program, const std::vector<std::string>& args,
+                          const fs::path& folder) {
+    std::string command = quoted(program);
+    for (const auto& arg : args) command.append(" ").append(quoted(arg));
+    return runCommand(command, folder);
+}
+
 /// A test with a scratch folder of its own, removed afterwards.
 class ScratchFolderTest : public ::testing::Test {
   protected:

@@ -1,8 +1,13 @@
 // Checking the --ages options.
 #include "tools/batch/AgesSettings.h"
 
+#include <array>
+
 #include "engine/KestrelError.h"
 #include "engine/NumberText.h"
+#include "engine/density/DensitySettingsCheck.h"
+#include "engine/density/ProfileMethods.h"
+#include "engine/measures/Measures.h"
 #include "sheet/core/AllSorts.h"
 #include "sheet/core/Workbook.h"
 #include "sheet/core/WorkbookWriter.h"
@@ -58,47 +63,48 @@ void readLayout(const BatchOptions& options, GrainAgesRequest& request) {
     }
 }
 
-DensityKind densityKind(const std::string& text) {
-    if (text == "pdp") return DensityKind::Pdp;
-    if (text == "kde") return DensityKind::Kde;
-    if (text == "adaptive") return DensityKind::AdaptiveKde;
-    throw UsageError{"--profile takes pdp, kde or adaptive, not \"" + text + "\""};
-}
-
-double positive(const std::string& text, const std::string& what) {
-    const auto value = parseRealNumber(text);
-    if (!value || !(*value > 0)) {
-        throw KestrelError("Incorrect value entered for " + what + ": \"" + text +
-                           "\" (a number above 0 is wanted)");
+DensityKind densityKind(const std::string& key) {
+    const ProfileMethod* method = profileMethodByKey(key);
+    if (method == nullptr) {
+        throw UsageError{"--profile takes " + profileMethodKeys() + ", not \"" + key + "\""};
     }
-    return *value;
+    return method->kind;
 }
 
-AgeGrid gridOf(const std::string& text) {
-    const size_t first = text.find(':'), second = text.find(':', first + 1);
-    const auto part = [&](size_t from, size_t to) { return text.substr(from, to - from); };
-    const std::string wanted = "Incorrect value entered for --grid: \"" + text +
-                               "\" (give FROM:TO:STEP in age units, FROM below TO, STEP above 0)";
-    if (first == std::string::npos || second == std::string::npos) throw KestrelError(wanted);
-    const auto from = parseRealNumber(part(0, first));
-    const auto to = parseRealNumber(part(first + 1, second));
-    const auto step = parseRealNumber(part(second + 1, text.size()));
-    if (!from || !to || !step || !(*to > *from) || !(*step > 0)) throw KestrelError(wanted);
-    return AgeGrid{*from, *to, *step};
+// FROM:TO:STEP as three texts. Without two colons the whole text stands as FROM and is refused
+// with the rest: every fault of the grid has the same message.
+std::array<std::string, 3> gridParts(const std::string& text) {
+    const size_t first = text.find(':');
+    const size_t second = first == std::string::npos ? first : text.find(':', first + 1);
+    if (second == std::string::npos) return {text, "", ""};
+    return {text.substr(0, first), text.substr(first + 1, second - first - 1),
+            text.substr(second + 1)};
 }
 
 void readDensity(const BatchOptions& options, AgesSettings& settings) {
-    DensityOptions& density = settings.density;
-    density.kind = densityKind(options.profile);
-    settings.request.uncertaintiesRequired = density.kind == DensityKind::Pdp;
-    if (options.bandwidth != "auto") {
-        if (density.kind == DensityKind::Pdp) {
-            throw UsageError{"--bandwidth is for --profile kde or adaptive"};
+    DensityTexts texts;
+    texts.kind = densityKind(options.profile);
+    if (options.bandwidth != "auto") texts.bandwidth = options.bandwidth;
+    if (options.grid) texts.grid = gridParts(*options.grid);
+    auto checked = checkDensityTexts(texts, [&](DensityField field, DensityFault fault) {
+        if (field != DensityField::Bandwidth) {
+            return "Incorrect value entered for --grid: \"" + *options.grid +
+                   "\" (give FROM:TO:STEP in age units, FROM below TO, STEP above 0)";
         }
-        density.bandwidth = positive(options.bandwidth, "--bandwidth");
+        if (fault == DensityFault::NotUsed) {
+            return "--bandwidth is for --profile " + profileMethodKeys(ProfileKeys::UsingBandwidth);
+        }
+        return "Incorrect value entered for --bandwidth: \"" + options.bandwidth +
+               "\" (a number above 0 is wanted)";
+    });
+    if (auto* refusal = std::get_if<DensityRefusal>(&checked)) {
+        if (refusal->fault == DensityFault::NotUsed) throw UsageError{refusal->message};
+        throw KestrelError(refusal->message);
     }
-    density.commonBandwidth = options.commonBandwidth;
-    if (options.grid) density.grid = gridOf(*options.grid);
+    settings.density = std::get<DensityOptions>(std::move(checked));
+    settings.density.commonBandwidth = options.commonBandwidth;
+    settings.request.uncertaintiesRequired =
+        profileMethod(settings.density.kind).needsUncertainties;
 }
 
 }  // namespace
@@ -141,7 +147,10 @@ BatchSettings checkAgesMatrixRun(const BatchOptions& options, AgesSettings& sett
     }
     settings.matrix = true;
     settings.matrixOut = options.matrixOut;
-    if (options.measure) settings.measures = matrixMeasuresOf(*options.measure);
+    if (options.measure) {
+        settings.measures = matrixMeasuresOf(*options.measure);
+        settings.everyMeasure = measureListSaysAll(*options.measure);
+    }
     if (options.mds) settings.mds = mdsKindOf(*options.mds);
     if (settings.matrixOut && !nameEndsWith(*settings.matrixOut, ".csv") &&
         !nameEndsWith(*settings.matrixOut, ".xlsx")) {

@@ -26,7 +26,8 @@ struct AgesSettings {
     bool matrix = false;
     std::optional<std::string> matrixOut;
     std::vector<Measure> measures{Measure::KsD};  // the first one is mapped
-    std::optional<MdsKind> mds;                   // --mds
+    bool everyMeasure = false;   // --measure says all: those with no value for the samples left out
+    std::optional<MdsKind> mds;  // --mds
 };
 
 /// @brief The --ages options other than --ages itself, given without it, are refused.

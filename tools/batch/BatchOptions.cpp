@@ -3,7 +3,11 @@
 
 #include <algorithm>
 #include <functional>
+#include <sstream>
 #include <string_view>
+
+#include "engine/density/ProfileMethods.h"
+#include "engine/measures/Measures.h"
 
 namespace kestrel::batch {
 namespace {
@@ -11,12 +15,54 @@ namespace {
 struct OptionSpec {
     std::string_view name;       // "--sheet"
     std::string_view valueName;  // "N"; empty for a flag
-    std::string_view help;
+    std::string help;
     std::function<void(BatchOptions&, const std::string&)> apply;
 };
 
+constexpr size_t kHelpColumn = 19;  // where every option's help starts
+constexpr size_t kHelpWidth = 62;   // the most characters of help on a line
+
+// The words of `text` on lines of at most kHelpWidth characters, each line after the first
+// indented to kHelpColumn.
+std::string wrapHelp(const std::string& text) {
+    std::string wrapped;
+    size_t lineLength = 0;
+    std::istringstream words(text);
+    for (std::string word; words >> word;) {
+        if (lineLength > 0 && lineLength + 1 + word.size() > kHelpWidth) {
+            wrapped += '\n';
+            wrapped.append(kHelpColumn, ' ');
+            lineLength = 0;
+        } else if (lineLength > 0) {
+            wrapped += ' ';
+            ++lineLength;
+        }
+        wrapped += word;
+        lineLength += word.size();
+    }
+    return wrapped;
+}
+
+// --measure's text, each measure from the table: "d (Kolmogorov-Smirnov D), ...".
+std::string measuresHelp() {
+    std::string text = "with --matrix: the measures, any of";
+    for (const MeasureInfo& info : allMeasures()) {
+        text += std::string(" ") + info.key + " (" + info.description;
+        if (*info.unit) text += std::string(", in ") + info.unit;
+        if (info.needsUncertainties) text += ", of grain ages with uncertainties";
+        text += "),";
+    }
+    text +=
+        " or all; the map and heat map show the first; with --windows: the windows table gains a "
+        "column per measure other than d";
+    return wrapHelp(text);
+}
+
 // Every option, in the order --help lists them. A new option is one more row here.
 const std::vector<OptionSpec>& optionTable() {
+    static const std::string profileHelp =
+        wrapHelp("with --ages: " + profileMethodKeys(ProfileKeys::WithNotes));
+    static const std::string measureHelp = measuresHelp();
     static const std::vector<OptionSpec> table{
         {"--sheet", "N", "1-based sheet index (default: the sheet active in the file)",
          [](BatchOptions& o, const std::string& v) { o.sheet = v; }},
@@ -76,12 +122,7 @@ const std::vector<OptionSpec>& optionTable() {
          "with --matrix: the row holding each column's grain count (for\n"
          "                   p-values); or --grains N1,N2,... with one per column",
          [](BatchOptions& o, const std::string& v) { o.grainsRow = v; }},
-        {"--measure", "LIST",
-         "with --matrix: the measures, any of d (Kolmogorov-Smirnov D),\n"
-         "                   v (Kuiper V), s (Similarity), l (Likeness), r2\n"
-         "                   (cross-correlation), w2 (Wasserstein-2), or all; the map and\n"
-         "                   heat map show the first; with --windows: the windows table\n"
-         "                   gains a column per measure other than d",
+        {"--measure", "LIST", measureHelp,
          [](BatchOptions& o, const std::string& v) { o.measure = v; }},
         {"--mds", "KIND",
          "with --matrix: classical or nonmetric (Kruskal's monotone\n"
@@ -109,9 +150,7 @@ const std::vector<OptionSpec>& optionTable() {
          [](BatchOptions& o, const std::string& v) { o.sigma = v; }},
         {"--relative", "", "with --ages: the uncertainties are in per cent of the age",
          [](BatchOptions& o, const std::string&) { o.relative = true; }},
-        {"--profile", "KIND",
-         "with --ages: pdp (needs uncertainties), kde (default) or\n"
-         "                   adaptive (Abramson's adaptive KDE)",
+        {"--profile", "KIND", profileHelp,
          [](BatchOptions& o, const std::string& v) { o.profile = v; }},
         {"--bandwidth", "H",
          "with --ages: auto (Botev's diffusion estimator, the default)\n"
@@ -217,7 +256,7 @@ std::string batchUsage() {
             left += ' ';
             left += option.valueName;
         }
-        left.resize(std::max<size_t>(left.size() + 1, 19), ' ');
+        left.resize(std::max<size_t>(left.size() + 1, kHelpColumn), ' ');
         text += left + std::string(option.help) + "\n";
     }
     text +=

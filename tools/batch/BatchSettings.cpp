@@ -3,6 +3,7 @@
 
 #include "engine/KestrelError.h"
 #include "engine/NumberText.h"
+#include "engine/measures/Measures.h"
 #include "sheet/core/AllSorts.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/Workbook.h"
@@ -115,8 +116,16 @@ BatchSettings checkBatchOptions(const BatchOptions& options, const std::string& 
     if (options.graphFormat) settings.graphFormat = graphFormatOf(*options.graphFormat, options);
     settings.windows = options.windows;
     if (options.measure) {
+        // The windows compare two profiles: a measure of age lists alone has no value there.
+        const bool all = measureListSaysAll(*options.measure);
         for (const Measure measure : measuresOf(*options.measure)) {
-            if (measure != Measure::KsD) settings.windowMeasures.push_back(measure);
+            const MeasureInfo& info = measureInfo(measure);
+            if (measure == Measure::KsD || (all && !info.ofProfiles)) continue;
+            if (!info.ofProfiles) {
+                throw UsageError{std::string("--measure: ") + info.name +
+                                 " compares grain ages, not the windows of two profiles"};
+            }
+            settings.windowMeasures.push_back(measure);
         }
     }
     if (options.grains) settings.grains = grainCountsOf(*options.grains);

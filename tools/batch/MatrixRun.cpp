@@ -6,8 +6,8 @@
 #include <system_error>
 
 #include "engine/KestrelError.h"
-#include "engine/MeasureMatrix.h"
 #include "engine/NumberText.h"
+#include "engine/measures/Measures.h"
 #include "sheet/core/MatrixWorkbook.h"
 #include "sheet/core/ProfileColumns.h"
 #include "sheet/core/ProfileSheet.h"
@@ -52,9 +52,10 @@ ProfileSamples readSamples(const MatrixSettings& settings, EmptyProfileCells& em
     }
 }
 
-// " of W2" when the map is of another measure than D (nothing for D: the line stays as it was).
+// " of W2" when the map is of another measure than the first (nothing for D: the line stays as
+// it was).
 std::string mapMeasureText(const ProfileMatrix& matrix) {
-    if (matrix.mapMeasure == Measure::KsD) return {};
+    if (matrix.mapMeasure == matrix.measures.front().measure) return {};
     const MeasureInfo& info = measureInfo(matrix.mapMeasure);
     return std::string(" of ") + (info.likeness ? "1 - " : "") + info.name;
 }
@@ -66,21 +67,25 @@ void runMatrix(const MatrixSettings& settings, std::ostream& out, std::ostream& 
     checkOutputs(settings, writeGraphs);
     EmptyProfileCells empty;
     const ProfileSamples samples = readSamples(settings, empty);
-    ProfileMatrix matrix = compareAllPairs(samples);
-    addProfileMeasures(matrix, samples, settings.measures);
-    matrix.mapMeasure = settings.measures.front();
+    ComparisonRequest request;
+    request.profileColumns = &samples;
+    request.measures = settings.measures;
+    request.onlyThoseThatApply = settings.everyMeasure;
+    request.judgedMap = settings.mds;
+    const SampleComparison comparison = compareSamples(request);
+    const ProfileMatrix& matrix = comparison.matrix;
     const size_t k = samples.names.size();
     out << k << " profiles x " << samples.NumRows << " rows: " << k * (k - 1) / 2 << " pairs\n";
-    const MdsMap map =
-        printedMapOfMatrix(matrix, settings.mds, "MDS" + mapMeasureText(matrix), out);
+    printMap(comparison, "MDS" + mapMeasureText(matrix), out);
     out.flush();
     if (empty.total() > 0) err << "kestrel-batch: note: " << empty.note() << '\n';
-    if (!matrix.p) {
+    if (!matrix.p()) {
         err << "kestrel-batch: note: no p-values: they need the number of grains behind each "
                "profile (--grains-row ROW, or --grains N1,N2,... with one per column)\n";
     }
-    if (settings.graphs) writeGraphs(matrix, map, *settings.graphs, settings.graphFormat);
-    if (settings.matrixOut) writeJudgedMatrixFile(*settings.matrixOut, matrix, map);
+    if (settings.graphs)
+        writeGraphs(matrix, comparison.map, *settings.graphs, settings.graphFormat);
+    if (settings.matrixOut) writeJudgedMatrixFile(*settings.matrixOut, comparison);
 }
 
 }  // namespace kestrel::batch

@@ -127,7 +127,10 @@ MatrixSettings checkMatrixOptions(const BatchOptions& options) {
     }
     settings.graphs = options.graphs;
     settings.graphFormat = graphFormatOf(options);
-    if (options.measure) settings.measures = matrixMeasuresOf(*options.measure);
+    if (options.measure) {
+        settings.measures = matrixMeasuresOf(*options.measure);
+        settings.everyMeasure = measureListSaysAll(*options.measure);
+    }
     if (options.mds) settings.mds = mdsKindOf(*options.mds);
     return settings;
 }

@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "engine/ProfileMatrix.h"
+#include "engine/SampleComparison.h"
 #include "tools/batch/BatchOptions.h"
 
 namespace kestrel::batch {
 
-enum class MdsKind { Classical, Nonmetric };
+using MdsKind = MapKind;
 
 /// @brief The kind --mds names; UsageError for any other text.
 MdsKind mdsKindOf(const std::string& text);
@@ -29,7 +30,8 @@ struct MatrixSettings {
     std::optional<std::string> graphs;           // folder for MDS and Matrix images
     std::string graphFormat = "png";
     std::vector<Measure> measures{Measure::KsD};  // as listed; the first one is mapped
-    std::optional<MdsKind> mds;                   // --mds: the map judged by its stress
+    bool everyMeasure = false;   // --measure says all: those with no value for the samples left out
+    std::optional<MdsKind> mds;  // --mds: the map judged by its stress
 };
 
 /// @brief The measures of --measure's list in table order (the windows table's columns);

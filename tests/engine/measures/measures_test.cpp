@@ -109,6 +109,7 @@ void expectAgreement(const Profiles& p, const std::string& oracleText) {
         size_t i = 0, j = 0;
         in >> i >> j;
         for (const kestrel::MeasureInfo& info : kestrel::allMeasures()) {
+            if (!info.ofProfiles) continue;  // a measure of grain ages alone
             std::string text;
             in >> text;
             const double expected = std::stod(text);
@@ -213,21 +214,21 @@ TEST(Measures, MatrixOfEveryMeasureAndItsRefusals) {
                      "W2 has no value for P5: the profile is all zeros and holds no mass "
                      "to move");
     }
-    matrix.measures.clear();
+    matrix.measures.resize(1);  // D alone
     kestrel::addProfileMeasures(matrix, samples, kestrel::parseMeasureList("v,s,r2"));
-    ASSERT_EQ(matrix.measures.size(), 3u);
-    const auto& v = matrix.measures[0];
+    ASSERT_EQ(matrix.measures.size(), 4u);
+    const auto& v = matrix.measures[1];
     ASSERT_TRUE(v.p);
     const std::vector<size_t> order = kestrel::ascendingAgeOrder(p.ages);
     const auto a = kestrel::prepareProfile(p.columns[6], order);
     const auto b = kestrel::prepareProfile(p.columns[9], order);
     EXPECT_EQ(v.values.at(6, 9), kestrel::kuiperVOfProfiles(a, b));
     EXPECT_EQ(v.p->at(6, 9), kestrel::kuiperP(50, 50, v.values.at(6, 9)));
-    EXPECT_EQ(matrix.measures[1].values.at(3, 3), 1.0) << "a likeness of a profile with itself";
+    EXPECT_EQ(matrix.measures[2].values.at(3, 3), 1.0) << "a likeness of a profile with itself";
     const kestrel::SquareMatrix d = kestrel::dissimilaritiesOf(matrix, Measure::Similarity);
-    EXPECT_EQ(d.at(6, 9), 1.0 - matrix.measures[1].values.at(6, 9));
+    EXPECT_EQ(d.at(6, 9), 1.0 - matrix.measures[2].values.at(6, 9));
     EXPECT_EQ(d.at(2, 2), 0.0);
-    EXPECT_EQ(kestrel::dissimilaritiesOf(matrix, Measure::KsD).values, matrix.D.values);
+    EXPECT_EQ(kestrel::dissimilaritiesOf(matrix, Measure::KsD).values, matrix.D().values);
 
     samples.ages.clear();
     EXPECT_THROW(kestrel::addProfileMeasures(matrix, samples, {Measure::Wasserstein2}),
@@ -285,7 +286,10 @@ TEST(Measures, NegativeValuesGrainCountsDiagonalsAndRefusals) {
     // Every measure's diagonal holds what it gives for a profile and itself, which no other
     // profile is less dissimilar to.
     kestrel::ProfileMatrix every;
-    kestrel::addProfileMeasures(every, samples, kestrel::parseMeasureList("all"));
+    std::vector<Measure> ofProfiles;
+    for (const kestrel::MeasureInfo& info : kestrel::allMeasures())
+        if (info.ofProfiles) ofProfiles.push_back(info.measure);
+    kestrel::addProfileMeasures(every, samples, ofProfiles);
     const std::vector<double> rowAges(samples.ages.begin() + 1, samples.ages.end());
     const auto self = kestrel::prepareProfile(
         std::vector<double>(samples.values[1].begin() + 1, samples.values[1].end()),
@@ -302,16 +306,16 @@ TEST(Measures, NegativeValuesGrainCountsDiagonalsAndRefusals) {
     const kestrel::ProfileMatrix grains = kestrel::compareAllGrainPairs(
         {{"A", {1.0, 2.0, 3.0}, {}}, {"B", {2.5, 4.0}, {}}, {"C", {0.5, 9.0, 7.0, 3.0}, {}}});
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(grains.D.at(i, i), 0.0);
-        EXPECT_EQ(grains.p->at(i, i), 1.0);
-        EXPECT_EQ(grains.kuiperV->at(i, i), 0.0);
+        EXPECT_EQ(grains.D().at(i, i), 0.0);
+        EXPECT_EQ(grains.p()->at(i, i), 1.0);
+        EXPECT_EQ(grains.find(Measure::KuiperV)->values.at(i, i), 0.0);
     }
 
     EXPECT_EQ(refusal([] { kestrel::parseMeasureList(""); }),
-              "Give at least one measure: d, v, s, l, r2, w2 or all");
+              "Give at least one measure: d, v, s, l, r2, w2, sh or all");
     EXPECT_EQ(refusal([] { kestrel::parseMeasureList("d,"); }), "(accepted)");
     EXPECT_EQ(refusal([] { kestrel::parseMeasureList(","); }),
-              "Unknown measure \"\": give d, v, s, l, r2 or w2, separated by commas, or all");
+              "Unknown measure \"\": give d, v, s, l, r2, w2 or sh, separated by commas, or all");
     // A value that is not a number cannot be walked past: refused, never a walk without end.
     const auto nan = kestrel::prepareProfile(std::vector<double>{1.0, NAN, 1.0}, order);
     EXPECT_NE(refusal([&] {
