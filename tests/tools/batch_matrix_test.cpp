@@ -253,7 +253,8 @@ TEST_F(BatchMatrix, EveryMeasureHasItsBlockAndAgreesWithNumpy) {
     for (const auto& [args, message] :
          std::vector<std::pair<std::vector<std::string>, std::string>>{
              {{"--matrix", "--columns", "B:M", "--measure", "d,x", book},
-              "--measure: Unknown measure \"x\": give d, v, s, l, r2, w2 or sh, separated by commas, "
+              "--measure: Unknown measure \"x\": give d, v, s, l, r2, w2 or sh, separated by "
+              "commas, "
               "or all"},
              {{"--matrix", "--columns", "B:M", "--measure", "", book},
               "--measure: Give at least one measure: d, v, s, l, r2, w2, sh or all"},
