@@ -18,7 +18,7 @@
 #include "sheet/core/ColumnList.h"
 #include "sheet/core/Workbook.h"
 #include "sheet/widgets/KR_ShtIm.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 using kestrel::SpreadsheetCore;
 

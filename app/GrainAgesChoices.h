@@ -5,11 +5,11 @@
 #include <string>
 #include <variant>
 
-#include "engine/SettingsFields.h"
 #include "engine/density/DensityProfiles.h"
 #include "sheet/core/GrainAges.h"
 #include "sheet/core/ProfilesSheet.h"
 #include "sheet/core/Workbook.h"
+#include "ui/SettingsFields.h"
 
 namespace kestrel {
 

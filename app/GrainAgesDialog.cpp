@@ -1,4 +1,5 @@
-// The Open grain ages dialog: its fields, the choices they stand for, and the workbook.
+// The Open grain ages dialog: its fields, the choices they stand for, the workbook, and the
+// checks of OK.
 #include "app/GrainAgesDialog.h"
 
 #include <qcustomplot.h>
@@ -26,7 +27,7 @@
 #include "engine/density/ProfileMethods.h"
 #include "sheet/core/AgesLayoutGuess.h"
 #include "sheet/widgets/KR_ShtIm.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 namespace {
 
@@ -280,8 +281,7 @@ void GrainAgesDialog::loadWorkbook(const QString& path) {
     m_book = std::move(book);
     m_path = QFileInfo(path).absoluteFilePath();
     m_loadError.clear();
-    m_built.reset();
-    m_builtFor.reset();
+    m_builds.clear();
 }
 
 void GrainAgesDialog::showWorkbook() {
@@ -444,4 +444,74 @@ void GrainAgesDialog::bbWorkbookClick() {
     showWorkbook();
     if (m_path != before) guessLayout();
     updatePreview();
+}
+
+QWidget* GrainAgesDialog::fieldOf(kestrel::GrainAgesField field) const {
+    switch (field) {
+        case kestrel::GrainAgesField::Sheet:
+            return cbSheetName;
+        case kestrel::GrainAgesField::HeadingRow:
+            return eHeadingRow;
+        case kestrel::GrainAgesField::ErrorsSheet:
+            return cbErrorsSheet;
+        case kestrel::GrainAgesField::Bandwidth:
+            return eBandwidth;
+        case kestrel::GrainAgesField::GridFrom:
+            return eGridFrom;
+        case kestrel::GrainAgesField::GridTo:
+            return eGridTo;
+        case kestrel::GrainAgesField::GridStep:
+            return eGridStep;
+    }
+    return nullptr;
+}
+
+bool GrainAgesDialog::refuse(QWidget* field, const QString& message) {
+    m_ui.showMessage(this, message);
+    if (field) {
+        field->setFocus();
+        if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+    }
+    return false;
+}
+
+void GrainAgesDialog::bbOKClick() {
+    if (!m_book) return;
+    const kestrel::GrainAgesFields chosen = choices();
+    const auto plan = kestrel::planGrainAges(chosen, m_book->workbook());
+    if (const auto* refusal = std::get_if<kestrel::GrainAgesRefusal>(&plan)) {
+        return void(refuse(fieldOf(refusal->field), QString::fromStdString(refusal->message)));
+    }
+    const std::string widthText = eAgeWindowWidth->text().toUpper().toStdString();
+    const auto width = kestrel::parseRealNumber(widthText);
+    if (!width)
+        return void(refuse(eAgeWindowWidth, "Incorrect value entered for Age window width"));
+    if (!(*width > 0)) return void(refuse(eAgeWindowWidth, "Age window width must be above 0"));
+    const kestrel::GrainAgesBuilt* built = nullptr;
+    try {
+        built = &builtFor(std::get<kestrel::GrainAgesPlan>(plan));
+    } catch (const kestrel::KestrelError& error) {
+        return void(refuse(nullptr, QString::fromStdString(error.what())));
+    }
+    const size_t samples = built->ages.samples.size();
+    if (samples < 2 && !built->ages.unusable.empty()) {
+        return void(refuse(nullptr, QString::fromStdString(built->ages.unusable.front().reason)));
+    }
+    if (samples < 2) {
+        return void(refuse(cbSheetName,
+                           "The sheet holds one sample only: two are needed to "
+                           "compare"));
+    }
+    m_outcome.all = chkAllSamples->isChecked();
+    if (!m_outcome.all) {
+        const int first = cbFirstSample->currentIndex(), second = cbSecondSample->currentIndex();
+        if (first < 0 || second < 0 || first == second) {
+            return void(refuse(cbSecondSample, "Choose two different samples to compare"));
+        }
+        m_outcome.first = static_cast<size_t>(first);
+        m_outcome.second = static_cast<size_t>(second);
+    }
+    m_outcome.source = std::make_shared<kestrel::GrainAgesSource>(kestrel::GrainAgesSource{
+        QFile::encodeName(m_path).toStdString(), m_book->workbook(), chosen, *built});
+    accept();
 }

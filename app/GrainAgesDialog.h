@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/GrainAgesBuildCache.h"
 #include "app/GrainAgesChoices.h"
 #include "sheet/core/SpreadsheetCore.h"
 
@@ -58,7 +59,7 @@ class GrainAgesDialog : public QDialog {
     /// @brief The preview's note: each drawn sample's grains and bandwidth, or what is wrong.
     QString previewNote() const;
     /// @brief How many times the profiles have been built since the dialog opened.
-    int profileBuilds() const { return m_profileBuilds; }
+    int profileBuilds() const { return m_builds.builds(); }
 
     void bbWorkbookClick();
     void bbOKClick();
@@ -107,12 +108,12 @@ class GrainAgesDialog : public QDialog {
     void drawPreview();
     /// The samples the preview draws: every one with "all", else the two chosen.
     std::vector<size_t> drawnSamples() const;
-    /// Samples whose own bandwidth is the diffusion estimator's last resort, said in the note.
-    QStringList bandwidthWarnings() const;
     QWidget* fieldOf(kestrel::GrainAgesField field) const;
     bool refuse(QWidget* field, const QString& message);
     /// The profiles for the choices as they stand, built now or kept from the last build.
-    const kestrel::GrainAgesBuilt& builtFor(const kestrel::GrainAgesPlan& plan);
+    const kestrel::GrainAgesBuilt& builtFor(const kestrel::GrainAgesPlan& plan) {
+        return m_builds.builtFor(m_book->workbook(), choices(), plan);
+    }
 
     std::unique_ptr<kestrel::SpreadsheetCore> m_book;
     QString m_path;
@@ -121,11 +122,8 @@ class GrainAgesDialog : public QDialog {
                                   // why the workbook given at the start could not be read
     kestrel::UserInteraction& m_ui;
     QTimer m_previewTimer;
-    std::vector<std::string> m_names;  // the samples of the sheet as last read
-    std::optional<kestrel::GrainAgesBuilt> m_built;
-    std::optional<kestrel::GrainAgesFields> m_builtFor;  // the choices m_built was built for
-    QStringList m_bandwidthWarnings;                     // of m_built
-    int m_profileBuilds = 0;
-    QString m_problem;  // what stops the preview, when something does
+    std::vector<std::string> m_names;       // the samples of the sheet as last read
+    kestrel::GrainAgesBuildCache m_builds;  // the profiles of the preview, reused at OK
+    QString m_problem;                      // what stops the preview, when something does
     GrainAgesOutcome m_outcome;
 };

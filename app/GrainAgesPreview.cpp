@@ -1,29 +1,16 @@
-// The Open grain ages dialog's live preview and the checks of its OK.
+// The Open grain ages dialog's live preview: the sample lists, the profiles drawn and the note.
 #include <qcustomplot.h>
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
-#include <QLineEdit>
 #include <algorithm>
 
 #include "app/GrainAgesDialog.h"
 #include "engine/KestrelError.h"
-#include "engine/NumberText.h"
 #include "engine/density/GridCoverage.h"
 #include "output/ProfilesPreview.h"
-#include "sheet/widgets/UserInteraction.h"
 
 namespace {
-
-// The choices the profiles depend on: all but what is compared.
-kestrel::GrainAgesFields buildingChoices(kestrel::GrainAgesFields choices) {
-    choices.firstSample.clear();
-    choices.secondSample.clear();
-    choices.compare.clear();
-    choices.ageWindowWidth.clear();
-    return choices;
-}
 
 std::vector<std::string> sampleNamesOf(const std::vector<kestrel::GrainSample>& samples) {
     std::vector<std::string> names;
@@ -36,18 +23,6 @@ QString bandwidthText(double bandwidth) {
 }
 
 }  // namespace
-
-const kestrel::GrainAgesBuilt& GrainAgesDialog::builtFor(const kestrel::GrainAgesPlan& plan) {
-    const kestrel::GrainAgesFields wanted = buildingChoices(choices());
-    if (!m_built || m_builtFor != wanted) {
-        m_built.reset();
-        m_built = kestrel::buildGrainAges(m_book->workbook(), plan);
-        ++m_profileBuilds;
-        m_builtFor = wanted;
-        m_bandwidthWarnings = bandwidthWarnings();
-    }
-    return *m_built;
-}
 
 void GrainAgesDialog::fillSampleLists(const std::vector<std::string>& names) {
     if (names == m_names && cbFirstSample->count() == static_cast<int>(names.size())) return;
@@ -92,7 +67,8 @@ void GrainAgesDialog::updatePreview() {
 
 std::vector<size_t> GrainAgesDialog::drawnSamples() const {
     std::vector<size_t> drawn;
-    const size_t samples = m_built ? m_built->ages.samples.size() : 0;
+    const kestrel::GrainAgesBuilt* built = m_builds.built();
+    const size_t samples = built ? built->ages.samples.size() : 0;
     if (chkAllSamples->isChecked()) {
         for (size_t s = 0; s < samples; ++s) drawn.push_back(s);
         return drawn;
@@ -109,10 +85,11 @@ void GrainAgesDialog::drawPreview() {
     std::vector<std::span<const double>> profiles;
     QStringList labels;
     QStringList notes;
-    if (m_problem.isEmpty() && m_built) {
-        const auto& samples = m_built->ages.samples;
+    const kestrel::GrainAgesBuilt* built = m_builds.built();
+    if (m_problem.isEmpty() && built) {
+        const auto& samples = built->ages.samples;
         const std::vector<size_t> drawn = drawnSamples();
-        const auto& bandwidths = m_built->profiles.bandwidths;
+        const auto& bandwidths = built->profiles.bandwidths;
         for (const size_t s : drawn) {
             QString label = QString("%1 (n = %2")
                                 .arg(QString::fromStdString(samples[s].name))
@@ -121,21 +98,21 @@ void GrainAgesDialog::drawPreview() {
             label += ")";
             labels << QString::fromStdString(samples[s].name);
             notes << label;
-            profiles.emplace_back(m_built->profiles.profiles[s]);
+            profiles.emplace_back(built->profiles.profiles[s]);
         }
-        for (const kestrel::UnusableSample& unusable : m_built->ages.unusable) {
+        for (const kestrel::UnusableSample& unusable : built->ages.unusable) {
             notes << QString("%1 is left out: %2")
                          .arg(QString::fromStdString(unusable.name),
                               QString::fromStdString(unusable.reason));
         }
-        notes << m_bandwidthWarnings;
+        notes << m_builds.bandwidthWarnings();
         const std::string outside =
-            kestrel::grainsOutsideGridNote(samples, m_built->profiles.ages, drawn);
+            kestrel::grainsOutsideGridNote(samples, built->profiles.ages, drawn);
         if (!outside.empty()) notes << QString::fromStdString(outside);
     }
     kestrel::drawProfilesPreview(*Preview,
-                                 m_built && m_problem.isEmpty()
-                                     ? std::span<const double>(m_built->profiles.ages)
+                                 built && m_problem.isEmpty()
+                                     ? std::span<const double>(built->profiles.ages)
                                      : std::span<const double>(),
                                  profiles, labels);
     Preview->replot();
@@ -143,89 +120,6 @@ void GrainAgesDialog::drawPreview() {
     lPreviewNote->setStyleSheet(m_problem.isEmpty() ? QString() : "color: #a00000");
 }
 
-QStringList GrainAgesDialog::bandwidthWarnings() const {
-    QStringList warnings;
-    const auto& samples = m_built->ages.samples;
-    for (const auto& [sample, estimate] : kestrel::samplesWithoutBandwidthRoot(m_built->profiles)) {
-        warnings << QString(
-                        "%1 has too few distinct ages (%2) for its own bandwidth, which "
-                        "draws a spike per grain: type a bandwidth")
-                        .arg(QString::fromStdString(samples[sample].name))
-                        .arg(estimate.distinctAges);
-    }
-    return warnings;
-}
-
 QString GrainAgesDialog::previewNote() const {
     return lPreviewNote->text();
-}
-
-QWidget* GrainAgesDialog::fieldOf(kestrel::GrainAgesField field) const {
-    switch (field) {
-        case kestrel::GrainAgesField::Sheet:
-            return cbSheetName;
-        case kestrel::GrainAgesField::HeadingRow:
-            return eHeadingRow;
-        case kestrel::GrainAgesField::ErrorsSheet:
-            return cbErrorsSheet;
-        case kestrel::GrainAgesField::Bandwidth:
-            return eBandwidth;
-        case kestrel::GrainAgesField::GridFrom:
-            return eGridFrom;
-        case kestrel::GrainAgesField::GridTo:
-            return eGridTo;
-        case kestrel::GrainAgesField::GridStep:
-            return eGridStep;
-    }
-    return nullptr;
-}
-
-bool GrainAgesDialog::refuse(QWidget* field, const QString& message) {
-    m_ui.showMessage(this, message);
-    if (field) {
-        field->setFocus();
-        if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
-    }
-    return false;
-}
-
-void GrainAgesDialog::bbOKClick() {
-    if (!m_book) return;
-    const kestrel::GrainAgesFields chosen = choices();
-    const auto plan = kestrel::planGrainAges(chosen, m_book->workbook());
-    if (const auto* refusal = std::get_if<kestrel::GrainAgesRefusal>(&plan)) {
-        return void(refuse(fieldOf(refusal->field), QString::fromStdString(refusal->message)));
-    }
-    const std::string widthText = eAgeWindowWidth->text().toUpper().toStdString();
-    const auto width = kestrel::parseRealNumber(widthText);
-    if (!width)
-        return void(refuse(eAgeWindowWidth, "Incorrect value entered for Age window width"));
-    if (!(*width > 0)) return void(refuse(eAgeWindowWidth, "Age window width must be above 0"));
-    const kestrel::GrainAgesBuilt* built = nullptr;
-    try {
-        built = &builtFor(std::get<kestrel::GrainAgesPlan>(plan));
-    } catch (const kestrel::KestrelError& error) {
-        return void(refuse(nullptr, QString::fromStdString(error.what())));
-    }
-    const size_t samples = built->ages.samples.size();
-    if (samples < 2 && !built->ages.unusable.empty()) {
-        return void(refuse(nullptr, QString::fromStdString(built->ages.unusable.front().reason)));
-    }
-    if (samples < 2) {
-        return void(refuse(cbSheetName,
-                           "The sheet holds one sample only: two are needed to "
-                           "compare"));
-    }
-    m_outcome.all = chkAllSamples->isChecked();
-    if (!m_outcome.all) {
-        const int first = cbFirstSample->currentIndex(), second = cbSecondSample->currentIndex();
-        if (first < 0 || second < 0 || first == second) {
-            return void(refuse(cbSecondSample, "Choose two different samples to compare"));
-        }
-        m_outcome.first = static_cast<size_t>(first);
-        m_outcome.second = static_cast<size_t>(second);
-    }
-    m_outcome.source = std::make_shared<kestrel::GrainAgesSource>(kestrel::GrainAgesSource{
-        QFile::encodeName(m_path).toStdString(), m_book->workbook(), chosen, *built});
-    accept();
 }

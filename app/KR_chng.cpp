@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "engine/NumberText.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 namespace {
 

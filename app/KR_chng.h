@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "engine/SettingsFields.h"
+#include "ui/SettingsFields.h"
 
 class QFrame;
 class QGroupBox;

@@ -1,6 +1,6 @@
-// The main window: construction of its controls and the window-level commands (show, close,
-// Exit, About, the developer page's table save). The other commands are in KR_mainCommands.cpp
-// and the calculation in KR_mainCalculate.cpp.
+// The main window: construction of its controls and of its workflows' controllers, and the
+// window-level commands (show, close, Exit, About, the developer page's table save). The other
+// handlers are in KR_mainCommands.cpp; the workflows are in their controllers.
 #include "app/KR_main.h"
 
 #include <QCloseEvent>
@@ -18,14 +18,17 @@
 #include <QVBoxLayout>
 
 #include "app/CriticalValueTableModel.h"
+#include "app/GrainAgesController.h"
 #include "app/KR_About.h"
 #include "app/KR_var.h"
+#include "app/ManyProfilesController.h"
 #include "app/ProgramPaths.h"
 #include "app/SettingsFile.h"
+#include "app/TwoProfileController.h"
 #include "app/WindowGeometry.h"
 #include "output/ProbabilityGraphs.h"
 #include "sheet/widgets/SpreadsheetWidget.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 using kestrel::sharedState;
 
@@ -42,7 +45,12 @@ QPushButton* barButton(QWidget* bar, const QString& caption, QStyle::StandardPix
 
 }  // namespace
 
-TForm1::TForm1(kestrel::UserInteraction& ui, QWidget* parent) : QMainWindow(parent), m_ui(ui) {
+TForm1::TForm1(kestrel::UserInteraction& ui, QWidget* parent)
+    : QMainWindow(parent),
+      m_ui(ui),
+      m_twoProfile(std::make_unique<kestrel::TwoProfileController>(*this, ui, sharedState())),
+      m_manyProfiles(std::make_unique<kestrel::ManyProfilesController>(*this, ui, sharedState())),
+      m_grainAges(std::make_unique<kestrel::GrainAgesController>(*this, ui, sharedState())) {
     setWindowTitle("Compare two probability distributions");
     move(4, 3);
     resize(818, 480);
@@ -342,7 +350,7 @@ void TForm1::FormClose() {
     state.MainTop = y();
     state.MainHeight = height();
     state.MainWidth = width();
-    restoreTwoProfileSettings();
+    m_grainAges->restoreTwoProfileSettings();
     WriteSettings();
 }
 

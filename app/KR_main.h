@@ -2,17 +2,12 @@
 // page and the status bar, with the handlers of every command.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <cstdint>
 #include <memory>
-#include <optional>
-#include <utility>
 #include <vector>
 
-#include "app/TwoProfileSettings.h"
 #include "engine/CriticalValueTable.h"
-#include "engine/SampleSizes.h"
 #include "output/GraphExportCommand.h"
 
 class QAction;
@@ -30,18 +25,20 @@ class QTableView;
 
 namespace kestrel {
 struct GrainAgesSource;
-struct ProfileWindow;
 struct WindowsTableRow;
 class WindowsTableModel;
-class CalculationProgress;
 class CriticalValueTableModel;
+class GrainAgesController;
+class ManyProfilesController;
 class ManyResultsPage;
 class SpreadsheetWidget;
+class TwoProfileController;
 class UserInteraction;
 }  // namespace kestrel
 
 /// @brief The program's one main window. Everything that waits for a person goes through the
-/// UserInteraction given to it, so tests drive this very window.
+/// UserInteraction given to it, so tests drive this very window. Each workflow (two profiles,
+/// many profiles, grain ages) is a controller with its own state; the handlers delegate to it.
 class TForm1 : public QMainWindow {
     Q_OBJECT
   public:
@@ -167,6 +164,22 @@ class TForm1 : public QMainWindow {
     /// The grain ages behind the results on show (a pair, or the Many profiles page), if any.
     const kestrel::GrainAgesSource* agesSourceInUse() const;
 
+    // The workflows, and what the window does for them.
+    kestrel::TwoProfileController& twoProfile() { return *m_twoProfile; }
+    kestrel::ManyProfilesController& manyProfiles() { return *m_manyProfiles; }
+    kestrel::GrainAgesController& grainAges() { return *m_grainAges; }
+    /// @brief Both spreadsheets and the graph tabs hidden, Calculate and Save disabled: the
+    /// state in which the start and Open leave the results until a calculation.
+    void hideWorkbookAndResults();
+    void setGraphTabsVisible(bool visible);
+    void showPage(QWidget* page);
+    void showEmptyCellsNote(const QString& note);
+    /// @brief The grains of the two compared samples in the status bar; empty: none.
+    void setSampleSizesNote(const QString& note);
+    void updateRecentWorkbooksMenu();
+    void reportMissingCriticalValues();
+    kestrel::WindowsTableModel& windowsModel() { return *m_windowsModel; }
+
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -181,95 +194,28 @@ class TForm1 : public QMainWindow {
     QWidget* createDeveloperPage();
     QWidget* createWindowsPage();
     void createSampleSizesNote();
-    void showWindowsTable(const std::vector<kestrel::ProfileWindow>& windows);
     void createStatusBar();
     void connectCommands();
     void loadCriticalValueTable();
-    /// @brief Both spreadsheets and the graph tabs hidden, Calculate and Save disabled: the
-    /// state in which the start and Open leave the results until a calculation.
-    void hideWorkbookAndResults();
-    void setGraphTabsVisible(bool visible);
-    void showPage(QWidget* page);
-    void emptySummaryForOpen();
-    void appendWindowLine(int32_t first, double firstAge, int32_t last, double lastAge,
-                          double cutoff);
-    void showProgress(int panelIndex, int32_t position);
-    void calculateInto(kestrel::CalculationProgress& progress);
-    void finishCalculation(kestrel::CalculationProgress& progress);
-    void removeLogLinesAfter(int lines);
-    void reportMissingCriticalValues();
-    void showWholeSummary();
-    void runOpen(const QString& workbookToLoad);
     void addShortcuts();
     void addGraphExport();
     void exportGraph(QCustomPlot& chart);
     void updateExportGraphEnabled();
     void updatePrintGraphEnabled();
-    void updateRecentWorkbooksMenu();
     void addCompareMany();
     void addGrainAges();
-    /// The Open grain ages dialog, with "all, as many profiles" ticked when `all`, on
-    /// `workbook` when given, else on the one in use or last chosen.
-    void runGrainAges(bool all, const QString& workbook = {});
-    void openAgesPair(std::shared_ptr<const kestrel::GrainAgesSource> source, size_t first,
-                      size_t second);
-    void showAgesMatrix(std::shared_ptr<const kestrel::GrainAgesSource> source);
-    /// What Open and Open grain ages do once the source spreadsheet holds the workbook, before
-    /// the calculation (the spreadsheets shown, the commands enabled, the summary emptied) and
-    /// after it (both spreadsheets at their top, unless Esc stopped it).
-    void prepareOpenedWorkbook();
-    void finishOpenedWorkbook();
-    /// The samples of the profiles in use, when they are two columns of the sheet of profiles
-    /// built from grain ages (whatever Edit changed since).
-    std::optional<std::pair<size_t, size_t>> agesPairInUse() const;
-
-    struct ManySource {  // where the last Compare many read its profiles
-        QString workbookPath, ageColumn;
-        int32_t fromRow = 0, toRow = 0;
-        std::vector<int32_t> columns;                // the sheet column of each sample
-        std::optional<std::vector<int32_t>> grains;  // from the Grains row, one per sample
-        std::shared_ptr<const kestrel::GrainAgesSource> ages;  // grain ages: columns are samples
-    } m_manySource;
-    std::shared_ptr<const kestrel::GrainAgesSource> m_agesInUse;  // of the open workbook
-    /// The two-profile rows, columns and window set aside while a grain-ages pair holds the
-    /// shared state; none otherwise.
-    std::optional<kestrel::TwoProfileSettings> m_twoProfileSettings;
-    /// @brief Puts the two-profile settings set aside back into the shared state.
-    void restoreTwoProfileSettings();
-    int m_agesProfilesSheet = 0;  // the sheet of their profiles in the source spreadsheet
-    std::vector<size_t> m_agesSheetSamples;  // the sample in each of its columns from B on
-    /// The grain columns of the windows table, when the profiles in use are built from ages.
-    void fillGrainColumns(std::vector<kestrel::WindowsTableRow>& rows) const;
-    /// "Sample sizes: 75 and 106 grains (the grain ages of S01 and S02)"; agesPairInUse() set.
-    QString agesSampleSizesLine() const;
-    /// "N empty cells among the ages skipped" when the ages in use skipped any.
-    QString agesSkippedNote() const;
-    /// The pair's grains that the profiles' grid leaves out, when it leaves any.
-    QString agesGridNote() const;
-    /// Sample sizes of a pair chosen on the Many profiles page: its own grain counts from the
-    /// Grains row, or none (the classic rule), never the ones of Options > Sample sizes.
-    struct PairSampleSizes {
-        std::optional<kestrel::GrainCounts> grains;
-    };
-    std::optional<PairSampleSizes> m_nextOpenPair;  // for the Open that "Compare these two" runs
-    std::optional<PairSampleSizes> m_pairInUse;     // for the calculations of that Open's results
-    /// @brief The grain counts the next calculation uses: the pair's, else the stored setting.
-    std::optional<kestrel::GrainCounts> grainsInUse() const;
-    /// @brief "Sample sizes: ..." for `pair` (or the stored setting when it is empty).
-    QString sampleSizesLine(const std::optional<PairSampleSizes>& pair) const;
-    void showEmptyCellsNote(const QString& note);
     /// Shows the grains of the two compared samples, unless the Many profiles page is in view.
     void showSampleSizesNote();
     QLabel* m_emptyCellsNote = nullptr;  // "N empty profile cells read as 0 (...)" when there are
 
     kestrel::UserInteraction& m_ui;
+    std::unique_ptr<kestrel::TwoProfileController> m_twoProfile;
+    std::unique_ptr<kestrel::ManyProfilesController> m_manyProfiles;
+    std::unique_ptr<kestrel::GrainAgesController> m_grainAges;
     kestrel::WindowsTableModel* m_windowsModel = nullptr;
     QLabel* m_sampleSizesNote = nullptr;  // "Sample sizes: N1 and N2 grains" while they are used
     QList<QLabel*> m_panels;
     bool m_shown = false;
     bool m_pageChangeByCommand = false;  // page switches made by commands skip PageControl1Change
-    int m_saveFilter = 1;                // filter entry of the last confirmed save of this run
     kestrel::GraphExportChoices m_graphExport;  // folder, format and resolution of this run
-    QElapsedTimer m_statusClock;
-    qint64 m_lastStatusRepaint = -1;  // ms on m_statusClock; -1 before the first repaint
 };

@@ -1,144 +1,92 @@
-// The main window's commands that open, edit, prompt, save and print.
-#include <QPlainTextEdit>
+// The main window's commands: the handlers of the three workflows (two profiles, many profiles,
+// grain ages), each handing over to its controller, the Many profiles page, the prompts of the
+// Options menu and printing.
+#include <qcustomplot.h>
+
+#include <QAction>
 #include <QPushButton>
 #include <QTabWidget>
-#include <algorithm>
+#include <QVBoxLayout>
 
-#include "app/CalculationProgress.h"
-#include "app/CriticalValueTableModel.h"
-#include "app/GrainAgesChoices.h"
+#include "app/GrainAgesController.h"
 #include "app/KR_chng.h"
 #include "app/KR_main.h"
 #include "app/KR_var.h"
-#include "app/ProgramPaths.h"
-#include "app/RecentWorkbooks.h"
-#include "app/WindowGeometry.h"
+#include "app/ManyProfilesController.h"
+#include "app/ManyResultsPage.h"
+#include "app/TwoProfileController.h"
 #include "output/GraphPrint.h"
-#include "output/SummarySave.h"
-#include "sheet/widgets/KR_ShtIm.h"
-#include "sheet/widgets/SpreadsheetWidget.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "output/ProbabilityGraphs.h"
 
 using kestrel::sharedState;
 
-namespace {
-
-// Columns of the summary spreadsheet that Open empties before a new calculation.
-constexpr int kSummaryColumnsEmptiedByOpen = 30;
-
-}  // namespace
-
 void TForm1::Open1Click() {
-    runOpen(QString());
-}
-
-void TForm1::runOpen(const QString& workbookToLoad) {
-    SharedState& state = sharedState();
-    // The dialog proposes the rows, columns and window last set for profiles, not those of the
-    // grain-ages pair that may be loaded; Cancel gives that pair its own back.
-    std::optional<kestrel::TwoProfileSettings> agesPair;
-    if (m_twoProfileSettings) {
-        agesPair = kestrel::twoProfileSettingsOf(state);
-        restoreTwoProfileSettings();
-    }
-    bool confirmed = false;
-    bool taken = false;
-    int16_t fileType = kestrel::kFileTypeExcel97;
-    {
-        TfmSheetImport dialog(state, m_ui, this);
-        if (!workbookToLoad.isEmpty()) dialog.setWorkbookToLoad(workbookToLoad);
-        dialog.setSampleSizesNote(sampleSizesLine(m_nextOpenPair));
-        kestrel::applyStoredGeometry(dialog, state.SheetLeft, state.SheetTop, state.SheetHeight,
-                                     state.SheetWidth);
-        confirmed = m_ui.runModal(dialog) == QDialog::Accepted;
-        if (confirmed) {
-            state.SheetLeft = dialog.x();
-            state.SheetTop = dialog.y();
-            state.SheetHeight = dialog.height();
-            state.SheetWidth = dialog.width();
-            // The workbook the dialog has just read, when the file is still what it read, is
-            // the one a new read would give: it moves over instead.
-            taken =
-                SprdSheetSource->TakeWorkbookFrom(*dialog.SprdSheet, state.WorkbookPath, fileType);
-        }
-    }
-    if (!confirmed) {
-        if (agesPair) {
-            m_twoProfileSettings = kestrel::twoProfileSettingsOf(state);
-            kestrel::restoreTwoProfileSettings(*agesPair, state);
-        }
-        return;
-    }
-    // Only a range the dialog has read is worth giving the results on show up for: a refused or
-    // cancelled Open leaves them, and Save, as they were.
-    Memo1->clear();
-    hideWorkbookAndResults();
-
-    if (!taken) SprdSheetSource->ReadWorkbook(state.WorkbookPath, fileType);
-    // A pair from Compare many keeps its own sample sizes through later Edits; any other Open
-    // goes back to the stored setting.
-    m_pairInUse = m_nextOpenPair;
-    m_agesInUse.reset();
-    prepareOpenedWorkbook();
-    Calculate1Click();
-    // Only a workbook that opened goes on the list: a range the calculation refused has thrown
-    // past this point.
-    kestrel::rememberRecentWorkbook(state.RecentWorkbooks, state.WorkbookPath);
-    kestrel::forgetRecentWorkbook(state.RecentAgesWorkbooks, state.WorkbookPath);
-    updateRecentWorkbooksMenu();
-    finishOpenedWorkbook();
-}
-
-void TForm1::restoreTwoProfileSettings() {
-    if (!m_twoProfileSettings) return;
-    kestrel::restoreTwoProfileSettings(*m_twoProfileSettings, sharedState());
-    m_twoProfileSettings.reset();
-}
-
-void TForm1::prepareOpenedWorkbook() {
-    SprdSheetSource->setVisible(true);
-    SprdSheetSource->SetViewScale(70);
-    SprdSheetSource->SetRow(1);
-    SprdSheetSource->SetCol(1);
-    SprdSheetTarget->setVisible(true);
-    Edit1->setEnabled(true);
-    bbEdit->setEnabled(true);
-    Calculate1->setEnabled(true);
-    bbCalculate->setEnabled(true);
-    emptySummaryForOpen();
-}
-
-void TForm1::finishOpenedWorkbook() {
-    // Stopped with Esc: the workbook is open and nothing else, as after a range that failed.
-    if (kestrel::CalculationProgress::of(*this, *sbMain).cancelled()) return;
-
-    SprdSheetTarget->SetRow(1);
-    SprdSheetTarget->SetCol(1);
-    SprdSheetTarget->ShowCurrentCell();
-    bbPrintGraph->setVisible(true);
-    cdsKS.setFilterOn(false);
-    dsKS->refresh();
-}
-
-void TForm1::emptySummaryForOpen() {
-    // Rows 1 to ToRow (the last sheet row of the data, not the row count), 30 columns.
-    // Rows past the sheet's end hold nothing; the calculation reports such a range itself.
-    const int32_t lastRow = std::min(sharedState().ToRow, kestrel::kMaxSheetRows);
-    if (lastRow < 1) return;
-    SprdSheetTarget->ClearBlock(1, 1, lastRow, kSummaryColumnsEmptiedByOpen, 1);
+    m_twoProfile->open(QString());
 }
 
 void TForm1::bbEditClick() {
-    if (!runChangeSettings(sharedState(), m_ui, this)) {
-        m_ui.showWarning(this, "Incorrect value entered");
-        bbCalculate->setEnabled(false);
-        bbSave->setEnabled(false);
-        bbPrintGraph->setEnabled(false);
-        Saveas1->setEnabled(false);
-        Calculate1->setEnabled(false);
-        return;
+    m_twoProfile->edit();
+}
+
+void TForm1::Calculate1Click() {
+    m_twoProfile->calculate();
+}
+
+void TForm1::Saveas1Click() {
+    m_twoProfile->saveSummary();
+}
+
+void TForm1::addCompareMany() {
+    tsManyProfiles = new QWidget;
+    tsManyProfiles->setObjectName("tsManyProfiles");
+    ManyResults = new kestrel::ManyResultsPage(tsManyProfiles);
+    (new QVBoxLayout(tsManyProfiles))->addWidget(ManyResults);
+    // The page must not make the main window's least size any larger than it was without it.
+    tsManyProfiles->setMinimumSize(1, 1);
+    const int tab = PageControl1->addTab(tsManyProfiles, "Many profiles");
+    PageControl1->setTabVisible(tab, false);
+    connect(CompareMany1, &QAction::triggered, this, &TForm1::CompareMany1Click);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::showSampleSizesNote);
+    connect(ManyResults, &kestrel::ManyResultsPage::compareTwoRequested, this,
+            &TForm1::compareTwoColumns);
+    connect(ManyResults, &kestrel::ManyResultsPage::saveMatrixRequested, this,
+            &TForm1::saveManyMatrix);
+    for (QCustomPlot* chart : {ManyResults->MdsMap, ManyResults->HeatMap, ManyResults->Shepard}) {
+        auto* action = new QAction("Export graph...", chart);
+        action->setObjectName(chart->objectName() + "Export");
+        chart->addAction(action);
+        connect(action, &QAction::triggered, this, [this, chart] { exportGraph(*chart); });
     }
-    Calculate1Click();
+}
+
+void TForm1::CompareMany1Click() {
+    m_manyProfiles->compareMany();
+}
+
+void TForm1::compareTwoColumns(int32_t firstColumn, int32_t secondColumn) {
+    m_manyProfiles->compareTwoColumns(firstColumn, secondColumn);
+}
+
+void TForm1::saveManyMatrix() {
+    m_manyProfiles->saveMatrix();
+}
+
+void TForm1::addGrainAges() {
+    connect(OpenGrainAges1, &QAction::triggered, this, &TForm1::OpenGrainAges1Click);
+    connect(ExportProfiles1, &QAction::triggered, this, &TForm1::ExportProfiles1Click);
+}
+
+void TForm1::OpenGrainAges1Click() {
+    m_grainAges->run(false);
+}
+
+void TForm1::ExportProfiles1Click() {
+    m_grainAges->exportProfiles();
+}
+
+const kestrel::GrainAgesSource* TForm1::agesSourceInUse() const {
+    if (const kestrel::GrainAgesSource* pair = m_grainAges->sourceInUse()) return pair;
+    return m_manyProfiles->agesSourceShown();
 }
 
 void TForm1::Minimumpeakheight1Click() {
@@ -149,21 +97,14 @@ void TForm1::Baselinepeakheight1Click() {
     Baselinepeakheight1Prompt(sharedState(), m_ui, this);
 }
 
-void TForm1::Saveas1Click() {
-    // Profiles built from grain ages go with the summary, so a reader can redraw them.
-    std::optional<kestrel::ProfilesTable> profiles;
-    if (const auto pair = agesPairInUse()) {
-        profiles = kestrel::profilesTableOf(*m_agesInUse, {pair->first, pair->second});
-    }
-    kestrel::saveSummary(*SprdSheetTarget, sharedState(), m_saveFilter, m_ui, this,
-                         &windowsTableRows(), profiles ? &*profiles : nullptr,
-                         kestrel::dataFolder());
-}
-
 void TForm1::bbPrintGraphClick() {
     kestrel::printGraphInFront(PageControl1->currentWidget(), *Chart1, *Chart2, m_ui);
 }
 
 void TForm1::PageControl1Change() {
     bbPrintGraph->setVisible(kestrel::printButtonVisibleFor(PageControl1->currentWidget()));
+}
+
+void TForm1::bbGraphClick() {
+    kestrel::fillGraphs(*Chart1, *Chart2, sharedState());
 }

@@ -5,7 +5,7 @@
 #include <QStringList>
 
 #include "app/KR_main.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 namespace {
 

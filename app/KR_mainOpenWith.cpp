@@ -10,10 +10,12 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "app/GrainAgesController.h"
 #include "app/KR_main.h"
 #include "app/KR_var.h"
 #include "app/RecentWorkbooks.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "app/TwoProfileController.h"
+#include "ui/UserInteraction.h"
 
 using kestrel::sharedState;
 
@@ -42,7 +44,7 @@ void TForm1::openWorkbook(const QString& path) {
         m_ui.showWarning(this, "Cannot open " + path + ": there is no such file.");
         return;
     }
-    runOpen(QFileInfo(path).absoluteFilePath());
+    m_twoProfile->open(QFileInfo(path).absoluteFilePath());
 }
 
 void TForm1::openRecentWorkbook(const QString& path) {
@@ -58,7 +60,7 @@ void TForm1::openRecentWorkbook(const QString& path) {
     // A workbook of grain ages opens again as grain ages, through their dialog.
     const auto& ages = sharedState().RecentAgesWorkbooks;
     if (std::find(ages.begin(), ages.end(), QFile::encodeName(path).toStdString()) != ages.end())
-        return runGrainAges(false, QFileInfo(path).absoluteFilePath());
+        return m_grainAges->run(false, QFileInfo(path).absoluteFilePath());
     openWorkbook(path);
 }
 

@@ -11,13 +11,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/GrainAgesChoices.h"
 #include "app/KR_main.h"
 #include "app/KR_var.h"
 #include "app/SampleSizesDialog.h"
 #include "app/WindowsTableModel.h"
-#include "engine/WindowsTable.h"
-#include "engine/measures/WindowMeasures.h"
 
 using kestrel::sharedState;
 
@@ -70,44 +67,8 @@ void TForm1::showEmptyCellsNote(const QString& note) {
     m_emptyCellsNote->setVisible(!note.isEmpty());
 }
 
-std::optional<kestrel::GrainCounts> TForm1::grainsInUse() const {
-    if (const auto pair = agesPairInUse()) {
-        const auto& samples = m_agesInUse->built.ages.samples;
-        return kestrel::GrainCounts{static_cast<int32_t>(samples[pair->first].ages.size()),
-                                    static_cast<int32_t>(samples[pair->second].ages.size())};
-    }
-    return m_pairInUse ? m_pairInUse->grains : sharedState().Grains;
-}
-
-QString TForm1::sampleSizesLine(const std::optional<PairSampleSizes>& pair) const {
-    const std::optional<kestrel::GrainCounts> grains = pair ? pair->grains : sharedState().Grains;
-    if (!grains) {
-        return pair ? "Sample sizes: the number of rows (classic rule; Compare many had no "
-                      "Grains row)"
-                    : "Sample sizes: the number of rows (classic rule)";
-    }
-    return QString("Sample sizes: %1 and %2 grains (%3)")
-        .arg(grains->n1)
-        .arg(grains->n2)
-        .arg(pair ? "the Grains row of Compare many" : "Options > Sample sizes...");
-}
-
-void TForm1::showWindowsTable(const std::vector<kestrel::ProfileWindow>& windows) {
-    const SharedState& state = sharedState();
-    const std::optional<kestrel::GrainCounts> grains = grainsInUse();
-    std::vector<kestrel::WindowsTableRow> rows = kestrel::buildWindowsTable(state, windows, grains);
-    fillGrainColumns(rows);
-    if (state.WindowsMeasures)
-        kestrel::fillWindowMeasures(rows, state, kestrel::parseMeasureList("all"));
-    m_windowsModel->setRows(std::move(rows));
-    lSampleSizes->setText(agesPairInUse() ? agesSampleSizesLine() : sampleSizesLine(m_pairInUse));
-    // Once per calculation, headings included: no column cuts its own text.
-    WindowsGrid->horizontalHeader()->setResizeContentsPrecision(-1);
-    WindowsGrid->resizeColumnsToContents();
-    // The rule of the results on screen: grain counts are said, the classic rule is not.
-    m_sampleSizesNote->setText(
-        grains ? QString("Sample sizes: %1 and %2 grains").arg(grains->n1).arg(grains->n2)
-               : QString());
+void TForm1::setSampleSizesNote(const QString& note) {
+    m_sampleSizesNote->setText(note);
     showSampleSizesNote();
 }
 

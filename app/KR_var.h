@@ -3,7 +3,7 @@
 #pragma once
 
 #include "engine/ProfileData.h"
-#include "engine/SettingsFields.h"
+#include "ui/SettingsFields.h"
 
 /// @brief The one record all windows and the calculation read and write directly.
 struct SharedState : kestrel::SettingsFields, kestrel::ProfileData {};

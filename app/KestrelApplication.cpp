@@ -5,7 +5,7 @@
 #include <clocale>
 #include <exception>
 
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 namespace kestrel {
 

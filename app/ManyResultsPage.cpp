@@ -27,8 +27,8 @@
 
 #include "app/MatrixTableModel.h"
 #include "engine/MdsStress.h"
-#include "engine/MeasureMatrix.h"
 #include "engine/NumberText.h"
+#include "engine/comparison/MeasureMatrix.h"
 #include "engine/measures/Measures.h"
 #include "output/MatrixHeatMap.h"
 #include "output/MdsGraph.h"

@@ -12,7 +12,7 @@
 
 #include "app/ManyResultsPageMeasures.h"
 #include "engine/ClassicalMds.h"
-#include "engine/ProfileMatrix.h"
+#include "engine/comparison/ProfileMatrix.h"
 
 class QCheckBox;
 class QComboBox;

@@ -1,8 +1,8 @@
 // Adding every measure to the page's matrix and computing the map of the chosen one.
 #include "app/ManyResultsPageMeasures.h"
 
-#include "engine/MeasureMatrix.h"
 #include "engine/NonmetricMds.h"
+#include "engine/comparison/MeasureMatrix.h"
 #include "engine/measures/Measures.h"
 
 namespace kestrel {

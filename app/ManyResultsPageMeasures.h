@@ -9,8 +9,8 @@
 #include "engine/ClassicalMds.h"
 #include "engine/MdsStress.h"
 #include "engine/NearestNeighbours.h"
-#include "engine/ProfileMatrix.h"
-#include "engine/SampleComparison.h"
+#include "engine/comparison/ProfileMatrix.h"
+#include "engine/comparison/SampleComparison.h"
 
 namespace kestrel {
 

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <set>
 
-#include "engine/MeasureMatrix.h"
+#include "engine/comparison/MeasureMatrix.h"
 #include "engine/measures/Measures.h"
 #include "sheet/core/CsvWriter.h"
 

@@ -7,7 +7,7 @@
 #include <QAbstractTableModel>
 #include <memory>
 
-#include "engine/ProfileMatrix.h"
+#include "engine/comparison/ProfileMatrix.h"
 
 class QItemSelectionModel;
 

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "engine/KestrelError.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 namespace {
 

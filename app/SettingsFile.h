@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/SettingsFields.h"
+#include "ui/SettingsFields.h"
 
 namespace kestrel {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/SettingsFields.h"
+#include "ui/SettingsFields.h"
 
 namespace kestrel {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "engine/measures/GrainWindows.h"
+#include "engine/comparison/GrainWindows.h"
 #include "engine/measures/Measures.h"
 #include "sheet/core/CsvWriter.h"
 

@@ -6,7 +6,7 @@
 #include <QAbstractTableModel>
 #include <vector>
 
-#include "engine/WindowsTable.h"
+#include "engine/comparison/WindowsTable.h"
 
 namespace kestrel {
 

@@ -2,4 +2,4 @@
 # .csv.
 add_executable(kestrel_reader_bench ${CMAKE_CURRENT_SOURCE_DIR}/reader_bench.cpp
                ${CMAKE_CURRENT_SOURCE_DIR}/workbook_formats_bench.cpp)
-target_link_libraries(kestrel_reader_bench PRIVATE kestrel_sheet_core benchmark::benchmark)
+target_link_libraries(kestrel_reader_bench PRIVATE kestrel_sheet_reading benchmark::benchmark)

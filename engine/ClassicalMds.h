@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/ProfileMatrix.h"
+#include "engine/SquareMatrix.h"
 
 namespace kestrel {
 

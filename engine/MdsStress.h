@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/ClassicalMds.h"
-#include "engine/ProfileMatrix.h"
+#include "engine/SquareMatrix.h"
 
 namespace kestrel {
 

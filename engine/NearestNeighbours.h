@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/ProfileMatrix.h"
+#include "engine/SquareMatrix.h"
 
 namespace kestrel {
 

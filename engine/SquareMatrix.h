@@ -9,6 +9,9 @@
 
 namespace kestrel {
 
+/// @brief The most samples compared at once (their matrices grow with the square of it).
+inline constexpr int32_t kMaxMatrixProfiles = 1000;
+
 /// @brief A symmetric K x K matrix, row-major.
 struct SquareMatrix {
     int32_t size = 0;

@@ -8,9 +8,9 @@
 #include <system_error>
 
 #include "engine/KestrelError.h"
-#include "engine/SettingsFields.h"
 #include "output/PngResolutionDialog.h"
 #include "output/SummarySave.h"
+#include "ui/SettingsFields.h"
 
 namespace kestrel {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "output/GraphExport.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 class QCustomPlot;
 class QWidget;

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "engine/KestrelError.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 namespace kestrel {
 

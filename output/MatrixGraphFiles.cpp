@@ -7,7 +7,7 @@
 
 #include "engine/AtomicFile.h"
 #include "engine/MdsStress.h"
-#include "engine/MeasureMatrix.h"
+#include "engine/comparison/MeasureMatrix.h"
 #include "output/GraphImages.h"
 #include "output/MatrixHeatMap.h"
 #include "output/MdsGraph.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/ClassicalMds.h"
-#include "engine/ProfileMatrix.h"
+#include "engine/comparison/ProfileMatrix.h"
 #include "output/GraphExport.h"
 
 namespace kestrel {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/MeasureMatrix.h"
+#include "engine/comparison/MeasureMatrix.h"
 #include "output/FittedAxisLabels.h"
 #include "output/GraphNavigation.h"
 #include "output/PlotLayout.h"

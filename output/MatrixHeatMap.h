@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/ProfileMatrix.h"
+#include "engine/comparison/ProfileMatrix.h"
 
 class QCustomPlot;
 class QWidget;

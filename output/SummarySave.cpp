@@ -7,10 +7,10 @@
 #include <system_error>
 
 #include "engine/KestrelError.h"
-#include "engine/SettingsFields.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/WindowsSheet.h"
 #include "sheet/core/WorkbookWriter.h"
+#include "ui/SettingsFields.h"
 
 namespace kestrel {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 class QWidget;
 

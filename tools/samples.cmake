@@ -2,4 +2,4 @@
 # the profiles change; its output is committed) and of benchmark workbooks.
 file(GLOB KESTREL_SAMPLES_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/samples/*.cpp)
 add_executable(kestrel-make-samples ${KESTREL_SAMPLES_SOURCES})
-target_link_libraries(kestrel-make-samples PRIVATE kestrel_sheet_core kestrel_engine)
+target_link_libraries(kestrel-make-samples PRIVATE kestrel_sheet_reading kestrel_engine)

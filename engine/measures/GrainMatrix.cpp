@@ -28,13 +28,10 @@ std::vector<std::vector<double>> sortedGrainSamples(const std::vector<GrainSampl
     return sorted;
 }
 
-MeasureMatrix grainPairMatrix(
-    Measure measure, const std::vector<std::vector<double>>& sorted, unsigned threads, bool withP,
-    const std::function<std::pair<double, double>(const std::vector<double>& a,
-                                                  const std::vector<double>& b)>& test) {
+void forEachGrainPair(const std::vector<std::vector<double>>& sorted, unsigned threads,
+                      const std::function<void(int32_t i, int32_t j, const std::vector<double>& a,
+                                               const std::vector<double>& b)>& work) {
     const auto k = static_cast<int32_t>(sorted.size());
-    MeasureMatrix matrix{measure, squareMatrix(k, 0.0), std::nullopt};
-    if (withP) matrix.p = squareMatrix(k, 1.0);
     // Pair (i, j), i < j, numbered row by row: pairs of large samples take long, so each is a
     // piece of work of its own.
     std::vector<std::pair<int32_t, int32_t>> pairs;
@@ -43,8 +40,19 @@ MeasureMatrix grainPairMatrix(
     }
     forEachIndexInParallel(static_cast<int64_t>(pairs.size()), threads, [&](int64_t index) {
         const auto [i, j] = pairs[static_cast<size_t>(index)];
-        const auto [value, p] =
-            test(sorted[static_cast<size_t>(i)], sorted[static_cast<size_t>(j)]);
+        work(i, j, sorted[static_cast<size_t>(i)], sorted[static_cast<size_t>(j)]);
+    });
+}
+
+MeasureMatrix grainPairMatrix(
+    Measure measure, const std::vector<std::vector<double>>& sorted, unsigned threads, bool withP,
+    const std::function<std::pair<double, double>(const std::vector<double>& a,
+                                                  const std::vector<double>& b)>& test) {
+    const auto k = static_cast<int32_t>(sorted.size());
+    MeasureMatrix matrix{measure, squareMatrix(k, 0.0), std::nullopt};
+    if (withP) matrix.p = squareMatrix(k, 1.0);
+    forEachGrainPair(sorted, threads, [&](int32_t i, int32_t j, const auto& a, const auto& b) {
+        const auto [value, p] = test(a, b);
         // Each pair writes only its own two cells.
         setPair(matrix.values, i, j, value);
         if (matrix.p) setPair(*matrix.p, i, j, p);
@@ -77,15 +85,23 @@ MeasureMatrix kuiperMatrixOfAges(const std::vector<GrainSample>& samples, unsign
                            kuiperPair);
 }
 
-ProfileMatrix compareAllGrainPairs(const std::vector<GrainSample>& samples, unsigned threads) {
-    ProfileMatrix matrix;
-    matrix.measures.push_back(ksMatrixOfAges(samples, threads));
-    matrix.measures.push_back(kuiperMatrixOfAges(samples, threads));
-    for (const GrainSample& sample : samples) matrix.names.push_back(sample.name);
-    matrix.grains.emplace();
-    for (const GrainSample& sample : samples)
-        matrix.grains->push_back(static_cast<int32_t>(sample.ages.size()));
-    return matrix;
+std::pair<MeasureMatrix, MeasureMatrix> ksAndKuiperMatricesOfAges(
+    const std::vector<GrainSample>& samples, unsigned threads) {
+    const std::vector<std::vector<double>> sorted = sortedGrainSamples(samples);
+    const auto k = static_cast<int32_t>(sorted.size());
+    MeasureMatrix ks{Measure::KsD, squareMatrix(k, 0.0), squareMatrix(k, 1.0)};
+    MeasureMatrix kuiper{Measure::KuiperV, squareMatrix(k, 0.0), squareMatrix(k, 1.0)};
+    forEachGrainPair(sorted, threads, [&](int32_t i, int32_t j, const auto& a, const auto& b) {
+        const SampleGaps gaps = sortedSampleGaps(a, b);
+        const auto n1 = static_cast<int64_t>(a.size()), n2 = static_cast<int64_t>(b.size());
+        const KsSamplesTest test = ksSamplesTestOf(n1, n2, gaps);
+        setPair(ks.values, i, j, test.d);
+        setPair(*ks.p, i, j, test.p);
+        const KuiperTest v = kuiperTestOf(n1, n2, gaps);
+        setPair(kuiper.values, i, j, v.v);
+        setPair(*kuiper.p, i, j, v.p);
+    });
+    return {std::move(ks), std::move(kuiper)};
 }
 
 }  // namespace kestrel

@@ -1,13 +1,14 @@
 // Every pair of many samples of grain ages tested at once: the two-sample Kolmogorov-Smirnov D
-// and p and Kuiper's V and p of each pair, as the two-sample grain test gives them.
+// and p, or Kuiper's V and p, of each pair, as the two-sample grain test gives them.
 #pragma once
 
 #include <functional>
 #include <utility>
 #include <vector>
 
-#include "engine/ProfileMatrix.h"
+#include "engine/SquareMatrix.h"
 #include "engine/density/GrainSample.h"
+#include "engine/measures/Measure.h"
 
 namespace kestrel {
 
@@ -29,9 +30,9 @@ MeasureMatrix ksMatrixOfAges(const std::vector<GrainSample>& samples, unsigned t
 /// @brief Kuiper's V and p of every pair of samples (kuiperTest of the pair).
 MeasureMatrix kuiperMatrixOfAges(const std::vector<GrainSample>& samples, unsigned threads);
 
-/// @brief D(i, j), p(i, j), Kuiper's V(i, j) and its p of the ages of samples i and j (exactly what
-/// ksSamplesTest and kuiperTest give for the pair), every sample sorted once and the pairs
-/// shared among `threads` workers (0: one per core). Throws as sortedGrainSamples does.
-ProfileMatrix compareAllGrainPairs(const std::vector<GrainSample>& samples, unsigned threads = 0);
+/// @brief Both at once, each pair's gaps found once for the two tests: what comparing many
+/// samples of grain ages always begins with.
+std::pair<MeasureMatrix, MeasureMatrix> ksAndKuiperMatricesOfAges(
+    const std::vector<GrainSample>& samples, unsigned threads);
 
 }  // namespace kestrel

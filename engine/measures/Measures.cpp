@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <sstream>
 
+#include "engine/CumulativeCurve.h"
 #include "engine/KestrelError.h"
 #include "engine/KsTwoSample.h"
-#include "engine/ProfileMatrix.h"
 #include "engine/measures/CrossCorrelation.h"
 #include "engine/measures/GrainMatrix.h"
 #include "engine/measures/Kuiper.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <numeric>
 
-#include "engine/ProfileMatrix.h"
+#include "engine/CumulativeCurve.h"
 
 namespace kestrel {
 

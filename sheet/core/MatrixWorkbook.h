@@ -9,7 +9,7 @@
 
 #include "engine/ClassicalMds.h"
 #include "engine/NearestNeighbours.h"
-#include "engine/ProfileMatrix.h"
+#include "engine/comparison/ProfileMatrix.h"
 #include "sheet/core/CellSink.h"
 
 namespace kestrel {

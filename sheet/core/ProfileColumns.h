@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/ProfileMatrix.h"
+#include "engine/comparison/ProfileMatrix.h"
 #include "sheet/core/EmptyCells.h"
 #include "sheet/core/SpreadsheetCore.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/WindowsTable.h"
+#include "engine/comparison/WindowsTable.h"
 #include "sheet/core/CellSink.h"
 #include "sheet/core/ProfilesSheet.h"
 

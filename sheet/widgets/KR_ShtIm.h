@@ -3,9 +3,9 @@
 
 #include <QDialog>
 
-#include "engine/SettingsFields.h"
 #include "sheet/widgets/SpreadsheetWidget.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/SettingsFields.h"
+#include "ui/UserInteraction.h"
 
 class QComboBox;
 class QGroupBox;

@@ -2,7 +2,7 @@
 // default printer.
 #pragma once
 
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 namespace kestrel {
 

@@ -19,7 +19,7 @@
 #include "app/GrainAgesDialog.h"
 #include "app/KR_main.h"
 #include "app/ManyResultsPage.h"
-#include "engine/WindowsTable.h"
+#include "engine/comparison/WindowsTable.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "sheet/widgets/SpreadsheetWidget.h"
 #include "tests/app/MainWindowFixture.h"

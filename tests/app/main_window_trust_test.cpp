@@ -19,7 +19,7 @@
 #include "app/KR_main.h"
 #include "app/ManyResultsPage.h"
 #include "engine/KestrelError.h"
-#include "engine/WindowsTable.h"
+#include "engine/comparison/WindowsTable.h"
 #include "sheet/widgets/KR_ShtIm.h"
 #include "sheet/widgets/SpreadsheetWidget.h"
 #include "tests/app/MainWindowFixture.h"

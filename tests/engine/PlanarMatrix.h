@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/ProfileMatrix.h"
+#include "engine/comparison/ProfileMatrix.h"
 
 namespace kestrel::testsupport {
 

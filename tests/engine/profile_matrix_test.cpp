@@ -13,8 +13,8 @@
 #include "engine/KestrelError.h"
 #include "engine/KsTwoSample.h"
 #include "engine/ProfileComparison.h"
-#include "engine/ProfileMatrix.h"
 #include "engine/SampleSizes.h"
+#include "engine/comparison/ProfileMatrix.h"
 
 using namespace kestrel;
 

@@ -9,7 +9,7 @@
 #include "engine/KsTwoSample.h"
 #include "engine/ProfileComparison.h"
 #include "engine/SampleSizes.h"
-#include "engine/WindowsTable.h"
+#include "engine/comparison/WindowsTable.h"
 
 namespace kestrel {
 namespace {

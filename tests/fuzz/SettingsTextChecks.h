@@ -10,8 +10,8 @@
 
 #include "app/SettingsFile.h"
 #include "engine/NumberText.h"
-#include "engine/SettingsFields.h"
 #include "tests/fuzz/FuzzCheck.h"
+#include "ui/SettingsFields.h"
 
 namespace kestrel::fuzz {
 

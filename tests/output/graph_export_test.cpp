@@ -14,13 +14,13 @@
 
 #include "engine/AtomicFile.h"
 #include "engine/KestrelError.h"
-#include "engine/SettingsFields.h"
 #include "output/GraphExport.h"
 #include "output/GraphExportCommand.h"
 #include "output/PngResolutionDialog.h"
 #include "output/ProbabilityGraphs.h"
 #include "tests/output/GraphTestData.h"
 #include "tests/support/ScriptedUserInteraction.h"
+#include "ui/SettingsFields.h"
 
 using namespace kestrel;
 using kestrel::testsupport::ScriptedUserInteraction;

@@ -9,10 +9,10 @@
 
 #include "engine/AtomicFile.h"
 #include "engine/KestrelError.h"
-#include "engine/SettingsFields.h"
 #include "output/SummarySave.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "tests/support/ScriptedUserInteraction.h"
+#include "ui/SettingsFields.h"
 
 using namespace kestrel;
 using kestrel::testsupport::ScriptedUserInteraction;

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
 namespace kestrel::testsupport {
 

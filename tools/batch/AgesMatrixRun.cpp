@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "engine/MeasureMatrix.h"
 #include "engine/NumberText.h"
+#include "engine/comparison/MeasureMatrix.h"
 #include "sheet/core/MatrixWorkbook.h"
 #include "sheet/core/ProfilesSheet.h"
 #include "tools/batch/AgesRun.h"

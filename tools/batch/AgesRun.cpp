@@ -7,9 +7,9 @@
 
 #include "engine/KestrelError.h"
 #include "engine/ProfileData.h"
+#include "engine/comparison/GrainWindows.h"
 #include "engine/density/BotevBandwidth.h"
 #include "engine/density/GridCoverage.h"
-#include "engine/measures/GrainWindows.h"
 #include "engine/measures/KsSamples.h"
 #include "engine/measures/Kuiper.h"
 #include "sheet/core/CsvWriter.h"

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/ProfileMatrix.h"
+#include "engine/comparison/ProfileMatrix.h"
 #include "engine/density/DensityProfiles.h"
 #include "sheet/core/GrainAges.h"
 #include "tools/batch/BatchOptions.h"

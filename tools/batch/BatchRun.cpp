@@ -8,7 +8,7 @@
 #include "engine/CriticalValueTable.h"
 #include "engine/KestrelError.h"
 #include "engine/SummaryTable.h"
-#include "engine/measures/WindowMeasures.h"
+#include "engine/comparison/WindowMeasures.h"
 #include "sheet/core/ProfileSheet.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/WindowsSheet.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/ProfileData.h"
-#include "engine/measures/GrainWindows.h"
+#include "engine/comparison/GrainWindows.h"
 #include "tools/batch/BatchSettings.h"
 
 namespace kestrel::batch {

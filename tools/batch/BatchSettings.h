@@ -5,8 +5,8 @@
 #include <string>
 
 #include "engine/ProfileComparison.h"
-#include "engine/ProfileMatrix.h"
 #include "engine/SampleSizes.h"
+#include "engine/comparison/ProfileMatrix.h"
 #include "tools/batch/BatchOptions.h"
 
 namespace kestrel::batch {

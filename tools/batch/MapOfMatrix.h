@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "engine/SampleComparison.h"
+#include "engine/comparison/SampleComparison.h"
 
 namespace kestrel::batch {
 

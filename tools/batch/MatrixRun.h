@@ -7,7 +7,7 @@
 #include <string>
 
 #include "engine/ClassicalMds.h"
-#include "engine/ProfileMatrix.h"
+#include "engine/comparison/ProfileMatrix.h"
 #include "tools/batch/MatrixSettings.h"
 
 namespace kestrel::batch {

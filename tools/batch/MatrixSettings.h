@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/ProfileMatrix.h"
-#include "engine/SampleComparison.h"
+#include "engine/comparison/ProfileMatrix.h"
+#include "engine/comparison/SampleComparison.h"
 #include "tools/batch/BatchOptions.h"
 
 namespace kestrel::batch {

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "engine/KestrelError.h"
-#include "engine/WindowsTable.h"
-#include "engine/measures/GrainWindows.h"
+#include "engine/comparison/GrainWindows.h"
+#include "engine/comparison/WindowsTable.h"
 #include "engine/measures/KsSamples.h"
 #include "engine/measures/Kuiper.h"
 #include "tests/engine/CommandOutput.h"

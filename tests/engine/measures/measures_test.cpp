@@ -18,7 +18,7 @@
 #include <sstream>
 
 #include "engine/KestrelError.h"
-#include "engine/MeasureMatrix.h"
+#include "engine/comparison/MeasureMatrix.h"
 #include "engine/measures/GrainMatrix.h"
 #include "engine/measures/Kuiper.h"
 #include "engine/measures/KuiperV.h"

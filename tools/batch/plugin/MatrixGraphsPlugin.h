@@ -5,7 +5,7 @@
 #include <cstddef>
 
 #include "engine/ClassicalMds.h"
-#include "engine/ProfileMatrix.h"
+#include "engine/comparison/ProfileMatrix.h"
 
 /// @brief The symbol kestrel-batch looks up in the plugin.
 inline constexpr const char* kMatrixGraphsSymbol = "kestrel_batch_write_matrix_graphs";

@@ -10,7 +10,7 @@
 
 #include "engine/ClassicalMds.h"
 #include "engine/NearestNeighbours.h"
-#include "engine/ProfileMatrix.h"
+#include "engine/comparison/ProfileMatrix.h"
 #include "engine/density/GrainSample.h"
 
 namespace kestrel {

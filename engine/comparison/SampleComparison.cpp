@@ -1,12 +1,12 @@
 // The one way many samples are compared.
-#include "engine/SampleComparison.h"
+#include "engine/comparison/SampleComparison.h"
 
 #include <algorithm>
 
 #include "engine/KestrelError.h"
 #include "engine/MdsStress.h"
-#include "engine/MeasureMatrix.h"
 #include "engine/NonmetricMds.h"
+#include "engine/comparison/MeasureMatrix.h"
 #include "engine/measures/GrainMatrix.h"
 
 namespace kestrel {

@@ -1,5 +1,7 @@
 // File > Compare many...: many profile columns compared pair by pair, their results page, and the
 // way back from a chosen pair to the ordinary two-profile Open.
+#include "app/ManyProfilesController.h"
+
 #include <qcustomplot.h>
 
 #include <QCheckBox>
@@ -12,16 +14,20 @@
 
 #include "app/CompareManyDialog.h"
 #include "app/GrainAgesChoices.h"
+#include "app/GrainAgesController.h"
 #include "app/KR_main.h"
 #include "app/KR_var.h"
 #include "app/ManyResultsPage.h"
 #include "app/ManyResultsPageMeasures.h"
+#include "app/TwoProfileController.h"
 #include "engine/KestrelError.h"
-#include "engine/MeasureMatrix.h"
+#include "engine/comparison/MeasureMatrix.h"
 #include "sheet/core/MatrixWorkbook.h"
 #include "sheet/core/Workbook.h"
 #include "sheet/widgets/SpreadsheetWidget.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
+
+namespace kestrel {
 
 namespace {
 
@@ -50,46 +56,29 @@ kestrel::ProfileSamples readRequest(kestrel::SpreadsheetCore& book,
 
 }  // namespace
 
-void TForm1::addCompareMany() {
-    tsManyProfiles = new QWidget;
-    tsManyProfiles->setObjectName("tsManyProfiles");
-    ManyResults = new kestrel::ManyResultsPage(tsManyProfiles);
-    (new QVBoxLayout(tsManyProfiles))->addWidget(ManyResults);
-    // The page must not make the main window's least size any larger than it was without it.
-    tsManyProfiles->setMinimumSize(1, 1);
-    const int tab = PageControl1->addTab(tsManyProfiles, "Many profiles");
-    PageControl1->setTabVisible(tab, false);
-    connect(CompareMany1, &QAction::triggered, this, &TForm1::CompareMany1Click);
-    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::showSampleSizesNote);
-    connect(ManyResults, &kestrel::ManyResultsPage::compareTwoRequested, this,
-            &TForm1::compareTwoColumns);
-    connect(ManyResults, &kestrel::ManyResultsPage::saveMatrixRequested, this,
-            &TForm1::saveManyMatrix);
-    for (QCustomPlot* chart : {ManyResults->MdsMap, ManyResults->HeatMap, ManyResults->Shepard}) {
-        auto* action = new QAction("Export graph...", chart);
-        action->setObjectName(chart->objectName() + "Export");
-        chart->addAction(action);
-        connect(action, &QAction::triggered, this, [this, chart] { exportGraph(*chart); });
-    }
-}
+ManyProfilesController::ManyProfilesController(TForm1& window, UserInteraction& ui,
+                                               SharedState& state)
+    : m_window(window), m_ui(ui), m_state(state) {}
 
-void TForm1::CompareMany1Click() {
+ManyProfilesController::~ManyProfilesController() = default;
+
+void ManyProfilesController::compareMany() {
     // A workbook of grain ages is compared by its samples' grains.
-    if (m_agesInUse) return runGrainAges(true);
-    SharedState& state = kestrel::sharedState();
-    const bool loaded = !state.WorkbookPath.empty() && SprdSheetSource->NumSheets() > 0;
+    if (m_window.grainAges().sourceInUse()) return m_window.grainAges().run(true);
+    SharedState& state = m_state;
+    const bool loaded = !state.WorkbookPath.empty() && m_window.SprdSheetSource->NumSheets() > 0;
     ManyProfilesRequest request;
     std::unique_ptr<kestrel::SpreadsheetCore> own;
     {
-        CompareManyDialog dialog(loaded ? SprdSheetSource : nullptr,
+        CompareManyDialog dialog(loaded ? m_window.SprdSheetSource : nullptr,
                                  QFile::decodeName(QByteArray::fromStdString(state.WorkbookPath)),
                                  QString::fromStdString(state.AgeColStr),
-                                 QString::fromStdString(state.FromRowStr), m_ui, this);
+                                 QString::fromStdString(state.FromRowStr), m_ui, &m_window);
         if (m_ui.runModal(dialog) != QDialog::Accepted) return;
         request = dialog.request();
         own = dialog.takeOwnWorkbook();
     }
-    kestrel::SpreadsheetCore& book = own ? *own : *SprdSheetSource;
+    kestrel::SpreadsheetCore& book = own ? *own : *m_window.SprdSheetSource;
     kestrel::EmptyProfileCells empty;
     const kestrel::ProfileSamples samples = readRequest(book, request, empty);
     kestrel::ManyProfilesResults results;
@@ -108,28 +97,44 @@ void TForm1::CompareMany1Click() {
                     request.range.columns,
                     samples.grains,
                     nullptr};
-    PageControl1->setTabVisible(PageControl1->indexOf(tsManyProfiles), true);
-    showPage(tsManyProfiles);
-    ManyResults->showResults(std::move(results));
-    showEmptyCellsNote(QString::fromStdString(empty.note()));
+    show(std::move(results), QString::fromStdString(empty.note()));
 }
 
-void TForm1::compareTwoColumns(int32_t firstColumn, int32_t secondColumn) {
+void ManyProfilesController::showAgesResults(ManyProfilesResults results,
+                                             std::shared_ptr<const GrainAgesSource> source) {
+    m_manySource = ManySource{};
+    m_manySource.workbookPath = QFile::decodeName(QByteArray::fromStdString(source->workbookPath));
+    m_manySource.ages = std::move(source);
+    show(std::move(results), QString());
+}
+
+void ManyProfilesController::show(ManyProfilesResults results, const QString& emptyCellsNote) {
+    QTabWidget& pages = *m_window.PageControl1;
+    pages.setTabVisible(pages.indexOf(m_window.tsManyProfiles), true);
+    m_window.showPage(m_window.tsManyProfiles);
+    m_window.ManyResults->showResults(std::move(results));
+    m_window.showEmptyCellsNote(emptyCellsNote);
+}
+
+const GrainAgesSource* ManyProfilesController::agesSourceShown() const {
+    const QTabWidget& pages = *m_window.PageControl1;
+    return pages.isTabVisible(pages.indexOf(m_window.tsManyProfiles)) ? m_manySource.ages.get()
+                                                                      : nullptr;
+}
+
+void ManyProfilesController::compareTwoColumns(int32_t firstColumn, int32_t secondColumn) {
     if (m_manySource.ages) {
         // The two samples from their ages, as the dialog last built them.
-        return openAgesPair(m_manySource.ages, static_cast<size_t>(firstColumn),
-                            static_cast<size_t>(secondColumn));
+        return m_window.grainAges().openPair(m_manySource.ages, static_cast<size_t>(firstColumn),
+                                             static_cast<size_t>(secondColumn));
     }
-    restoreTwoProfileSettings();
-    SharedState& state = kestrel::sharedState();
-    state.AgeColStr = m_manySource.ageColumn.toStdString();
-    state.Y1ColStr = kestrel::columnLetters(firstColumn);
-    state.Y2ColStr = kestrel::columnLetters(secondColumn);
-    state.FromRowStr = std::to_string(m_manySource.fromRow);
-    state.ToRowStr = std::to_string(m_manySource.toRow);
-    // The pair is tested with its own grain counts, or by the classic rule without them: the
-    // counts of Options > Sample sizes belong to some other pair of profiles.
-    PairSampleSizes pair;
+    ProfileColumnPair pair{m_manySource.workbookPath,
+                           m_manySource.ageColumn,
+                           m_manySource.fromRow,
+                           m_manySource.toRow,
+                           firstColumn,
+                           secondColumn,
+                           std::nullopt};
     const auto& columns = m_manySource.columns;
     const auto first = std::find(columns.begin(), columns.end(), firstColumn);
     const auto second = std::find(columns.begin(), columns.end(), secondColumn);
@@ -139,13 +144,11 @@ void TForm1::compareTwoColumns(int32_t firstColumn, int32_t secondColumn) {
             kestrel::GrainCounts{grains.at(static_cast<size_t>(first - columns.begin())),
                                  grains.at(static_cast<size_t>(second - columns.begin()))};
     }
-    m_nextOpenPair = pair;
-    openWorkbook(m_manySource.workbookPath);
-    m_nextOpenPair.reset();
+    m_window.twoProfile().openColumnPair(pair);
 }
 
-void TForm1::saveManyMatrix() {
-    const auto& results = ManyResults->results();
+void ManyProfilesController::saveMatrix() {
+    const auto& results = m_window.ManyResults->results();
     if (!results.matrix) return;
     kestrel::FileDialogSetup setup;
     setup.title = "Save matrix as";
@@ -155,7 +158,7 @@ void TForm1::saveManyMatrix() {
     setup.initialFolder = QFileInfo(m_manySource.workbookPath).path();
     setup.proposedName = QFileInfo(m_manySource.workbookPath).completeBaseName() + "_matrix.csv";
     setup.confirmOverwrite = true;
-    const auto choice = m_ui.chooseSaveFile(this, setup);
+    const auto choice = m_ui.chooseSaveFile(&m_window, setup);
     if (!choice) return;
     const std::string path = QFile::encodeName(choice->path).toStdString();
     std::error_code error;
@@ -165,9 +168,11 @@ void TForm1::saveManyMatrix() {
                                     " is the workbook being compared; choose another name");
     }
     // The map's stress as the page's note says it; the neighbours while the map draws them.
-    const kestrel::ManyMapView& view = ManyResults->mapView();
-    const bool neighbours = ManyResults->chkNeighbours->isChecked();
+    const kestrel::ManyMapView& view = m_window.ManyResults->mapView();
+    const bool neighbours = m_window.ManyResults->chkNeighbours->isChecked();
     kestrel::writeMatrixFile(
         path, *results.matrix, results.map,
         neighbours ? view.neighbours : std::vector<kestrel::NearestNeighbours>{}, view.map.stress1);
 }
+
+}  // namespace kestrel

@@ -11,9 +11,9 @@
 
 #include "engine/KsTwoSample.h"
 #include "engine/ProfileComparison.h"
-#include "engine/ProfileMatrix.h"
 #include "engine/SampleSizes.h"
-#include "engine/measures/GrainWindows.h"
+#include "engine/comparison/GrainWindows.h"
+#include "engine/comparison/ProfileMatrix.h"
 
 namespace kestrel {
 

@@ -1,9 +1,9 @@
 // Selecting a window's grains by age and testing them.
-#include "engine/measures/GrainWindows.h"
+#include "engine/comparison/GrainWindows.h"
 
 #include <algorithm>
 
-#include "engine/WindowsTable.h"
+#include "engine/comparison/WindowsTable.h"
 
 namespace kestrel {
 namespace {

@@ -1,6 +1,8 @@
 // File > Open grain ages...: profiles built from single-grain ages, compared two at a time as
 // profile columns are, with the grains as sample sizes and each window's grains tested, or every
 // sample at once by its grains on the Many profiles page.
+#include "app/GrainAgesController.h"
+
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
@@ -14,24 +16,26 @@
 #include "app/GrainAgesDialog.h"
 #include "app/KR_main.h"
 #include "app/KR_var.h"
+#include "app/ManyProfilesController.h"
 #include "app/ManyResultsPage.h"
 #include "app/ManyResultsPageMeasures.h"
 #include "app/RecentWorkbooks.h"
+#include "app/TwoProfileController.h"
 #include "app/WindowsTableModel.h"
 #include "engine/ClassicalMds.h"
 #include "engine/KestrelError.h"
-#include "engine/MeasureMatrix.h"
 #include "engine/NumberText.h"
+#include "engine/comparison/GrainWindows.h"
+#include "engine/comparison/MeasureMatrix.h"
 #include "engine/density/GridCoverage.h"
 #include "engine/measures/GrainMatrix.h"
-#include "engine/measures/GrainWindows.h"
 #include "sheet/core/AllSorts.h"
 #include "sheet/core/ProfilesSheet.h"
 #include "sheet/widgets/KR_ShtIm.h"
 #include "sheet/widgets/SpreadsheetWidget.h"
-#include "sheet/widgets/UserInteraction.h"
+#include "ui/UserInteraction.h"
 
-using kestrel::sharedState;
+namespace kestrel {
 
 namespace {
 
@@ -51,21 +55,38 @@ QString agesSubject(const std::vector<kestrel::GrainSample>& samples) {
     return QString("%1 samples of grain ages (%2 grains each)").arg(samples.size()).arg(grains);
 }
 
+// `settings` with the rows and the Age column of the sheet of profiles built from `source`,
+// the two profile columns given, and the window the dialog was confirmed with.
+TwoProfileSettings pairRange(TwoProfileSettings range, const GrainAgesSource& source,
+                             int32_t firstColumn, int32_t secondColumn) {
+    range.AgeCol = 1;
+    range.Y1Col = firstColumn;
+    range.Y2Col = secondColumn;
+    range.AgeColStr = "A";
+    range.Y1ColStr = kestrel::columnLetters(range.Y1Col);
+    range.Y2ColStr = kestrel::columnLetters(range.Y2Col);
+    range.FromRow = 2;
+    range.ToRow = static_cast<int32_t>(source.built.profiles.ages.size()) + 1;
+    range.FromRowStr = "2";
+    range.ToRowStr = std::to_string(range.ToRow);
+    // The window the dialog was confirmed with, also for a pair chosen on the Many page.
+    if (const auto width = kestrel::parseRealNumber(source.choices.ageWindowWidth);
+        width && *width > 0) {
+        range.AgeWindowWidthStr = source.choices.ageWindowWidth;
+        range.AgeWindowWidth = *width;
+    }
+    return range;
+}
+
 }  // namespace
 
-void TForm1::addGrainAges() {
-    connect(OpenGrainAges1, &QAction::triggered, this, &TForm1::OpenGrainAges1Click);
-    connect(ExportProfiles1, &QAction::triggered, this, &TForm1::ExportProfiles1Click);
-}
+GrainAgesController::GrainAgesController(TForm1& window, UserInteraction& ui, SharedState& state)
+    : m_window(window), m_ui(ui), m_state(state) {}
 
-const kestrel::GrainAgesSource* TForm1::agesSourceInUse() const {
-    if (m_agesInUse) return m_agesInUse.get();
-    const bool manyShown = PageControl1->isTabVisible(PageControl1->indexOf(tsManyProfiles));
-    return manyShown ? m_manySource.ages.get() : nullptr;
-}
+GrainAgesController::~GrainAgesController() = default;
 
-void TForm1::ExportProfiles1Click() {
-    const kestrel::GrainAgesSource* source = agesSourceInUse();
+void GrainAgesController::exportProfiles() {
+    const GrainAgesSource* source = m_window.agesSourceInUse();
     if (!source) return;
     const QFileInfo workbook(decoded(source->workbookPath));
     kestrel::FileDialogSetup setup;
@@ -76,7 +97,7 @@ void TForm1::ExportProfiles1Click() {
     setup.initialFolder = workbook.path();
     setup.proposedName = workbook.completeBaseName() + "_profiles.csv";
     setup.confirmOverwrite = true;
-    const auto choice = m_ui.chooseSaveFile(this, setup);
+    const auto choice = m_ui.chooseSaveFile(&m_window, setup);
     if (!choice) return;
     QString chosen = choice->path;
     // A name without .csv or .xlsx takes the chosen entry's.
@@ -92,12 +113,8 @@ void TForm1::ExportProfiles1Click() {
     kestrel::writeProfilesFile(path, source->built.ages.samples, source->built.profiles);
 }
 
-void TForm1::OpenGrainAges1Click() {
-    runGrainAges(false);
-}
-
-void TForm1::runGrainAges(bool all, const QString& workbook) {
-    SharedState& state = sharedState();
+void GrainAgesController::run(bool all, const QString& workbook) {
+    SharedState& state = m_state;
     kestrel::GrainAgesFields choices = state.GrainAgesChoices.value_or(kestrel::GrainAgesFields{});
     if (all) choices.compare = "all";
     QString path = !workbook.isEmpty()
@@ -105,7 +122,7 @@ void TForm1::runGrainAges(bool all, const QString& workbook) {
                        : decoded(m_agesInUse ? m_agesInUse->workbookPath : choices.workbook);
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         const auto choice = m_ui.chooseOpenFile(
-            this,
+            &m_window,
             TfmSheetImport::anyWorkbookChooser("Open grain ages", decoded(state.DataImportPath)));
         if (!choice) return;
         path = choice->path;
@@ -116,26 +133,25 @@ void TForm1::runGrainAges(bool all, const QString& workbook) {
         const std::string& width = !choices.ageWindowWidth.empty() ? choices.ageWindowWidth
                                    : m_twoProfileSettings ? m_twoProfileSettings->AgeWindowWidthStr
                                                           : state.AgeWindowWidthStr;
-        GrainAgesDialog dialog(choices, path, QString::fromStdString(width), m_ui, this);
+        GrainAgesDialog dialog(choices, path, QString::fromStdString(width), m_ui, &m_window);
         if (m_ui.runModal(dialog) != QDialog::Accepted) return;
         outcome = dialog.takeOutcome();
     }
     state.GrainAgesChoices = outcome.source->choices;
     kestrel::rememberRecentWorkbook(state.RecentWorkbooks, outcome.source->workbookPath);
     kestrel::rememberRecentWorkbook(state.RecentAgesWorkbooks, outcome.source->workbookPath);
-    updateRecentWorkbooksMenu();
+    m_window.updateRecentWorkbooksMenu();
     if (outcome.all) {
-        showAgesMatrix(outcome.source);
+        showMatrix(outcome.source);
         return;
     }
-    openAgesPair(outcome.source, outcome.first, outcome.second);
+    openPair(outcome.source, outcome.first, outcome.second);
 }
 
-void TForm1::openAgesPair(std::shared_ptr<const kestrel::GrainAgesSource> source, size_t first,
-                          size_t second) {
-    SharedState& state = sharedState();
-    Memo1->clear();
-    hideWorkbookAndResults();
+void GrainAgesController::openPair(std::shared_ptr<const GrainAgesSource> source, size_t first,
+                                   size_t second) {
+    m_window.Memo1->clear();
+    m_window.hideWorkbookAndResults();
     // The sheet of profiles holds every sample, so Edit can pick any two; a workbook with more
     // samples than a sheet has columns gets the two chosen ones.
     const size_t samples = source->built.ages.samples.size();
@@ -147,44 +163,42 @@ void TForm1::openAgesPair(std::shared_ptr<const kestrel::GrainAgesSource> source
         const auto at = std::find(m_agesSheetSamples.begin(), m_agesSheetSamples.end(), sample);
         return static_cast<int32_t>(at - m_agesSheetSamples.begin()) + 2;
     };
-    SprdSheetSource->SetWorkbook(source->workbook);
-    SprdSheetSource->AppendSheet(
+    m_window.SprdSheetSource->SetWorkbook(source->workbook);
+    m_window.SprdSheetSource->AppendSheet(
         kestrel::profilesWorksheet(kestrel::profilesTableOf(*source, m_agesSheetSamples),
                                    kestrel::freeProfilesSheetName(source->workbook)));
-    m_agesProfilesSheet = SprdSheetSource->NumSheets();
+    m_agesProfilesSheet = m_window.SprdSheetSource->NumSheets();
 
     // The rows, columns and window below are the pair's own: the two-profile ones wait aside.
-    if (!m_twoProfileSettings) m_twoProfileSettings = kestrel::twoProfileSettingsOf(state);
-    const QFileInfo file(decoded(source->workbookPath));
-    state.WorkbookPath = source->workbookPath;
-    state.WorkbookFileName = QFile::encodeName(file.fileName()).toStdString();
-    state.DataImportPath = QFile::encodeName(file.absolutePath()).toStdString() + "/";
-    state.SheetIndex = m_agesProfilesSheet;
-    state.AgeCol = 1;
-    state.Y1Col = columnOf(first);
-    state.Y2Col = columnOf(second);
-    state.AgeColStr = "A";
-    state.Y1ColStr = kestrel::columnLetters(state.Y1Col);
-    state.Y2ColStr = kestrel::columnLetters(state.Y2Col);
-    state.FromRow = 2;
-    state.ToRow = static_cast<int32_t>(source->built.profiles.ages.size()) + 1;
-    state.FromRowStr = "2";
-    state.ToRowStr = std::to_string(state.ToRow);
-    // The window the dialog was confirmed with, also for a pair chosen on the Many page.
-    if (const auto width = kestrel::parseRealNumber(source->choices.ageWindowWidth);
-        width && *width > 0) {
-        state.AgeWindowWidthStr = source->choices.ageWindowWidth;
-        state.AgeWindowWidth = *width;
-    }
-    m_pairInUse.reset();
+    TwoProfileController& twoProfile = m_window.twoProfile();
+    if (!m_twoProfileSettings) m_twoProfileSettings = twoProfile.settings();
+    const TwoProfileSettings range =
+        pairRange(twoProfile.settings(), *source, columnOf(first), columnOf(second));
+    const std::string workbookPath = source->workbookPath;
     m_agesInUse = std::move(source);
-    prepareOpenedWorkbook();
-    Calculate1Click();
-    finishOpenedWorkbook();
+    twoProfile.compareBuiltSheet(workbookPath, m_agesProfilesSheet, range);
 }
 
-std::optional<std::pair<size_t, size_t>> TForm1::agesPairInUse() const {
-    const SharedState& state = sharedState();
+void GrainAgesController::restoreTwoProfileSettings() {
+    if (!m_twoProfileSettings) return;
+    m_window.twoProfile().setSettings(*m_twoProfileSettings);
+    m_twoProfileSettings.reset();
+}
+
+std::optional<TwoProfileSettings> GrainAgesController::giveBackTwoProfileSettings() {
+    if (!m_twoProfileSettings) return {};
+    const TwoProfileSettings pair = m_window.twoProfile().settings();
+    restoreTwoProfileSettings();
+    return pair;
+}
+
+void GrainAgesController::retakeTwoProfileSettings(const TwoProfileSettings& pair) {
+    m_twoProfileSettings = m_window.twoProfile().settings();
+    m_window.twoProfile().setSettings(pair);
+}
+
+std::optional<std::pair<size_t, size_t>> GrainAgesController::agesPairInUse() const {
+    const SharedState& state = m_state;
     if (!m_agesInUse || state.SheetIndex != m_agesProfilesSheet || state.AgeCol != 1) return {};
     const auto sampleAt = [&](int32_t col) -> std::optional<size_t> {
         if (col < 2 || col - 2 >= static_cast<int32_t>(m_agesSheetSamples.size())) return {};
@@ -195,15 +209,16 @@ std::optional<std::pair<size_t, size_t>> TForm1::agesPairInUse() const {
     return std::make_pair(*first, *second);
 }
 
-void TForm1::fillGrainColumns(std::vector<kestrel::WindowsTableRow>& rows) const {
+void GrainAgesController::fillGrainColumns(std::vector<WindowsTableRow>& rows) const {
     const auto pair = agesPairInUse();
     if (!pair) return;
     const auto& samples = m_agesInUse->built.ages.samples;
     kestrel::GrainWindows(samples[pair->first].ages, samples[pair->second].ages).fill(rows);
 }
 
-QString TForm1::agesSampleSizesLine() const {
+QString GrainAgesController::sampleSizesLine() const {
     const auto pair = agesPairInUse();
+    if (!pair) return {};
     const auto& samples = m_agesInUse->built.ages.samples;
     const auto& a = samples[pair->first];
     const auto& b = samples[pair->second];
@@ -213,7 +228,21 @@ QString TForm1::agesSampleSizesLine() const {
         .arg(QString::fromStdString(a.name), QString::fromStdString(b.name));
 }
 
-QString TForm1::agesSkippedNote() const {
+std::optional<GrainCounts> GrainAgesController::pairGrains() const {
+    const auto pair = agesPairInUse();
+    if (!pair) return {};
+    const auto& samples = m_agesInUse->built.ages.samples;
+    return GrainCounts{static_cast<int32_t>(samples[pair->first].ages.size()),
+                       static_cast<int32_t>(samples[pair->second].ages.size())};
+}
+
+std::optional<ProfilesTable> GrainAgesController::pairProfiles() const {
+    const auto pair = agesPairInUse();
+    if (!pair) return {};
+    return profilesTableOf(*m_agesInUse, {pair->first, pair->second});
+}
+
+QString GrainAgesController::skippedNote() const {
     if (!agesPairInUse()) return {};
     const int64_t skipped = m_agesInUse->built.ages.emptyCellsSkipped;
     if (skipped <= 0) return {};
@@ -222,7 +251,7 @@ QString TForm1::agesSkippedNote() const {
         .arg(skipped == 1 ? "empty cell" : "empty cells");
 }
 
-QString TForm1::agesGridNote() const {
+QString GrainAgesController::gridNote() const {
     const auto pair = agesPairInUse();
     if (!pair) return {};
     const auto& samples = m_agesInUse->built.ages.samples;
@@ -231,7 +260,7 @@ QString TForm1::agesGridNote() const {
         kestrel::grainsOutsideGridNote(samples, grid, {pair->first, pair->second}));
 }
 
-void TForm1::showAgesMatrix(std::shared_ptr<const kestrel::GrainAgesSource> source) {
+void GrainAgesController::showMatrix(std::shared_ptr<const GrainAgesSource> source) {
     const auto& samples = source->built.ages.samples;
     kestrel::ManyProfilesResults results;
     kestrel::ComparisonRequest comparing;
@@ -250,11 +279,7 @@ void TForm1::showAgesMatrix(std::shared_ptr<const kestrel::GrainAgesSource> sour
         results.leftOut.emplace_back(QString::fromStdString(unusable.name),
                                      QString::fromStdString(unusable.reason));
     }
-    m_manySource = ManySource{};
-    m_manySource.workbookPath = decoded(source->workbookPath);
-    m_manySource.ages = std::move(source);
-    PageControl1->setTabVisible(PageControl1->indexOf(tsManyProfiles), true);
-    showPage(tsManyProfiles);
-    ManyResults->showResults(std::move(results));
-    showEmptyCellsNote(QString());
+    m_window.manyProfiles().showAgesResults(std::move(results), std::move(source));
 }
+
+}  // namespace kestrel

@@ -1,6 +1,6 @@
 // Every pair of profiles compared: one cumulative curve per profile, then the largest absolute
 // difference of each pair of curves, pairs shared out to all cores.
-#include "engine/ProfileMatrix.h"
+#include "engine/comparison/ProfileMatrix.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,13 +9,10 @@
 #include "engine/KsTwoSample.h"
 #include "engine/ParallelIndices.h"
 #include "engine/SampleSizes.h"
+#include "engine/measures/GrainMatrix.h"
 
 namespace kestrel {
 namespace {
-
-// The two-profile comparison's offset, added once to each total so that an all-zero profile
-// gives a curve of zeros, not 0/0.
-constexpr double kTotalOffset = 1e-9;
 
 void checkSamples(const ProfileSamples& samples) {
     const size_t k = samples.values.size();
@@ -61,40 +58,6 @@ std::vector<double> allCurves(const ProfileSamples& samples, unsigned threads) {
 
 }  // namespace
 
-void cumulativeCurve(const double* values, int32_t n, double* curve) {
-    if (n < 1) return;
-    double sum = values[1];
-    double total = kTotalOffset + values[1];
-    curve[1] = sum;
-    for (int32_t j = 2; j <= n; ++j) {
-        sum = sum + values[j];
-        total = total + values[j];
-        curve[j] = sum;
-    }
-    for (int32_t j = 1; j <= n; ++j) curve[j] = curve[j] / total;
-}
-
-double largestDifference(const double* a, const double* b, int32_t n) {
-    // Four running maxima so that the loop does not wait on one comparison after another.
-    double best[4] = {0.0, 0.0, 0.0, 0.0};
-    bool notANumber = false;
-    int32_t k = 1;
-    for (; k + 3 <= n; k += 4) {
-        for (int lane = 0; lane < 4; ++lane) {
-            const double d = std::fabs(a[k + lane] - b[k + lane]);
-            notANumber |= d != d;
-            best[lane] = d > best[lane] ? d : best[lane];
-        }
-    }
-    for (; k <= n; ++k) {
-        const double d = std::fabs(a[k] - b[k]);
-        notANumber |= d != d;
-        best[0] = d > best[0] ? d : best[0];
-    }
-    if (notANumber) return std::nan("");
-    return std::max(std::max(best[0], best[1]), std::max(best[2], best[3]));
-}
-
 ProfileMatrix compareAllPairs(const ProfileSamples& samples, unsigned threads) {
     checkSamples(samples);
     const int32_t k = static_cast<int32_t>(samples.values.size());
@@ -131,6 +94,18 @@ const MeasureMatrix* ProfileMatrix::find(Measure measure) const {
         if (m.measure == measure) return &m;
     }
     return nullptr;
+}
+
+ProfileMatrix compareAllGrainPairs(const std::vector<GrainSample>& samples, unsigned threads) {
+    ProfileMatrix matrix;
+    auto [ks, kuiper] = ksAndKuiperMatricesOfAges(samples, threads);
+    matrix.measures.push_back(std::move(ks));
+    matrix.measures.push_back(std::move(kuiper));
+    for (const GrainSample& sample : samples) matrix.names.push_back(sample.name);
+    matrix.grains.emplace();
+    for (const GrainSample& sample : samples)
+        matrix.grains->push_back(static_cast<int32_t>(sample.ages.size()));
+    return matrix;
 }
 
 }  // namespace kestrel

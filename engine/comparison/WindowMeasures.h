@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/ProfileData.h"
-#include "engine/WindowsTable.h"
+#include "engine/comparison/WindowsTable.h"
 #include "engine/measures/Measures.h"
 
 namespace kestrel {

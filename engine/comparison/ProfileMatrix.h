@@ -8,13 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/CumulativeCurve.h"
 #include "engine/SquareMatrix.h"
+#include "engine/density/GrainSample.h"
 #include "engine/measures/Measure.h"
 
 namespace kestrel {
-
-/// @brief The most profiles compared at once (the matrices grow with the square of it).
-inline constexpr int32_t kMaxMatrixProfiles = 1000;
 
 /// @brief K profiles read from one row range. values[i] holds profile i at positions
 /// 1..NumRows (index 0 unused), as ProfileData's Y arrays do.
@@ -47,15 +46,6 @@ struct ProfileMatrix {
     const std::optional<SquareMatrix>& p() const { return measures.front().p; }
 };
 
-/// @brief The cumulative curve of values[1..n] into curve[1..n] (index 0 left as it is): running
-/// sums in sheet order divided by the total, which carries 1e-9 once, added to the first value.
-/// The additions and their order are those of the two-profile comparison, so the curve is the
-/// one it draws for the same column, bit for bit.
-void cumulativeCurve(const double* values, int32_t n, double* curve);
-
-/// @brief The largest |a[k] - b[k]| over k = 1..n; not a number when any difference is not one.
-double largestDifference(const double* a, const double* b, int32_t n);
-
 /// @brief Compares every pair of profiles: each curve is computed once, the pairs are shared out
 /// to `threads` workers (0: one per core). D(i, j) is the largest "Difference" a two-profile
 /// comparison of profiles i and j gives; p(i, j) the two-sided p-value of D at sample sizes
@@ -63,5 +53,10 @@ double largestDifference(const double* a, const double* b, int32_t n);
 /// kMaxMatrixProfiles profiles, NumRows < 1, a profile with fewer than NumRows positions, a
 /// name count that differs from the profile count or a grain count out of range.
 ProfileMatrix compareAllPairs(const ProfileSamples& samples, unsigned threads = 0);
+
+/// @brief D(i, j), p(i, j), Kuiper's V(i, j) and its p of the ages of samples i and j (exactly what
+/// ksSamplesTest and kuiperTest give for the pair), every sample sorted once and the pairs
+/// shared among `threads` workers (0: one per core). Throws as sortedGrainSamples does.
+ProfileMatrix compareAllGrainPairs(const std::vector<GrainSample>& samples, unsigned threads = 0);
 
 }  // namespace kestrel

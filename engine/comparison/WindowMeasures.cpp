@@ -1,5 +1,5 @@
 // Each window's rows compared by the other measures.
-#include "engine/measures/WindowMeasures.h"
+#include "engine/comparison/WindowMeasures.h"
 
 #include <span>
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/ProfileMatrix.h"
+#include "engine/comparison/ProfileMatrix.h"
 #include "engine/density/GrainSample.h"
 #include "engine/measures/Measures.h"
 

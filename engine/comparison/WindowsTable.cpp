@@ -1,5 +1,5 @@
 // Building the windows table from the arrays and windows of a finished comparison.
-#include "engine/WindowsTable.h"
+#include "engine/comparison/WindowsTable.h"
 
 #include <algorithm>
 #include <cmath>

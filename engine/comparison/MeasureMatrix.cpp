@@ -1,5 +1,5 @@
 // The pairs of many samples by every measure asked for.
-#include "engine/MeasureMatrix.h"
+#include "engine/comparison/MeasureMatrix.h"
 
 #include <algorithm>
 
