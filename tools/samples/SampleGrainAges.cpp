@@ -47,7 +47,7 @@ double tenths(double value) {
 
 GrainSample drawSample(int index, Lcg& random) {
     GrainSample sample;
-    char name[8];
+    char name[16];  // room for any int, as the compiler checks
     std::snprintf(name, sizeof name, "DZ%02d", index + 1);
     sample.name = name;
     const bool second = index >= kSamples / 2;
