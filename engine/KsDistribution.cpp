@@ -2,6 +2,8 @@
 // binomial ratios C(2n, n - m) / C(2n, n) evaluated in log space without cancellation.
 #include "engine/KsDistribution.h"
 
+#include <math.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -19,6 +21,14 @@ double stirlingCorrection(double x) {
     return r * (1.0 / 12 - r2 * (1.0 / 360 - r2 * (1.0 / 1260 - r2 * (1.0 / 1680))));
 }
 
+// ln Γ(x) for x > 0. std::lgamma stores the sign of Γ in the global `signgam`, a data race when
+// pairs of samples are tested on several threads at once; lgamma_r (the same computation in
+// glibc) hands the sign back instead.
+double logGamma(double x) {
+    int sign = 0;
+    return ::lgamma_r(x, &sign);
+}
+
 // ln( C(2n, n - m) / C(2n, n) ) = ln( n! n! / ((n - m)! (n + m)!) ) for 0 <= m <= n.
 double logBinomialRatio(int64_t n, int64_t m) {
     if (m == 0) return 0.0;
@@ -26,7 +36,7 @@ double logBinomialRatio(int64_t n, int64_t m) {
     const double dm = static_cast<double>(m);
     if (n - m < kStirlingFrom) {
         // The ratio is below 4^-(n - 20) here, so lgamma's absolute error is immaterial.
-        return 2 * std::lgamma(dn + 1) - std::lgamma(dn - dm + 1) - std::lgamma(dn + dm + 1);
+        return 2 * logGamma(dn + 1) - logGamma(dn - dm + 1) - logGamma(dn + dm + 1);
     }
     // With Stirling's form the ln n and -x parts cancel exactly, leaving two log1p terms whose
     // sum is about -m^2/n: no subtraction of large, nearly equal numbers.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, AddressSanitizer + UndefinedBehaviorSanitizer) in
 # build-fuzz and runs each of them over its seeds and its regressions, then fuzzes it:
-#   scripts/fuzz.sh short          about 10 s per target (what scripts/test.sh runs)
+#   scripts/fuzz.sh short          about 10 s per target, as many at once as there are cores
+#                                  (what scripts/test.sh runs)
 #   scripts/fuzz.sh long SECONDS   SECONDS per target, one after the other, at low priority
 # Seeds are built at run time from tests/data (and the shared .xls corpus when present); new
 # inputs accumulate in build-fuzz/fuzz-work/<target>/corpus. Any crash, leak, timeout, memory
@@ -20,7 +21,7 @@ esac
 
 build=${KESTREL_FUZZ_BUILD:-$root/build-fuzz}
 targets=(fuzz_number_text fuzz_profile_comparison fuzz_critical_value_table fuzz_settings_text
-         fuzz_read_workbook fuzz_read_xlsx fuzz_read_ods fuzz_read_csv)
+         fuzz_read_workbook fuzz_read_xlsx fuzz_read_ods fuzz_read_csv fuzz_read_grain_ages)
 if [ -n "${KESTREL_FUZZ_TARGETS:-}" ]; then read -r -a targets <<<"$KESTREL_FUZZ_TARGETS"; fi
 
 echo "== Building the fuzz targets in $build"
@@ -65,6 +66,12 @@ for n in z.namelist():
     fuzz_read_csv)
       cp tests/data/workbooks/*.csv "$dir/"
       ;;
+    fuzz_read_grain_ages)
+      # Small synthetic workbooks behind their option byte, and the shipped sample of grain
+      # ages read in its rows layout (option byte 0x10: uncertainties required, PDP).
+      /usr/bin/python3 tests/fuzz/grain_ages_seeds.py "$dir"
+      { printf '\x10'; cat data/samples/GrainAges.xls; } >"$dir/sample-rows-pdp.xls"
+      ;;
     fuzz_critical_value_table)
       "$build/tools/kestrel-critvalues" --alpha 0.05 --from 1 --to 40 --output "$dir/table.cds" \
         >/dev/null
@@ -88,29 +95,45 @@ for n in z.namelist():
   esac
 }
 
-declare -A result executions
-status=0
-for target in "${targets[@]}"; do
-  binary=$build/tests/fuzz/$target
-  corpus=$work/$target/corpus
-  seeds=$work/$target/seeds
-  regressions=tests/data/fuzz-regressions/$target
+# One target: its seeds, then its run; "ok" or "FINDING" in $work/<target>/result.
+fuzz_one() {
+  local target=$1
+  local binary=$build/tests/fuzz/$target corpus=$work/$target/corpus seeds=$work/$target/seeds
+  local regressions=tests/data/fuzz-regressions/$target log=$work/$target/last.log
   mkdir -p "$corpus" "$regressions"
   make_seeds "$target" "$seeds"
-  dict=()
+  local dict=()
   [ -f "tests/fuzz/$target.dict" ] && dict=(-dict="tests/fuzz/$target.dict")
-  log=$work/$target/last.log
-  echo "== $target: ${seconds} s"
   if "${nice[@]}" "$binary" "${dict[@]}" -max_total_time="$seconds" -timeout=10 \
        -rss_limit_mb=1536 -malloc_limit_mb=512 -max_len=262144 -print_final_stats=1 \
        -artifact_prefix="$findings/$target-" "$corpus" "$seeds" "$regressions" >"$log" 2>&1; then
-    result[$target]=ok
+    echo ok >"$work/$target/result"
   else
-    result[$target]=FINDING
-    status=1
-    grep -E "ERROR|invariant broken|refused|SUMMARY|Test unit written" "$log" | head -n 20 || true
+    echo FINDING >"$work/$target/result"
+    { echo "== $target:"; grep -E "ERROR|invariant broken|refused|SUMMARY|Test unit written" "$log" |
+        head -n 20; } || true
   fi
-  executions[$target]=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+}
+
+# The short runs share the cores, one target on each (every target still gets its seconds of a
+# core to itself); the long runs go one after the other.
+parallel=1
+[ "$mode" = short ] && parallel=${KESTREL_FUZZ_JOBS:-$(nproc)}
+for target in "${targets[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge "$parallel" ]; do wait -n || true; done
+  rm -f "$work/$target/result"
+  echo "== $target: ${seconds} s"
+  fuzz_one "$target" &
+done
+wait
+
+declare -A result executions
+status=0
+for target in "${targets[@]}"; do
+  result[$target]=$(cat "$work/$target/result" 2>/dev/null || echo FINDING)
+  [ "${result[$target]}" = ok ] || status=1
+  executions[$target]=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$target/last.log" |
+                          tail -n 1)
 done
 
 echo

@@ -41,6 +41,7 @@ root=$scratch/root
 dpkg -x "$deb" "$root" || { echo "dpkg -x failed"; exit 1; }
 files=(usr/bin/kestrel-batch usr/share/kestrel/KolmogorovSmirnov.cds
        usr/share/kestrel/samples/Profiles97.xls usr/share/kestrel/samples/Profiles95.xls
+       usr/share/kestrel/samples/GrainAges.xls
        usr/share/man/man1/kestrel-batch.1 usr/share/doc/kestrel/copyright)
 [ "$kind" = gui ] && files+=(usr/bin/kestrel "usr/share/applications/$id.desktop"
                              "usr/share/icons/hicolor/scalable/apps/$id.svg"

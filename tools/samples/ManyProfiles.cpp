@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/samples/Lcg.h"
+
 namespace kestrel::samples {
 namespace {
 
@@ -25,18 +27,6 @@ const std::array<std::vector<Peak>, kFamilies> kFamilyPeaks{{
     {{600, 50, 25}, {1100, 60, 14}, {3400, 60, 30}},
     {{1100, 60, 10}, {2100, 90, 34}, {3500, 50, 15}},
 }};
-
-class Lcg {
-  public:
-    explicit Lcg(uint32_t seed) : m_state(seed) {}
-    double next() {  // in [0, 1)
-        m_state = m_state * 1664525u + 1013904223u;
-        return m_state / 4294967296.0;
-    }
-
-  private:
-    uint32_t m_state;
-};
 
 // One sample's peaks: its family's, moved by up to +-60 age units and scaled by 0.7 to 1.3.
 std::vector<Peak> samplePeaks(int32_t sample, Lcg& jitter) {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tools/samples/Lcg.h"
+
 namespace kestrel::samples {
 namespace {
 
@@ -19,19 +21,6 @@ constexpr Peak kPeaks[] = {
 constexpr Peak kShiftedPeak = {2790, 80, 30};
 constexpr int kShiftedIndex = 3;
 constexpr double kLastAge = 4000;
-
-// Numerical Recipes' 32-bit generator: the same sequence everywhere.
-class Lcg {
-  public:
-    explicit Lcg(uint32_t seed) : m_state(seed) {}
-    double next() {  // in [0, 1)
-        m_state = m_state * 1664525u + 1013904223u;
-        return m_state / 4294967296.0;
-    }
-
-  private:
-    uint32_t m_state;
-};
 
 double peakSum(double age, bool second) {
     double sum = 0;

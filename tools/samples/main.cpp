@@ -1,5 +1,5 @@
-// kestrel-make-samples: writes the sample workbooks shipped in data/samples, or a workbook of a
-// given number of rows for benchmarks.
+// kestrel-make-samples: writes the sample workbooks shipped in data/samples (profiles and grain
+// ages), or a workbook of a given number of rows for benchmarks.
 #include <exception>
 #include <iostream>
 #include <optional>
@@ -11,6 +11,7 @@
 #include "sheet/core/SpreadsheetCore.h"
 #include "sheet/core/WorkbookWriter.h"
 #include "tools/samples/ManyProfiles.h"
+#include "tools/samples/SampleGrainAges.h"
 #include "tools/samples/SampleProfiles.h"
 
 namespace {
@@ -18,7 +19,9 @@ namespace {
 constexpr const char* kUsage =
     "Usage: kestrel-make-samples FOLDER\n"
     "         writes FOLDER/Profiles97.xls (Excel 97, ages 0 to 4000 in steps of 1) and\n"
-    "         FOLDER/Profiles95.xls (Excel 5, ages 0 to 4000 in steps of 2)\n"
+    "         FOLDER/Profiles95.xls (Excel 5, ages 0 to 4000 in steps of 2) and\n"
+    "         FOLDER/GrainAges.xls (Excel 97, the grain ages of 8 samples: sheets Ages,\n"
+    "         Errors and Grains)\n"
     "       kestrel-make-samples --rows N [--excel5] FILE\n"
     "         writes N data rows (ages 0 to 4000) below the heading row to FILE\n"
     "       kestrel-make-samples --profiles K --rows N FILE\n"
@@ -37,6 +40,11 @@ int writeSamples(const std::string& folder) {
     using kestrel::samples::sampleProfiles;
     writeProfiles(sampleProfiles(1), folder + "/Profiles97.xls", kestrel::kFileTypeExcel97);
     writeProfiles(sampleProfiles(2), folder + "/Profiles95.xls", kestrel::kFileTypeExcel5);
+    const std::vector<kestrel::GrainSample> grains = kestrel::samples::sampleGrainAges();
+    kestrel::SpreadsheetCore book;
+    kestrel::samples::fillGrainAgesWorkbook(book, grains);
+    book.WriteWorkbook(folder + "/GrainAges.xls", kestrel::kFileTypeExcel97);
+    std::cout << folder << "/GrainAges.xls: " << grains.size() << " samples\n";
     return 0;
 }
 

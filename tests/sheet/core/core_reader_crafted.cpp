@@ -12,7 +12,7 @@
 
 #include "engine/KestrelError.h"
 #include "sheet/core/BiffReader.h"
-#include "tests/sheet/BiffTestBytes.h"
+#include "tests/sheet/core/BiffTestBytes.h"
 
 using kestrel::CellKind;
 using kestrel::KestrelError;

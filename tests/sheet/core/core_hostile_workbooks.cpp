@@ -18,7 +18,7 @@
 #include "sheet/core/ProfileSheet.h"
 #include "sheet/core/SpreadsheetCore.h"
 #include "tests/fuzz/WorkbookReaderChecks.h"
-#include "tests/sheet/BiffTestBytes.h"
+#include "tests/sheet/core/BiffTestBytes.h"
 
 namespace {
 
