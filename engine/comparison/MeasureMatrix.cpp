@@ -45,7 +45,7 @@ MeasureMatrix ofProfiles(const MeasureInfo& info, const MeasuredSamples& samples
 }
 
 bool measuredOnAges(const MeasureInfo& info, const MeasuredSamples& samples) {
-    return samples.grainAges && info.ofAges;
+    return samples.grainAges && !comparesGrainAgesByProfiles(info.measure);
 }
 
 }  // namespace
@@ -74,9 +74,7 @@ MeasuredSamples measuredGrainAges(const std::vector<GrainSample>& samples,
     MeasuredSamples measured;
     for (const GrainSample& sample : samples) measured.names.push_back(sample.name);
     measured.grainAges = &samples;
-    measured.grains.emplace();
-    for (const GrainSample& sample : samples)
-        measured.grains->push_back(static_cast<int32_t>(sample.ages.size()));
+    // Their p-values come with the measures of age lists, so no grain counts are kept here.
     measured.profileAges = !gridAges.empty();
     const std::vector<std::span<const double>> values(profiles.begin(), profiles.end());
     prepareProfiles(measured, values, gridAges, threads);

@@ -172,6 +172,10 @@ bool everyGrainHasItsSigma(const std::vector<GrainSample>& samples) {
 
 }  // namespace
 
+bool comparesGrainAgesByProfiles(Measure measure) {
+    return measureInfo(measure).ofAges == nullptr;
+}
+
 bool measureApplies(Measure measure, const MeasuredSamples& samples) {
     const MeasureInfo& info = measureInfo(measure);
     if (!samples.grainAges) return info.ofProfiles != nullptr;

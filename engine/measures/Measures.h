@@ -84,6 +84,10 @@ bool measureListSaysAll(const std::string& text);
 /// @brief "d, v, s, l, r2, w2, sh": every key, as messages and help texts list them.
 std::string measureKeysText(const std::string& lastJoin);
 
+/// @brief Whether samples of grain ages are compared by `measure` through their profiles: it
+/// has no function on age lists (Similarity, Likeness, R²).
+bool comparesGrainAgesByProfiles(Measure measure);
+
 /// @brief Whether `measure` has a value for these samples at all: a function for their kind
 /// (profiles, or grain ages by their grains or profiles) and, where it needs them, every
 /// grain's uncertainty. A measure that applies may still refuse a sample (refusalOf).

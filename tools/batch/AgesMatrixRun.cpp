@@ -35,10 +35,9 @@ void runAgesMatrix(const AgesSettings& settings, std::ostream& out, std::ostream
     request.measures = settings.measures;
     request.onlyThoseThatApply = settings.everyMeasure;
     request.judgedMap = settings.mds;
-    // Measures without a function on age lists compare the samples' profiles.
     const bool profilesNeeded =
         settings.profilesOut || std::any_of(settings.measures.begin(), settings.measures.end(),
-                                            [](Measure m) { return !measureInfo(m).ofAges; });
+                                            comparesGrainAgesByProfiles);
     const DensityProfiles profiles =
         profilesNeeded ? buildDensityProfiles(ages.samples, settings.density) : DensityProfiles{};
     // A spike per grain matters to the measures of profiles as much as to the profiles file.
