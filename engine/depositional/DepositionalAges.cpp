@@ -85,7 +85,7 @@ std::string depositionalMethodKeys() {
 }
 
 void checkDepositionalSample(const GrainSample& sample) {
-    const std::string of = "Sample " + sample.name + ": ";
+    const std::string of = "Sample \"" + sample.name + "\": ";
     if (sample.sigmas.size() != sample.ages.size() || sample.ages.empty())
         throw KestrelError(of + "its ages have no uncertainties, which depositional ages need");
     if (sample.ages.size() < 2)

@@ -41,7 +41,7 @@ const GrainSample& sampleNamed(const GrainAges& ages, const std::string& name,
 
 }  // namespace
 
-GrainAges readAgesOf(const AgesSettings& settings) {
+GrainAges readAgesOf(const AgesSettings& settings, size_t fewestSamples) {
     SpreadsheetCore source;
     int16_t fileType = kFileTypeExcel97;
     source.ReadWorkbook(settings.run.workbook, fileType);
@@ -55,7 +55,7 @@ GrainAges readAgesOf(const AgesSettings& settings) {
         throw KestrelError(settings.run.workbook + ": " + error.what());
     }
     // Too few samples left to compare: the first one left out says why, as without them.
-    if (ages.samples.size() < 2 && !ages.unusable.empty()) {
+    if (ages.samples.size() < fewestSamples && !ages.unusable.empty()) {
         throw KestrelError(settings.run.workbook + ": " + ages.unusable.front().reason);
     }
     return ages;

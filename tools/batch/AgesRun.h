@@ -19,8 +19,8 @@ void runAges(const AgesSettings& settings, std::ostream& out, std::ostream& err,
 
 /// @brief The grain ages of the workbook, its sheet chosen as --sheet says; errors name the
 /// workbook. Without --strict the samples that do not read are set aside (GrainAges::unusable),
-/// unless fewer than two are left: the first one's reason is then thrown.
-GrainAges readAgesOf(const AgesSettings& settings);
+/// unless fewer than `fewestSamples` are left: the first one's reason is then thrown.
+GrainAges readAgesOf(const AgesSettings& settings, size_t fewestSamples = 2);
 
 /// @brief One warning line on `err` per sample set aside, with its reason.
 void warnOfUnusableSamples(const GrainAges& ages, std::ostream& err);

@@ -128,6 +128,7 @@ void refuseAgesOptions(const BatchOptions& options) {
     for (const auto& [given, name] : agesOnly) {
         if (given) throw UsageError{std::string(name) + " needs --ages"};
     }
+    refuseDepositionalOptions(options);
 }
 
 namespace {
@@ -166,6 +167,44 @@ BatchSettings checkAgesMatrixRun(const BatchOptions& options, AgesSettings& sett
     return run;
 }
 
+// --ages --mda / --components: every sample estimated; the options of the other runs refused.
+BatchSettings checkDepositionalRun(const BatchOptions& options, AgesSettings& settings) {
+    if (options.samples || options.matrix) {
+        throw UsageError{"--mda and --components estimate every sample: leave out " +
+                         std::string(options.matrix ? "--matrix" : "--samples")};
+    }
+    const std::pair<bool, const char*> elsewhere[] = {
+        {options.summary.has_value(), "--summary"},
+        {options.windows.has_value(), "--windows"},
+        {options.excel5, "--excel5"},
+        {options.graphs.has_value(), "--graphs"},
+        {options.graphFormat.has_value(), "--graph-format"},
+        {options.matrixOut.has_value(), "--matrix-out"},
+        {options.measure.has_value(), "--measure"},
+        {options.mds.has_value(), "--mds"},
+        {options.columns.has_value(), "--columns"},
+        {options.grainsRow.has_value(), "--grains-row"},
+        {options.profile != "kde", "--profile"},
+        {options.bandwidth != "auto", "--bandwidth"},
+        {options.commonBandwidth, "--common-bandwidth"},
+        {options.grid.has_value(), "--grid"},
+        {options.profilesOut.has_value(), "--profiles-out"}};
+    for (const auto& [given, name] : elsewhere) {
+        if (given) throw UsageError{std::string(name) + " does not go with --mda or --components"};
+    }
+    if (options.layout != "rows" && options.errors == "none") {
+        throw UsageError{"--mda and --components need the grains' uncertainties: give --errors "
+                         "beside or sheet:NAME (or --layout rows with an uncertainty column)"};
+    }
+    settings.depositional = checkDepositionalOptions(options);
+    BatchSettings run;
+    run.workbook = options.workbook;
+    if (options.sheet) {
+        run.sheet = wholeNumber(*options.sheet, "Incorrect value entered for sheet index");
+    }
+    return run;
+}
+
 }  // namespace
 
 AgesSettings checkAgesOptions(const BatchOptions& options, const std::string& defaultTable) {
@@ -173,7 +212,9 @@ AgesSettings checkAgesOptions(const BatchOptions& options, const std::string& de
         throw UsageError{"--grains does not go with --ages: the grains are counted"};
     }
     AgesSettings settings;
-    if (options.matrix) {
+    if (wantsDepositional(options)) {
+        settings.run = checkDepositionalRun(options, settings);
+    } else if (options.matrix) {
         settings.run = checkAgesMatrixRun(options, settings);
     } else {
         settings.samples = samplePair(options.samples);
@@ -187,6 +228,7 @@ AgesSettings checkAgesOptions(const BatchOptions& options, const std::string& de
     settings.request.relative = options.relative;
     settings.request.setAsideUnusable = !options.strict;  // --strict refuses the workbook
     readDensity(options, settings);
+    if (settings.depositional) settings.request.uncertaintiesRequired = true;
     settings.profilesOut = options.profilesOut;
     if (settings.profilesOut && !nameEndsWith(*settings.profilesOut, ".csv") &&
         !nameEndsWith(*settings.profilesOut, ".xlsx")) {

@@ -12,6 +12,7 @@
 #include "sheet/core/GrainAges.h"
 #include "tools/batch/BatchOptions.h"
 #include "tools/batch/BatchSettings.h"
+#include "tools/batch/DepositionalSettings.h"
 #include "tools/batch/MatrixSettings.h"
 
 namespace kestrel::batch {
@@ -28,6 +29,8 @@ struct AgesSettings {
     std::vector<Measure> measures{Measure::KsD};  // the first one is mapped
     bool everyMeasure = false;   // --measure says all: those with no value for the samples left out
     std::optional<MdsKind> mds;  // --mds
+    // --mda / --components: every sample's depositional ages or components, nothing else.
+    std::optional<DepositionalSettings> depositional;
 };
 
 /// @brief The --ages options other than --ages itself, given without it, are refused.

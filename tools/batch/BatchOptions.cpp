@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "engine/density/ProfileMethods.h"
+#include "engine/depositional/DepositionalAges.h"
 #include "engine/measures/Measures.h"
 
 namespace kestrel::batch {
@@ -58,11 +59,22 @@ std::string measuresHelp() {
     return wrapHelp(text);
 }
 
+// --mda-methods' text, the estimators from their table: "ysg (YSG), yc1s (YC1s(2+)), ...".
+std::string depositionalMethodsHelp() {
+    std::string text = "with --mda: the methods, any of";
+    for (const DepositionalMethodInfo& info : allDepositionalMethods()) {
+        text += std::string(" ") + info.key + " (" + info.name + "),";
+    }
+    text += " or all (the default), in the order given";
+    return wrapHelp(text);
+}
+
 // Every option, in the order --help lists them. A new option is one more row here.
 const std::vector<OptionSpec>& optionTable() {
     static const std::string profileHelp =
         wrapHelp("with --ages: " + profileMethodKeys(ProfileKeys::WithNotes));
     static const std::string measureHelp = measuresHelp();
+    static const std::string mdaMethodsHelp = depositionalMethodsHelp();
     static const std::vector<OptionSpec> table{
         {"--sheet", "N", "1-based sheet index (default: the sheet active in the file)",
          [](BatchOptions& o, const std::string& v) { o.sheet = v; }},
@@ -180,6 +192,27 @@ const std::vector<OptionSpec>& optionTable() {
          "                   (one age, no age, an age that is not a number, a name used\n"
          "                   twice) instead of leaving it out with a warning",
          [](BatchOptions& o, const std::string&) { o.strict = true; }},
+        {"--mda", "FILE",
+         "with --ages: the maximum depositional age of every sample by\n"
+         "                   each method, one row per sample and method, written to FILE\n"
+         "                   (.csv or .xlsx); needs the grains' uncertainties",
+         [](BatchOptions& o, const std::string& v) { o.mda = v; }},
+        {"--mda-methods", "LIST", mdaMethodsHelp,
+         [](BatchOptions& o, const std::string& v) { o.mdaMethods = v; }},
+        {"--seed", "N", "with --mda: the seed of YDZ's random draws (default 1)",
+         [](BatchOptions& o, const std::string& v) { o.seed = v; }},
+        {"--mla-parameters", "3|4",
+         "with --mda: the minimum age model of the MLA with 3 parameters\n"
+         "                   (default) or 4 (its own mean above the minimum)",
+         [](BatchOptions& o, const std::string& v) { o.mlaParameters = v; }},
+        {"--components", "K|auto",
+         "with --ages: fit K age components (a mixture of normals on log\n"
+         "                   ages) to every sample, or auto: 1 to 8 chosen by BIC",
+         [](BatchOptions& o, const std::string& v) { o.components = v; }},
+        {"--components-out", "FILE",
+         "with --components: write each sample's components (age, 95%\n"
+         "                   interval, proportion) to FILE (.csv or .xlsx)",
+         [](BatchOptions& o, const std::string& v) { o.componentsOut = v; }},
         {"--help", "", "show this text and exit",
          [](BatchOptions& o, const std::string&) { o.help = true; }},
     };

@@ -46,6 +46,13 @@ struct BatchOptions {
     std::optional<std::string> profilesOut;  // the Profiles sheet as .csv or .xlsx
     std::optional<std::string> sampleCol, ageCol, errorCol;  // rows layout, letters
     bool strict = false;  // a sample that does not read refuses the workbook, not left out
+    // Depositional ages and age components of every sample of grain ages (--ages).
+    std::optional<std::string> mda;            // the estimates' file, .csv or .xlsx
+    std::optional<std::string> mdaMethods;     // "ysg,yc2s,mla" or "all"; absent: all
+    std::optional<std::string> seed;           // YDZ's draws; absent: 1
+    std::optional<std::string> mlaParameters;  // 3 (default) or 4
+    std::optional<std::string> components;     // K or auto
+    std::optional<std::string> componentsOut;  // the components' file, .csv or .xlsx
 
     bool help = false;
 };
