@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "app/CriticalValueTableModel.h"
+#include "app/DepositionalAgeController.h"
 #include "app/GrainAgesController.h"
 #include "app/KR_About.h"
 #include "app/KR_var.h"
@@ -50,7 +51,9 @@ TForm1::TForm1(kestrel::UserInteraction& ui, QWidget* parent)
       m_ui(ui),
       m_twoProfile(std::make_unique<kestrel::TwoProfileController>(*this, ui, sharedState())),
       m_manyProfiles(std::make_unique<kestrel::ManyProfilesController>(*this, ui, sharedState())),
-      m_grainAges(std::make_unique<kestrel::GrainAgesController>(*this, ui, sharedState())) {
+      m_grainAges(std::make_unique<kestrel::GrainAgesController>(*this, ui, sharedState())),
+      m_depositionalAge(
+          std::make_unique<kestrel::DepositionalAgeController>(*this, ui, sharedState())) {
     setWindowTitle("Compare two probability distributions");
     move(4, 3);
     resize(818, 480);
@@ -93,6 +96,7 @@ TForm1::TForm1(kestrel::UserInteraction& ui, QWidget* parent)
     updateRecentWorkbooksMenu();
     addCompareMany();
     addGrainAges();
+    addDepositionalAge();
     setAcceptDrops(true);
 }
 
@@ -115,6 +119,7 @@ void TForm1::createMenu() {
     PrintGraph1 = file->addAction("&Print graph");
     file->addSeparator();
     CompareMany1 = file->addAction("Compare &many...");
+    DepositionalAge1 = file->addAction("&Depositional age...");
     file->addSeparator();
     Exit1 = file->addAction("E&xit");
 

@@ -28,6 +28,8 @@ struct GrainAgesSource;
 struct WindowsTableRow;
 class WindowsTableModel;
 class CriticalValueTableModel;
+class DepositionalAgeController;
+class DepositionalAgePage;
 class GrainAgesController;
 class ManyProfilesController;
 class ManyResultsPage;
@@ -101,6 +103,11 @@ class TForm1 : public QMainWindow {
     QAction* CompareMany1;     // "Compare many...": every pair of many profile columns
     QWidget* tsManyProfiles;   // "Many profiles": its results, a page shown once there are some
     kestrel::ManyResultsPage* ManyResults;
+    QAction* DepositionalAge1 =
+        nullptr;  // "Depositional age...": every sample of the grain ages in use
+    QWidget* tsDepositionalAge =
+        nullptr;  // "Depositional age": its results, shown once there are some
+    kestrel::DepositionalAgePage* DepositionalAges = nullptr;
 
     /// @brief The critical value table: created open and empty, loaded when the window is shown.
     kestrel::CriticalValueTable cdsKS;
@@ -158,6 +165,9 @@ class TForm1 : public QMainWindow {
     /// chooser first), then the two chosen samples compared from their profiles with their
     /// grains as sample sizes, or every sample compared by its grains on the Many profiles page.
     void OpenGrainAges1Click();
+    /// @brief File > Depositional age...: every sample of the grain ages in use (opened first
+    /// when there are none) estimated and shown on the Depositional age page.
+    void DepositionalAge1Click();
     /// File > Export profiles...: every sample's profile as built from its grain ages, with its
     /// bandwidth, to a .csv or .xlsx file (kestrel-batch's --profiles-out file).
     void ExportProfiles1Click();
@@ -168,6 +178,7 @@ class TForm1 : public QMainWindow {
     kestrel::TwoProfileController& twoProfile() { return *m_twoProfile; }
     kestrel::ManyProfilesController& manyProfiles() { return *m_manyProfiles; }
     kestrel::GrainAgesController& grainAges() { return *m_grainAges; }
+    kestrel::DepositionalAgeController& depositionalAge() { return *m_depositionalAge; }
     /// @brief Both spreadsheets and the graph tabs hidden, Calculate and Save disabled: the
     /// state in which the start and Open leave the results until a calculation.
     void hideWorkbookAndResults();
@@ -204,6 +215,7 @@ class TForm1 : public QMainWindow {
     void updatePrintGraphEnabled();
     void addCompareMany();
     void addGrainAges();
+    void addDepositionalAge();
     /// Shows the grains of the two compared samples, unless the Many profiles page is in view.
     void showSampleSizesNote();
     QLabel* m_emptyCellsNote = nullptr;  // "N empty profile cells read as 0 (...)" when there are
@@ -212,6 +224,7 @@ class TForm1 : public QMainWindow {
     std::unique_ptr<kestrel::TwoProfileController> m_twoProfile;
     std::unique_ptr<kestrel::ManyProfilesController> m_manyProfiles;
     std::unique_ptr<kestrel::GrainAgesController> m_grainAges;
+    std::unique_ptr<kestrel::DepositionalAgeController> m_depositionalAge;
     kestrel::WindowsTableModel* m_windowsModel = nullptr;
     QLabel* m_sampleSizesNote = nullptr;  // "Sample sizes: N1 and N2 grains" while they are used
     QList<QLabel*> m_panels;

@@ -1,6 +1,6 @@
-// The main window's commands: the handlers of the three workflows (two profiles, many profiles,
-// grain ages), each handing over to its controller, the Many profiles page, the prompts of the
-// Options menu and printing.
+// The main window's commands: the handlers of the four workflows (two profiles, many profiles,
+// grain ages, depositional age), each handing over to its controller, the Many profiles and
+// Depositional age pages, the prompts of the Options menu and printing.
 #include <qcustomplot.h>
 
 #include <QAction>
@@ -8,6 +8,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/DepositionalAgeController.h"
+#include "app/DepositionalAgePage.h"
 #include "app/GrainAgesController.h"
 #include "app/KR_chng.h"
 #include "app/KR_main.h"
@@ -82,6 +84,29 @@ void TForm1::OpenGrainAges1Click() {
 
 void TForm1::ExportProfiles1Click() {
     m_grainAges->exportProfiles();
+}
+
+void TForm1::addDepositionalAge() {
+    tsDepositionalAge = new QWidget;
+    tsDepositionalAge->setObjectName("tsDepositionalAge");
+    DepositionalAges = new kestrel::DepositionalAgePage(tsDepositionalAge);
+    (new QVBoxLayout(tsDepositionalAge))->addWidget(DepositionalAges);
+    // As the Many profiles page: the window's least size stays what it was without it.
+    tsDepositionalAge->setMinimumSize(1, 1);
+    const int tab = PageControl1->addTab(tsDepositionalAge, "Depositional age");
+    PageControl1->setTabVisible(tab, false);
+    connect(DepositionalAge1, &QAction::triggered, this, &TForm1::DepositionalAge1Click);
+    for (QCustomPlot* chart :
+         {DepositionalAges->YoungestGraph, DepositionalAges->ComponentsGraph}) {
+        auto* action = new QAction("Export graph...", chart);
+        action->setObjectName(chart->objectName() + "Export");
+        chart->addAction(action);
+        connect(action, &QAction::triggered, this, [this, chart] { exportGraph(*chart); });
+    }
+}
+
+void TForm1::DepositionalAge1Click() {
+    m_depositionalAge->run();
 }
 
 const kestrel::GrainAgesSource* TForm1::agesSourceInUse() const {

@@ -74,8 +74,11 @@ void TForm1::setSampleSizesNote(const QString& note) {
 
 void TForm1::showSampleSizesNote() {
     if (!m_sampleSizesNote) return;
-    // The two compared samples' grains say nothing of the many on the Many profiles page.
-    const bool many = tsManyProfiles && PageControl1->currentWidget() == tsManyProfiles;
+    // The two compared samples' grains say nothing of the many on the Many profiles page, nor of
+    // the Depositional age page's samples.
+    const QWidget* page = PageControl1->currentWidget();
+    const bool many = (tsManyProfiles && page == tsManyProfiles) ||
+                      (tsDepositionalAge && page == tsDepositionalAge);
     m_sampleSizesNote->setVisible(!m_sampleSizesNote->text().isEmpty() && !many);
 }
 

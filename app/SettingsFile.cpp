@@ -40,6 +40,8 @@ constexpr const char* kGrainAges = "Grain ages";
 // Options > Other measures in the windows table, a section present while it is on.
 constexpr const char* kMeasures = "Measures";
 constexpr const char* kWindowsTableKey = "Windows table";
+// The Depositional age page's choices, a section present once the page was filled.
+constexpr const char* kDepositionalAge = "Depositional age";
 // Keys "File1" .. "File8", the latest first.
 constexpr int kRecentWorkbookKeys = static_cast<int>(kMaxRecentWorkbooks);
 
@@ -329,6 +331,38 @@ void setWindowsMeasures(CSimpleIniA& ini, bool on) {
     if (on) ini.SetValue(kMeasures, kWindowsTableKey, "all");
 }
 
+struct DepositionalAgeKey {
+    const char* key;
+    std::string DepositionalAgeFields::*field;
+};
+
+const DepositionalAgeKey kDepositionalAgeKeys[] = {
+    {"Methods", &DepositionalAgeFields::methods},
+    {"Seed", &DepositionalAgeFields::seed},
+    {"MLA parameters", &DepositionalAgeFields::mlaParameters},
+    {"Components", &DepositionalAgeFields::components},
+};
+
+// A key the file lacks keeps its default; the page judges the values.
+void readDepositionalChoices(const CSimpleIniA& ini, SettingsFields& fields) {
+    fields.DepositionalChoices.reset();
+    if (ini.GetSectionSize(kDepositionalAge) < 0) return;
+    DepositionalAgeFields choices;
+    for (const DepositionalAgeKey& key : kDepositionalAgeKeys) {
+        if (const char* value = ini.GetValue(kDepositionalAge, key.key, nullptr))
+            choices.*key.field = clippedText(value);
+    }
+    fields.DepositionalChoices = std::move(choices);
+}
+
+void setDepositionalChoices(CSimpleIniA& ini, const std::optional<DepositionalAgeFields>& choices,
+                            std::vector<std::string>* notes) {
+    ini.Delete(kDepositionalAge, nullptr);
+    if (!choices) return;
+    for (const DepositionalAgeKey& key : kDepositionalAgeKeys)
+        setText(ini, kDepositionalAge, key.key, (*choices).*key.field, notes);
+}
+
 }  // namespace
 
 void readSettingsText(std::string_view iniText, SettingsFields& fields, const SettingsWarning& warn,
@@ -343,6 +377,7 @@ void readSettingsText(std::string_view iniText, SettingsFields& fields, const Se
     readGrainCounts(ini, fields, warn);
     readGrainAgesChoices(ini, fields);
     readWindowsMeasures(ini, fields);
+    readDepositionalChoices(ini, fields);
 }
 
 void readSettingsFile(const std::string& path, SettingsFields& fields, const SettingsWarning& warn,
@@ -370,6 +405,7 @@ std::string settingsText(std::string_view existingText, const SettingsFields& fi
     setGrainCounts(ini, fields.Grains);
     setGrainAgesChoices(ini, fields, notes);
     setWindowsMeasures(ini, fields.WindowsMeasures);
+    setDepositionalChoices(ini, fields.DepositionalChoices, notes);
     std::string text;
     ini.Save(text);
     return text;

@@ -38,7 +38,8 @@ void readSettingsFile(const std::string& path, SettingsFields& fields, const Set
 /// cannot hold it as it stands); a text longer than kMaxSettingsTextLength characters, which a
 /// read would cut, is not written: its key keeps what `existingText` held, and a note saying so
 /// goes to `notes`. "[Recent workbooks]" is replaced whole by fields.RecentWorkbooks (at most
-/// eight, paths a read would cut left out), and removed when the list is empty.
+/// eight, paths a read would cut left out), and removed when the list is empty; so is
+/// "[Depositional age]" by fields.DepositionalChoices, absent while they are none.
 std::string settingsText(std::string_view existingText, const SettingsFields& fields,
                          std::vector<std::string>* notes = nullptr);
 

@@ -11,6 +11,7 @@
 
 #include "app/CalculationProgress.h"
 #include "app/CriticalValueTableModel.h"
+#include "app/DepositionalAgeController.h"
 #include "app/GrainAgesChoices.h"
 #include "app/GrainAgesController.h"
 #include "app/KR_chng.h"
@@ -173,9 +174,11 @@ void TwoProfileController::edit() {
 void TwoProfileController::saveSummary() {
     // Profiles built from grain ages go with the summary, so a reader can redraw them.
     const std::optional<ProfilesTable> profiles = m_window.grainAges().pairProfiles();
+    // And the Depositional age page's table, when it holds the estimates of these ages.
+    const std::optional<SummarySheet> depositional = m_window.depositionalAge().summarySheet();
     kestrel::saveSummary(*m_window.SprdSheetTarget, m_state, m_saveFilter, m_ui, &m_window,
                          &m_window.windowsTableRows(), profiles ? &*profiles : nullptr,
-                         dataFolder());
+                         dataFolder(), depositional ? &*depositional : nullptr);
 }
 
 }  // namespace kestrel

@@ -28,6 +28,8 @@ int entryOf(GraphFormat format) {
 const char* graphNameOf(const QCustomPlot& chart) {
     if (chart.objectName() == "MDS") return "mds";
     if (chart.objectName() == "Matrix") return "matrix";
+    if (chart.objectName() == "Youngest") return "youngest";
+    if (chart.objectName() == "Components") return "components";
     return chart.objectName() == "Chart2" ? "probability" : "cumulative";
 }
 

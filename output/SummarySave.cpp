@@ -99,7 +99,8 @@ int16_t fileTypeForSaveFilter(int filterIndex) {
 
 bool saveSummary(SpreadsheetCore& target, SettingsFields& state, int& selectedFilter,
                  UserInteraction& ui, QWidget* parent, const std::vector<WindowsTableRow>* windows,
-                 const ProfilesTable* profiles, const std::string& dataFolder) {
+                 const ProfilesTable* profiles, const std::string& dataFolder,
+                 const SummarySheet* last) {
     FileDialogSetup setup =
         summarySaveDialogSetup(state.DataExportPath, state.WorkbookFileName, selectedFilter);
     setup.initialFolder = QString::fromStdString(
@@ -134,10 +135,11 @@ bool saveSummary(SpreadsheetCore& target, SettingsFields& state, int& selectedFi
     if (fileType == kFileTypeCsv && !state.WorkbookPath.empty()) {
         refuseOverWorkbook("The windows table", windowsCsvPath(path));
         if (profiles) refuseOverWorkbook("The profiles", profilesCsvPath(path));
+        if (last) refuseOverWorkbook(last->what.c_str(), besideCsvPath(path, last->csvSuffix));
     }
     writeSummaryWithWindows(
         path, fileType, [&](CellSink& sink) { sendWorkbookCells(target.workbook(), sink); },
-        *windows, profiles);
+        *windows, profiles, last);
     return true;
 }
 

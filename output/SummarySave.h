@@ -15,6 +15,7 @@ class SpreadsheetCore;
 struct SettingsFields;
 struct WindowsTableRow;
 struct ProfilesTable;
+struct SummarySheet;
 
 /// @brief The proposed file name: the workbook's name less its extension, whatever its length,
 /// then "_summary": "Profiles.xls" gives "Profiles_summary", "data.xlsx" "data_summary". A name
@@ -54,11 +55,13 @@ int16_t fileTypeForSaveFilter(int filterIndex);
 /// chosen, then writes every sheet of `target` to the chosen path, atomically, with the
 /// file-type code of fileTypeForSavedName(). The dialog opens in summaryStartFolder(). With
 /// `windows`, the sheet "Windows" follows (writeSummaryWithWindows: for .csv the file
-/// NAME_windows.csv beside it), and with `profiles` too the sheet "Profiles" (NAME_profiles.csv). A
-/// failed write throws KestrelError and leaves any old file intact.
+/// NAME_windows.csv beside it), and with `profiles` too the sheet "Profiles" (NAME_profiles.csv),
+/// and with `last` that sheet after them all (NAME + its suffix + .csv). A failed write throws
+/// KestrelError and leaves any old file intact.
 bool saveSummary(SpreadsheetCore& target, SettingsFields& state, int& selectedFilter,
                  UserInteraction& ui, QWidget* parent,
                  const std::vector<WindowsTableRow>* windows = nullptr,
-                 const ProfilesTable* profiles = nullptr, const std::string& dataFolder = {});
+                 const ProfilesTable* profiles = nullptr, const std::string& dataFolder = {},
+                 const SummarySheet* last = nullptr);
 
 }  // namespace kestrel

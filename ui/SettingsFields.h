@@ -33,6 +33,16 @@ struct GrainAgesFields {
     bool operator==(const GrainAgesFields&) const = default;
 };
 
+/// @brief The Depositional age page's choices, as the settings file keeps them (texts; the page
+/// reads what it understands and falls back to these defaults).
+struct DepositionalAgeFields {
+    std::string methods = "all";      // "all", or the estimators' keys: "ysg,yc1s,mla"
+    std::string seed = "1";           // YDZ's draws
+    std::string mlaParameters = "3";  // "3" or "4"
+    std::string components = "auto";  // "auto" or 1 .. 8
+    bool operator==(const DepositionalAgeFields&) const = default;
+};
+
 struct SettingsFields {
     std::string IniBaseName;
     double MinPeakHeight = 0;
@@ -68,6 +78,8 @@ struct SettingsFields {
     /// Options > Other measures in the windows table: every window also by Kuiper V,
     /// Similarity, Likeness, R² and W2.
     bool WindowsMeasures = false;
+    /// The Depositional age page's last choices; none until the page was first filled.
+    std::optional<DepositionalAgeFields> DepositionalChoices;
 };
 
 }  // namespace kestrel

@@ -110,10 +110,14 @@ std::string profilesCsvPath(const std::string& summaryPath) {
     return csvBeside(summaryPath, "_profiles");
 }
 
+std::string besideCsvPath(const std::string& summaryPath, const std::string& suffix) {
+    return csvBeside(summaryPath, suffix);
+}
+
 void writeSummaryWithWindows(const std::string& path, int16_t fileType,
                              const std::function<void(CellSink&)>& sendSummary,
                              const std::vector<WindowsTableRow>& rows,
-                             const ProfilesTable* profiles) {
+                             const ProfilesTable* profiles, const SummarySheet* last) {
     if (fileType == kFileTypeCsv) {
         writeStreamedWorkbookFile(path, fileType, sendSummary);
         writeWindowsCsv(windowsCsvPath(path), rows);
@@ -121,12 +125,16 @@ void writeSummaryWithWindows(const std::string& path, int16_t fileType,
             writeStreamedWorkbookFile(profilesCsvPath(path), kFileTypeCsv,
                                       [&](CellSink& sink) { sendProfilesSheet(*profiles, sink); });
         }
+        if (last)
+            writeStreamedWorkbookFile(besideCsvPath(path, last->csvSuffix), kFileTypeCsv,
+                                      last->send);
         return;
     }
     writeStreamedWorkbookFile(path, fileType, [&](CellSink& sink) {
         sendSummary(sink);
         sendWindowsTable(rows, sink);
         if (profiles) sendProfilesSheet(*profiles, sink);
+        if (last) last->send(sink);
     });
 }
 

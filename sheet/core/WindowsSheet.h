@@ -24,15 +24,29 @@ std::string windowsCsvPath(const std::string& summaryPath);
 /// @brief Where the Profiles sheet of a .csv summary goes: "_profiles" in the same place.
 std::string profilesCsvPath(const std::string& summaryPath);
 
+/// @brief Where a sheet `suffix` of a .csv summary goes: "out_summary.csv" and "_depositional"
+/// give "out_summary_depositional.csv".
+std::string besideCsvPath(const std::string& summaryPath, const std::string& suffix);
+
+/// @brief A sheet another workflow adds after all the others (the "Depositional age" page's),
+/// with the suffix of its file beside a .csv summary.
+struct SummarySheet {
+    std::string what;  // for messages: "The depositional ages"
+    std::string csvSuffix;
+    std::function<void(CellSink&)> send;
+};
+
 /// @brief Writes a summary workbook of `fileType` (11, 4, 51 or 6) whose first sheets are sent
 /// by `sendSummary`, followed by the sheet "Windows" and, with `profiles` (profiles built from
 /// grain ages), the sheet "Profiles"; for .csv the summary file holds the summary alone, the
-/// windows table goes to windowsCsvPath() and the profiles to profilesCsvPath(). Each file is
+/// windows table goes to windowsCsvPath() and the profiles to profilesCsvPath(). `last`, when
+/// given, follows every other sheet (for .csv in besideCsvPath() with its suffix). Each file is
 /// written atomically; a failure throws KestrelError.
 void writeSummaryWithWindows(const std::string& path, int16_t fileType,
                              const std::function<void(CellSink&)>& sendSummary,
                              const std::vector<WindowsTableRow>& rows,
-                             const ProfilesTable* profiles = nullptr);
+                             const ProfilesTable* profiles = nullptr,
+                             const SummarySheet* last = nullptr);
 
 /// @brief The windows table alone as a .csv file at `path`, atomically.
 void writeWindowsCsv(const std::string& path, const std::vector<WindowsTableRow>& rows);

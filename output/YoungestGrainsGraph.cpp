@@ -1,0 +1,224 @@
+// Drawing the ranked youngest grains and the depositional age bands with QCustomPlot: one graph
+// of points with two sets of error bars, and per estimate a line in the legend and a band.
+#include "output/YoungestGrainsGraph.h"
+
+#include <qcustomplot.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "output/GraphNavigation.h"
+
+namespace kestrel {
+namespace {
+
+const QColor kOneSigma(31, 78, 160);
+const QColor kTwoSigma(150, 175, 215);
+constexpr double kBandAlpha = 45;
+constexpr const char* kWholeRange = "kestrelWholeRange";
+
+// Ten colours told apart on screen and in print, one per estimator in table order.
+const QColor kMethodColours[] = {
+    {200, 30, 30}, {230, 120, 0},  {170, 130, 0},  {0, 140, 60},  {0, 150, 150},
+    {40, 90, 220}, {130, 60, 200}, {200, 40, 150}, {110, 80, 40}, {60, 60, 60},
+};
+
+// Decimals for about four significant digits: 95.21, 1523, 12.35.
+int decimalsFor(double age) {
+    if (!(std::abs(age) > 0)) return 2;
+    return std::clamp(3 - static_cast<int>(std::floor(std::log10(std::abs(age)))), 0, 3);
+}
+
+QString ageText(double value, int decimals) {
+    return QLocale().toString(value, 'f', decimals);
+}
+
+// The sample's grains ordered by age (then by uncertainty), as indices.
+std::vector<size_t> byAge(const GrainSample& sample) {
+    std::vector<size_t> order(sample.ages.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    const auto sigma = [&](size_t i) { return i < sample.sigmas.size() ? sample.sigmas[i] : 0.0; };
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        if (sample.ages[a] != sample.ages[b]) return sample.ages[a] < sample.ages[b];
+        return sigma(a) < sigma(b);
+    });
+    return order;
+}
+
+double lowerOf(const DepositionalEstimate& e) {
+    return *e.age - e.minus.value_or(0.0);
+}
+
+double upperOf(const DepositionalEstimate& e) {
+    return *e.age + e.plus.value_or(0.0);
+}
+
+void setUpLegend(QCustomPlot& chart) {
+    QCPLegend* legend = chart.legend;
+    legend->setVisible(true);
+    chart.axisRect()->insetLayout()->take(legend);
+    // Beside the plot, so that no band hides behind it; as narrow as its texts.
+    chart.plotLayout()->addElement(1, 1, legend);
+    chart.plotLayout()->setColumnStretchFactor(1, 0.001);
+    legend->setBorderPen(Qt::NoPen);
+    legend->setIconSize(18, 10);
+    QFont font = legend->font();
+    font.setPointSizeF(std::max(6.0, font.pointSizeF() * 0.85));
+    legend->setFont(font);
+    legend->setRowSpacing(0);
+}
+
+void showWhole(QCustomPlot& chart) {
+    const QRectF whole = chart.property(kWholeRange).toRectF();
+    if (whole.isValid()) {
+        chart.xAxis->setRange(whole.left(), whole.right());
+        chart.yAxis->setRange(whole.top(), whole.bottom());
+    }
+    chart.replot();
+}
+
+void addGrains(QCustomPlot& chart, const GrainSample& sample, const std::vector<size_t>& shown) {
+    QCPGraph* grains = chart.addGraph();
+    grains->setName("Grains");
+    grains->setLineStyle(QCPGraph::lsNone);
+    grains->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, kOneSigma, kOneSigma, 4));
+    QVector<double> rank, age, one, two;
+    for (size_t r = 0; r < shown.size(); ++r) {
+        const size_t i = shown[r];
+        const double sigma = i < sample.sigmas.size() ? sample.sigmas[i] : 0.0;
+        rank.push_back(static_cast<double>(r + 1));
+        age.push_back(sample.ages[i]);
+        one.push_back(sigma);
+        two.push_back(2 * sigma);
+    }
+    grains->setData(rank, age, true);
+    // The 2-sigma bars first, so that the 1-sigma ones lie on top.
+    for (const auto& [errors, colour, width] :
+         {std::tuple(two, kTwoSigma, 1.5), std::tuple(one, kOneSigma, 3.5)}) {
+        auto* bars = new QCPErrorBars(chart.xAxis, chart.yAxis);
+        bars->removeFromLegend();
+        bars->setDataPlottable(grains);
+        bars->setData(errors);
+        bars->setWhiskerWidth(0);
+        bars->setPen(QPen(colour, width, Qt::SolidLine, Qt::FlatCap));
+    }
+}
+
+// The band over the interval, then the line at the age that the legend shows.
+void addEstimate(QCustomPlot& chart, const DepositionalEstimate& estimate, double right) {
+    const QColor colour = depositionalMethodColour(estimate.method);
+    QCPGraph* line = chart.addGraph();
+    line->setName(estimateLegendText(estimate));
+    line->addToLegend();
+    if (!estimate.age) {
+        line->setPen(Qt::NoPen);
+        return;
+    }
+    if (estimate.minus || estimate.plus) {
+        auto* band = new QCPItemRect(&chart);
+        band->setLayer("background");
+        band->topLeft->setCoords(0, upperOf(estimate));
+        band->bottomRight->setCoords(right, lowerOf(estimate));
+        QColor fill = colour;
+        fill.setAlpha(static_cast<int>(kBandAlpha));
+        band->setBrush(fill);
+        band->setPen(Qt::NoPen);
+    }
+    line->setPen(QPen(colour, 2, estimate.degenerate ? Qt::DashLine : Qt::SolidLine));
+    line->setData({0, right}, {*estimate.age, *estimate.age});
+}
+
+}  // namespace
+
+QColor depositionalMethodColour(DepositionalMethod method) {
+    const size_t i = static_cast<size_t>(method);
+    return i < std::size(kMethodColours) ? kMethodColours[i] : QColor(Qt::black);
+}
+
+QCustomPlot* createYoungestGrainsGraph(QWidget* parent) {
+    auto* chart = new QCustomPlot(parent);
+    chart->setObjectName("Youngest");
+    chart->setLocale(QLocale());
+    chart->setAutoAddPlottableToLegend(false);
+    chart->plotLayout()->insertRow(0);
+    chart->plotLayout()->addElement(
+        0, 0, new QCPTextElement(chart, "Youngest grains", QFont("sans", 10, QFont::Bold)));
+    chart->xAxis->setLabel("Grains, youngest first");
+    chart->yAxis->setLabel("Age");
+    setUpLegend(*chart);
+    new GraphNavigation(*chart, [chart] { showWhole(*chart); });
+    return chart;
+}
+
+size_t youngestGrainsShown(const GrainSample& sample,
+                           const std::vector<DepositionalEstimate>& estimates) {
+    const size_t n = sample.ages.size();
+    size_t shown = std::min(n, kYoungestGrainsShown);
+    if (n == 0) return 0;
+    double reach = -INFINITY;
+    for (const DepositionalEstimate& e : estimates) {
+        if (e.age && std::isfinite(upperOf(e))) reach = std::max(reach, upperOf(e));
+    }
+    if (std::isfinite(reach)) {
+        const double youngest = *std::min_element(sample.ages.begin(), sample.ages.end());
+        const double limit = reach + 0.1 * std::max(0.0, reach - youngest);
+        const auto within = std::count_if(sample.ages.begin(), sample.ages.end(),
+                                          [&](double age) { return age <= limit; });
+        shown = std::max(shown, static_cast<size_t>(within));
+    }
+    return std::min(shown, kMostGrainsShown);
+}
+
+QString estimateLegendText(const DepositionalEstimate& estimate) {
+    const QString name = QString::fromUtf8(depositionalMethod(estimate.method).name);
+    if (!estimate.age)
+        return QString("%1: none (%2)").arg(name, QString::fromStdString(estimate.reason));
+    const int decimals = decimalsFor(*estimate.age);
+    QString text = name + " " + ageText(*estimate.age, decimals);
+    if (estimate.minus && estimate.plus) {
+        text += QString(" \u2212%1 +%2")
+                    .arg(ageText(*estimate.minus, decimals), ageText(*estimate.plus, decimals));
+    }
+    if (estimate.degenerate) text += " (degenerate fit)";
+    return text;
+}
+
+void fillYoungestGrainsGraph(QCustomPlot& chart, const GrainSample& sample,
+                             const std::vector<DepositionalEstimate>& estimates) {
+    chart.clearItems();
+    chart.clearPlottables();
+    const std::vector<size_t> order = byAge(sample);
+    const std::vector<size_t> shown(
+        order.begin(),
+        order.begin() + static_cast<std::ptrdiff_t>(youngestGrainsShown(sample, estimates)));
+    addGrains(chart, sample, shown);
+    const double right = static_cast<double>(shown.size()) + 1;
+    double low = INFINITY, high = -INFINITY;
+    for (const size_t i : shown) {
+        const double sigma = i < sample.sigmas.size() ? sample.sigmas[i] : 0.0;
+        low = std::min(low, sample.ages[i] - 2 * sigma);
+        high = std::max(high, sample.ages[i] + 2 * sigma);
+    }
+    for (const DepositionalEstimate& estimate : estimates) {
+        addEstimate(chart, estimate, right);
+        if (!estimate.age) continue;
+        low = std::min(low, lowerOf(estimate));
+        high = std::max(high, upperOf(estimate));
+    }
+    if (!(low < high)) {
+        low = std::isfinite(low) ? low - 1 : 0;
+        high = std::isfinite(high) ? high + 1 : 1;
+    }
+    const double pad = 0.04 * (high - low);
+    chart.setProperty(kWholeRange, QRectF(QPointF(0, low - pad), QPointF(right, high + pad)));
+    if (auto* title = qobject_cast<QCPTextElement*>(chart.plotLayout()->element(0, 0))) {
+        title->setText(QString("%1: the youngest %2 of %3 grains")
+                           .arg(QString::fromStdString(sample.name))
+                           .arg(shown.size())
+                           .arg(sample.ages.size()));
+    }
+    showWhole(chart);
+}
+
+}  // namespace kestrel
