@@ -40,15 +40,12 @@ std::optional<uint64_t> seedOf(const QString& text) {
     return seed;
 }
 
-// "Left out: DZ03 (hover here for why)."; empty for none.
+// " Left out: DZ03, DZ05 (hover here for why)."; empty for none.
 QString refusedSentence(const std::vector<std::pair<QString, QString>>& refused) {
     if (refused.empty()) return {};
     QStringList names;
     for (const auto& [name, reason] : refused) names << name;
-    return QString(
-               " Left out, as depositional ages need them to have every grain's uncertainty "
-               "and two grains or more: %1 (hover here for why).")
-        .arg(names.join(", "));
+    return QString(" Left out: %1 (hover here for why).").arg(names.join(", "));
 }
 
 QLabel* boldLabel(const QString& text) {
