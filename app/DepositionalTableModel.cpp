@@ -29,8 +29,8 @@ QString depositionalNote(const DepositionalEstimate& estimate) {
     if (!estimate.age) return reason;
     if (estimate.degenerate) {
         return QString(
-                   "A degenerate fit, on a bound of its parameters (%1): its age and interval "
-                   "are less sure than they look")
+                   "A degenerate fit (%1): it lies on a bound of its parameters, and the model "
+                   "then says nothing sound about a minimum")
             .arg(reason);
     }
     return {};
