@@ -14,11 +14,12 @@
 // kernel is cut 8 bandwidths from its value (it adds less than 1e-14 of its height beyond).
 //
 // Reading 512 points exactly costs 512 n kernels. Instead the values are first spread onto a
-// mesh eight times finer than the grid (linear binning) and the density read from the mesh;
-// the mesh's error at a grid point is at most n (mesh step / bw)^2 / 8 of one kernel's height
-// (half the step squared times the kernel's largest second derivative), so only the grid
-// points within twice that of the mesh's highest can be the highest, and only those are read
-// exactly. The result is the exact grid's.
+// mesh (linear binning) and the density read from the mesh; at a grid point the mesh is within
+// n (mesh step / bw)^2 / 8 of one kernel's height of the exact density (an eighth of the step
+// squared times the kernel's largest second derivative), so only the grid points within twice
+// that of the mesh's highest can be the highest. A mesh of the grid itself rules out most
+// points, one eight times finer all but a few, and only those are read exactly: the result is
+// the exact grid's.
 #pragma once
 
 #include <span>

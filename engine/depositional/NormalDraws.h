@@ -5,9 +5,11 @@
 // seed; each word adds 0x9E3779B97F4A7C15 to the state and returns
 // z ^ (z >> 31) of z = (y ^ (y >> 27)) * 0x94D049BB133111EB, y = (x ^ (x >> 30)) *
 // 0xBF58476D1CE4E5B9, x the state (all arithmetic modulo 2^64). A word w gives the uniform
-// u = (w >> 11) 2^-53 in [0, 1). Normals come in pairs by Box and Muller (1958) from two
-// successive uniforms u1, u2: r = sqrt(-2 ln(1 - u1)), first r cos(2 pi u2), then
-// r sin(2 pi u2).
+// u = (w >> 11) 2^-53 in [0, 1). Normals come in pairs by the polar method (G. Marsaglia and
+// T. A. Bray (1964), "A convenient method for generating normal variables", SIAM Review 6,
+// 260-264), which needs no sine or cosine: from two successive uniforms, v1 = 2 u1 - 1 and
+// v2 = 2 u2 - 1 (both exact); the pair is drawn again (from the next two uniforms) unless
+// 0 < q = v1^2 + v2^2 < 1; then f = sqrt(-2 ln(q) / q) gives first v1 f, then v2 f.
 #pragma once
 
 #include <cmath>
@@ -25,12 +27,16 @@ class NormalDraws {
             m_hasSecond = false;
             return m_second;
         }
-        const double u1 = uniform(), u2 = uniform();
-        const double r = std::sqrt(-2.0 * std::log(1.0 - u1));
-        const double angle = 2.0 * 3.141592653589793 * u2;
-        m_second = r * std::sin(angle);
+        double v1 = 0.0, v2 = 0.0, q = 0.0;
+        do {
+            v1 = 2.0 * uniform() - 1.0;
+            v2 = 2.0 * uniform() - 1.0;
+            q = v1 * v1 + v2 * v2;
+        } while (!(q > 0.0 && q < 1.0));
+        const double f = std::sqrt(-2.0 * std::log(q) / q);
+        m_second = v2 * f;
         m_hasSecond = true;
-        return r * std::cos(angle);
+        return v1 * f;
     }
 
   private:

@@ -45,6 +45,9 @@ class PdpWalk {
     /// the turn next() returned last.
     size_t grainsWithinOneSigma(double age) const;
 
+    /// @brief The oldest grid point read so far, in age units: how far the walk has gone.
+    double reachedAge() const { return gridAge(m_row + 1); }
+
   private:
     double gridAge(long long r) const { return m_x0 + static_cast<double>(r) * m_step; }
     double density(double x) const;

@@ -27,9 +27,11 @@ double slopeRoot(const Slope& slope, double below, double at, double above, doub
         if (g == 0.0) return x;
         (g < 0.0 ? negative : positive) = x;
         const double lo = std::min(negative, positive), hi = std::max(negative, positive);
-        double next = gPrime != 0.0 ? x - g / gPrime : x;
+        double next = x - g / gPrime;
+        // A Newton step shorter than the tolerance has converged, even one that rounds onto x.
+        if (std::fabs(next - x) <= tolerance) return next;
         if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
-        if (std::fabs(next - x) <= tolerance || hi - lo <= tolerance) return next;
+        if (hi - lo <= tolerance) return next;
         x = next;
     }
     return x;
