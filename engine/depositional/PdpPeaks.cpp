@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
+#include <utility>
 
 #include "engine/depositional/SlopeRoot.h"
 
@@ -19,10 +19,11 @@ constexpr double kReach = 8.0;  // sigmas beyond which a grain adds nothing to a
 PdpWalk::PdpWalk(const GrainSample& sample) : m_sample(sample) {
     const auto& a = sample.ages;
     const auto& s = sample.sigmas;
+    std::vector<std::pair<double, size_t>> edges(a.size());
+    for (size_t i = 0; i < a.size(); ++i) edges[i] = {a[i] - kReach * s[i], i};
+    std::sort(edges.begin(), edges.end());
     m_byLowerEdge.resize(a.size());
-    std::iota(m_byLowerEdge.begin(), m_byLowerEdge.end(), size_t{0});
-    std::sort(m_byLowerEdge.begin(), m_byLowerEdge.end(),
-              [&](size_t i, size_t j) { return a[i] - kReach * s[i] < a[j] - kReach * s[j]; });
+    for (size_t i = 0; i < a.size(); ++i) m_byLowerEdge[i] = edges[i].second;
     double lowest = a[0] - 5.0 * s[0], highest = a[0] + 5.0 * s[0], narrowest = s[0];
     for (size_t i = 1; i < a.size(); ++i) {
         lowest = std::min(lowest, a[i] - 5.0 * s[i]);

@@ -2,21 +2,26 @@
 #include "engine/depositional/YoungestClusters.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace kestrel {
 
 std::vector<size_t> grainsByUpperAge(const GrainSample& sample, double k) {
-    std::vector<size_t> order(sample.ages.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    const auto& a = sample.ages;
-    const auto& s = sample.sigmas;
-    std::sort(order.begin(), order.end(), [&](size_t i, size_t j) {
-        const double upperI = a[i] + k * s[i], upperJ = a[j] + k * s[j];
-        if (upperI != upperJ) return upperI < upperJ;
-        if (a[i] != a[j]) return a[i] < a[j];
-        return i < j;
+    // The keys side by side with the indices: a sort that reads them from the sample through
+    // the indices would miss the cache at every comparison.
+    struct Keyed {
+        double upper, age;
+        size_t index;
+    };
+    std::vector<Keyed> keyed(sample.ages.size());
+    for (size_t i = 0; i < keyed.size(); ++i)
+        keyed[i] = {sample.ages[i] + k * sample.sigmas[i], sample.ages[i], i};
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& x, const Keyed& y) {
+        if (x.upper != y.upper) return x.upper < y.upper;
+        if (x.age != y.age) return x.age < y.age;
+        return x.index < y.index;
     });
+    std::vector<size_t> order(keyed.size());
+    for (size_t i = 0; i < keyed.size(); ++i) order[i] = keyed[i].index;
     return order;
 }
 

@@ -167,7 +167,7 @@ TEST(YoungestGrains, AgreeWithNumpyOnHandMadeSamples) {
     expectAgreement(handMadeSamples(), DepositionalOptions{});
     DepositionalOptions otherSeed;
     otherSeed.seed = 0xDEADBEEFCAFEULL;
-    otherSeed.draws = 2001;  // an odd count: the last Box-Muller pair is half used
+    otherSeed.draws = 2001;  // an odd count: the last pair of normals is half used
     expectAgreement(handMadeSamples(), otherSeed);
 }
 
