@@ -109,8 +109,8 @@ TEST_F(BatchDepositional, SaysWhatItCannotEstimateAndWhy) {
     EXPECT_NE(kept.err.find("sample \"A\": YC2s(3+) finds nothing: "), std::string::npos)
         << kept.err;
     const std::string file = readAll(path("few_mda.csv"));
-    EXPECT_NE(file.find("\nA,4,YC2s(3+),,,,,0"), std::string::npos) << file;
-    EXPECT_NE(file.find("\nA,4,YSG,100,1.96,1.96,,1\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("\nA,4,YC2s(3+),,,,,0\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("\nA,4,YSG,100,1.96,1.96,,1\r\n"), std::string::npos) << file;
     EXPECT_EQ(file.find("\nB,"), std::string::npos) << file;
 
     const Outcome strict =
