@@ -17,7 +17,10 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
+#include <QStackedWidget>
+#include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <charconv>
@@ -63,40 +66,51 @@ DepositionalAgePage::DepositionalAgePage(QWidget* parent) : QWidget(parent) {
     lNote = new QLabel;
     lNote->setObjectName("lDepositionalNote");
     lNote->setWordWrap(true);
-    layout->addWidget(lNote);
-    auto* sides = new QSplitter(Qt::Horizontal);
-    sides->setChildrenCollapsible(false);
+    bbExportTable = new QPushButton("Export table...");
+    bbExportTable->setObjectName("bbExportDepositional");
+    auto* top = new QHBoxLayout;
+    top->addWidget(lNote, 1);
+    top->addWidget(bbExportTable, 0, Qt::AlignTop);
+    layout->addLayout(top);
+    auto* sides = new QHBoxLayout;
     sides->addWidget(createChoices());
-    sides->addWidget(createResults());
-    sides->setStretchFactor(0, 0);
-    sides->setStretchFactor(1, 1);
-    layout->addWidget(sides, 1);
+    sides->addWidget(createResults(), 1);
+    layout->addLayout(sides, 1);
     connectChoices();
+    arrangeViews(true);
 }
 
 // The choices in a narrow column that scrolls in a short window.
 QWidget* DepositionalAgePage::createChoices() {
     auto* box = new QWidget;
     auto* form = new QVBoxLayout(box);
-    form->setContentsMargins(0, 0, 6, 0);
+    form->setContentsMargins(0, 0, 4, 0);
     cbSample = new QComboBox;
     cbSample->setObjectName("cbDepositionalSample");
     form->addWidget(boldLabel("Sample"));
     form->addWidget(cbSample);
     lwMethods = new QListWidget;
     lwMethods->setObjectName("lwDepositionalMethods");
+    int widest = 0;
     for (const DepositionalMethodInfo& info : allDepositionalMethods()) {
         auto* item = new QListWidgetItem(QString::fromUtf8(info.name), lwMethods);
         item->setToolTip(QString::fromUtf8(info.description));
         item->setForeground(depositionalMethodColour(info.method));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);
+        widest =
+            std::max(widest, lwMethods->sizeHintForIndex(lwMethods->indexFromItem(item)).width());
     }
-    // Every estimator in sight without a scroll bar of its own.
-    lwMethods->setMinimumHeight(lwMethods->sizeHintForRow(0) * lwMethods->count() +
-                                2 * lwMethods->frameWidth());
-    lwMethods->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    lwMethods->setMaximumHeight(lwMethods->minimumHeight());
+    // Two columns, every estimator in sight without a scroll bar of its own.
+    const QSize cell(widest + 8, lwMethods->sizeHintForRow(0) + 2);
+    lwMethods->setFlow(QListView::LeftToRight);
+    lwMethods->setWrapping(true);
+    lwMethods->setGridSize(cell);
+    lwMethods->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lwMethods->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int rows = (lwMethods->count() + 1) / 2;
+    lwMethods->setFixedSize(2 * cell.width() + 2 * lwMethods->frameWidth() + 4,
+                            rows * cell.height() + 2 * lwMethods->frameWidth() + 4);
     form->addWidget(boldLabel("Methods"));
     form->addWidget(lwMethods);
 
@@ -114,8 +128,7 @@ QWidget* DepositionalAgePage::createChoices() {
     eSeed->setObjectName("eYdzSeed");
     eSeed->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{1,20}"), eSeed));
     eSeed->setToolTip(
-        "YDZ's random draws: the same seed gives the same draws, here and in "
-        "kestrel-batch");
+        "YDZ's random draws: the same seed gives the same draws, here and in kestrel-batch");
     options->addRow("YDZ seed", eSeed);
     cbComponents = new QComboBox;
     cbComponents->setObjectName("cbComponents");
@@ -126,10 +139,6 @@ QWidget* DepositionalAgePage::createChoices() {
         "BIC, up to 8");
     options->addRow("Components", cbComponents);
     form->addLayout(options);
-
-    bbExportTable = new QPushButton("Export table...");
-    bbExportTable->setObjectName("bbExportDepositional");
-    form->addWidget(bbExportTable);
     form->addStretch(1);
 
     auto* scroll = new QScrollArea;
@@ -137,24 +146,16 @@ QWidget* DepositionalAgePage::createChoices() {
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidget(box);
-    scroll->setMinimumWidth(box->sizeHint().width() + 16);
-    scroll->setMaximumWidth(box->sizeHint().width() + 60);
+    scroll->setFixedWidth(box->sizeHint().width() +
+                          scroll->verticalScrollBar()->sizeHint().width());
     return scroll;
 }
 
-// The two graphs side by side above the table; a small window scrolls them rather than
-// squeezing the graphs below their least size.
 QWidget* DepositionalAgePage::createResults() {
-    m_graphs = new QSplitter(Qt::Horizontal);
-    m_graphs->setChildrenCollapsible(false);
-    YoungestGraph = createYoungestGrainsGraph(m_graphs);
-    ComponentsGraph = createComponentsGraph(m_graphs);
-    for (QCustomPlot* chart : {YoungestGraph, ComponentsGraph}) {
+    YoungestGraph = createYoungestGrainsGraph(nullptr);
+    ComponentsGraph = createComponentsGraph(nullptr);
+    for (QCustomPlot* chart : {YoungestGraph, ComponentsGraph})
         chart->setMinimumSize(kGraphMinimum);
-        m_graphs->addWidget(chart);
-    }
-    m_graphs->setStretchFactor(0, 3);
-    m_graphs->setStretchFactor(1, 2);
 
     EstimatesGrid = new QTableView;
     EstimatesGrid->setObjectName("EstimatesGrid");
@@ -172,18 +173,56 @@ QWidget* DepositionalAgePage::createResults() {
     EstimatesGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(copy, &QAction::triggered, this, &DepositionalAgePage::copyTable);
 
-    auto* all = new QSplitter(Qt::Vertical);
-    all->setChildrenCollapsible(false);
-    all->addWidget(m_graphs);
-    all->addWidget(EstimatesGrid);
-    all->setStretchFactor(0, 3);
-    all->setStretchFactor(1, 2);
+    m_graphs = new QSplitter(Qt::Horizontal);
+    m_graphs->setChildrenCollapsible(false);
+    m_all = new QSplitter(Qt::Vertical);
+    m_all->setChildrenCollapsible(false);
+    m_all->addWidget(m_graphs);
+    // A window too small for the large arrangement scrolls rather than squeezing the graphs.
     auto* scroll = new QScrollArea;
     scroll->setObjectName("DepositionalScroll");
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
-    scroll->setWidget(all);
-    return scroll;
+    scroll->setWidget(m_all);
+    m_tabs = new QTabWidget;
+    m_tabs->setObjectName("tcDepositional");
+    m_tabs->setDocumentMode(true);
+    m_views = new QStackedWidget;
+    m_views->addWidget(scroll);
+    m_views->addWidget(m_tabs);
+    return m_views;
+}
+
+void DepositionalAgePage::arrangeViews(bool compact) {
+    m_compact = compact;
+    if (compact) {
+        const int shown = m_tabs->currentIndex();
+        m_tabs->addTab(YoungestGraph, "Youngest grains");
+        m_tabs->addTab(ComponentsGraph, "Age components");
+        m_tabs->addTab(EstimatesGrid, "Table");
+        m_tabs->setCurrentIndex(std::max(0, shown));
+        m_views->setCurrentWidget(m_tabs);
+        return;
+    }
+    m_graphs->addWidget(YoungestGraph);
+    m_graphs->addWidget(ComponentsGraph);
+    m_graphs->setStretchFactor(0, 1);
+    m_graphs->setStretchFactor(1, 1);
+    m_all->addWidget(EstimatesGrid);
+    m_all->setStretchFactor(0, 3);
+    m_all->setStretchFactor(1, 2);
+    // The tabs left them hidden.
+    for (QWidget* view :
+         {static_cast<QWidget*>(YoungestGraph), static_cast<QWidget*>(ComponentsGraph),
+          static_cast<QWidget*>(EstimatesGrid)})
+        view->show();
+    m_views->setCurrentIndex(0);
+}
+
+void DepositionalAgePage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const bool compact = width() < kWideFrom || height() < kTallFrom;
+    if (compact != m_compact) arrangeViews(compact);
 }
 
 void DepositionalAgePage::connectChoices() {

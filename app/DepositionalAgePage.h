@@ -20,6 +20,8 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QSplitter;
+class QStackedWidget;
+class QTabWidget;
 class QTableView;
 
 namespace kestrel {
@@ -86,7 +88,12 @@ class DepositionalAgePage : public QWidget {
     void choicesChanged();
     void exportTableRequested();
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
+    static constexpr int kWideFrom = 1100, kTallFrom = 560;  // pixels of the page
+
     QWidget* createChoices();
     QWidget* createResults();
     void connectChoices();
@@ -94,10 +101,17 @@ class DepositionalAgePage : public QWidget {
     void showTable();
     void showChosenSample();
     void seedEdited();
+    /// A small page shows the graphs and the table as tabs, each with the whole room; a large
+    /// one the two graphs side by side above the table.
+    void arrangeViews(bool compact);
 
     DepositionalResults m_results;
     DepositionalTableModel* m_model = nullptr;
+    QStackedWidget* m_views = nullptr;
+    QSplitter* m_all = nullptr;  // large: the graphs above the table
     QSplitter* m_graphs = nullptr;
+    QTabWidget* m_tabs = nullptr;  // small: the three as tabs
+    bool m_compact = false;
     QString m_seed = "1";  // the last seed that read
 };
 

@@ -36,13 +36,42 @@ QString labelText(const AgeComponent& component) {
     const double age = component.age;
     const int decimals =
         age > 0 ? std::clamp(3 - static_cast<int>(std::floor(std::log10(age))), 0, 2) : 1;
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
     return QString("%1 (%2%)")
-        .arg(QLocale().toString(age, 'f', decimals))
-        .arg(QLocale().toString(100.0 * component.proportion, 'f', 0));
+        .arg(locale.toString(age, 'f', decimals))
+        .arg(locale.toString(100.0 * component.proportion, 'f', 0));
+}
+
+// The labels of the larger components first; one that would overlap a label already shown is
+// hidden (its component is still drawn).
+void hideCrowdedLabels(QCustomPlot& chart) {
+    std::vector<QCPItemText*> labels;
+    for (int i = 0; i < chart.itemCount(); ++i) {
+        if (auto* label = qobject_cast<QCPItemText*>(chart.item(i))) labels.push_back(label);
+    }
+    std::stable_sort(labels.begin(), labels.end(), [](QCPItemText* a, QCPItemText* b) {
+        return a->property("share").toDouble() > b->property("share").toDouble();
+    });
+    std::vector<QRectF> shown;
+    for (QCPItemText* label : labels) {
+        const QPointF at = label->position->pixelPosition();
+        const QSizeF size =
+            QFontMetricsF(label->font()).boundingRect(label->text()).size() + QSizeF(4, 1);
+        const QRectF box(at.x() - size.width() / 2, at.y() - size.height(), size.width(),
+                         size.height());
+        const bool crowded = std::any_of(
+            shown.begin(), shown.end(), [&](const QRectF& other) { return other.intersects(box); });
+        label->setVisible(!crowded);
+        if (!crowded) shown.push_back(box);
+    }
 }
 
 void showWhole(QCustomPlot& chart) {
     chart.rescaleAxes();
+    // Room at the sides for the labels of the outermost components, above for the highest.
+    const QCPRange ages = chart.xAxis->range();
+    chart.xAxis->setRange(ages.lower - 0.04 * ages.size(), ages.upper + 0.04 * ages.size());
     const QCPRange values = chart.yAxis->range();
     // Room above the highest curve for the labels.
     chart.yAxis->setRange(0, std::max(values.upper, 1e-300) * 1.18);
@@ -70,6 +99,7 @@ void addLabel(QCustomPlot& chart, const AgeComponent& component, const std::vect
     label->setBrush(QColor(255, 255, 255, 200));
     label->setPadding(QMargins(2, 0, 2, 1));
     label->setClipToAxisRect(true);
+    label->setProperty("share", component.proportion);
 }
 
 }  // namespace
@@ -77,17 +107,28 @@ void addLabel(QCustomPlot& chart, const AgeComponent& component, const std::vect
 QCustomPlot* createComponentsGraph(QWidget* parent) {
     auto* chart = new QCustomPlot(parent);
     chart->setObjectName("Components");
-    chart->setLocale(QLocale());
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);  // "1500", which crowded ticks keep apart
+    chart->setLocale(locale);
     chart->plotLayout()->insertRow(0);
     chart->plotLayout()->addElement(
         0, 0, new QCPTextElement(chart, "Age components", QFont("sans", 10, QFont::Bold)));
     chart->xAxis->setLabel("Age");
     chart->yAxis->setLabel("Grains per age unit");
-    chart->legend->setVisible(true);
-    chart->legend->setBorderPen(Qt::NoPen);
-    chart->legend->setBrush(QColor(255, 255, 255, 200));
-    chart->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+    // The legend on one line below the plot, where it hides no curve.
+    QCPLegend* legend = chart->legend;
+    legend->setVisible(true);
+    chart->axisRect()->insetLayout()->take(legend);
+    chart->plotLayout()->addElement(2, 0, legend);
+    chart->plotLayout()->setRowStretchFactor(2, 0.001);
+    legend->setBorderPen(Qt::NoPen);
+    legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    legend->setWrap(2);
+    legend->setIconSize(24, 10);
     new GraphNavigation(*chart, [chart] { showWhole(*chart); });
+    // After every layout, for the screen and for images alike.
+    QObject::connect(chart, &QCustomPlot::afterLayout, chart,
+                     [chart] { hideCrowdedLabels(*chart); });
     return chart;
 }
 

@@ -17,6 +17,7 @@ const QColor kOneSigma(31, 78, 160);
 const QColor kTwoSigma(150, 175, 215);
 constexpr double kBandAlpha = 45;
 constexpr const char* kWholeRange = "kestrelWholeRange";
+constexpr size_t kNoEstimateGrainsShown = 30;
 
 // Ten colours told apart on screen and in print, one per estimator in table order.
 const QColor kMethodColours[] = {
@@ -139,12 +140,19 @@ QColor depositionalMethodColour(DepositionalMethod method) {
 QCustomPlot* createYoungestGrainsGraph(QWidget* parent) {
     auto* chart = new QCustomPlot(parent);
     chart->setObjectName("Youngest");
-    chart->setLocale(QLocale());
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    chart->setLocale(locale);
     chart->setAutoAddPlottableToLegend(false);
     chart->plotLayout()->insertRow(0);
     chart->plotLayout()->addElement(
         0, 0, new QCPTextElement(chart, "Youngest grains", QFont("sans", 10, QFont::Bold)));
     chart->xAxis->setLabel("Grains, youngest first");
+    // Ranks are whole numbers: ticks at 1, 2, 5, 10, ... grains apart.
+    auto ranks = QSharedPointer<QCPAxisTickerFixed>::create();
+    ranks->setTickStep(1);
+    ranks->setScaleStrategy(QCPAxisTickerFixed::ssMultiples);
+    chart->xAxis->setTicker(ranks);
     chart->yAxis->setLabel("Age");
     setUpLegend(*chart);
     new GraphNavigation(*chart, [chart] { showWhole(*chart); });
@@ -154,20 +162,16 @@ QCustomPlot* createYoungestGrainsGraph(QWidget* parent) {
 size_t youngestGrainsShown(const GrainSample& sample,
                            const std::vector<DepositionalEstimate>& estimates) {
     const size_t n = sample.ages.size();
-    size_t shown = std::min(n, kYoungestGrainsShown);
-    if (n == 0) return 0;
     double reach = -INFINITY;
     for (const DepositionalEstimate& e : estimates) {
         if (e.age && std::isfinite(upperOf(e))) reach = std::max(reach, upperOf(e));
     }
-    if (std::isfinite(reach)) {
-        const double youngest = *std::min_element(sample.ages.begin(), sample.ages.end());
-        const double limit = reach + 0.1 * std::max(0.0, reach - youngest);
-        const auto within = std::count_if(sample.ages.begin(), sample.ages.end(),
-                                          [&](double age) { return age <= limit; });
-        shown = std::max(shown, static_cast<size_t>(within));
-    }
-    return std::min(shown, kMostGrainsShown);
+    if (n == 0 || !std::isfinite(reach)) return std::min(n, kNoEstimateGrainsShown);
+    const double youngest = *std::min_element(sample.ages.begin(), sample.ages.end());
+    const double limit = reach + 0.1 * std::max(0.0, reach - youngest);
+    const auto within = static_cast<size_t>(std::count_if(
+        sample.ages.begin(), sample.ages.end(), [&](double age) { return age <= limit; }));
+    return std::min({n, kMostGrainsShown, std::max(within, kFewestGrainsShown)});
 }
 
 QString estimateLegendText(const DepositionalEstimate& estimate) {

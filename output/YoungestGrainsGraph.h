@@ -17,16 +17,17 @@ class QWidget;
 namespace kestrel {
 
 /// The fewest grains the graph shows (all of them when a sample has fewer), and the most.
-inline constexpr size_t kYoungestGrainsShown = 30;
+inline constexpr size_t kFewestGrainsShown = 12;
 inline constexpr size_t kMostGrainsShown = 100;
 
 /// @brief An empty graph (object name "Youngest"): the grains' rank across, their age up, the
 /// estimates named in a legend at the right.
 QCustomPlot* createYoungestGrainsGraph(QWidget* parent);
 
-/// @brief How many of the sample's grains, youngest first, the graph shows: the youngest
-/// kYoungestGrainsShown, or more when an estimate's 95% interval reaches further: every grain
-/// up to a tenth past the oldest upper limit (from the youngest age); at most kMostGrainsShown.
+/// @brief How many of the sample's grains, youngest first, the graph shows: every grain up to a
+/// tenth past the oldest estimate's upper 95% limit (a tenth of its distance from the youngest
+/// age), so that the estimates stand out against the grains they come from; at least
+/// kFewestGrainsShown (the youngest 30 when no estimate has an age), at most kMostGrainsShown.
 size_t youngestGrainsShown(const GrainSample& sample,
                            const std::vector<DepositionalEstimate>& estimates);
 
