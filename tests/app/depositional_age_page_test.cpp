@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <qcustomplot.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -244,6 +246,28 @@ TEST_F(DepositionalAgePageTest, SampleAgesEstimatedDrawnKeptInTheSettingsAndInTh
             same(6, e.mswd);
             EXPECT_EQ(std::stoul(cells[7]), e.used);
         }
+    }
+
+    // The table exported and copied, both graphs exported from their context menus.
+    const QString table = m_dir.filePath("dz_mda.csv");
+    m_ui.saveAnswers.push_back(FileChoice{table, 1});
+    QTest::mouseClick(page().bbExportTable, Qt::LeftButton);
+    std::istringstream exported(readAll(table));
+    std::vector<std::string> rows;
+    for (std::string row; std::getline(exported, row);) rows.push_back(row);
+    ASSERT_EQ(rows.size(), lines.size() - 1);
+    EXPECT_EQ(rows[0], lines[1] + "\r") << "the RFC 4180 line end";
+    page().copyTable();
+    const QStringList copied = QApplication::clipboard()->text().split('\n');
+    EXPECT_EQ(copied.value(0), "Sample\tGrains\tMethod\tAge\t\u2212\t+\tMSWD\tUsed\tNote");
+    EXPECT_EQ(copied.size(), int(rows.size()) + 1) << "every row, and the last line's end";
+    for (const char* graph : {"Youngest", "Components"}) {
+        const QString image = m_dir.filePath(QString(graph) + ".svg");
+        m_ui.saveAnswers.push_back(FileChoice{image, 2});
+        auto* action = m_form->findChild<QAction*>(QString(graph) + "Export");
+        ASSERT_TRUE(action) << graph;
+        action->trigger();
+        EXPECT_NE(readAll(image).find("<svg"), std::string::npos) << graph;
     }
 
     // The choices in a section of their own, which the next start reads back into the page.
