@@ -18,6 +18,7 @@ const QColor kTwoSigma(150, 175, 215);
 constexpr double kBandAlpha = 45;
 constexpr const char* kWholeRange = "kestrelWholeRange";
 constexpr size_t kNoEstimateGrainsShown = 30;
+constexpr int kLegendLine = 30;  // characters of a legend line, so that the plot keeps its width
 
 // Ten colours told apart on screen and in print, one per estimator in table order.
 const QColor kMethodColours[] = {
@@ -55,13 +56,33 @@ double upperOf(const DepositionalEstimate& e) {
     return *e.age + e.plus.value_or(0.0);
 }
 
+// The plot and its legend in a row of their own below the title, so that the title spans both.
+// The words of `text` in lines of at most `width` characters (a longer word on its own).
+QString wrapped(const QString& text, int width) {
+    QStringList lines;
+    for (const QString& word : text.split(' ', Qt::SkipEmptyParts)) {
+        if (!lines.isEmpty() && lines.back().size() + 1 + word.size() <= width) {
+            lines.back() += " " + word;
+        } else {
+            lines << word;
+        }
+    }
+    return lines.join('\n');
+}
+
 void setUpLegend(QCustomPlot& chart) {
     QCPLegend* legend = chart.legend;
     legend->setVisible(true);
     chart.axisRect()->insetLayout()->take(legend);
+    QCPAxisRect* plot = chart.axisRect();
+    chart.plotLayout()->take(plot);
+    chart.plotLayout()->simplify();
+    auto* body = new QCPLayoutGrid;
+    chart.plotLayout()->addElement(1, 0, body);
+    body->addElement(0, 0, plot);
     // Beside the plot, so that no band hides behind it; as narrow as its texts.
-    chart.plotLayout()->addElement(1, 1, legend);
-    chart.plotLayout()->setColumnStretchFactor(1, 0.001);
+    body->addElement(0, 1, legend);
+    body->setColumnStretchFactor(1, 0.001);
     legend->setBorderPen(Qt::NoPen);
     legend->setIconSize(18, 10);
     QFont font = legend->font();
@@ -176,8 +197,10 @@ size_t youngestGrainsShown(const GrainSample& sample,
 
 QString estimateLegendText(const DepositionalEstimate& estimate) {
     const QString name = QString::fromUtf8(depositionalMethod(estimate.method).name);
-    if (!estimate.age)
-        return QString("%1: none (%2)").arg(name, QString::fromStdString(estimate.reason));
+    if (!estimate.age) {
+        return wrapped(QString("%1: none (%2)").arg(name, QString::fromStdString(estimate.reason)),
+                       kLegendLine);
+    }
     const int decimals = decimalsFor(*estimate.age);
     QString text = name + " " + ageText(*estimate.age, decimals);
     if (estimate.minus && estimate.plus) {

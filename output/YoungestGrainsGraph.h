@@ -31,8 +31,9 @@ QCustomPlot* createYoungestGrainsGraph(QWidget* parent);
 size_t youngestGrainsShown(const GrainSample& sample,
                            const std::vector<DepositionalEstimate>& estimates);
 
-/// @brief The legend's text of an estimate: "YSG 95.21 −1.10 +1.10", "MLA 95.2 (degenerate:
-/// ...)", or for one that found nothing "Tau: none (reason)".
+/// @brief The legend's text of an estimate: "YSG 95.21 −1.10 +1.10", "MLA 95.2 −1.3 +1.4
+/// (degenerate fit)", or for one that found nothing "Tau: none (reason)" in lines of about 30
+/// characters.
 QString estimateLegendText(const DepositionalEstimate& estimate);
 
 /// @brief Draws the youngest grains of `sample` (youngestGrainsShown()) as vertical bars at
