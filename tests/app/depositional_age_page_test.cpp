@@ -248,6 +248,12 @@ TEST_F(DepositionalAgePageTest, SampleAgesEstimatedDrawnKeptInTheSettingsAndInTh
         }
     }
 
+    // A .csv summary holds one sheet: the table goes to a file of its own beside it.
+    m_ui.saveAnswers.push_back(FileChoice{m_dir.filePath("dz_summary.csv"), 4});
+    m_form->Saveas1Click();
+    const std::string beside = readAll(m_dir.filePath("dz_summary_depositional.csv"));
+    EXPECT_EQ(beside.substr(0, beside.find('\n')), lines[1] + "\r");
+
     // The table exported and copied, both graphs exported from their context menus.
     const QString table = m_dir.filePath("dz_mda.csv");
     m_ui.saveAnswers.push_back(FileChoice{table, 1});
