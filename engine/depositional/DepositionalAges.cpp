@@ -20,7 +20,9 @@ bool sameLetters(std::string_view a, std::string_view b) {
            });
 }
 
-std::string grainText(size_t index) { return "grain " + std::to_string(index + 1); }
+std::string grainText(size_t index) {
+    return "grain " + std::to_string(index + 1);
+}
 
 }  // namespace
 

@@ -26,9 +26,9 @@ enum class DepositionalMethod { Ysg, Yc1s, Yc2s, Y3za, Y3zo, Ysp, Ypp, Tau, Ydz,
 
 /// What the estimators may be told.
 struct DepositionalOptions {
-    uint64_t seed = 1;             ///< YDZ's draws: the same seed gives the same draws everywhere
-    int draws = 10000;             ///< YDZ's number of draws
-    int mlaParameters = 3;         ///< 3: the minimum age model with mu = gamma; 4: its own mu
+    uint64_t seed = 1;      ///< YDZ's draws: the same seed gives the same draws everywhere
+    int draws = 10000;      ///< YDZ's number of draws
+    int mlaParameters = 3;  ///< 3: the minimum age model with mu = gamma; 4: its own mu
 };
 
 /// @brief One estimate of one sample. `age` is empty when the method finds nothing, and

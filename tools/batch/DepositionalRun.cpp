@@ -68,7 +68,8 @@ void runDepositional(const AgesSettings& settings, std::ostream& out, std::ostre
     const std::vector<GrainSample> samples = samplesToEstimate(std::move(read), settings, err);
     size_t grains = 0;
     for (const GrainSample& sample : samples) grains += sample.ages.size();
-    out << samples.size() << " samples, " << grains << " grains";
+    out << samples.size() << (samples.size() == 1 ? " sample, " : " samples, ") << grains
+        << " grains";
     if (asked.mdaOut) {
         const auto estimates =
             estimateDepositionalAgesOfSamples(samples, asked.methods, asked.options);
@@ -81,7 +82,7 @@ void runDepositional(const AgesSettings& settings, std::ostream& out, std::ostre
         size_t count = 0;
         for (const MixtureFit& fit : fits) count += fit.components.size();
         out << (asked.mdaOut ? "; " : ": ") << count << " age components"
-            << (*asked.components == 0 ? " (the number of each sample's chosen by BIC)" : "");
+            << (*asked.components == 0 ? " (each sample's number chosen by BIC)" : "");
         writeComponentsFile(*asked.componentsOut, samples, fits);
     }
     out << '\n';

@@ -1,0 +1,173 @@
+// Percentiles and the mode of a Gaussian kernel density, for YDZ's drawn youngest ages.
+#include "engine/depositional/KernelDensityMode.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/depositional/SlopeRoot.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr int kGridPoints = 512;
+constexpr double kReach = 8.0;  // bandwidths beyond which a kernel adds nothing
+
+struct Grid {
+    double low, high, step;
+    double at(int r) const { return r == kGridPoints - 1 ? high : low + r * step; }
+};
+
+// The density (not normalised) at x, exactly. The values come in no order, so the cut at
+// 8 bandwidths is a select, not a branch the processor would mispredict.
+double densityAt(std::span<const double> values, double bandwidth, double x) {
+    const double inverse = 1.0 / bandwidth;
+    double sum = 0.0;
+    for (const double v : values) {
+        const double z = (x - v) * inverse;
+        const double k = std::exp(-0.5 * z * z);
+        sum += z * z <= kReach * kReach ? k : 0.0;
+    }
+    return sum;
+}
+
+void slopeAt(std::span<const double> values, double bandwidth, double x, double& first,
+             double& second) {
+    const double inverse = 1.0 / bandwidth;
+    double sumZ = 0.0, sumZ2 = 0.0, sumK = 0.0;
+    for (const double v : values) {
+        const double z = (x - v) * inverse;
+        const double k = z * z <= kReach * kReach ? std::exp(-0.5 * z * z) : 0.0;
+        sumK += k;
+        sumZ += z * k;
+        sumZ2 += z * z * k;
+    }
+    first = -sumZ * inverse;
+    second = (sumZ2 - sumK) * inverse * inverse;
+}
+
+// The values spread linearly onto a mesh of `perStep` cells to a grid step, and the kernel
+// read on it, so that the density at a grid point is a short weighted sum.
+class Mesh {
+  public:
+    Mesh(std::span<const double> values, double bandwidth, const Grid& grid, int perStep)
+        : m_perStep(perStep) {
+        const int cells = (kGridPoints - 1) * perStep;
+        const double step = grid.step / perStep;
+        m_mass.assign(static_cast<size_t>(cells) + 1, 0.0);
+        for (const double v : values) {
+            const double t = std::clamp((v - grid.low) / step, 0.0, static_cast<double>(cells));
+            const int j = std::min(static_cast<int>(t), cells - 1);
+            m_mass[static_cast<size_t>(j)] += 1.0 - (t - j);
+            m_mass[static_cast<size_t>(j) + 1] += t - j;
+        }
+        const int reach = static_cast<int>(std::ceil(kReach * bandwidth / step));
+        for (int d = 0; d <= reach; ++d) {
+            const double z = d * step / bandwidth;
+            m_kernel.push_back(std::exp(-0.5 * z * z));
+        }
+        // Binning moves each value by less than a step; the kernel's curvature bounds what
+        // that changes. Kernels cut at 8 bandwidths and rounding are counted too, generously.
+        const double n = static_cast<double>(values.size());
+        m_error = n * (step / bandwidth) * (step / bandwidth) / 8.0 +
+                  n * std::exp(-0.5 * kReach * kReach) + n * 1e-12;
+    }
+
+    /// The density at grid point r, within error() of the exact one.
+    double at(int r) const {
+        const int centre = r * m_perStep;
+        const int reach = static_cast<int>(m_kernel.size()) - 1;
+        const int cells = static_cast<int>(m_mass.size()) - 1;
+        const double* mass = m_mass.data();
+        const double* kernel = m_kernel.data();
+        double sum = mass[centre] * kernel[0];
+        for (int d = 1; d <= std::min(reach, cells - centre); ++d)
+            sum += mass[centre + d] * kernel[d];
+        for (int d = 1; d <= std::min(reach, centre); ++d) sum += mass[centre - d] * kernel[d];
+        return sum;
+    }
+    double error() const { return m_error; }
+
+  private:
+    int m_perStep;
+    std::vector<double> m_mass, m_kernel;
+    double m_error = 0.0;
+};
+
+// The grid points of `points` that can hold the highest exact density, by the mesh: any point
+// whose mesh value is below the highest by more than twice the mesh's error cannot.
+std::vector<int> mightBeHighest(const Mesh& mesh, const std::vector<int>& points) {
+    std::vector<double> values;
+    for (const int r : points) values.push_back(mesh.at(r));
+    const double highest = *std::max_element(values.begin(), values.end());
+    std::vector<int> kept;
+    for (size_t k = 0; k < points.size(); ++k)
+        if (values[k] >= highest - 2.0 * mesh.error()) kept.push_back(points[k]);
+    return kept;
+}
+
+// The highest grid point of the exact density (the lowest of equals). A coarse mesh (the grid
+// itself) rules out most points, a fine one (eight cells a step) all but a few, which are read
+// exactly.
+int highestGridPoint(std::span<const double> values, double bandwidth, const Grid& grid) {
+    std::vector<int> points(kGridPoints);
+    for (int r = 0; r < kGridPoints; ++r) points[static_cast<size_t>(r)] = r;
+    points = mightBeHighest(Mesh(values, bandwidth, grid, 1), points);
+
+    if (points.size() > 1) points = mightBeHighest(Mesh(values, bandwidth, grid, 8), points);
+
+    int best = points.front();
+    double bestValue = points.size() > 1 ? densityAt(values, bandwidth, grid.at(best)) : 0.0;
+    for (size_t k = 1; k < points.size(); ++k) {
+        const double value = densityAt(values, bandwidth, grid.at(points[k]));
+        if (value > bestValue) best = points[k], bestValue = value;
+    }
+    return best;
+}
+
+}  // namespace
+
+std::vector<double> percentilesOf(std::vector<double>& values, std::span<const double> percents) {
+    std::vector<double> result;
+    const size_t n = values.size();
+    size_t sortedUpTo = 0;  // values[0, sortedUpTo) lie at or below all the others
+    for (const double p : percents) {
+        if (p == 0.0 || p == 100.0) {  // the extremes by one pass, no partial sort
+            result.push_back(p == 0.0 ? *std::min_element(values.begin(), values.end())
+                                      : *std::max_element(values.begin(), values.end()));
+            continue;
+        }
+        const double position = p / 100.0 * static_cast<double>(n - 1);
+        const auto k = std::min(static_cast<size_t>(position), n - 1);
+        const auto from = values.begin() + static_cast<std::ptrdiff_t>(sortedUpTo);
+        std::nth_element(from, values.begin() + static_cast<std::ptrdiff_t>(k), values.end());
+        const double lower = values[k];
+        const double upper =
+            k + 1 < n ? *std::min_element(values.begin() + static_cast<std::ptrdiff_t>(k) + 1,
+                                          values.end())
+                      : lower;
+        result.push_back(lower + (position - static_cast<double>(k)) * (upper - lower));
+        sortedUpTo = k;
+    }
+    return result;
+}
+
+double silvermanBandwidth(double sd, double iqr, size_t n) {
+    const double spread = iqr > 0.0 ? std::min(sd, iqr / 1.34) : sd;
+    return 0.9 * spread * std::pow(static_cast<double>(n), -0.2);
+}
+
+double kernelDensityMode(std::span<const double> values, double bandwidth, double low,
+                         double high) {
+    if (!(high > low)) return low;
+    const Grid grid{low, high, (high - low) / (kGridPoints - 1)};
+    const int r = highestGridPoint(values, bandwidth, grid);
+    const auto slope = [&](double x, double& first, double& second) {
+        slopeAt(values, bandwidth, x, first, second);
+    };
+    return slopeRoot(slope, grid.at(std::max(r - 1, 0)), grid.at(r),
+                     grid.at(std::min(r + 1, kGridPoints - 1)),
+                     1e-13 * (std::fabs(grid.at(r)) + grid.step));
+}
+
+}  // namespace kestrel

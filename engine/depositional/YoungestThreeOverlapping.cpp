@@ -1,0 +1,20 @@
+// Y3Zo: the weighted mean of the three youngest grains (by age + 2 sigma) of the youngest
+// cluster of three or more grains overlapping at 2 sigma, the cluster of YC2s(3+).
+// W. R. Dickinson and G. E. Gehrels (2009), "Use of U-Pb ages of detrital zircons to infer
+// maximum depositional ages of strata", Earth and Planetary Science Letters 288, 115-125.
+#include "engine/depositional/DepositionalEstimators.h"
+#include "engine/depositional/WeightedMean.h"
+#include "engine/depositional/YoungestClusters.h"
+
+namespace kestrel {
+
+DepositionalEstimate youngestThreeZirconsOverlapping(const GrainSample& sample,
+                                                     const DepositionalOptions&) {
+    if (sample.ages.size() < 3) return noDepositionalEstimate("fewer than three grains");
+    const std::vector<size_t> cluster = youngestCluster(sample, 2.0, 3);
+    if (cluster.empty())
+        return noDepositionalEstimate("no cluster of three grains overlapping at 2 sigma");
+    return weightedMeanEstimate(sample, std::span<const size_t>(cluster).first(3));
+}
+
+}  // namespace kestrel
