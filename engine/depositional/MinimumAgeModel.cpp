@@ -13,6 +13,7 @@
 #include <limits>
 #include <memory>
 #include <numeric>
+#include <type_traits>
 
 #include "engine/KestrelError.h"
 #include "engine/depositional/DepositionalEstimators.h"
