@@ -9,3 +9,7 @@ add_dependencies(kestrel_engine_bench kestrel_critical_value_table)
 add_executable(kestrel_density_bench ${CMAKE_CURRENT_SOURCE_DIR}/density_bench.cpp)
 target_include_directories(kestrel_density_bench PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(kestrel_density_bench PRIVATE kestrel_engine benchmark::benchmark)
+# Depositional ages and age components of 200 samples x 1,000 grains.
+add_executable(kestrel_depositional_bench ${CMAKE_CURRENT_SOURCE_DIR}/depositional_bench.cpp)
+target_include_directories(kestrel_depositional_bench PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(kestrel_depositional_bench PRIVATE kestrel_engine benchmark::benchmark)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every benchmark and prints one markdown table:
 #   - the Google Benchmark programs of bench/ (reader, engine, graph replot: whichever exist),
-#     median of 5 repetitions; the 200-sample nonmetric MDS beside scikit-learn's;
+#     median of 5 repetitions; the 200-sample nonmetric MDS beside scikit-learn's; depositional
+#     ages and age components of 200 samples x 1,000 grains beside numpy and scipy;
 #   - kestrel-batch as a whole process on generated 5,000- and 65,535-row workbooks
 #     (kestrel-make-samples --rows), timed by hyperfine, peak memory by /usr/bin/time -v.
 # Usage: scripts/bench.sh [BUILD_DIR]   (default build-hardening; a Release build)
@@ -35,7 +36,8 @@ fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTREL_BENCH=ON >/dev/null
 benches=()
 known=$(cmake --build "$build" --target help)
-for target in kestrel_reader_bench kestrel_engine_bench kestrel_density_bench kestrel_replot_bench; do
+for target in kestrel_reader_bench kestrel_engine_bench kestrel_density_bench \
+  kestrel_depositional_bench kestrel_replot_bench; do
   if grep -q "^$target:" <<<"$known"; then benches+=("$target"); fi
 done
 for target in kestrel kestrel_window_bench; do
@@ -52,6 +54,9 @@ rows=()  # markdown table rows
 # busy machine would fail a good build. Google Benchmark rows by program/benchmark.
 declare -A aims=(
   [kestrel_engine_bench/BM_NonmetricMds/200]=1000
+  [kestrel_depositional_bench/BM_DepositionalAges/real_time]=1000
+  [kestrel_depositional_bench/BM_MaximumLikelihoodAges/real_time]=500
+  [kestrel_depositional_bench/BM_ComponentsAuto]=500
   [kestrel_window_bench/BM_GrainAgesPreview16x100]=100
   [kestrel_window_bench/BM_FindEnd65535AgeCells]=5000
   [kestrel_window_bench/BM_SpreadsheetFillScrollZoom65536]=10000
@@ -95,6 +100,14 @@ PY
   if [ "$target" = kestrel_engine_bench ] && [ -f "$mds_matrix" ]; then
     read -r pymds pysteps < <("$python" bench/python/nonmetric_mds.py "$mds_matrix" 5)
     rows+=("| Python (scikit-learn) | the same 200-sample nonmetric map (bench/python/nonmetric_mds.py, $pysteps steps) | $pymds ms | |")
+  fi
+  # Beside depositional ages and age components, numpy and scipy on the samples it wrote.
+  depositional_samples=${TMPDIR:-/tmp}/kestrel-depositional-bench/samples_200x1000.csv
+  if [ "$target" = kestrel_depositional_bench ] && [ -f "$depositional_samples" ]; then
+    read -r pyall pymla pymix pyk < <("$python" bench/python/depositional_ages.py "$depositional_samples")
+    rows+=("| Python (numpy, scipy) | the same ten estimators of 200 samples x 1,000 grains (bench/python/depositional_ages.py) | $pyall ms | |")
+    rows+=("| Python (scipy.optimize) | the same maximum likelihood ages of the 200 samples | $pymla ms | |")
+    rows+=("| Python (scipy.optimize) | the same age components of one sample, k = $pyk by BIC | $pymix ms | |")
   fi
 done
 

@@ -3,7 +3,8 @@
 // from several starts. EM creeps where components overlap, so its steps are extrapolated by
 // SQUAREM (R. Varadhan and C. Roland (2008), "Simple and globally convergent methods for
 // accelerating the convergence of any EM algorithm", Scandinavian Journal of Statistics 35,
-// 335-353), every extrapolation kept only when it raises the likelihood.
+// 335-353), every extrapolation kept only when it raises the likelihood, and the best start is
+// taken the last of the way by Newton's method on the observed information.
 #include "engine/depositional/MixtureComponents.h"
 
 #include <Eigen/Dense>
@@ -132,11 +133,12 @@ struct Converged {
     double lnL = -std::numeric_limits<double>::infinity();
 };
 
-// EM, accelerated, until lnL changes by less than 1e-12 of itself from one cycle to the next.
-Converged converge(const LogGrains& g, Mixture m) {
+// EM, accelerated, until lnL changes by less than `tolerance` of itself from one cycle to the
+// next, or for at most `cycles` cycles.
+Converged converge(const LogGrains& g, Mixture m, double tolerance, int cycles) {
     std::vector<double> w;
     double previous = -std::numeric_limits<double>::infinity();
-    for (int cycle = 0; cycle < 10000; ++cycle) {
+    for (int cycle = 0; cycle < cycles; ++cycle) {
         double lnL0 = 0.0, lnL1 = 0.0, lnLx = 0.0;
         const Mixture m1 = emStep(g, m, w, &lnL0);
         const Mixture m2 = emStep(g, m1, w, &lnL1);
@@ -146,7 +148,7 @@ Converged converge(const LogGrains& g, Mixture m) {
             const Mixture settled = emStep(g, jumped, w, &lnLx);
             if (lnLx >= lnL1) next = settled;
         }
-        if (std::fabs(lnL0 - previous) <= 1e-12 * std::fabs(lnL0)) return {m, lnL0};
+        if (std::fabs(lnL0 - previous) <= tolerance * std::fabs(lnL0)) return {m, lnL0};
         previous = lnL0;
         m = std::move(next);
     }
@@ -217,15 +219,6 @@ std::vector<Mixture> startsOf(const LogGrains& g, size_t k, const Mixture* fewer
     return starts;
 }
 
-Converged bestOfStarts(const LogGrains& g, size_t k, const Mixture* fewer) {
-    Converged best;
-    for (Mixture& start : startsOf(g, k, fewer)) {
-        Converged c = converge(g, std::move(start));
-        if (c.lnL > best.lnL) best = std::move(c);
-    }
-    return best;
-}
-
 // One grain's score s (the derivatives of ln f by mu_1 .. mu_k, then p_1 .. p_k-1 with
 // p_k = 1 - the others) and the second derivatives of f over f, into `curvature` (upper block
 // only: the mixed terms of means and proportions).
@@ -257,19 +250,88 @@ void grainDerivatives(const LogGrains& g, size_t i, const Mixture& m, Eigen::Vec
     }
 }
 
-// The standard errors of the means from the observed information, the sum over grains of
-// s s' - f''/f. When that is singular (components that coincide, or one that no grain claims),
-// each mean's error given the others.
-std::vector<double> meanStandardErrors(const LogGrains& g, const Mixture& m) {
-    const Eigen::Index k = static_cast<Eigen::Index>(m.size()), size = 2 * k - 1;
-    Eigen::MatrixXd information = Eigen::MatrixXd::Zero(size, size);
+// The gradient of lnL in (mu_1 .. mu_k, p_1 .. p_k-1) and the observed information, the sum
+// over grains of s s' - f''/f.
+struct Curvature {
+    Eigen::VectorXd gradient;
+    Eigen::MatrixXd information;
+};
+
+Curvature curvatureAt(const LogGrains& g, const Mixture& m) {
+    const Eigen::Index size = 2 * static_cast<Eigen::Index>(m.size()) - 1;
+    Curvature c{Eigen::VectorXd::Zero(size), Eigen::MatrixXd::Zero(size, size)};
     Eigen::MatrixXd curvature(size, size);
     Eigen::VectorXd score(size);
     for (size_t i = 0; i < g.size(); ++i) {
         grainDerivatives(g, i, m, score, curvature);
-        information += score * score.transpose();
-        information -= Eigen::MatrixXd(curvature.selfadjointView<Eigen::Upper>());
+        c.gradient += score;
+        c.information += score * score.transpose();
+        c.information -= Eigen::MatrixXd(curvature.selfadjointView<Eigen::Upper>());
     }
+    return c;
+}
+
+// The mixture moved by `step` in (mu, p_1 .. p_k-1); false when a proportion leaves [0, 1].
+bool moved(const Mixture& m, const Eigen::VectorXd& step, Mixture* out) {
+    const size_t k = m.size();
+    *out = m;
+    double others = 0.0;
+    for (size_t j = 0; j < k; ++j) out->mu[j] += step(static_cast<Eigen::Index>(j));
+    for (size_t j = 0; j + 1 < k; ++j) {
+        out->p[j] += step(static_cast<Eigen::Index>(k + j));
+        others += out->p[j];
+        if (!(out->p[j] >= 0.0 && out->p[j] <= 1.0)) return false;
+    }
+    out->p[k - 1] = 1.0 - others;
+    return out->p[k - 1] >= 0.0;
+}
+
+// Newton's steps from an EM fit near the maximum, where EM creeps along ridges of overlapping
+// components but the quadratic is good: each step halved until it raises lnL. True when lnL is
+// within 1e-12 of itself of the maximum; false when the information is singular there
+// (components that coincide) or no step helps.
+bool polish(const LogGrains& g, Converged& c) {
+    std::vector<double> w;
+    for (int iteration = 0; iteration < 50; ++iteration) {
+        const Curvature curvature = curvatureAt(g, c.mixture);
+        const Eigen::LLT<Eigen::MatrixXd> llt(curvature.information);
+        if (llt.info() != Eigen::Success) return false;
+        Eigen::VectorXd step = llt.solve(curvature.gradient);
+        // Half the Newton decrement: how far below the quadratic's maximum lnL is.
+        if (0.5 * curvature.gradient.dot(step) <= 1e-12 * std::fabs(c.lnL)) return true;
+        bool better = false;
+        for (int halving = 0; halving < 20 && !better; ++halving, step *= 0.5) {
+            Mixture next;
+            if (!moved(c.mixture, step, &next)) continue;
+            const double lnL = posteriorWeights(g, next, w);
+            if (lnL >= c.lnL) {
+                c = {std::move(next), lnL};
+                better = true;
+            }
+        }
+        if (!better) return false;
+    }
+    return false;
+}
+
+// Each start climbed by EM until it settles near a maximum, the best then to the maximum by
+// Newton's method, or by more EM where that cannot go.
+Converged bestOfStarts(const LogGrains& g, size_t k, const Mixture* fewer) {
+    Converged best;
+    for (Mixture& start : startsOf(g, k, fewer)) {
+        Converged c = converge(g, std::move(start), 1e-7, 60);
+        if (c.lnL > best.lnL) best = std::move(c);
+    }
+    if (!polish(g, best)) best = converge(g, best.mixture, 1e-12, 2000);
+    return best;
+}
+
+// The standard errors of the means from the inverse of the observed information; where that is
+// singular (components that coincide, or one that no grain claims), each mean's error given the
+// others.
+std::vector<double> meanStandardErrors(const LogGrains& g, const Mixture& m) {
+    const Eigen::Index k = static_cast<Eigen::Index>(m.size()), size = 2 * k - 1;
+    const Eigen::MatrixXd information = curvatureAt(g, m).information;
     std::vector<double> se(m.size(), std::numeric_limits<double>::quiet_NaN());
     const Eigen::LLT<Eigen::MatrixXd> llt(information);
     for (Eigen::Index j = 0; j < k; ++j) {
