@@ -139,6 +139,7 @@ void DepositionalAgeController::fitComponents() {
             made.first = k == 0 ? fitMixtureAuto(grains) : fitMixture(grains, k);
             const size_t found = made.first.components.size();
             made.second = "k = " + std::to_string(found) + (k == 0 ? ", by BIC" : "");
+            if (made.first.bicAtLargestK) made.second += ", the most tried: there may be more";
         } catch (const KestrelError& error) {
             made = {MixtureFit{}, error.what()};
         }

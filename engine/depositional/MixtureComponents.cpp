@@ -395,6 +395,7 @@ MixtureFit fitMixtureAuto(const GrainSample& sample) {
         MixtureFit fit = fitOf(g, fewer);
         if (k == 1 || fit.bic < best.bic) best = std::move(fit);
     }
+    best.bicAtLargestK = best.components.size() == most && most < g.size();
     return best;
 }
 

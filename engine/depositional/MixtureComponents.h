@@ -29,6 +29,10 @@ struct MixtureFit {
     std::vector<AgeComponent> components;
     double logLikelihood = 0.0;
     double bic = 0.0;
+    /// fitMixtureAuto only: the lowest BIC came at the largest k tried while the sample has more
+    /// grains, so it may hold more components, or components with a spread of their own (which
+    /// this model, each component a single age, splits into several).
+    bool bicAtLargestK = false;
 };
 
 /// @brief Fits k components (1 <= k <= the sample's grains) from several starts. The sample must

@@ -83,6 +83,13 @@ void runDepositional(const AgesSettings& settings, std::ostream& out, std::ostre
         for (const MixtureFit& fit : fits) count += fit.components.size();
         out << (asked.mdaOut ? "; " : ": ") << count << " age components"
             << (*asked.components == 0 ? " (each sample's number chosen by BIC)" : "");
+        for (size_t s = 0; s < samples.size(); ++s) {
+            if (!fits[s].bicAtLargestK) continue;
+            err << "kestrel-batch: note: sample \"" << samples[s].name << "\": BIC is lowest at "
+                << kMaxAutoComponents
+                << " components, the most auto tries: the sample may hold more, or components "
+                   "with a spread of their own\n";
+        }
         writeComponentsFile(*asked.componentsOut, samples, fits);
     }
     out << '\n';

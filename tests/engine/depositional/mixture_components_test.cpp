@@ -80,6 +80,14 @@ TEST(MixtureComponents, BicPicksTheTrueNumberOfComponents) {
     EXPECT_NEAR(fit.bic, expected[2][2], 1e-5);
     EXPECT_NEAR(fit.components[0].age, 60.0, 0.01 * 60.0);
     EXPECT_NEAR(fit.components[2].age, 1100.0, 0.01 * 1100.0);
+    EXPECT_FALSE(fit.bicAtLargestK);
+    // Ten clear ages: auto stops at eight and says that BIC was still falling there.
+    const kestrel::GrainSample ten = populations(
+        "ten", 300, {50, 100, 200, 400, 800, 1200, 1600, 2000, 2400, 2800}, std::vector<double>(10, 0.1),
+        0.005, 0.0, 5);
+    const kestrel::MixtureFit capped = kestrel::fitMixtureAuto(ten);
+    EXPECT_EQ(capped.components.size(), 8u);
+    EXPECT_TRUE(capped.bicAtLargestK);
 }
 
 TEST(MixtureComponents, RefusesMoreComponentsThanGrainsOrNone) {
