@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -53,8 +54,12 @@ GrainSample sampleOf(std::string name, std::vector<std::pair<double, double>> gr
 // Hand-made samples, each separating one convention from its neighbours.
 std::vector<GrainSample> handMadeSamples() {
     return {
-        // Youngest by age (100 +- 6) is not youngest by age + sigma (103 +- 1).
-        sampleOf("byUpperAge", {{110, 1}, {100, 6}, {103, 1}, {104, 1}, {104.5, 2}, {160, 3}}),
+        // Youngest by age (100 +- 6) is not youngest by age + sigma (103 +- 1), which ties with
+        // 101 +- 3, read after it.
+        sampleOf("byUpperAge",
+                 {{110, 1}, {100, 6}, {103, 1}, {104, 1}, {104.5, 2}, {160, 3}, {101, 3}}),
+        // 100 +- 1 and 102 +- 1 touch at 1 sigma (101) without overlapping.
+        sampleOf("touching", {{100, 1}, {102, 1}, {110, 1}, {110.5, 1}, {140, 2}}),
         // 103 +- 0.2 does not reach 100 +- 1 at 1 or 2 sigma, so 99 +- 2.5, which would, is cut
         // off from it; the first cluster is further up.
         sampleOf(
@@ -179,21 +184,25 @@ TEST(YoungestGrains, AgreeWithNumpyOnRandomDetritalSamples) {
 TEST(YoungestGrains, HandMadeSamplesSeparateTheConventions) {
     const std::vector<GrainSample> samples = handMadeSamples();
     const DepositionalOptions options;
-    const auto run = [&](const char* method, size_t sample) {
-        return kEstimators.at(method)(samples[sample], options);
+    const auto run = [&](const std::string& method, const std::string& name) {
+        const auto sample = std::find_if(samples.begin(), samples.end(),
+                                         [&](const GrainSample& s) { return s.name == name; });
+        return kEstimators.at(method)(*sample, options);
     };
-    // byUpperAge: YSG is 103 +- 1 (a + s = 104), not 100 +- 6; Y3Za takes 100, 103, 104.
-    EXPECT_EQ(run("ysg", 0).age, 103.0);
-    EXPECT_EQ(run("ysg", 0).minus, 1.96);
-    EXPECT_EQ(run("y3za", 0).used, 3u);
+    // byUpperAge: YSG is 103 +- 1 (a + s = 104, read before 101 +- 3), not 100 +- 6.
+    EXPECT_EQ(run("ysg", "byUpperAge").age, 103.0);
+    EXPECT_EQ(run("ysg", "byUpperAge").minus, 1.96);
+    // touching: the youngest cluster at 1 sigma is 110, 110.5.
+    EXPECT_EQ(run("yc1s", "touching").used, 2u);
+    EXPECT_GT(*run("yc1s", "touching").age, 110.0);
     // gap: the cluster of 100 +- 1 stops at 103 +- 0.2, so the youngest clusters are higher
     // up: 120, 121 at 1 sigma (121.5 +- 1 starts at 120.5, above 120 + 1); 120-122 at 2 sigma,
     // of which Y3Zo takes three.
-    EXPECT_EQ(run("yc1s", 1).used, 2u);
-    EXPECT_EQ(run("yc2s", 1).used, 4u);
-    EXPECT_EQ(run("y3zo", 1).used, 3u);
-    EXPECT_LT(*run("yc2s", 1).age, 122.0);
-    EXPECT_GT(*run("yc2s", 1).age, 120.0);
+    EXPECT_EQ(run("yc1s", "gap").used, 2u);
+    EXPECT_EQ(run("yc2s", "gap").used, 4u);
+    EXPECT_EQ(run("y3zo", "gap").used, 3u);
+    EXPECT_LT(*run("yc2s", "gap").age, 122.0);
+    EXPECT_GT(*run("yc2s", "gap").age, 120.0);
     // apart and two: each "nothing" with its reason.
     const std::map<std::string, std::string> apart{
         {"yc1s", "no cluster of two grains overlapping at 1 sigma"},
@@ -204,17 +213,17 @@ TEST(YoungestGrains, HandMadeSamplesSeparateTheConventions) {
         {"tau", "no peak with three grains between its minima"},
     };
     for (const auto& [method, reason] : apart) {
-        const DepositionalEstimate e = run(method.c_str(), 3);
+        const DepositionalEstimate e = run(method, "apart");
         EXPECT_FALSE(e.age || e.minus || e.plus || e.mswd) << method;
         EXPECT_EQ(e.reason, reason) << method;
     }
-    EXPECT_EQ(run("y3za", 3).used, 3u);
+    EXPECT_EQ(run("y3za", "apart").used, 3u);
     for (const char* method : {"yc2s", "y3za", "y3zo"})
-        EXPECT_EQ(run(method, 4).reason, "fewer than three grains") << method;
+        EXPECT_EQ(run(method, "two").reason, "fewer than three grains") << method;
     // two: one peak between two grains, each within 1 sigma of it; Tau needs three.
-    EXPECT_EQ(run("ypp", 4).used, 2u);
-    EXPECT_NEAR(*run("ypp", 4).age, 100.25, 1e-9);
-    EXPECT_EQ(run("tau", 4).reason, "no peak with three grains between its minima");
+    EXPECT_EQ(run("ypp", "two").used, 2u);
+    EXPECT_NEAR(*run("ypp", "two").age, 100.25, 1e-9);
+    EXPECT_EQ(run("tau", "two").reason, "no peak with three grains between its minima");
 }
 
 // YDZ's percentiles and mode against the exact distribution of the youngest of the
