@@ -33,6 +33,7 @@ DepositionalEstimate youngestPeakTau(const GrainSample& sample, const Deposition
     constexpr double kNone = std::numeric_limits<double>::infinity();
     const std::vector<size_t> byAge = grainsByUpperAge(sample, 0.0);
     PdpWalk walk(sample);
+    if (walk.tooFine()) return noDepositionalEstimate(kPdpTooFine);
     double below = -kNone;
     bool peakSeen = false;
     for (std::optional<PdpTurn> turn = walk.next();; turn = walk.next()) {

@@ -226,6 +226,33 @@ TEST(YoungestGrains, HandMadeSamplesSeparateTheConventions) {
     EXPECT_EQ(run("tau", "two").reason, "no peak with three grains between its minima");
 }
 
+// Samples at the edges of what a workbook can hold: every method gives a finite estimate or
+// says why it gives none.
+TEST(YoungestGrains, OddSamplesGiveFiniteEstimatesOrReasons) {
+    const std::vector<GrainSample> samples{
+        sampleOf("same", {{100, 1}, {100, 1}, {100, 1}, {100, 1}}),
+        sampleOf("minute", {{1e-6, 1e-7}, {2e-6, 1e-7}, {2.1e-6, 1e-7}}),
+        sampleOf("vast", {{1e300, 1e298}, {1.01e300, 1e298}, {1.2e300, 1e298}}),
+        sampleOf("sharp", {{100, 1e-150}, {101, 1e-150}, {102, 1e-150}}),
+        sampleOf("unequal", {{0.5, 1e-6}, {0.5, 2e-6}, {3000, 100}, {3100, 100}}),
+    };
+    for (const GrainSample& sample : samples) {
+        for (const auto& [method, estimate] : kEstimators) {
+            SCOPED_TRACE(sample.name + " " + method);
+            const DepositionalEstimate e = estimate(sample, DepositionalOptions{});
+            EXPECT_EQ(e.reason.empty(), e.age.has_value()) << e.reason;
+            for (const std::optional<double>& value : {e.age, e.minus, e.plus, e.mswd}) {
+                if (value) {
+                    EXPECT_TRUE(std::isfinite(*value)) << *value;
+                }
+            }
+            if (method == "ypp" && sample.name == "unequal") {
+                EXPECT_EQ(e.reason, kestrel::kPdpTooFine);
+            }
+        }
+    }
+}
+
 // YDZ's percentiles and mode against the exact distribution of the youngest of the
 // candidates' ages, P(min > t) = prod(1 - Phi((t - a_i) / s_i)): the percentiles within four
 // standard errors of a sample percentile, the mode within a fiftieth of the 95% range (the
