@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/depositional/SlopeRoot.h"
-
 namespace kestrel {
 
 namespace {
@@ -31,19 +29,24 @@ double densityAt(std::span<const double> values, double bandwidth, double x) {
     return sum;
 }
 
-void slopeAt(std::span<const double> values, double bandwidth, double x, double& first,
-             double& second) {
+// The density's first three derivatives at x, for Halley's method on its slope.
+struct Derivatives {
+    double first, second, third;
+};
+
+Derivatives derivativesAt(std::span<const double> values, double bandwidth, double x) {
     const double inverse = 1.0 / bandwidth;
-    double sumZ = 0.0, sumZ2 = 0.0, sumK = 0.0;
+    double sumK = 0.0, sumZ = 0.0, sumZ2 = 0.0, sumZ3 = 0.0;
     for (const double v : values) {
         const double z = (x - v) * inverse;
         const double k = z * z <= kReach * kReach ? std::exp(-0.5 * z * z) : 0.0;
         sumK += k;
         sumZ += z * k;
         sumZ2 += z * z * k;
+        sumZ3 += z * z * z * k;
     }
-    first = -sumZ * inverse;
-    second = (sumZ2 - sumK) * inverse * inverse;
+    return {-sumZ * inverse, (sumZ2 - sumK) * inverse * inverse,
+            -(sumZ3 - 3.0 * sumZ) * inverse * inverse * inverse};
 }
 
 // The values spread linearly onto a mesh of `perStep` cells to a grid step, and the kernel
@@ -54,17 +57,20 @@ class Mesh {
         : m_perStep(perStep) {
         const int cells = (kGridPoints - 1) * perStep;
         const double step = grid.step / perStep;
-        m_mass.assign(static_cast<size_t>(cells) + 1, 0.0);
-        for (const double v : values) {
-            const double t = std::clamp((v - grid.low) / step, 0.0, static_cast<double>(cells));
-            const int j = std::min(static_cast<int>(t), cells - 1);
-            m_mass[static_cast<size_t>(j)] += 1.0 - (t - j);
-            m_mass[static_cast<size_t>(j) + 1] += t - j;
-        }
         const int reach = static_cast<int>(std::ceil(kReach * bandwidth / step));
         for (int d = 0; d <= reach; ++d) {
             const double z = d * step / bandwidth;
             m_kernel.push_back(std::exp(-0.5 * z * z));
+        }
+        // The mass is held with `reach` empty cells either side, so that reading it needs no
+        // bounds.
+        m_mass.assign(static_cast<size_t>(cells + 1 + 2 * reach), 0.0);
+        double* mass = m_mass.data() + reach;
+        for (const double v : values) {
+            const double t = std::clamp((v - grid.low) / step, 0.0, static_cast<double>(cells));
+            const int j = std::min(static_cast<int>(t), cells - 1);
+            mass[j] += 1.0 - (t - j);
+            mass[j + 1] += t - j;
         }
         // Binning moves each value by less than a step; the kernel's curvature bounds what
         // that changes. Kernels cut at 8 bandwidths and rounding are counted too, generously.
@@ -75,16 +81,16 @@ class Mesh {
 
     /// The density at grid point r, within error() of the exact one.
     double at(int r) const {
-        const int centre = r * m_perStep;
         const int reach = static_cast<int>(m_kernel.size()) - 1;
-        const int cells = static_cast<int>(m_mass.size()) - 1;
-        const double* mass = m_mass.data();
+        const double* mass = m_mass.data() + reach + r * m_perStep;
         const double* kernel = m_kernel.data();
-        double sum = mass[centre] * kernel[0];
-        for (int d = 1; d <= std::min(reach, cells - centre); ++d)
-            sum += mass[centre + d] * kernel[d];
-        for (int d = 1; d <= std::min(reach, centre); ++d) sum += mass[centre - d] * kernel[d];
-        return sum;
+        // Four sums side by side: one alone would wait on its own additions.
+        double sums[4] = {mass[0] * kernel[0], 0.0, 0.0, 0.0};
+        int d = 1;
+        for (; d + 3 <= reach; d += 4)
+            for (int u = 0; u < 4; ++u) sums[u] += kernel[d + u] * (mass[d + u] + mass[-(d + u)]);
+        for (; d <= reach; ++d) sums[0] += kernel[d] * (mass[d] + mass[-d]);
+        return (sums[0] + sums[1]) + (sums[2] + sums[3]);
     }
     double error() const { return m_error; }
 
@@ -125,6 +131,36 @@ int highestGridPoint(std::span<const double> values, double bandwidth, const Gri
     return best;
 }
 
+// The root of the slope next to grid point r, the highest: on the side where the density
+// rises from r, since the neighbour there is no higher. Halley's method (the slope's root,
+// converging cubically from a grid point, so three readings of the values mostly do), kept
+// inside the bracket by bisection. At the end of the grid, with the density falling inwards,
+// the end itself.
+double refineMode(std::span<const double> values, double bandwidth, const Grid& grid, int r) {
+    double x = grid.at(r);
+    Derivatives d = derivativesAt(values, bandwidth, x);
+    if (d.first == 0.0) return x;
+    const int side = d.first > 0.0 ? r + 1 : r - 1;
+    if (side < 0 || side >= kGridPoints) return x;
+    // The slope is above 0 at `rising` and below at `falling`, whichever side each lies.
+    double rising = d.first > 0.0 ? x : grid.at(side);
+    double falling = d.first > 0.0 ? grid.at(side) : x;
+    const double tolerance = 1e-13 * (std::fabs(x) + grid.step);
+    for (int iteration = 0; iteration < 100; ++iteration) {
+        const double lo = std::min(rising, falling), hi = std::max(rising, falling);
+        const double denominator = 2.0 * d.second * d.second - d.first * d.third;
+        double next = denominator != 0.0 ? x - 2.0 * d.first * d.second / denominator : x;
+        if (std::fabs(next - x) <= tolerance) return next;
+        if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
+        if (hi - lo <= tolerance) return next;
+        x = next;
+        d = derivativesAt(values, bandwidth, x);
+        if (d.first == 0.0) return x;
+        (d.first > 0.0 ? rising : falling) = x;
+    }
+    return x;
+}
+
 }  // namespace
 
 std::vector<double> percentilesOf(std::vector<double>& values, std::span<const double> percents) {
@@ -162,12 +198,7 @@ double kernelDensityMode(std::span<const double> values, double bandwidth, doubl
     if (!(high > low)) return low;
     const Grid grid{low, high, (high - low) / (kGridPoints - 1)};
     const int r = highestGridPoint(values, bandwidth, grid);
-    const auto slope = [&](double x, double& first, double& second) {
-        slopeAt(values, bandwidth, x, first, second);
-    };
-    return slopeRoot(slope, grid.at(std::max(r - 1, 0)), grid.at(r),
-                     grid.at(std::min(r + 1, kGridPoints - 1)),
-                     1e-13 * (std::fabs(grid.at(r)) + grid.step));
+    return refineMode(values, bandwidth, grid, r);
 }
 
 }  // namespace kestrel
