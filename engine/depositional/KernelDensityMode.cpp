@@ -16,22 +16,11 @@ struct Grid {
     double at(int r) const { return r == kGridPoints - 1 ? high : low + r * step; }
 };
 
-// The density (not normalised) at x, exactly. The values come in no order, so the cut at
-// 8 bandwidths is a select, not a branch the processor would mispredict.
-double densityAt(std::span<const double> values, double bandwidth, double x) {
-    const double inverse = 1.0 / bandwidth;
-    double sum = 0.0;
-    for (const double v : values) {
-        const double z = (x - v) * inverse;
-        const double k = std::exp(-0.5 * z * z);
-        sum += z * z <= kReach * kReach ? k : 0.0;
-    }
-    return sum;
-}
-
-// The density's first three derivatives at x, for Halley's method on its slope.
+// The density (not normalised) at x and its first three derivatives, exactly, for Halley's
+// method on its slope. The values come in no order, so the cut at 8 bandwidths is a select,
+// not a branch the processor would mispredict.
 struct Derivatives {
-    double first, second, third;
+    double density, first, second, third;
 };
 
 Derivatives derivativesAt(std::span<const double> values, double bandwidth, double x) {
@@ -45,7 +34,7 @@ Derivatives derivativesAt(std::span<const double> values, double bandwidth, doub
         sumZ2 += z * z * k;
         sumZ3 += z * z * z * k;
     }
-    return {-sumZ * inverse, (sumZ2 - sumK) * inverse * inverse,
+    return {sumK, -sumZ * inverse, (sumZ2 - sumK) * inverse * inverse,
             -(sumZ3 - 3.0 * sumZ) * inverse * inverse * inverse};
 }
 
@@ -112,21 +101,23 @@ std::vector<int> mightBeHighest(const Mesh& mesh, const std::vector<int>& points
     return kept;
 }
 
-// The highest grid point of the exact density (the lowest of equals). A coarse mesh (the grid
-// itself) rules out most points, a fine one (eight cells a step) all but a few, which are read
-// exactly.
-int highestGridPoint(std::span<const double> values, double bandwidth, const Grid& grid) {
+// The highest grid point of the exact density (the lowest of equals) and the density's
+// derivatives there. A coarse mesh (the grid itself) rules out most points, a fine one (eight
+// cells a step) all but a few, which are read exactly.
+struct HighestPoint {
+    int row;
+    Derivatives at;
+};
+
+HighestPoint highestGridPoint(std::span<const double> values, double bandwidth, const Grid& grid) {
     std::vector<int> points(kGridPoints);
     for (int r = 0; r < kGridPoints; ++r) points[static_cast<size_t>(r)] = r;
     points = mightBeHighest(Mesh(values, bandwidth, grid, 1), points);
-
     if (points.size() > 1) points = mightBeHighest(Mesh(values, bandwidth, grid, 8), points);
-
-    int best = points.front();
-    double bestValue = points.size() > 1 ? densityAt(values, bandwidth, grid.at(best)) : 0.0;
+    HighestPoint best{points.front(), derivativesAt(values, bandwidth, grid.at(points.front()))};
     for (size_t k = 1; k < points.size(); ++k) {
-        const double value = densityAt(values, bandwidth, grid.at(points[k]));
-        if (value > bestValue) best = points[k], bestValue = value;
+        const Derivatives d = derivativesAt(values, bandwidth, grid.at(points[k]));
+        if (d.density > best.at.density) best = {points[k], d};
     }
     return best;
 }
@@ -136,11 +127,12 @@ int highestGridPoint(std::span<const double> values, double bandwidth, const Gri
 // converging cubically from a grid point, so three readings of the values mostly do), kept
 // inside the bracket by bisection. At the end of the grid, with the density falling inwards,
 // the end itself.
-double refineMode(std::span<const double> values, double bandwidth, const Grid& grid, int r) {
-    double x = grid.at(r);
-    Derivatives d = derivativesAt(values, bandwidth, x);
+double refineMode(std::span<const double> values, double bandwidth, const Grid& grid,
+                  const HighestPoint& highest) {
+    double x = grid.at(highest.row);
+    Derivatives d = highest.at;
     if (d.first == 0.0) return x;
-    const int side = d.first > 0.0 ? r + 1 : r - 1;
+    const int side = d.first > 0.0 ? highest.row + 1 : highest.row - 1;
     if (side < 0 || side >= kGridPoints) return x;
     // The slope is above 0 at `rising` and below at `falling`, whichever side each lies.
     double rising = d.first > 0.0 ? x : grid.at(side);
@@ -151,7 +143,11 @@ double refineMode(std::span<const double> values, double bandwidth, const Grid& 
         const double denominator = 2.0 * d.second * d.second - d.first * d.third;
         double next = denominator != 0.0 ? x - 2.0 * d.first * d.second / denominator : x;
         if (std::fabs(next - x) <= tolerance) return next;
-        if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
+        // Halley's error cubes at each step (on the scale of the bandwidth, over which the
+        // density bends): after a step of 1e-5 bandwidths what is left is near 1e-15 of one.
+        const bool halley = next > lo && next < hi;
+        if (halley && std::fabs(next - x) <= 1e-5 * bandwidth) return next;
+        if (!halley) next = 0.5 * (lo + hi);
         if (hi - lo <= tolerance) return next;
         x = next;
         d = derivativesAt(values, bandwidth, x);
@@ -197,8 +193,7 @@ double kernelDensityMode(std::span<const double> values, double bandwidth, doubl
                          double high) {
     if (!(high > low)) return low;
     const Grid grid{low, high, (high - low) / (kGridPoints - 1)};
-    const int r = highestGridPoint(values, bandwidth, grid);
-    return refineMode(values, bandwidth, grid, r);
+    return refineMode(values, bandwidth, grid, highestGridPoint(values, bandwidth, grid));
 }
 
 }  // namespace kestrel
