@@ -102,7 +102,7 @@ std::vector<int> mightBeHighest(const Mesh& mesh, const std::vector<int>& points
 }
 
 // The highest grid point of the exact density (the lowest of equals) and the density's
-// derivatives there. A coarse mesh (the grid itself) rules out most points, a fine one (eight
+// derivatives there. A coarse mesh (the grid itself) rules out most points, a fine one (sixteen
 // cells a step) all but a few, which are read exactly.
 struct HighestPoint {
     int row;
@@ -113,7 +113,7 @@ HighestPoint highestGridPoint(std::span<const double> values, double bandwidth, 
     std::vector<int> points(kGridPoints);
     for (int r = 0; r < kGridPoints; ++r) points[static_cast<size_t>(r)] = r;
     points = mightBeHighest(Mesh(values, bandwidth, grid, 1), points);
-    if (points.size() > 1) points = mightBeHighest(Mesh(values, bandwidth, grid, 8), points);
+    if (points.size() > 1) points = mightBeHighest(Mesh(values, bandwidth, grid, 16), points);
     HighestPoint best{points.front(), derivativesAt(values, bandwidth, grid.at(points.front()))};
     for (size_t k = 1; k < points.size(); ++k) {
         const Derivatives d = derivativesAt(values, bandwidth, grid.at(points[k]));

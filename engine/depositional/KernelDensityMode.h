@@ -19,7 +19,7 @@
 // n (mesh step / bw)^2 / 8 of one kernel's height of the exact density (an eighth of the step
 // squared times the kernel's largest second derivative), so only the grid points within twice
 // that of the mesh's highest can be the highest. A mesh of the grid itself rules out most
-// points, one eight times finer all but a few, and only those are read exactly: the result is
+// points, one sixteen times finer all but a few, and only those are read exactly: the result is
 // the exact grid's.
 #pragma once
 
