@@ -31,17 +31,37 @@ std::vector<size_t> youngestCandidates(const GrainSample& sample) {
     return candidates;
 }
 
-// The youngest age of every draw: each draw takes one normal per candidate, in the candidates'
-// order, from one stream.
+// The youngest age of every draw. Draw d gives candidate j (in the order read) the deviate of
+// word d * candidates + j + 1 of the seed's stream. The candidates are visited youngest first,
+// so that the youngest so far, m, falls soon; a candidate whose deviate would have to fall
+// below t = (m - a) / s, where the uniform shows it does not (u >= Phi(t)), is passed over
+// without its quantile: it cannot change the youngest.
 std::vector<double> youngestOfDraws(const GrainSample& sample,
                                     const std::vector<size_t>& candidates, uint64_t seed,
                                     size_t draws) {
-    NormalDraws normals(seed);
+    struct Candidate {
+        double age, sigma, inverseSigma;
+        uint64_t place;
+    };
+    std::vector<Candidate> byAge;
+    for (size_t j = 0; j < candidates.size(); ++j) {
+        const size_t i = candidates[j];
+        byAge.push_back({sample.ages[i], sample.sigmas[i], 1.0 / sample.sigmas[i], j + 1});
+    }
+    std::stable_sort(byAge.begin(), byAge.end(),
+                     [](const Candidate& x, const Candidate& y) { return x.age < y.age; });
     std::vector<double> youngest(draws);
-    for (double& value : youngest) {
-        value = std::numeric_limits<double>::infinity();
-        for (const size_t i : candidates)
-            value = std::min(value, sample.ages[i] + sample.sigmas[i] * normals.next());
+    for (size_t d = 0; d < draws; ++d) {
+        const uint64_t first = static_cast<uint64_t>(d) * candidates.size();
+        double m = std::numeric_limits<double>::infinity();
+        for (const Candidate& c : byAge) {
+            const double t = (m - c.age) * c.inverseSigma;
+            if (t < -9.0) continue;  // Phi(t) is below every uniform
+            const double u = openUniform(splitmixWord(seed, first + c.place));
+            if (t < 0.0 && u >= normalProbabilityBound(t)) continue;
+            m = std::min(m, c.age + c.sigma * normalQuantile(u));
+        }
+        youngest[d] = m;
     }
     return youngest;
 }

@@ -13,7 +13,7 @@ definitions, for tests/engine/depositional/youngest_grains_test.cpp.
 import sys
 
 import numpy as np
-from scipy import optimize, stats
+from scipy import optimize, special, stats
 
 NAN = float("nan")
 SQRT_2PI = 2.5066282746310002
@@ -190,20 +190,10 @@ def words(seed, first, count):
 
 
 def normals(seed, count):
-    """Uniforms (w >> 11) 2^-53 in pairs, v = 2u - 1, kept when 0 < v1^2 + v2^2 < 1 (the polar
-    method); each kept pair gives v1 f, then v2 f, f = sqrt(-2 ln(q) / q)."""
-    total = 2 * count + 64
-    while True:
-        u = (words(seed, 0, total) >> np.uint64(11)).astype(np.float64) * 2.0**-53
-        v1, v2 = 2.0 * u[0::2] - 1.0, 2.0 * u[1::2] - 1.0
-        q = v1 * v1 + v2 * v2
-        kept = (q > 0) & (q < 1)
-        f = np.sqrt(-2.0 * np.log(q[kept]) / q[kept])
-        out = np.empty(2 * len(f))
-        out[0::2], out[1::2] = v1[kept] * f, v2[kept] * f
-        if len(out) >= count:
-            return out[:count]
-        total *= 2
+    """Words 1 .. count of the seed's stream, uniforms ((w >> 11) + 1/2) 2^-53, their normal
+    quantiles."""
+    u = ((words(seed, 0, count) >> np.uint64(11)).astype(np.float64) + 0.5) * 2.0**-53
+    return special.ndtri(u)
 
 
 def kde_mode(v):
