@@ -89,12 +89,8 @@ double normalQuantile(double p) {
     return q < 0.0 ? -value : value;
 }
 
-double normalProbabilityBound(double t) {
-    if (t >= 0.0) return 1.0;
-    if (t < -kLowest) return probabilityTable()[0];
-    // The table's point at or above t: Phi rises, so its value is the bound.
-    const auto k = static_cast<size_t>(std::ceil((t + kLowest) * kPerUnit));
-    return probabilityTable()[k];
+const double* normalProbabilityBounds() {
+    return probabilityTable().data();
 }
 
 }  // namespace kestrel

@@ -33,8 +33,9 @@ inline double openUniform(uint64_t word) {
 /// @brief Phi^-1(p) for p in (0, 1), by AS 241 (PPND16).
 double normalQuantile(double p);
 
-/// @brief An upper bound of Phi(t), the standard normal distribution function, from a table
-/// (for deciding that a deviate cannot fall below t); 1 for t >= 0.
-double normalProbabilityBound(double t);
+/// @brief Upper bounds of Phi, the standard normal distribution function, for deciding that a
+/// deviate cannot fall below t: Phi(t) <= bounds[floor((t + 9) * 32) + 1] for -9 <= t < 0
+/// (and below every uniform for t < -9).
+const double* normalProbabilityBounds();
 
 }  // namespace kestrel

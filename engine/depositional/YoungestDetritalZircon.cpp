@@ -50,6 +50,7 @@ std::vector<double> youngestOfDraws(const GrainSample& sample,
     }
     std::stable_sort(byAge.begin(), byAge.end(),
                      [](const Candidate& x, const Candidate& y) { return x.age < y.age; });
+    const double* bounds = normalProbabilityBounds();
     std::vector<double> youngest(draws);
     for (size_t d = 0; d < draws; ++d) {
         const uint64_t first = static_cast<uint64_t>(d) * candidates.size();
@@ -58,7 +59,7 @@ std::vector<double> youngestOfDraws(const GrainSample& sample,
             const double t = (m - c.age) * c.inverseSigma;
             if (t < -9.0) continue;  // Phi(t) is below every uniform
             const double u = openUniform(splitmixWord(seed, first + c.place));
-            if (t < 0.0 && u >= normalProbabilityBound(t)) continue;
+            if (t < 0.0 && u >= bounds[static_cast<size_t>((t + 9.0) * 32.0) + 1]) continue;
             m = std::min(m, c.age + c.sigma * normalQuantile(u));
         }
         youngest[d] = m;
