@@ -20,14 +20,10 @@ SQRT_2PI = 2.5066282746310002
 
 
 def read_samples(path):
-    samples = {}
-    with open(path) as f:
-        for line in f:
-            name, age, sigma = line.strip().split(",")
-            samples.setdefault(name, ([], []))
-            samples[name][0].append(float(age))
-            samples[name][1].append(float(sigma))
-    return {k: (np.array(a), np.array(s)) for k, (a, s) in samples.items()}
+    rows = [line.strip().split(",") for line in open(path)]
+    names = list(dict.fromkeys(r[0] for r in rows))
+    return {n: tuple(np.array([float(r[c]) for r in rows if r[0] == n]) for c in (1, 2))
+            for n in names}
 
 
 def weighted_mean(a, s):
@@ -41,12 +37,8 @@ def weighted_mean(a, s):
 NONE = (NAN, NAN, NAN, NAN, 0)
 
 
-def ysg_index(a, s):
-    return int(np.argmin(a + s))  # argmin keeps the first of equals
-
-
 def ysg(a, s):
-    i = ysg_index(a, s)
+    i = int(np.argmin(a + s))  # argmin keeps the first of equals
     return (a[i], 1.96 * s[i], 1.96 * s[i], NAN, 1)
 
 
@@ -64,11 +56,8 @@ def cluster(a, s, k, m):
 
 def yc(a, s, k, m, first_three=False):
     c = cluster(a, s, k, m)
-    if c is None:
-        return NONE
-    if first_three:
-        c = c[:3]
-    return weighted_mean(a[c], s[c])
+    return NONE if c is None else weighted_mean(a[c[:3] if first_three else c],
+                                                 s[c[:3] if first_three else c])
 
 
 def by_age(a):
@@ -76,10 +65,7 @@ def by_age(a):
 
 
 def y3za(a, s):
-    if len(a) < 3:
-        return NONE
-    o = by_age(a)[:3]
-    return weighted_mean(a[o], s[o])
+    return NONE if len(a) < 3 else weighted_mean(a[by_age(a)[:3]], s[by_age(a)[:3]])
 
 
 def mswd_of(a, s):
@@ -175,25 +161,20 @@ def tau(a, s):
 
 
 def ydz_candidates(a, s):
-    i = ysg_index(a, s)
+    i = int(np.argmin(a + s))
     return np.nonzero(a - 5 * s <= a[i] + 5 * s[i])[0]
 
 
-def words(seed, first, count):
-    """splitmix64: the words first+1 .. first+count of the stream seeded with seed."""
-    with np.errstate(over="ignore"):
-        state = np.uint64(seed) + np.arange(first + 1, first + count + 1,
-                                            dtype=np.uint64) * np.uint64(0x9E3779B97F4A7C15)
-        z = (state ^ (state >> np.uint64(30))) * np.uint64(0xBF58476D1CE4E5B9)
-        z = (z ^ (z >> np.uint64(27))) * np.uint64(0x94D049BB133111EB)
-        return z ^ (z >> np.uint64(31))
-
-
 def normals(seed, count):
-    """Words 1 .. count of the seed's stream, uniforms ((w >> 11) + 1/2) 2^-53, their normal
-    quantiles."""
-    u = ((words(seed, 0, count) >> np.uint64(11)).astype(np.float64) + 0.5) * 2.0**-53
-    return special.ndtri(u)
+    """splitmix64 words 1 .. count of the seed's stream, uniforms ((w >> 11) + 1/2) 2^-53,
+    their normal quantiles."""
+    u64 = np.uint64
+    with np.errstate(over="ignore"):
+        z = u64(seed) + np.arange(1, count + 1, dtype=u64) * u64(0x9E3779B97F4A7C15)
+        z = (z ^ (z >> u64(30))) * u64(0xBF58476D1CE4E5B9)
+        z = (z ^ (z >> u64(27))) * u64(0x94D049BB133111EB)
+        z = z ^ (z >> u64(31))
+    return special.ndtri(((z >> u64(11)).astype(np.float64) + 0.5) * 2.0**-53)
 
 
 def kde_mode(v):
