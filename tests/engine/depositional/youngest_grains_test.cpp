@@ -192,6 +192,10 @@ TEST(YoungestGrains, HandMadeSamplesSeparateTheConventions) {
     EXPECT_EQ(run("y3zo", "gap").used, 3u);
     EXPECT_LT(*run("yc2s", "gap").age, 122.0);
     EXPECT_GT(*run("yc2s", "gap").age, 120.0);
+    // mswd: 50 and 52 disagree (MSWD 8); from 52 on, three grains have 0.30 and four 1.45,
+    // nearer 1, so YSP keeps four.
+    EXPECT_EQ(run("ysp", "mswd").used, 4u);
+    EXPECT_NEAR(*run("ysp", "mswd").mswd, 1.4497243107769415, 1e-12);
     // apart and two: each "nothing" with its reason.
     const std::map<std::string, std::string> apart{
         {"yc1s", "no cluster of two grains overlapping at 1 sigma"},
