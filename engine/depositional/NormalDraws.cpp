@@ -1,5 +1,4 @@
-// The normal quantile of AS 241 and a bound of the normal distribution function, for YDZ's
-// draws.
+// The normal quantile of AS 241, for YDZ's draws.
 #include "engine/depositional/NormalDraws.h"
 
 #include <array>
@@ -14,23 +13,6 @@ double polynomial(const std::array<double, 8>& c, double x) {
     double sum = c[7];
     for (int k = 6; k >= 0; --k) sum = sum * x + c[static_cast<size_t>(k)];
     return sum;
-}
-
-// Phi at t = -kLowest + k / kPerUnit, k = 0 .. kLowest * kPerUnit, raised by a margin far above
-// the error of erfc and of AS 241, so that a bound read from it is never below Phi.
-constexpr int kPerUnit = 32;
-constexpr int kLowest = 9;  // Phi(-9) ~ 1e-19, below the smallest uniform, 2^-54
-
-const std::array<double, kLowest * kPerUnit + 1>& probabilityTable() {
-    static const auto table = [] {
-        std::array<double, kLowest * kPerUnit + 1> t{};
-        for (size_t k = 0; k < t.size(); ++k) {
-            const double x = -kLowest + static_cast<double>(k) / kPerUnit;
-            t[k] = 0.5 * std::erfc(-x / std::sqrt(2.0)) * (1.0 + 1e-9) + 1e-300;
-        }
-        return t;
-    }();
-    return table;
 }
 
 }  // namespace
@@ -87,10 +69,6 @@ double normalQuantile(double p) {
         value = polynomial(e, r) / polynomial(f, r);
     }
     return q < 0.0 ? -value : value;
-}
-
-const double* normalProbabilityBounds() {
-    return probabilityTable().data();
 }
 
 }  // namespace kestrel

@@ -1,5 +1,5 @@
-// Normal deviates that are the same on every platform from the same seed, each found from its
-// own place in one stream of words, for YDZ's draws.
+// Uniforms and normal deviates that are the same on every platform from the same seed, each
+// found from its own place in a stream of words, for YDZ's draws.
 //
 // Words by splitmix64 (S. Vigna, after G. L. Steele, D. Lea and C. H. Flood (2014), "Fast
 // splittable pseudorandom number generators", OOPSLA): the k-th word (k = 1, 2, ...) of the
@@ -8,9 +8,6 @@
 // A word w gives the uniform u = ((w >> 11) + 1/2) 2^-53, strictly inside (0, 1), and the
 // normal deviate Phi^-1(u) by M. J. Wichura (1988), "Algorithm AS 241: the percentage points of
 // the normal distribution", Applied Statistics 37, 477-484 (PPND16, about 1e-16 relative).
-//
-// Each deviate being a function of its place alone, one that cannot matter need never be
-// computed: if u >= Phi(t) the deviate is at least t.
 #pragma once
 
 #include <cstdint>
@@ -32,10 +29,5 @@ inline double openUniform(uint64_t word) {
 
 /// @brief Phi^-1(p) for p in (0, 1), by AS 241 (PPND16).
 double normalQuantile(double p);
-
-/// @brief Upper bounds of Phi, the standard normal distribution function, for deciding that a
-/// deviate cannot fall below t: Phi(t) <= bounds[floor((t + 9) * 32) + 1] for -9 <= t < 0
-/// (and below every uniform for t < -9).
-const double* normalProbabilityBounds();
 
 }  // namespace kestrel

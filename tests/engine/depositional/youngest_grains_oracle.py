@@ -165,16 +165,41 @@ def ydz_candidates(a, s):
     return np.nonzero(a - 5 * s <= a[i] + 5 * s[i])[0]
 
 
-def normals(seed, count):
-    """splitmix64 words 1 .. count of the seed's stream, uniforms ((w >> 11) + 1/2) 2^-53,
-    their normal quantiles."""
+def uniforms(seed, first, count):
+    """splitmix64 words first+1 .. first+count of the seed's stream as ((w >> 11) + 1/2) 2^-53."""
     u64 = np.uint64
     with np.errstate(over="ignore"):
-        z = u64(seed) + np.arange(1, count + 1, dtype=u64) * u64(0x9E3779B97F4A7C15)
+        z = u64(seed) + np.arange(first + 1, first + count + 1, dtype=u64) * u64(
+            0x9E3779B97F4A7C15)
         z = (z ^ (z >> u64(30))) * u64(0xBF58476D1CE4E5B9)
         z = (z ^ (z >> u64(27))) * u64(0x94D049BB133111EB)
         z = z ^ (z >> u64(31))
-    return special.ndtri(((z >> u64(11)).astype(np.float64) + 0.5) * 2.0**-53)
+    return ((z >> u64(11)).astype(np.float64) + 0.5) * 2.0**-53
+
+
+def youngest_of_draws(a, s, seed, draws):
+    """Candidate j's uniforms are words j 2^32 + k; youngest first, each only where its uniform
+    is below p = Phi((M - a) / s), M the largest youngest so far."""
+    youngest, highest = np.full(draws, np.inf), np.inf
+    for j in sorted(range(len(a)), key=lambda j: (a[j], j)):
+        p = 1.0 if np.isinf(highest) else special.ndtr((highest - a[j]) / s[j])
+        if p > 0.25:
+            u = uniforms(seed, j << 32, draws)
+            hit = u < p
+            youngest[hit] = np.minimum(youngest[hit], a[j] + s[j] * special.ndtri(u[hit]))
+        elif p >= 1e-280:
+            u = uniforms(seed, j << 32, 2 * int(draws * p + 10 * np.sqrt(draws * p) + 20))
+            k, d = 0, -1
+            while True:
+                if k + 1 >= len(u):
+                    u = np.concatenate([u, uniforms(seed, (j << 32) + len(u), len(u))])
+                d += 1 + int(np.floor(np.log(u[k]) / np.log1p(-p)))
+                if d >= draws:
+                    break
+                youngest[d] = min(youngest[d], a[j] + s[j] * special.ndtri(p * u[k + 1]))
+                k += 2
+        highest = youngest.max()
+    return youngest
 
 
 def kde_mode(v):
@@ -202,8 +227,7 @@ def kde_mode(v):
 
 def ydz(a, s, seed, draws):
     c = ydz_candidates(a, s)
-    z = normals(seed, draws * len(c)).reshape(draws, len(c))
-    youngest = np.min(a[c][None, :] + s[c][None, :] * z, axis=1)
+    youngest = youngest_of_draws(a[c], s[c], seed, draws)
     mode = kde_mode(youngest)
     p025, p975 = np.percentile(youngest, [2.5, 97.5])
     return (mode, mode - p025, p975 - mode, NAN, len(c))
