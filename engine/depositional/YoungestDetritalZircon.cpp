@@ -66,36 +66,47 @@ const std::array<double, 289>& normalBounds() {
 
 // Draws `value` (a draw's youngest so far) from uniform u unless u shows that the deviate
 // would not bring it below: then the quantile, the costly part, is never computed.
-inline void drawInto(double& value, double age, double sigma, double inverseSigma, double u,
+inline bool drawInto(double& value, double age, double sigma, double inverseSigma, double u,
                      const std::array<double, 289>& bounds) {
     const double t = (value - age) * inverseSigma;
-    if (t < 0.0 && (t < -9.0 || u >= bounds[static_cast<size_t>((t + 9.0) * 32.0) + 1])) return;
-    value = std::min(value, age + sigma * normalQuantile(u));
+    if (t < 0.0 && (t < -9.0 || u >= bounds[static_cast<size_t>((t + 9.0) * 32.0) + 1]))
+        return false;
+    const double drawn = age + sigma * normalQuantile(u);
+    if (!(drawn < value)) return false;
+    value = drawn;
+    return true;
 }
 
 // One candidate's draws where it can be the youngest: those whose uniform lies below
 // p = Phi((M - a) / s), M the largest youngest age so far. Many such draws: each draw's
 // uniform in turn; few: the draws between them skipped by their geometric law.
-void drawCandidate(double age, double sigma, uint64_t seed, uint64_t stream, double p,
-                   std::vector<double>& youngest) {
+// Returns whether it lowered a draw that held the largest youngest age, `highest`.
+bool drawCandidate(double age, double sigma, uint64_t seed, uint64_t stream, double p,
+                   double highest, std::vector<double>& youngest) {
     const std::array<double, 289>& bounds = normalBounds();
     const double inverseSigma = 1.0 / sigma;
     uint64_t k = 0;
+    bool lowered = false;
     if (p > 0.25) {
         for (double& value : youngest) {
             const double u = streamUniform(seed, stream, ++k);
-            if (u < p) drawInto(value, age, sigma, inverseSigma, u, bounds);
+            const double before = value;
+            if (u < p && drawInto(value, age, sigma, inverseSigma, u, bounds))
+                lowered = lowered || before == highest;
         }
-        return;
+        return lowered;
     }
-    if (!(p >= 1e-280)) return;  // no draw of it could ever be the youngest
+    if (!(p >= 1e-280)) return false;  // no draw of it could ever be the youngest
     const double logMiss = std::log1p(-p);
     const auto draws = static_cast<double>(youngest.size());
     for (double d = -1.0;;) {
         d += 1.0 + std::floor(std::log(streamUniform(seed, stream, ++k)) / logMiss);
-        if (!(d < draws)) return;
+        if (!(d < draws)) return lowered;
         const double u = p * streamUniform(seed, stream, ++k);
-        drawInto(youngest[static_cast<size_t>(d)], age, sigma, inverseSigma, u, bounds);
+        double& value = youngest[static_cast<size_t>(d)];
+        const double before = value;
+        if (drawInto(value, age, sigma, inverseSigma, u, bounds))
+            lowered = lowered || before == highest;
     }
 }
 
@@ -125,8 +136,8 @@ std::vector<double> youngestOfDraws(const GrainSample& sample,
         const double a = sample.ages[candidates[j]], s = sample.sigmas[candidates[j]];
         const double p =
             std::isinf(highest) ? 1.0 : 0.5 * std::erfc(-(highest - a) / s / std::sqrt(2.0));
-        drawCandidate(a, s, seed, j, p, youngest);
-        highest = largest(youngest);
+        // The draws' youngest ages only fall: the largest moves only when one holding it does.
+        if (drawCandidate(a, s, seed, j, p, highest, youngest)) highest = largest(youngest);
     }
     return youngest;
 }
