@@ -9,8 +9,9 @@
 // IQR is 0), B. W. Silverman (1986), "Density estimation for statistics and data analysis",
 // Chapman and Hall, eq. 3.31. It is read on 512 points evenly over [min, max] of the values
 // (the first and last exactly min and max), the highest of them taken (the lowest of equals),
-// and refined to the root of the density's slope between its two neighbours (Newton kept
-// inside the bracket, to 1e-13 relative; the grid point itself at the ends of the grid). Each
+// and refined to the root of the density's slope between it and the neighbour on the side
+// where the density rises (Halley's method kept inside the bracket, to 1e-13 relative; the
+// grid point itself at an end of the grid where the density falls inwards). Each
 // kernel is cut 8 bandwidths from its value (it adds less than 1e-14 of its height beyond).
 //
 // Reading 512 points exactly costs 512 n kernels. Instead the values are first spread onto a
@@ -18,7 +19,7 @@
 // n (mesh step / bw)^2 / 8 of one kernel's height of the exact density (an eighth of the step
 // squared times the kernel's largest second derivative), so only the grid points within twice
 // that of the mesh's highest can be the highest. A mesh of the grid itself rules out most
-// points, one eight times finer all but a few, and only those are read exactly: the result is
+// points, one sixteen times finer all but a few, and only those are read exactly: the result is
 // the exact grid's.
 #pragma once
 

@@ -32,8 +32,10 @@ PdpWalk::PdpWalk(const GrainSample& sample) : m_sample(sample) {
     }
     m_x0 = lowest;
     m_step = narrowest / 20.0;
-    m_last = static_cast<long long>(std::ceil((highest - m_x0) / m_step));
+    const double rows = std::ceil((highest - m_x0) / m_step);
+    m_last = rows > static_cast<double>(kMostRows) ? kMostRows + 1 : static_cast<long long>(rows);
     m_row = 0;
+    if (tooFine()) return;
     admitAndRetire(gridAge(0), gridAge(1));
     m_values[1] = density(gridAge(0));
     m_values[2] = density(gridAge(1));
@@ -101,6 +103,7 @@ void PdpWalk::skipEmptyRows() {
 }
 
 std::optional<PdpTurn> PdpWalk::next() {
+    if (tooFine()) return std::nullopt;
     while (m_row + 1 < m_last) {
         // Between far-apart grains the PDP is 0 for many rows; no turn lies there.
         if (m_values[1] == 0.0 && m_values[2] == 0.0) {

@@ -25,6 +25,10 @@
 
 namespace kestrel {
 
+/// Why an estimator that reads the PDP finds nothing when its grid would be too fine.
+inline constexpr const char* kPdpTooFine =
+    "the narrowest uncertainty is too small beside the span of the ages";
+
 /// A peak or a minimum of the PDP, at `age` in age units.
 struct PdpTurn {
     double age = 0.0;
@@ -38,7 +42,14 @@ class PdpWalk {
     /// uncertainty for every age and stay alive while the walk does.
     explicit PdpWalk(const GrainSample& sample);
 
-    /// @brief The next peak or minimum above the last one, or nothing past the oldest grain.
+    /// @brief True when the grid would have more than 100 million rows (the narrowest
+    /// uncertainty is below a 5-millionth of the span of the ages, when reading the whole plot
+    /// could take seconds): such a walk is not begun.
+    bool tooFine() const { return m_last > kMostRows; }
+    static constexpr long long kMostRows = 100'000'000;
+
+    /// @brief The next peak or minimum above the last one, or nothing past the oldest grain
+    /// (or when tooFine()).
     std::optional<PdpTurn> next();
 
     /// @brief How many grains lie within 1 sigma of `age` (|a_i - age| <= s_i); `age` must be

@@ -1,22 +1,27 @@
 // The weighted mean of grain ages and the estimates made of it.
 #include "engine/depositional/WeightedMean.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
 namespace kestrel {
 
 WeightedMean weightedMeanOf(const GrainSample& sample, std::span<const size_t> grains) {
+    // Weights relative to the narrowest uncertainty's, (s_min / s_i)^2, which neither overflow
+    // nor vanish whatever the age unit; the standard error is s_min / sqrt(their sum).
+    double narrowest = sample.sigmas[grains.front()];
+    for (const size_t i : grains) narrowest = std::min(narrowest, sample.sigmas[i]);
     double weights = 0.0, weightedAges = 0.0;
     for (const size_t i : grains) {
-        const double w = 1.0 / (sample.sigmas[i] * sample.sigmas[i]);
-        weights += w;
-        weightedAges += w * sample.ages[i];
+        const double ratio = narrowest / sample.sigmas[i];
+        weights += ratio * ratio;
+        weightedAges += ratio * ratio * sample.ages[i];
     }
     WeightedMean result;
     result.count = grains.size();
     result.mean = weightedAges / weights;
-    result.standardError = 1.0 / std::sqrt(weights);
+    result.standardError = narrowest / std::sqrt(weights);
     if (grains.size() < 2) return result;
     // The scatter about the mean in a second pass: the ages of a cluster agree to many digits,
     // and sum w a^2 - (sum w a)^2 / sum w would lose them.

@@ -11,6 +11,7 @@ namespace kestrel {
 
 DepositionalEstimate youngestPdpPeak(const GrainSample& sample, const DepositionalOptions&) {
     PdpWalk walk(sample);
+    if (walk.tooFine()) return noDepositionalEstimate(kPdpTooFine);
     while (const std::optional<PdpTurn> turn = walk.next()) {
         if (!turn->peak) continue;
         const size_t near = walk.grainsWithinOneSigma(turn->age);

@@ -4,7 +4,6 @@
 // minimum below < a_i <= minimum above. D. L. Barbeau et al. (2009), Earth and Planetary
 // Science Letters 284, 489-503; compared with the other estimators by G. R. Sharman and
 // M. A. Malkowski (2020), Earth-Science Reviews 203, 103109.
-#include <algorithm>
 #include <limits>
 
 #include "engine/depositional/DepositionalEstimators.h"
@@ -14,39 +13,26 @@
 
 namespace kestrel {
 
-namespace {
-
-// The grains (in order of age) with below < a_i <= above.
-std::span<const size_t> grainsBetween(const GrainSample& sample, const std::vector<size_t>& byAge,
-                                      double below, double above) {
-    const auto& a = sample.ages;
-    const auto first = std::upper_bound(byAge.begin(), byAge.end(), below,
-                                        [&](double x, size_t i) { return x < a[i]; });
-    const auto last =
-        std::upper_bound(first, byAge.end(), above, [&](double x, size_t i) { return x < a[i]; });
-    return {first, last};
-}
-
-}  // namespace
-
 DepositionalEstimate youngestPeakTau(const GrainSample& sample, const DepositionalOptions&) {
-    constexpr double kNone = std::numeric_limits<double>::infinity();
-    const std::vector<size_t> byAge = grainsByUpperAge(sample, 0.0);
+    GrainsByUpperAge byAge(sample, 0.0);
     PdpWalk walk(sample);
-    double below = -kNone;
+    if (walk.tooFine()) return noDepositionalEstimate(kPdpTooFine);
+    // The minima come in order of age, so the grains between one and the next follow those
+    // below it: positions [first, end) of the order of age.
+    size_t first = 0;
     bool peakSeen = false;
     for (std::optional<PdpTurn> turn = walk.next();; turn = walk.next()) {
         if (turn && turn->peak) {
             peakSeen = true;
             continue;
         }
-        const double above = turn ? turn->age : kNone;
-        if (peakSeen) {
-            const std::span<const size_t> grains = grainsBetween(sample, byAge, below, above);
-            if (grains.size() >= 3) return weightedMeanEstimate(sample, grains);
-        }
+        const double above = turn ? turn->age : std::numeric_limits<double>::infinity();
+        size_t end = first;
+        while (end < byAge.size() && sample.ages[byAge.at(end)] <= above) ++end;
+        if (peakSeen && end - first >= 3)
+            return weightedMeanEstimate(sample, byAge.indices(first, end - first));
         if (!turn) break;
-        below = above;
+        first = end;
         peakSeen = false;
     }
     return noDepositionalEstimate("no peak with three grains between its minima");

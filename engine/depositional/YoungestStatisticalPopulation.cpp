@@ -35,14 +35,14 @@ class GrowingWeightedMean {
 
 // How many grains from `first` (in order of age) the population keeps, or 0 when the pair
 // starting there has an MSWD of 1 or more.
-size_t populationSize(const GrainSample& sample, const std::vector<size_t>& byAge, size_t first) {
+size_t populationSize(const GrainSample& sample, GrainsByUpperAge& byAge, size_t first) {
     GrowingWeightedMean set;
-    set.add(sample.ages[byAge[first]], sample.sigmas[byAge[first]]);
-    set.add(sample.ages[byAge[first + 1]], sample.sigmas[byAge[first + 1]]);
+    for (const size_t p : {first, first + 1})
+        set.add(sample.ages[byAge.at(p)], sample.sigmas[byAge.at(p)]);
     double previous = set.mswd();
     if (!(previous < 1.0)) return 0;
     for (size_t end = first + 2; end < byAge.size(); ++end) {
-        set.add(sample.ages[byAge[end]], sample.sigmas[byAge[end]]);
+        set.add(sample.ages[byAge.at(end)], sample.sigmas[byAge.at(end)]);
         const double mswd = set.mswd();
         if (mswd > 1.0) {
             const size_t size = end + 1 - first;
@@ -57,12 +57,10 @@ size_t populationSize(const GrainSample& sample, const std::vector<size_t>& byAg
 
 DepositionalEstimate youngestStatisticalPopulation(const GrainSample& sample,
                                                    const DepositionalOptions&) {
-    const std::vector<size_t> byAge = grainsByUpperAge(sample, 0.0);
+    GrainsByUpperAge byAge(sample, 0.0);
     for (size_t first = 0; first + 1 < byAge.size(); ++first) {
         const size_t size = populationSize(sample, byAge, first);
-        if (size > 0)
-            return weightedMeanEstimate(sample,
-                                        std::span<const size_t>(byAge).subspan(first, size));
+        if (size > 0) return weightedMeanEstimate(sample, byAge.indices(first, size));
     }
     return noDepositionalEstimate("no two successive grains with an MSWD below 1");
 }

@@ -10,8 +10,7 @@ namespace kestrel {
 DepositionalEstimate youngestThreeZirconsByAge(const GrainSample& sample,
                                                const DepositionalOptions&) {
     if (sample.ages.size() < 3) return noDepositionalEstimate("fewer than three grains");
-    const std::vector<size_t> byAge = grainsByUpperAge(sample, 0.0);
-    return weightedMeanEstimate(sample, std::span<const size_t>(byAge).first(3));
+    return weightedMeanEstimate(sample, GrainsByUpperAge(sample, 0.0).indices(0, 3));
 }
 
 }  // namespace kestrel

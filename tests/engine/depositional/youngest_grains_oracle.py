@@ -13,21 +13,17 @@ definitions, for tests/engine/depositional/youngest_grains_test.cpp.
 import sys
 
 import numpy as np
-from scipy import optimize, stats
+from scipy import optimize, special, stats
 
 NAN = float("nan")
 SQRT_2PI = 2.5066282746310002
 
 
 def read_samples(path):
-    samples = {}
-    with open(path) as f:
-        for line in f:
-            name, age, sigma = line.strip().split(",")
-            samples.setdefault(name, ([], []))
-            samples[name][0].append(float(age))
-            samples[name][1].append(float(sigma))
-    return {k: (np.array(a), np.array(s)) for k, (a, s) in samples.items()}
+    rows = [line.strip().split(",") for line in open(path)]
+    names = list(dict.fromkeys(r[0] for r in rows))
+    return {n: tuple(np.array([float(r[c]) for r in rows if r[0] == n]) for c in (1, 2))
+            for n in names}
 
 
 def weighted_mean(a, s):
@@ -41,12 +37,8 @@ def weighted_mean(a, s):
 NONE = (NAN, NAN, NAN, NAN, 0)
 
 
-def ysg_index(a, s):
-    return int(np.argmin(a + s))  # argmin keeps the first of equals
-
-
 def ysg(a, s):
-    i = ysg_index(a, s)
+    i = int(np.argmin(a + s))  # argmin keeps the first of equals
     return (a[i], 1.96 * s[i], 1.96 * s[i], NAN, 1)
 
 
@@ -64,11 +56,8 @@ def cluster(a, s, k, m):
 
 def yc(a, s, k, m, first_three=False):
     c = cluster(a, s, k, m)
-    if c is None:
-        return NONE
-    if first_three:
-        c = c[:3]
-    return weighted_mean(a[c], s[c])
+    return NONE if c is None else weighted_mean(a[c[:3] if first_three else c],
+                                                 s[c[:3] if first_three else c])
 
 
 def by_age(a):
@@ -76,10 +65,7 @@ def by_age(a):
 
 
 def y3za(a, s):
-    if len(a) < 3:
-        return NONE
-    o = by_age(a)[:3]
-    return weighted_mean(a[o], s[o])
+    return NONE if len(a) < 3 else weighted_mean(a[by_age(a)[:3]], s[by_age(a)[:3]])
 
 
 def mswd_of(a, s):
@@ -175,35 +161,45 @@ def tau(a, s):
 
 
 def ydz_candidates(a, s):
-    i = ysg_index(a, s)
+    i = int(np.argmin(a + s))
     return np.nonzero(a - 5 * s <= a[i] + 5 * s[i])[0]
 
 
-def words(seed, first, count):
-    """splitmix64: the words first+1 .. first+count of the stream seeded with seed."""
+def uniforms(seed, first, count):
+    """splitmix64 words first+1 .. first+count of the seed's stream as ((w >> 11) + 1/2) 2^-53."""
+    u64 = np.uint64
     with np.errstate(over="ignore"):
-        state = np.uint64(seed) + np.arange(first + 1, first + count + 1,
-                                            dtype=np.uint64) * np.uint64(0x9E3779B97F4A7C15)
-        z = (state ^ (state >> np.uint64(30))) * np.uint64(0xBF58476D1CE4E5B9)
-        z = (z ^ (z >> np.uint64(27))) * np.uint64(0x94D049BB133111EB)
-        return z ^ (z >> np.uint64(31))
+        z = u64(seed) + np.arange(first + 1, first + count + 1, dtype=u64) * u64(
+            0x9E3779B97F4A7C15)
+        z = (z ^ (z >> u64(30))) * u64(0xBF58476D1CE4E5B9)
+        z = (z ^ (z >> u64(27))) * u64(0x94D049BB133111EB)
+        z = z ^ (z >> u64(31))
+    return ((z >> u64(11)).astype(np.float64) + 0.5) * 2.0**-53
 
 
-def normals(seed, count):
-    """Uniforms (w >> 11) 2^-53 in pairs, v = 2u - 1, kept when 0 < v1^2 + v2^2 < 1 (the polar
-    method); each kept pair gives v1 f, then v2 f, f = sqrt(-2 ln(q) / q)."""
-    total = 2 * count + 64
-    while True:
-        u = (words(seed, 0, total) >> np.uint64(11)).astype(np.float64) * 2.0**-53
-        v1, v2 = 2.0 * u[0::2] - 1.0, 2.0 * u[1::2] - 1.0
-        q = v1 * v1 + v2 * v2
-        kept = (q > 0) & (q < 1)
-        f = np.sqrt(-2.0 * np.log(q[kept]) / q[kept])
-        out = np.empty(2 * len(f))
-        out[0::2], out[1::2] = v1[kept] * f, v2[kept] * f
-        if len(out) >= count:
-            return out[:count]
-        total *= 2
+def youngest_of_draws(a, s, seed, draws):
+    """Candidate j's uniforms are words j 2^32 + k; youngest first, each only where its uniform
+    is below p = Phi((M - a) / s), M the largest youngest so far."""
+    youngest, highest = np.full(draws, np.inf), np.inf
+    for j in sorted(range(len(a)), key=lambda j: (a[j], j)):
+        p = 1.0 if np.isinf(highest) else special.ndtr((highest - a[j]) / s[j])
+        if p > 0.25:
+            u = uniforms(seed, j << 32, draws)
+            hit = u < p
+            youngest[hit] = np.minimum(youngest[hit], a[j] + s[j] * special.ndtri(u[hit]))
+        elif p >= 1e-280:
+            u = uniforms(seed, j << 32, 2 * int(draws * p + 10 * np.sqrt(draws * p) + 20))
+            k, d = 0, -1
+            while True:
+                if k + 1 >= len(u):
+                    u = np.concatenate([u, uniforms(seed, (j << 32) + len(u), len(u))])
+                d += 1 + int(np.floor(np.log(u[k]) / np.log1p(-p)))
+                if d >= draws:
+                    break
+                youngest[d] = min(youngest[d], a[j] + s[j] * special.ndtri(p * u[k + 1]))
+                k += 2
+        highest = youngest.max()
+    return youngest
 
 
 def kde_mode(v):
@@ -231,8 +227,7 @@ def kde_mode(v):
 
 def ydz(a, s, seed, draws):
     c = ydz_candidates(a, s)
-    z = normals(seed, draws * len(c)).reshape(draws, len(c))
-    youngest = np.min(a[c][None, :] + s[c][None, :] * z, axis=1)
+    youngest = youngest_of_draws(a[c], s[c], seed, draws)
     mode = kde_mode(youngest)
     p025, p975 = np.percentile(youngest, [2.5, 97.5])
     return (mode, mode - p025, p975 - mode, NAN, len(c))

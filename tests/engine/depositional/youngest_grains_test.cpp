@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -41,11 +42,12 @@ const std::map<std::string, Estimator> kEstimators{
     {"ydz", kestrel::youngestDetritalZircon},
 };
 
-GrainSample sampleOf(std::string name, std::vector<std::pair<double, double>> grains) {
+// A sample from its grains as age, sigma, age, sigma, ...
+GrainSample sampleOf(std::string name, std::vector<double> grains) {
     GrainSample sample{std::move(name), {}, {}};
-    for (const auto& [age, sigma] : grains) {
-        sample.ages.push_back(age);
-        sample.sigmas.push_back(sigma);
+    for (size_t i = 0; i + 1 < grains.size(); i += 2) {
+        sample.ages.push_back(grains[i]);
+        sample.sigmas.push_back(grains[i + 1]);
     }
     return sample;
 }
@@ -53,25 +55,20 @@ GrainSample sampleOf(std::string name, std::vector<std::pair<double, double>> gr
 // Hand-made samples, each separating one convention from its neighbours.
 std::vector<GrainSample> handMadeSamples() {
     return {
-        // Youngest by age (100 +- 6) is not youngest by age + sigma (103 +- 1).
-        sampleOf("byUpperAge", {{110, 1}, {100, 6}, {103, 1}, {104, 1}, {104.5, 2}, {160, 3}}),
+        // Youngest by age (100 +- 6) is not youngest by age + sigma (103 +- 1), which ties with
+        // 101 +- 3, read after it.
+        sampleOf("byUpperAge", {110, 1, 100, 6, 103, 1, 104, 1, 104.5, 2, 160, 3, 101, 3}),
+        // 100 +- 1 and 102 +- 1 touch at 1 sigma (101) without overlapping.
+        sampleOf("touching", {100, 1, 102, 1, 110, 1, 110.5, 1, 140, 2}),
         // 103 +- 0.2 does not reach 100 +- 1 at 1 or 2 sigma, so 99 +- 2.5, which would, is cut
         // off from it; the first cluster is further up.
-        sampleOf(
-            "gap",
-            {{100, 1}, {103, 0.2}, {99, 2.5}, {120, 1}, {121, 1}, {121.5, 1}, {122, 2}, {150, 2}}),
+        sampleOf("gap", {100, 1, 103, 0.2, 99, 2.5, 120, 1, 121, 1, 121.5, 1, 122, 2, 150, 2}),
         // MSWDs of the youngest pairs and sets crossing 1 at different places.
-        sampleOf("mswd", {{50, 0.5},
-                          {52, 0.5},
-                          {52.3, 0.5},
-                          {52.6, 0.6},
-                          {53.4, 0.5},
-                          {53.5, 0.4},
-                          {55, 0.5},
-                          {70, 1}}),
+        sampleOf("mswd",
+                 {50, 0.5, 52, 0.5, 52.3, 0.5, 52.6, 0.6, 53.4, 0.5, 53.5, 0.4, 55, 0.5, 70, 1}),
         // Far apart: no cluster, no pair with an MSWD below 1, one grain to each peak.
-        sampleOf("apart", {{100, 1}, {200, 2}, {300, 3}}),
-        sampleOf("two", {{100, 1}, {100.5, 1}}),
+        sampleOf("apart", {100, 1, 200, 2, 300, 3}),
+        sampleOf("two", {100, 1, 100.5, 1}),
     };
 }
 
@@ -163,15 +160,12 @@ void expectAgreement(const std::vector<GrainSample>& samples, const Depositional
     EXPECT_EQ(compared, samples.size() * kEstimators.size());
 }
 
-TEST(YoungestGrains, AgreeWithNumpyOnHandMadeSamples) {
+TEST(YoungestGrains, AgreeWithNumpy) {
     expectAgreement(handMadeSamples(), DepositionalOptions{});
-    DepositionalOptions otherSeed;
-    otherSeed.seed = 0xDEADBEEFCAFEULL;
-    otherSeed.draws = 2001;  // an odd count: the last pair of normals is half used
-    expectAgreement(handMadeSamples(), otherSeed);
-}
-
-TEST(YoungestGrains, AgreeWithNumpyOnRandomDetritalSamples) {
+    DepositionalOptions other;
+    other.seed = 0xDEADBEEFCAFEULL;
+    other.draws = 2001;
+    expectAgreement(handMadeSamples(), other);
     expectAgreement(randomSamples(), DepositionalOptions{});
 }
 
@@ -179,21 +173,29 @@ TEST(YoungestGrains, AgreeWithNumpyOnRandomDetritalSamples) {
 TEST(YoungestGrains, HandMadeSamplesSeparateTheConventions) {
     const std::vector<GrainSample> samples = handMadeSamples();
     const DepositionalOptions options;
-    const auto run = [&](const char* method, size_t sample) {
-        return kEstimators.at(method)(samples[sample], options);
+    const auto run = [&](const std::string& method, const std::string& name) {
+        const auto sample = std::find_if(samples.begin(), samples.end(),
+                                         [&](const GrainSample& s) { return s.name == name; });
+        return kEstimators.at(method)(*sample, options);
     };
-    // byUpperAge: YSG is 103 +- 1 (a + s = 104), not 100 +- 6; Y3Za takes 100, 103, 104.
-    EXPECT_EQ(run("ysg", 0).age, 103.0);
-    EXPECT_EQ(run("ysg", 0).minus, 1.96);
-    EXPECT_EQ(run("y3za", 0).used, 3u);
+    // byUpperAge: YSG is 103 +- 1 (a + s = 104, read before 101 +- 3), not 100 +- 6.
+    EXPECT_EQ(run("ysg", "byUpperAge").age, 103.0);
+    EXPECT_EQ(run("ysg", "byUpperAge").minus, 1.96);
+    // touching: the youngest cluster at 1 sigma is 110, 110.5.
+    EXPECT_EQ(run("yc1s", "touching").used, 2u);
+    EXPECT_GT(*run("yc1s", "touching").age, 110.0);
     // gap: the cluster of 100 +- 1 stops at 103 +- 0.2, so the youngest clusters are higher
     // up: 120, 121 at 1 sigma (121.5 +- 1 starts at 120.5, above 120 + 1); 120-122 at 2 sigma,
     // of which Y3Zo takes three.
-    EXPECT_EQ(run("yc1s", 1).used, 2u);
-    EXPECT_EQ(run("yc2s", 1).used, 4u);
-    EXPECT_EQ(run("y3zo", 1).used, 3u);
-    EXPECT_LT(*run("yc2s", 1).age, 122.0);
-    EXPECT_GT(*run("yc2s", 1).age, 120.0);
+    EXPECT_EQ(run("yc1s", "gap").used, 2u);
+    EXPECT_EQ(run("yc2s", "gap").used, 4u);
+    EXPECT_EQ(run("y3zo", "gap").used, 3u);
+    EXPECT_LT(*run("yc2s", "gap").age, 122.0);
+    EXPECT_GT(*run("yc2s", "gap").age, 120.0);
+    // mswd: 50 and 52 disagree (MSWD 8); from 52 on, three grains have 0.30 and four 1.45,
+    // nearer 1, so YSP keeps four.
+    EXPECT_EQ(run("ysp", "mswd").used, 4u);
+    EXPECT_NEAR(*run("ysp", "mswd").mswd, 1.4497243107769415, 1e-12);
     // apart and two: each "nothing" with its reason.
     const std::map<std::string, std::string> apart{
         {"yc1s", "no cluster of two grains overlapping at 1 sigma"},
@@ -204,17 +206,44 @@ TEST(YoungestGrains, HandMadeSamplesSeparateTheConventions) {
         {"tau", "no peak with three grains between its minima"},
     };
     for (const auto& [method, reason] : apart) {
-        const DepositionalEstimate e = run(method.c_str(), 3);
+        const DepositionalEstimate e = run(method, "apart");
         EXPECT_FALSE(e.age || e.minus || e.plus || e.mswd) << method;
         EXPECT_EQ(e.reason, reason) << method;
     }
-    EXPECT_EQ(run("y3za", 3).used, 3u);
+    EXPECT_EQ(run("y3za", "apart").used, 3u);
     for (const char* method : {"yc2s", "y3za", "y3zo"})
-        EXPECT_EQ(run(method, 4).reason, "fewer than three grains") << method;
+        EXPECT_EQ(run(method, "two").reason, "fewer than three grains") << method;
     // two: one peak between two grains, each within 1 sigma of it; Tau needs three.
-    EXPECT_EQ(run("ypp", 4).used, 2u);
-    EXPECT_NEAR(*run("ypp", 4).age, 100.25, 1e-9);
-    EXPECT_EQ(run("tau", 4).reason, "no peak with three grains between its minima");
+    EXPECT_EQ(run("ypp", "two").used, 2u);
+    EXPECT_NEAR(*run("ypp", "two").age, 100.25, 1e-9);
+    EXPECT_EQ(run("tau", "two").reason, "no peak with three grains between its minima");
+}
+
+// Samples at the edges of what a workbook can hold: every method gives a finite estimate or
+// says why it gives none.
+TEST(YoungestGrains, OddSamplesGiveFiniteEstimatesOrReasons) {
+    const std::vector<GrainSample> samples{
+        sampleOf("same", {100, 1, 100, 1, 100, 1, 100, 1}),
+        sampleOf("minute", {1e-6, 1e-7, 2e-6, 1e-7, 2.1e-6, 1e-7}),
+        sampleOf("vast", {1e300, 1e298, 1.01e300, 1e298, 1.2e300, 1e298}),
+        sampleOf("sharp", {100, 1e-150, 101, 1e-150, 102, 1e-150}),
+        sampleOf("unequal", {0.5, 1e-6, 0.5, 2e-6, 3000, 100, 3100, 100}),
+    };
+    for (const GrainSample& sample : samples) {
+        for (const auto& [method, estimate] : kEstimators) {
+            SCOPED_TRACE(sample.name + " " + method);
+            const DepositionalEstimate e = estimate(sample, DepositionalOptions{});
+            EXPECT_EQ(e.reason.empty(), e.age.has_value()) << e.reason;
+            for (const std::optional<double>& value : {e.age, e.minus, e.plus, e.mswd}) {
+                if (value) {
+                    EXPECT_TRUE(std::isfinite(*value)) << *value;
+                }
+            }
+            if (method == "ypp" && sample.name == "unequal") {
+                EXPECT_EQ(e.reason, kestrel::kPdpTooFine);
+            }
+        }
+    }
 }
 
 // YDZ's percentiles and mode against the exact distribution of the youngest of the
@@ -223,8 +252,8 @@ TEST(YoungestGrains, HandMadeSamplesSeparateTheConventions) {
 // kernel's smoothing and the draws' scatter).
 TEST(YoungestGrains, YdzFollowsTheDistributionOfTheYoungestAge) {
     const std::vector<GrainSample> samples{
-        sampleOf("three", {{100, 2}, {101, 1}, {99.5, 3}, {140, 2}}),
-        sampleOf("sharp", {{100, 5}, {103, 0.5}, {104, 1}, {130, 1}}),
+        sampleOf("three", {100, 2, 101, 1, 99.5, 3, 140, 2}),
+        sampleOf("sharp", {100, 5, 103, 0.5, 104, 1, 130, 1}),
     };
     const ScratchFile file(samples);
     std::istringstream lines(oracle("minimum '" + file.path.string() + "'"));
@@ -249,7 +278,7 @@ TEST(YoungestGrains, YdzFollowsTheDistributionOfTheYoungestAge) {
 
 // A large sample whose youngest peak qualifies at once: the walk reads its young end only.
 TEST(YoungestGrains, PdpWalkReadsOnlyAsFarAsTheFirstPeak) {
-    GrainSample sample = sampleOf("big", {{60, 1}, {60.5, 1}});
+    GrainSample sample = sampleOf("big", {60, 1, 60.5, 1});
     std::mt19937 random(5);
     std::uniform_real_distribution<double> age(200, 3000);
     for (int i = 0; i < 998; ++i) {
