@@ -79,8 +79,9 @@ def nine_estimators(a, s, rng):
         if np.sum(inside) >= 3:
             out["tau"] = weighted_mean(a[inside], s[inside])
             break
-    # YDZ: the mode of the youngest age over 10,000 draws of every grain that can be youngest.
-    candidates = a - 5 * s < np.min(a + 5 * s)
+    # YDZ: the mode of the youngest age over 10,000 draws of the grains within 5 sigma of the YSG.
+    ysg = np.argmin(a + s)
+    candidates = a <= a[ysg] + 5 * s[ysg]
     draws = np.min(rng.normal(a[candidates], s[candidates], (10000, np.sum(candidates))), axis=1)
     counts, edges = np.histogram(draws, bins=100)
     out["ydz"] = 0.5 * (edges[np.argmax(counts)] + edges[np.argmax(counts) + 1])

@@ -285,14 +285,16 @@ std::vector<double> onePopulation(const Model& m, const Box& box, std::vector<do
     return y;
 }
 
-// The best of the climbs from every start, climbed again to a tight tolerance. Samples of one
+// The best of the climbs from every start, climbed again to a tight tolerance. The climbs from
+// the starts need only tell the basins apart (1e-5 of lnL, hundredths of a unit for a thousand
+// grains), the last one finds the top. Samples of one
 // population have their maximum on the edge pi = 1, which is found in closed form rather than
 // approached ever more slowly.
 Climb globalMaximum(Model& m, const Box& box) {
     std::vector<std::vector<double>> starts = startsOf(m, box);
     Climb best;
     for (std::vector<double>& start : starts) {
-        Climb c = climb(m, box, start, 1e-7);
+        Climb c = climb(m, box, start, 1e-5);
         if (c.lnL > best.lnL) best = std::move(c);
     }
     std::vector<double> edge = onePopulation(m, box, starts.front());

@@ -31,7 +31,7 @@ PdpWalk::PdpWalk(const GrainSample& sample) : m_sample(sample) {
         narrowest = std::min(narrowest, s[i]);
     }
     m_x0 = lowest;
-    m_step = narrowest / 20.0;
+    m_step = narrowest / 10.0;
     const double rows = std::ceil((highest - m_x0) / m_step);
     m_last = rows > static_cast<double>(kMostRows) ? kMostRows + 1 : static_cast<long long>(rows);
     m_row = 0;

@@ -5,7 +5,7 @@
 // (2009), Earth and Planetary Science Letters 284, 489-503).
 //
 // The PDP, sum over grains of N(x; a_i, s_i), is read on the grid x_r = x_0 + r h with
-// h = min(s_i) / 20 and x_0 = min(a_i - 5 s_i), up to the first point at or above
+// h = min(s_i) / 10 and x_0 = min(a_i - 5 s_i), up to the first point at or above
 // max(a_i + 5 s_i) (every peak and minimum lies between the youngest and oldest age). Each
 // grid value sums the grains within 8 sigma of it (|x - a_i| <= 8 s_i); the rest add less than
 // 1e-14 of their height. A peak is a grid point with PDP(x_{r-1}) < PDP(x_r) >= PDP(x_{r+1}),
@@ -43,7 +43,7 @@ class PdpWalk {
     explicit PdpWalk(const GrainSample& sample);
 
     /// @brief True when the grid would have more than 100 million rows (the narrowest
-    /// uncertainty is below a 5-millionth of the span of the ages, when reading the whole plot
+    /// uncertainty is below a 10-millionth of the span of the ages, when reading the whole plot
     /// could take seconds): such a walk is not begun.
     bool tooFine() const { return m_last > kMostRows; }
     static constexpr long long kMostRows = 100'000'000;

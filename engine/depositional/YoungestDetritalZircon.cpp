@@ -1,5 +1,5 @@
-// YDZ, the youngest detrital zircon age: the grains that could be the youngest (within 5 sigma
-// of the youngest single grain) are drawn again and again from their uncertainties, the
+// YDZ, the youngest detrital zircon age: the grains within 5 sigma of the youngest single
+// grain (an age at most its age plus 5 of its sigmas) are drawn again and again from their uncertainties, the
 // youngest of each draw kept; the estimate is the mode of those youngest ages, and its interval
 // reaches to their 2.5th and 97.5th percentiles. W. R. Dickinson and G. E. Gehrels (2009),
 // "Use of U-Pb ages of detrital zircons to infer maximum depositional ages of strata", Earth
@@ -33,14 +33,14 @@ namespace kestrel {
 
 namespace {
 
-// The grains, in the order read, whose age less 5 sigma reaches the youngest single grain's age
-// plus 5 sigma.
+// The grains, in the order read, whose age is at most the youngest single grain's age plus 5 of
+// its sigmas: those within 5 sigma of it, and any younger by age alone.
 std::vector<size_t> youngestCandidates(const GrainSample& sample) {
     const size_t ysg = youngestSingleGrainIndex(sample);
     const double reach = sample.ages[ysg] + 5.0 * sample.sigmas[ysg];
     std::vector<size_t> candidates;
     for (size_t i = 0; i < sample.ages.size(); ++i)
-        if (sample.ages[i] - 5.0 * sample.sigmas[i] <= reach) candidates.push_back(i);
+        if (sample.ages[i] <= reach) candidates.push_back(i);
     return candidates;
 }
 

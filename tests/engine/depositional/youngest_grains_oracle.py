@@ -96,7 +96,7 @@ class Pdp:
     def __init__(self, a, s):
         self.a, self.s = a, s
         self.x0 = np.min(a - 5 * s)
-        self.h = np.min(s) / 20
+        self.h = np.min(s) / 10
         self.last = int(np.ceil((np.max(a + 5 * s) - self.x0) / self.h))
         self.values = np.zeros(0)
 
@@ -162,7 +162,7 @@ def tau(a, s):
 
 def ydz_candidates(a, s):
     i = int(np.argmin(a + s))
-    return np.nonzero(a - 5 * s <= a[i] + 5 * s[i])[0]
+    return np.nonzero(a <= a[i] + 5 * s[i])[0]
 
 
 def uniforms(seed, first, count):
