@@ -139,7 +139,9 @@ void DepositionalAgeController::fitComponents() {
             made.first = k == 0 ? fitMixtureAuto(grains) : fitMixture(grains, k);
             const size_t found = made.first.components.size();
             made.second = "k = " + std::to_string(found) + (k == 0 ? ", by BIC" : "");
-            if (made.first.bicAtLargestK) made.second += ", the most tried: there may be more";
+            // BIC still falling at the largest k tried: the sample may hold more components.
+            if (made.first.bicAtLargestK) made.second = "k = " + std::to_string(found) +
+                                                        " by BIC, the most tried";
         } catch (const KestrelError& error) {
             made = {MixtureFit{}, error.what()};
         }

@@ -54,12 +54,24 @@ void hideCrowdedLabels(QCustomPlot& chart) {
         return a->property("share").toDouble() > b->property("share").toDouble();
     });
     std::vector<QRectF> shown;
+    const QRect plot = chart.axisRect()->rect();
     for (QCPItemText* label : labels) {
         const QPointF at = label->position->pixelPosition();
         const QSizeF size =
             QFontMetricsF(label->font()).boundingRect(label->text()).size() + QSizeF(4, 1);
-        const QRectF box(at.x() - size.width() / 2, at.y() - size.height(), size.width(),
-                         size.height());
+        // A label centred over a component at the edge of the plot would be cut: it then
+        // stands inside, beginning or ending at its peak.
+        double left = at.x() - size.width() / 2;
+        Qt::Alignment side = Qt::AlignHCenter;
+        if (left < plot.left()) {
+            left = at.x();
+            side = Qt::AlignLeft;
+        } else if (left + size.width() > plot.right()) {
+            left = at.x() - size.width();
+            side = Qt::AlignRight;
+        }
+        label->setPositionAlignment(side | Qt::AlignBottom);
+        const QRectF box(left, at.y() - size.height(), size.width(), size.height());
         const bool crowded = std::any_of(
             shown.begin(), shown.end(), [&](const QRectF& other) { return other.intersects(box); });
         label->setVisible(!crowded);
