@@ -13,6 +13,7 @@
 #include "app/GrainAgesController.h"
 #include "app/KR_main.h"
 #include "app/KR_var.h"
+#include "app/TableFileChoice.h"
 #include "engine/KestrelError.h"
 #include "engine/depositional/DepositionalAges.h"
 #include "sheet/core/DepositionalSheet.h"
@@ -20,10 +21,6 @@
 
 namespace kestrel {
 namespace {
-
-QString decoded(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
 
 std::vector<DepositionalMethod> everyMethod() {
     std::vector<DepositionalMethod> methods;
@@ -93,7 +90,7 @@ void DepositionalAgeController::estimate(const GrainAgesSource& source) {
         QStringList why;
         for (const auto& [name, reason] : results.refused) why << reason;
         m_ui.showWarning(&m_window, "No sample of " +
-                                        QFileInfo(decoded(source.workbookPath)).fileName() +
+                                        QFileInfo(decodedPath(source.workbookPath)).fileName() +
                                         " has a depositional age to estimate:\n" + why.join("\n"));
         return;
     }
@@ -102,7 +99,7 @@ void DepositionalAgeController::estimate(const GrainAgesSource& source) {
     results.options = page.options();
     results.estimates =
         estimateDepositionalAgesOfSamples(results.samples, everyMethod(), results.options);
-    results.subject = QFileInfo(decoded(source.workbookPath)).fileName();
+    results.subject = QFileInfo(decodedPath(source.workbookPath)).fileName();
     m_workbookPath = source.workbookPath;
     m_agesChoices = source.choices;
     m_fits.clear();
@@ -140,8 +137,8 @@ void DepositionalAgeController::fitComponents() {
             const size_t found = made.first.components.size();
             made.second = "k = " + std::to_string(found) + (k == 0 ? ", by BIC" : "");
             // BIC still falling at the largest k tried: the sample may hold more components.
-            if (made.first.bicAtLargestK) made.second = "k = " + std::to_string(found) +
-                                                        " by BIC, the most tried";
+            if (made.first.bicAtLargestK)
+                made.second = "k = " + std::to_string(found) + " by BIC, the most tried";
         } catch (const KestrelError& error) {
             made = {MixtureFit{}, error.what()};
         }
@@ -157,29 +154,9 @@ void DepositionalAgeController::rememberChoices() {
 void DepositionalAgeController::exportTable() {
     const DepositionalAgePage& page = *m_window.DepositionalAges;
     if (!page.filled()) return;
-    const QFileInfo workbook(decoded(m_workbookPath));
-    FileDialogSetup setup;
-    setup.title = "Export depositional ages";
-    setup.filters = QStringList{"Comma-separated text (*.csv)", "Excel workbook (*.xlsx)"};
-    setup.filterSuffixes = QStringList{"csv", "xlsx"};
-    setup.defaultSuffix = "csv";
-    setup.initialFolder = workbook.path();
-    setup.proposedName = workbook.completeBaseName() + "_depositional.csv";
-    setup.confirmOverwrite = true;
-    const auto choice = m_ui.chooseSaveFile(&m_window, setup);
-    if (!choice) return;
-    QString chosen = choice->path;
-    // A name without .csv or .xlsx takes the chosen entry's.
-    const QString suffix = QFileInfo(chosen).suffix().toLower();
-    if (suffix != "csv" && suffix != "xlsx")
-        chosen += "." + setup.filterSuffixes.value(choice->filterIndex - 1, "csv");
-    const std::string path = QFile::encodeName(chosen).toStdString();
-    std::error_code error;
-    if (std::filesystem::equivalent(path, m_workbookPath, error)) {
-        throw KestrelError("The depositional ages file " + path +
-                           " is the workbook of the ages; choose another name");
-    }
-    writeDepositionalFile(path, page.results().samples, page.shownEstimates());
+    const auto path = chooseTableFile(m_ui, &m_window, "Export depositional ages", m_workbookPath,
+                                      "_depositional", "depositional ages");
+    if (path) writeDepositionalFile(*path, page.results().samples, page.shownEstimates());
 }
 
 std::optional<SummarySheet> DepositionalAgeController::summarySheet() const {

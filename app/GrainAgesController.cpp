@@ -20,6 +20,7 @@
 #include "app/ManyResultsPage.h"
 #include "app/ManyResultsPageMeasures.h"
 #include "app/RecentWorkbooks.h"
+#include "app/TableFileChoice.h"
 #include "app/TwoProfileController.h"
 #include "app/WindowsTableModel.h"
 #include "engine/ClassicalMds.h"
@@ -38,10 +39,6 @@
 namespace kestrel {
 
 namespace {
-
-QString decoded(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
 
 // "16 samples of grain ages (75 to 106 grains each)".
 QString agesSubject(const std::vector<kestrel::GrainSample>& samples) {
@@ -88,42 +85,23 @@ GrainAgesController::~GrainAgesController() = default;
 void GrainAgesController::exportProfiles() {
     const GrainAgesSource* source = m_window.agesSourceInUse();
     if (!source) return;
-    const QFileInfo workbook(decoded(source->workbookPath));
-    kestrel::FileDialogSetup setup;
-    setup.title = "Export profiles";
-    setup.filters = QStringList{"Comma-separated text (*.csv)", "Excel workbook (*.xlsx)"};
-    setup.filterSuffixes = QStringList{"csv", "xlsx"};
-    setup.defaultSuffix = "csv";
-    setup.initialFolder = workbook.path();
-    setup.proposedName = workbook.completeBaseName() + "_profiles.csv";
-    setup.confirmOverwrite = true;
-    const auto choice = m_ui.chooseSaveFile(&m_window, setup);
-    if (!choice) return;
-    QString chosen = choice->path;
-    // A name without .csv or .xlsx takes the chosen entry's.
-    const QString suffix = QFileInfo(chosen).suffix().toLower();
-    if (suffix != "csv" && suffix != "xlsx")
-        chosen += "." + setup.filterSuffixes.value(choice->filterIndex - 1, "csv");
-    const std::string path = QFile::encodeName(chosen).toStdString();
-    std::error_code error;
-    if (std::filesystem::equivalent(path, source->workbookPath, error)) {
-        throw kestrel::KestrelError("The profiles file " + path +
-                                    " is the workbook of the ages; choose another name");
-    }
-    kestrel::writeProfilesFile(path, source->built.ages.samples, source->built.profiles);
+    const auto path = kestrel::chooseTableFile(m_ui, &m_window, "Export profiles",
+                                               source->workbookPath, "_profiles", "profiles");
+    if (path) kestrel::writeProfilesFile(*path, source->built.ages.samples, source->built.profiles);
 }
 
 void GrainAgesController::run(bool all, const QString& workbook) {
     SharedState& state = m_state;
     kestrel::GrainAgesFields choices = state.GrainAgesChoices.value_or(kestrel::GrainAgesFields{});
     if (all) choices.compare = "all";
-    QString path = !workbook.isEmpty()
-                       ? workbook
-                       : decoded(m_agesInUse ? m_agesInUse->workbookPath : choices.workbook);
+    QString path =
+        !workbook.isEmpty()
+            ? workbook
+            : kestrel::decodedPath(m_agesInUse ? m_agesInUse->workbookPath : choices.workbook);
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         const auto choice = m_ui.chooseOpenFile(
-            &m_window,
-            TfmSheetImport::anyWorkbookChooser("Open grain ages", decoded(state.DataImportPath)));
+            &m_window, TfmSheetImport::anyWorkbookChooser(
+                           "Open grain ages", kestrel::decodedPath(state.DataImportPath)));
         if (!choice) return;
         path = choice->path;
     }

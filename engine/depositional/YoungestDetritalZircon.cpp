@@ -1,9 +1,9 @@
 // YDZ, the youngest detrital zircon age: the grains within 5 sigma of the youngest single
-// grain (an age at most its age plus 5 of its sigmas) are drawn again and again from their uncertainties, the
-// youngest of each draw kept; the estimate is the mode of those youngest ages, and its interval
-// reaches to their 2.5th and 97.5th percentiles. W. R. Dickinson and G. E. Gehrels (2009),
-// "Use of U-Pb ages of detrital zircons to infer maximum depositional ages of strata", Earth
-// and Planetary Science Letters 288, 115-125.
+// grain (an age at most its age plus 5 of its sigmas) are drawn again and again from their
+// uncertainties, the youngest of each draw kept; the estimate is the mode of those youngest ages,
+// and its interval reaches to their 2.5th and 97.5th percentiles. W. R. Dickinson and G. E. Gehrels
+// (2009), "Use of U-Pb ages of detrital zircons to infer maximum depositional ages of strata",
+// Earth and Planetary Science Letters 288, 115-125.
 //
 // The draws, so that the same seed gives the same estimate everywhere (uniforms and Phi^-1 as
 // NormalDraws.h defines them): candidate j (from 0, in the order read) has the stream of

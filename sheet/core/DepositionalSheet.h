@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/density/GrainSample.h"
 #include "engine/depositional/DepositionalAges.h"
 #include "engine/depositional/MixtureComponents.h"
-#include "engine/density/GrainSample.h"
 #include "sheet/core/CellSink.h"
 #include "sheet/core/Workbook.h"
 

@@ -45,9 +45,9 @@ std::vector<std::string> rowsOf(const std::string& text, const std::string& meth
 TEST_F(BatchDepositional, EstimatesEverySampleFromEitherLayoutReproducibly) {
     const std::string book = path("ages.xlsx");
     ASSERT_EQ(python("batch_ages_fixture.py", {book}).status, 0);
-    const Outcome columns = run({"--ages", "--errors", "sheet:Errors", "--mda", path("mda.csv"),
-                                 "--components", "auto", "--components-out", path("comp.csv"),
-                                 book});
+    const Outcome columns =
+        run({"--ages", "--errors", "sheet:Errors", "--mda", path("mda.csv"), "--components", "auto",
+             "--components-out", path("comp.csv"), book});
     ASSERT_EQ(columns.status, 0) << columns.err;
     EXPECT_EQ(columns.lines().front().rfind("16 samples, ", 0), 0u) << columns.out;
     const Outcome oracle =
@@ -62,9 +62,9 @@ TEST_F(BatchDepositional, EstimatesEverySampleFromEitherLayoutReproducibly) {
     EXPECT_LT(worst, 1e-12) << oracle.out;
 
     // One row per grain (sheet 3) gives the same file, byte for byte; .xlsx holds the same sheet.
-    ASSERT_EQ(run({"--ages", "--sheet", "3", "--layout", "rows", "--mda", path("rows.csv"), book})
-                  .status,
-              0);
+    ASSERT_EQ(
+        run({"--ages", "--sheet", "3", "--layout", "rows", "--mda", path("rows.csv"), book}).status,
+        0);
     EXPECT_EQ(readAll(path("rows.csv")), readAll(path("mda.csv")));
     ASSERT_EQ(run({"--ages", "--errors", "sheet:Errors", "--mda", path("mda.xlsx"), book}).status,
               0);

@@ -193,8 +193,9 @@ BatchSettings checkDepositionalRun(const BatchOptions& options, AgesSettings& se
         if (given) throw UsageError{std::string(name) + " does not go with --mda or --components"};
     }
     if (options.layout != "rows" && options.errors == "none") {
-        throw UsageError{"--mda and --components need the grains' uncertainties: give --errors "
-                         "beside or sheet:NAME (or --layout rows with an uncertainty column)"};
+        throw UsageError{
+            "--mda and --components need the grains' uncertainties: give --errors "
+            "beside or sheet:NAME (or --layout rows with an uncertainty column)"};
     }
     settings.depositional = checkDepositionalOptions(options);
     BatchSettings run;

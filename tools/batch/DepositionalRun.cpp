@@ -22,7 +22,8 @@ std::vector<GrainSample> samplesToEstimate(GrainAges ages, const AgesSettings& s
             checkDepositionalSample(sample);
             kept.push_back(std::move(sample));
         } catch (const KestrelError& error) {
-            if (!settings.request.setAsideUnusable || firstReason.empty()) firstReason = error.what();
+            if (!settings.request.setAsideUnusable || firstReason.empty())
+                firstReason = error.what();
             if (!settings.request.setAsideUnusable) break;
             err << "kestrel-batch: warning: " << error.what() << " (the sample is left out)\n";
         }

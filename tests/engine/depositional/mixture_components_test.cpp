@@ -82,9 +82,9 @@ TEST(MixtureComponents, BicPicksTheTrueNumberOfComponents) {
     EXPECT_NEAR(fit.components[2].age, 1100.0, 0.01 * 1100.0);
     EXPECT_FALSE(fit.bicAtLargestK);
     // Ten clear ages: auto stops at eight and says that BIC was still falling there.
-    const kestrel::GrainSample ten = populations(
-        "ten", 300, {50, 100, 200, 400, 800, 1200, 1600, 2000, 2400, 2800}, std::vector<double>(10, 0.1),
-        0.005, 0.0, 5);
+    const kestrel::GrainSample ten =
+        populations("ten", 300, {50, 100, 200, 400, 800, 1200, 1600, 2000, 2400, 2800},
+                    std::vector<double>(10, 0.1), 0.005, 0.0, 5);
     const kestrel::MixtureFit capped = kestrel::fitMixtureAuto(ten);
     EXPECT_EQ(capped.components.size(), 8u);
     EXPECT_TRUE(capped.bicAtLargestK);
