@@ -22,13 +22,6 @@
 namespace kestrel {
 namespace {
 
-std::vector<DepositionalMethod> everyMethod() {
-    std::vector<DepositionalMethod> methods;
-    for (const DepositionalMethodInfo& info : allDepositionalMethods())
-        methods.push_back(info.method);
-    return methods;
-}
-
 // The choices that decide which ages the dialog read (not which pair it compared).
 bool sameAges(const GrainAgesFields& a, const GrainAgesFields& b) {
     return a.workbook == b.workbook && a.sheet == b.sheet && a.layout == b.layout &&
@@ -77,15 +70,10 @@ void DepositionalAgeController::estimate(const GrainAgesSource& source) {
     for (const UnusableSample& unusable : source.built.ages.unusable)
         results.refused.emplace_back(QString::fromStdString(unusable.name),
                                      QString::fromStdString(unusable.reason));
-    for (const GrainSample& sample : source.built.ages.samples) {
-        try {
-            checkDepositionalSample(sample);
-            results.samples.push_back(sample);
-        } catch (const KestrelError& error) {
-            results.refused.emplace_back(QString::fromStdString(sample.name),
-                                         QString::fromUtf8(error.what()));
-        }
-    }
+    EstimableSamples estimable = estimableSamples(source.built.ages.samples);
+    for (const auto& [name, reason] : estimable.refused)
+        results.refused.emplace_back(QString::fromStdString(name), QString::fromUtf8(reason));
+    results.samples = std::move(estimable.samples);
     if (results.samples.empty()) {
         QStringList why;
         for (const auto& [name, reason] : results.refused) why << reason;
@@ -97,8 +85,8 @@ void DepositionalAgeController::estimate(const GrainAgesSource& source) {
     if (!page.filled() && m_state.DepositionalChoices)
         page.setChoices(*m_state.DepositionalChoices);
     results.options = page.options();
-    results.estimates =
-        estimateDepositionalAgesOfSamples(results.samples, everyMethod(), results.options);
+    results.estimates = estimateDepositionalAgesOfSamples(
+        results.samples, everyDepositionalMethod(), results.options);
     results.subject = QFileInfo(decodedPath(source.workbookPath)).fileName();
     m_workbookPath = source.workbookPath;
     m_agesChoices = source.choices;
@@ -118,8 +106,8 @@ void DepositionalAgeController::estimateAgain() {
     if (!page.filled()) return;
     DepositionalResults results = page.results();
     results.options = page.options();
-    results.estimates =
-        estimateDepositionalAgesOfSamples(results.samples, everyMethod(), results.options);
+    results.estimates = estimateDepositionalAgesOfSamples(
+        results.samples, everyDepositionalMethod(), results.options);
     page.showResults(std::move(results));
 }
 

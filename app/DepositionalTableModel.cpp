@@ -5,8 +5,8 @@
 #include <QItemSelectionModel>
 #include <QLocale>
 #include <cmath>
-#include <set>
 
+#include "app/TableSelection.h"
 #include "output/YoungestGrainsGraph.h"
 #include "sheet/core/CsvWriter.h"
 
@@ -152,16 +152,7 @@ QVariant DepositionalTableModel::headerData(int section, Qt::Orientation orienta
 
 QString depositionalSelectionText(const QAbstractItemModel& model,
                                   const QItemSelectionModel* selection) {
-    std::set<int> rows, columns;
-    const QModelIndexList chosen = selection ? selection->selectedIndexes() : QModelIndexList{};
-    for (const QModelIndex& index : chosen) {
-        rows.insert(index.row());
-        columns.insert(index.column());
-    }
-    if (chosen.isEmpty()) {
-        for (int r = 0; r < model.rowCount(); ++r) rows.insert(r);
-        for (int c = 0; c < model.columnCount(); ++c) columns.insert(c);
-    }
+    const auto [rows, columns] = selectedRowsAndColumns(model, selection);
     QStringList headings;
     for (const int c : columns)
         headings << model.headerData(c, Qt::Horizontal, Qt::EditRole).toString();

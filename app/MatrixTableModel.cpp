@@ -7,8 +7,8 @@
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
-#include <set>
 
+#include "app/TableSelection.h"
 #include "engine/comparison/MeasureMatrix.h"
 #include "engine/measures/Measures.h"
 #include "sheet/core/CsvWriter.h"
@@ -160,16 +160,7 @@ QVariant MatrixTableModel::headerData(int section, Qt::Orientation, int role) co
 }
 
 QString matrixSelectionText(const QAbstractItemModel& model, const QItemSelectionModel* selection) {
-    std::set<int> rows, columns;
-    const QModelIndexList chosen = selection ? selection->selectedIndexes() : QModelIndexList{};
-    for (const QModelIndex& index : chosen) {
-        rows.insert(index.row());
-        columns.insert(index.column());
-    }
-    if (chosen.isEmpty()) {
-        for (int r = 0; r < model.rowCount(); ++r) rows.insert(r);
-        for (int c = 0; c < model.columnCount(); ++c) columns.insert(c);
-    }
+    const auto [rows, columns] = selectedRowsAndColumns(model, selection);
     QString text;
     for (const int c : columns)
         text += "\t" + model.headerData(c, Qt::Horizontal, Qt::EditRole).toString();

@@ -72,8 +72,7 @@ const std::vector<kestrel::GrainSample>& benchSamples() {
 
 void BM_DepositionalAges(benchmark::State& state) {
     const auto& samples = benchSamples();
-    std::vector<kestrel::DepositionalMethod> methods;
-    for (const auto& info : kestrel::allDepositionalMethods()) methods.push_back(info.method);
+    const std::vector<kestrel::DepositionalMethod> methods = kestrel::everyDepositionalMethod();
     const kestrel::DepositionalOptions options;
     for (auto _ : state)
         benchmark::DoNotOptimize(

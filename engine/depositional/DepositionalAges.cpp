@@ -66,6 +66,13 @@ const std::vector<DepositionalMethodInfo>& allDepositionalMethods() {
     return methods;
 }
 
+std::vector<DepositionalMethod> everyDepositionalMethod() {
+    std::vector<DepositionalMethod> methods;
+    for (const DepositionalMethodInfo& info : allDepositionalMethods())
+        methods.push_back(info.method);
+    return methods;
+}
+
 const DepositionalMethodInfo& depositionalMethod(DepositionalMethod method) {
     return allDepositionalMethods()[static_cast<size_t>(method)];
 }
@@ -98,6 +105,19 @@ void checkDepositionalSample(const GrainSample& sample) {
         if (!std::isfinite(sample.sigmas[i]) || sample.sigmas[i] <= 0.0)
             throw KestrelError(of + grainText(i) + " has an uncertainty that is not above 0");
     }
+}
+
+EstimableSamples estimableSamples(std::vector<GrainSample> samples) {
+    EstimableSamples split;
+    for (GrainSample& sample : samples) {
+        try {
+            checkDepositionalSample(sample);
+            split.samples.push_back(std::move(sample));
+        } catch (const KestrelError& error) {
+            split.refused.emplace_back(sample.name, error.what());
+        }
+    }
+    return split;
 }
 
 std::vector<DepositionalEstimate> estimateDepositionalAges(

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/density/GrainSample.h"
@@ -61,6 +62,9 @@ struct DepositionalMethodInfo {
 /// @brief Every estimator, in the order of DepositionalMethod.
 const std::vector<DepositionalMethodInfo>& allDepositionalMethods();
 
+/// @brief Every estimator's enumeration value, in table order.
+std::vector<DepositionalMethod> everyDepositionalMethod();
+
 /// @brief The table row of `method`.
 const DepositionalMethodInfo& depositionalMethod(DepositionalMethod method);
 
@@ -75,6 +79,14 @@ std::string depositionalMethodKeys();
 /// uncertainty, all finite, ages above 0 and uncertainties above 0, and it has at least two
 /// grains ("a sample of one grain").
 void checkDepositionalSample(const GrainSample& sample);
+
+/// @brief The samples split by checkDepositionalSample: those it takes, in order, and the
+/// others' names with its message.
+struct EstimableSamples {
+    std::vector<GrainSample> samples;
+    std::vector<std::pair<std::string, std::string>> refused;  // name, reason
+};
+EstimableSamples estimableSamples(std::vector<GrainSample> samples);
 
 /// @brief The estimates of `methods` (in their order) for one checked sample.
 std::vector<DepositionalEstimate> estimateDepositionalAges(

@@ -11,36 +11,6 @@
 namespace kestrel {
 namespace {
 
-// A sink that keeps the cells as one worksheet.
-class WorksheetSink : public CellSink {
-  public:
-    explicit WorksheetSink(Worksheet& sheet) : m_sheet(sheet) {}
-    void beginSheet(const std::string&) override {}
-    void number(int row, int col, double value) override { add(row, col, Cell::makeNumber(value)); }
-    void text(int row, int col, std::string_view text) override {
-        add(row, col, Cell::makeText(std::string(text)));
-    }
-    void boolean(int row, int col, bool value) override { add(row, col, Cell::makeNumber(value)); }
-    void error(int row, int col, std::string_view literal) override {
-        add(row, col, Cell::makeText(std::string(literal)));
-    }
-    void finish() override { flush(); }
-
-  private:
-    void add(int row, int col, Cell cell) {
-        if (row != m_row) flush();
-        m_row = row;
-        m_cells.emplace_back(col, std::move(cell));
-    }
-    void flush() {
-        if (!m_cells.empty()) m_sheet.appendRow(m_row, m_cells);
-        m_cells.clear();
-    }
-    Worksheet& m_sheet;
-    int m_row = 0;
-    std::vector<std::pair<int, Cell>> m_cells;
-};
-
 void headings(CellSink& sink, std::initializer_list<const char*> names) {
     int col = 1;
     for (const char* name : names) sink.text(1, col++, name);
@@ -71,16 +41,6 @@ void sendDepositionalSheet(const std::vector<GrainSample>& samples,
             sink.number(row, 8, static_cast<double>(estimate.used));
         }
     }
-}
-
-Worksheet depositionalWorksheet(const std::vector<GrainSample>& samples,
-                                const std::vector<std::vector<DepositionalEstimate>>& estimates,
-                                const std::string& sheetName) {
-    Worksheet sheet(sheetName);
-    WorksheetSink sink(sheet);
-    sendDepositionalSheet(samples, estimates, sink);
-    sink.finish();
-    return sheet;
 }
 
 void writeDepositionalFile(const std::string& path, const std::vector<GrainSample>& samples,

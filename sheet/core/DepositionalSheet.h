@@ -1,6 +1,6 @@
 // The sheets of depositional ages and of age components: one row per sample and method (or per
-// sample and component), written as kestrel-batch's --mda and --components-out files and as the
-// sheet "Depositional age" of a summary workbook.
+// sample and component), written as kestrel-batch's --mda and --components-out files, as the
+// window's exported table and as the sheet "Depositional age" of a summary workbook.
 #pragma once
 
 #include <string>
@@ -10,7 +10,6 @@
 #include "engine/depositional/DepositionalAges.h"
 #include "engine/depositional/MixtureComponents.h"
 #include "sheet/core/CellSink.h"
-#include "sheet/core/Workbook.h"
 
 namespace kestrel {
 
@@ -25,11 +24,6 @@ inline constexpr const char* kComponentsSheetName = "Components";
 void sendDepositionalSheet(const std::vector<GrainSample>& samples,
                            const std::vector<std::vector<DepositionalEstimate>>& estimates,
                            CellSink& sink);
-
-/// @brief The same cells as a worksheet named `sheetName`, for a workbook held in memory.
-Worksheet depositionalWorksheet(const std::vector<GrainSample>& samples,
-                                const std::vector<std::vector<DepositionalEstimate>>& estimates,
-                                const std::string& sheetName = kDepositionalSheetName);
 
 /// @brief Writes the sheet to `path` (.csv or .xlsx by its extension), atomically.
 void writeDepositionalFile(const std::string& path, const std::vector<GrainSample>& samples,

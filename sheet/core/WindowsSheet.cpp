@@ -90,9 +90,7 @@ void sendWindowsTable(const std::vector<WindowsTableRow>& rows, CellSink& sink) 
     }
 }
 
-namespace {
-
-std::string csvBeside(const std::string& summaryPath, const std::string& suffix) {
+std::string besideCsvPath(const std::string& summaryPath, const std::string& suffix) {
     const std::filesystem::path path(summaryPath);
     if (!path.has_extension()) return summaryPath + suffix + ".csv";
     std::filesystem::path named = path;
@@ -100,18 +98,12 @@ std::string csvBeside(const std::string& summaryPath, const std::string& suffix)
     return named.string();
 }
 
-}  // namespace
-
 std::string windowsCsvPath(const std::string& summaryPath) {
-    return csvBeside(summaryPath, "_windows");
+    return besideCsvPath(summaryPath, "_windows");
 }
 
 std::string profilesCsvPath(const std::string& summaryPath) {
-    return csvBeside(summaryPath, "_profiles");
-}
-
-std::string besideCsvPath(const std::string& summaryPath, const std::string& suffix) {
-    return csvBeside(summaryPath, suffix);
+    return besideCsvPath(summaryPath, "_profiles");
 }
 
 void writeSummaryWithWindows(const std::string& path, int16_t fileType,

@@ -74,4 +74,21 @@ class ScratchFolderTest : public ::testing::Test {
     fs::path m_folder;
 };
 
+/// A scratch folder test that runs the built kestrel-batch and the Python scripts beside the
+/// tests, both in that folder.
+class BatchProgramTest : public ScratchFolderTest {
+  protected:
+    Outcome run(const std::vector<std::string>& args) {
+        std::string command = quoted(std::string(KESTREL_BINARY_DIR) + "/tools/kestrel-batch");
+        for (const auto& arg : args) command.append(" ").append(quoted(arg));
+        return runCommand(command, m_folder);
+    }
+    Outcome python(const std::string& script, const std::vector<std::string>& args) {
+        std::string command =
+            "/usr/bin/python3 " + quoted(KESTREL_SOURCE_DIR "/tests/tools/" + script);
+        for (const auto& arg : args) command.append(" ").append(quoted(arg));
+        return runCommand(command, m_folder);
+    }
+};
+
 }  // namespace kestrel::batchtest

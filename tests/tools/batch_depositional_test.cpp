@@ -17,19 +17,8 @@ using kestrel::batchtest::Outcome;
 using kestrel::batchtest::quoted;
 using kestrel::batchtest::readAll;
 
-class BatchDepositional : public kestrel::batchtest::ScratchFolderTest {
+class BatchDepositional : public kestrel::batchtest::BatchProgramTest {
   protected:
-    Outcome run(const std::vector<std::string>& args) {
-        std::string command = quoted(std::string(KESTREL_BINARY_DIR) + "/tools/kestrel-batch");
-        for (const auto& arg : args) command.append(" ").append(quoted(arg));
-        return kestrel::batchtest::runCommand(command, m_folder);
-    }
-    Outcome python(const std::string& script, const std::vector<std::string>& args) {
-        std::string command =
-            "/usr/bin/python3 " + quoted(KESTREL_SOURCE_DIR "/tests/tools/" + script);
-        for (const auto& arg : args) command.append(" ").append(quoted(arg));
-        return kestrel::batchtest::runCommand(command, m_folder);
-    }
     std::string path(const std::string& name) const { return (m_folder / name).string(); }
 };
 

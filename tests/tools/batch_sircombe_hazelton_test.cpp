@@ -12,23 +12,9 @@
 namespace {
 
 using kestrel::batchtest::Outcome;
-using kestrel::batchtest::quoted;
 using kestrel::batchtest::readAll;
 
-class BatchSircombeHazelton : public kestrel::batchtest::ScratchFolderTest {
-  protected:
-    Outcome run(const std::vector<std::string>& args) {
-        std::string command = quoted(std::string(KESTREL_BINARY_DIR) + "/tools/kestrel-batch");
-        for (const auto& arg : args) command.append(" ").append(quoted(arg));
-        return kestrel::batchtest::runCommand(command, m_folder);
-    }
-    Outcome python(const std::string& script, const std::vector<std::string>& args) {
-        std::string command =
-            "/usr/bin/python3 " + quoted(KESTREL_SOURCE_DIR "/tests/tools/" + script);
-        for (const auto& arg : args) command.append(" ").append(quoted(arg));
-        return kestrel::batchtest::runCommand(command, m_folder);
-    }
-};
+class BatchSircombeHazelton : public kestrel::batchtest::BatchProgramTest {};
 
 TEST_F(BatchSircombeHazelton, AgreesWithNumpyAndRefusesAgesWithoutUncertainties) {
     const std::string book = (m_folder / "ages.xlsx").string();

@@ -15,23 +15,15 @@ namespace {
 // and so does a workbook with none left.
 std::vector<GrainSample> samplesToEstimate(GrainAges ages, const AgesSettings& settings,
                                            std::ostream& err) {
-    std::vector<GrainSample> kept;
-    std::string firstReason;
-    for (GrainSample& sample : ages.samples) {
-        try {
-            checkDepositionalSample(sample);
-            kept.push_back(std::move(sample));
-        } catch (const KestrelError& error) {
-            if (!settings.request.setAsideUnusable || firstReason.empty())
-                firstReason = error.what();
-            if (!settings.request.setAsideUnusable) break;
-            err << "kestrel-batch: warning: " << error.what() << " (the sample is left out)\n";
-        }
-    }
-    if (!settings.request.setAsideUnusable && !firstReason.empty())
-        throw KestrelError(settings.run.workbook + ": " + firstReason);
-    if (kept.empty()) throw KestrelError(settings.run.workbook + ": " + firstReason);
-    return kept;
+    EstimableSamples estimable = estimableSamples(std::move(ages.samples));
+    const auto refusal = [&] {
+        return KestrelError(settings.run.workbook + ": " + estimable.refused.front().second);
+    };
+    if (!estimable.refused.empty() && !settings.request.setAsideUnusable) throw refusal();
+    for (const auto& refused : estimable.refused)
+        err << "kestrel-batch: warning: " << refused.second << " (the sample is left out)\n";
+    if (estimable.samples.empty()) throw refusal();
+    return std::move(estimable.samples);
 }
 
 void reportEstimates(const std::vector<GrainSample>& samples,

@@ -21,12 +21,8 @@ std::vector<std::string> listItems(const std::string& list) {
 }
 
 std::vector<DepositionalMethod> methodsOf(const std::optional<std::string>& list) {
+    if (!list || *list == "all") return everyDepositionalMethod();
     std::vector<DepositionalMethod> methods;
-    if (!list || *list == "all") {
-        for (const DepositionalMethodInfo& info : allDepositionalMethods())
-            methods.push_back(info.method);
-        return methods;
-    }
     for (const std::string& item : listItems(*list)) {
         const DepositionalMethodInfo* info = depositionalMethodByKey(item);
         if (info == nullptr) {
