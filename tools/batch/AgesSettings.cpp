@@ -129,6 +129,7 @@ void refuseAgesOptions(const BatchOptions& options) {
         if (given) throw UsageError{std::string(name) + " needs --ages"};
     }
     refuseDepositionalOptions(options);
+    refuseFigureOptions(options);
 }
 
 namespace {
@@ -206,6 +207,38 @@ BatchSettings checkDepositionalRun(const BatchOptions& options, AgesSettings& se
     return run;
 }
 
+// --ages --figure / --peaks-out / --bins-out: every sample drawn; the other runs' options refused.
+BatchSettings checkFiguresRun(const BatchOptions& options, AgesSettings& settings) {
+    if (options.samples || options.matrix || wantsDepositional(options)) {
+        throw UsageError{"--figure, --peaks-out and --bins-out take every sample: leave out " +
+                         std::string(options.matrix    ? "--matrix"
+                                     : options.samples ? "--samples"
+                                                       : "--mda and --components")};
+    }
+    const std::pair<bool, const char*> elsewhere[] = {
+        {options.summary.has_value(), "--summary"},
+        {options.windows.has_value(), "--windows"},
+        {options.excel5, "--excel5"},
+        {options.graphs.has_value(), "--graphs"},
+        {options.graphFormat.has_value(), "--graph-format"},
+        {options.matrixOut.has_value(), "--matrix-out"},
+        {options.measure.has_value(), "--measure"},
+        {options.mds.has_value(), "--mds"},
+        {options.columns.has_value(), "--columns"},
+        {options.grainsRow.has_value(), "--grains-row"},
+        {options.profilesOut.has_value(), "--profiles-out"}};
+    for (const auto& [given, name] : elsewhere) {
+        if (given) throw UsageError{std::string(name) + " does not go with --figure"};
+    }
+    settings.figures = checkFigureOptions(options);
+    BatchSettings run;
+    run.workbook = options.workbook;
+    if (options.sheet) {
+        run.sheet = wholeNumber(*options.sheet, "Incorrect value entered for sheet index");
+    }
+    return run;
+}
+
 }  // namespace
 
 AgesSettings checkAgesOptions(const BatchOptions& options, const std::string& defaultTable) {
@@ -213,7 +246,9 @@ AgesSettings checkAgesOptions(const BatchOptions& options, const std::string& de
         throw UsageError{"--grains does not go with --ages: the grains are counted"};
     }
     AgesSettings settings;
-    if (wantsDepositional(options)) {
+    if (wantsFigures(options)) {
+        settings.run = checkFiguresRun(options, settings);
+    } else if (wantsDepositional(options)) {
         settings.run = checkDepositionalRun(options, settings);
     } else if (options.matrix) {
         settings.run = checkAgesMatrixRun(options, settings);
