@@ -40,7 +40,7 @@ for target in kestrel_reader_bench kestrel_engine_bench kestrel_density_bench \
   kestrel_depositional_bench kestrel_replot_bench; do
   if grep -q "^$target:" <<<"$known"; then benches+=("$target"); fi
 done
-for target in kestrel kestrel_window_bench; do
+for target in kestrel kestrel_window_bench kestrel_figures_bench; do
   if grep -q "^$target:" <<<"$known"; then benches+=("$target"); fi
 done
 cmake --build "$build" -j 2 --target kestrel-batch kestrel-make-samples \
@@ -58,6 +58,9 @@ declare -A aims=(
   [kestrel_depositional_bench/BM_MaximumLikelihoodAges/real_time]=500
   [kestrel_depositional_bench/BM_ComponentsAuto]=500
   [kestrel_window_bench/BM_GrainAgesPreview16x100]=100
+  [kestrel_figures_bench/BM_StackedFigure100x1000/Svg/real_time]=1000
+  [kestrel_figures_bench/BM_StackedFigure100x1000/Pdf/real_time]=2000
+  [kestrel_figures_bench/BM_DistributionsRedraw100x1000/real_time]=200
   [kestrel_window_bench/BM_FindEnd65535AgeCells]=5000
   [kestrel_window_bench/BM_SpreadsheetFillScrollZoom65536]=10000
 )
