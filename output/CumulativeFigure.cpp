@@ -14,6 +14,7 @@ namespace kestrel {
 namespace {
 
 constexpr size_t kMostInLegend = 30;
+constexpr size_t kOneColumnLegend = 12;
 
 QFont figureFont(const FigureStyle& style) {
     QFont font("DejaVu Sans");
@@ -116,11 +117,18 @@ void fillCumulativeFigure(QCustomPlot& chart, const std::vector<FigureSample>& s
     }
     chart.legend->setVisible(samples.size() <= kMostInLegend);
     chart.legend->setFont(figureFont(style));
+    // Past a dozen samples the names go two to a row, so the legend stays as tall as the axes.
+    const bool twoColumns = samples.size() > kOneColumnLegend;
+    chart.legend->setWrap(twoColumns ? 2 : 0);
+    chart.legend->setFillOrder(twoColumns ? QCPLegend::foColumnsFirst : QCPLegend::foRowsFirst,
+                               true);
+    chart.legend->setRowSpacing(0);
     // The legend beside the curves, where it hides none of them.
     if (chart.legend->visible() && chart.plotLayout()->columnCount() == 1) {
         chart.plotLayout()->addElement(0, 1, chart.legend);
         chart.plotLayout()->setColumnStretchFactor(1, 0.001);
         chart.legend->setMargins(QMargins(4, 4, 4, 4));
+        chart.plotLayout()->setMargins(QMargins(0, 0, 3, 3));  // the legend's frame in view
     }
 }
 
