@@ -168,12 +168,10 @@ BatchSettings checkAgesMatrixRun(const BatchOptions& options, AgesSettings& sett
     return run;
 }
 
-// --ages --mda / --components: every sample estimated; the options of the other runs refused.
-BatchSettings checkDepositionalRun(const BatchOptions& options, AgesSettings& settings) {
-    if (options.samples || options.matrix) {
-        throw UsageError{"--mda and --components estimate every sample: leave out " +
-                         std::string(options.matrix ? "--matrix" : "--samples")};
-    }
+// The options of the two-sample and matrix runs (and, unless the run builds profiles, those of
+// the profiles), refused by name in a run that takes every sample on its own terms.
+void refuseOtherRunsOptions(const BatchOptions& options, const std::string& run,
+                            bool buildsProfiles) {
     const std::pair<bool, const char*> elsewhere[] = {
         {options.summary.has_value(), "--summary"},
         {options.windows.has_value(), "--windows"},
@@ -185,14 +183,23 @@ BatchSettings checkDepositionalRun(const BatchOptions& options, AgesSettings& se
         {options.mds.has_value(), "--mds"},
         {options.columns.has_value(), "--columns"},
         {options.grainsRow.has_value(), "--grains-row"},
-        {options.profile != "kde", "--profile"},
-        {options.bandwidth != "auto", "--bandwidth"},
-        {options.commonBandwidth, "--common-bandwidth"},
-        {options.grid.has_value(), "--grid"},
+        {!buildsProfiles && options.profile != "kde", "--profile"},
+        {!buildsProfiles && options.bandwidth != "auto", "--bandwidth"},
+        {!buildsProfiles && options.commonBandwidth, "--common-bandwidth"},
+        {!buildsProfiles && options.grid.has_value(), "--grid"},
         {options.profilesOut.has_value(), "--profiles-out"}};
     for (const auto& [given, name] : elsewhere) {
-        if (given) throw UsageError{std::string(name) + " does not go with --mda or --components"};
+        if (given) throw UsageError{std::string(name) + " does not go with " + run};
     }
+}
+
+// --ages --mda / --components: every sample estimated; the options of the other runs refused.
+BatchSettings checkDepositionalRun(const BatchOptions& options, AgesSettings& settings) {
+    if (options.samples || options.matrix) {
+        throw UsageError{"--mda and --components estimate every sample: leave out " +
+                         std::string(options.matrix ? "--matrix" : "--samples")};
+    }
+    refuseOtherRunsOptions(options, "--mda or --components", false);
     if (options.layout != "rows" && options.errors == "none") {
         throw UsageError{
             "--mda and --components need the grains' uncertainties: give --errors "
@@ -215,21 +222,7 @@ BatchSettings checkFiguresRun(const BatchOptions& options, AgesSettings& setting
                                      : options.samples ? "--samples"
                                                        : "--mda and --components")};
     }
-    const std::pair<bool, const char*> elsewhere[] = {
-        {options.summary.has_value(), "--summary"},
-        {options.windows.has_value(), "--windows"},
-        {options.excel5, "--excel5"},
-        {options.graphs.has_value(), "--graphs"},
-        {options.graphFormat.has_value(), "--graph-format"},
-        {options.matrixOut.has_value(), "--matrix-out"},
-        {options.measure.has_value(), "--measure"},
-        {options.mds.has_value(), "--mds"},
-        {options.columns.has_value(), "--columns"},
-        {options.grainsRow.has_value(), "--grains-row"},
-        {options.profilesOut.has_value(), "--profiles-out"}};
-    for (const auto& [given, name] : elsewhere) {
-        if (given) throw UsageError{std::string(name) + " does not go with --figure"};
-    }
+    refuseOtherRunsOptions(options, "--figure", true);
     settings.figures = checkFigureOptions(options);
     BatchSettings run;
     run.workbook = options.workbook;
