@@ -37,6 +37,14 @@ namespace kestrel {
 namespace {
 
 enum FigureTab { kStackedTab, kCumulativeTab, kBinsTab, kPeaksTab };
+// The views drawn from the samples, each redrawn when it next comes to the front.
+enum StaleView {
+    kStackedView = 1,
+    kCumulativeView = 2,
+    kBinsView = 4,
+    kPeaksView = 8,
+    kEveryView = 15
+};
 
 QLabel* boldLabel(const QString& text) {
     auto* label = new QLabel(text);
@@ -297,14 +305,15 @@ void DistributionsPage::connectChoices() {
     });
     connect(chkLogAge, &QCheckBox::toggled, this, [this] { choiceEdited(false); });
     connect(lwBands, &QListWidget::itemChanged, this, [this] {
-        drawCumulative();
+        m_stale |= kCumulativeView;
+        drawInFront();
         emit choicesChanged();
     });
     connect(tcFigures, &QTabWidget::currentChanged, this, [this] {
         const int tab = tcFigures->currentIndex();
         bbExportTable->setEnabled(filled() && (tab == kBinsTab || tab == kPeaksTab));
         bbExportFigure->setEnabled(filled() && tab != kPeaksTab);
-        if (tab == kStackedTab) fitStackedHeight();
+        drawInFront();
     });
     connect(bbExportFigure, &QPushButton::clicked, this, &DistributionsPage::exportFigureRequested);
     connect(bbExportTable, &QPushButton::clicked, this, &DistributionsPage::exportTableRequested);
@@ -552,13 +561,28 @@ std::vector<std::string> DistributionsPage::sampleNames() const {
     return names;
 }
 
+// Only the tab in front is drawn; the others are drawn when they come to the front.
 void DistributionsPage::drawAll() {
-    drawStacked();
-    if (m_data.fromAges) {
-        drawCumulative();
+    m_stale = kEveryView;
+    drawInFront();
+}
+
+void DistributionsPage::drawInFront() {
+    if (!filled()) return;
+    const int tab = tcFigures->currentIndex();
+    const auto fresh = [this](int view) {
+        const bool stale = (m_stale & view) != 0;
+        m_stale &= ~view;
+        return stale;
+    };
+    if (tab == kStackedTab && fresh(kStackedView)) drawStacked();
+    if (!m_data.fromAges) return;
+    if (tab == kCumulativeTab && fresh(kCumulativeView)) drawCumulative();
+    if (tab == kBinsTab && fresh(kBinsView)) {
         drawBins();
-        fillTables();
+        fillBinsTable();
     }
+    if (tab == kPeaksTab && fresh(kPeaksView)) fillPeaksTable();
 }
 
 void DistributionsPage::drawStacked() {
@@ -597,7 +621,7 @@ void DistributionsPage::drawBins() {
     BinsFigure->replot(QCustomPlot::rpQueuedReplot);
 }
 
-void DistributionsPage::fillTables() {
+void DistributionsPage::fillPeaksTable() {
     m_peaksModel->clear();
     m_peaksModel->setHorizontalHeaderLabels({"Sample", "Peak", "Age", "Height (%)", "Grains"});
     for (size_t s = 0; s < m_peaks.size(); ++s) {
@@ -608,6 +632,10 @@ void DistributionsPage::fillTables() {
                                      numberItem(peak.height, 1), numberItem(peak.grains, 0)});
         }
     }
+    PeaksGrid->resizeColumnsToContents();
+}
+
+void DistributionsPage::fillBinsTable() {
     m_binsModel->clear();
     QStringList headings{"Sample", "Grains"};
     for (size_t b = 0; b + 1 < m_edges.size(); ++b) {
@@ -627,7 +655,6 @@ void DistributionsPage::fillTables() {
         row << numberItem(counts.outside, 0);
         m_binsModel->appendRow(row);
     }
-    PeaksGrid->resizeColumnsToContents();
     BinsGrid->resizeColumnsToContents();
 }
 

@@ -113,10 +113,12 @@ class DistributionsPage : public QWidget {
     void buildProfiles();
     void findPeaksAndBins();
     void drawAll();
+    void drawInFront();
     void drawStacked();
     void drawCumulative();
     void drawBins();
-    void fillTables();
+    void fillPeaksTable();
+    void fillBinsTable();
     void showNote();
     std::vector<size_t> order() const;
     std::vector<FigureSampleData> samplesInOrder(bool withBands) const;
@@ -136,6 +138,7 @@ class DistributionsPage : public QWidget {
     std::vector<double> m_edges;
     double m_widthMm = 170.0, m_fontPoints = 9.0;
     int m_profileBuilds = 0;
+    int m_stale = 0;  // the views not drawn since the samples or choices changed
     QScrollArea* m_stackedScroll = nullptr;
     QScrollArea* m_binsScroll = nullptr;
     QStandardItemModel* m_peaksModel = nullptr;

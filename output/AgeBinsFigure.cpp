@@ -28,6 +28,7 @@ void fillAgeBinsFigure(QCustomPlot& chart, const std::vector<FigureSample>& rows
                        const std::vector<double>& edges, const FigureStyle& style) {
     chart.clearPlottables();
     chart.clearItems();
+    chart.setAutoAddPlottableToLegend(false);
     chart.setBackground(Qt::white);
     chart.axisRect()->setAutoMargins(QCP::msAll);
     chart.xAxis->setScaleType(QCPAxis::stLinear);
@@ -57,7 +58,8 @@ void fillAgeBinsFigure(QCustomPlot& chart, const std::vector<FigureSample>& rows
         bars->setWidth(0.7);
         const QColor colour = orderedColour(b, bins);
         bars->setBrush(colour);
-        bars->setPen(QPen(colour.darker(120), 0.5));
+        bars->setPen(QPen(colour.darker(120), 1.0));
+        bars->addToLegend();
         for (size_t r = 0; r < rows.size(); ++r) {
             const BinCounts& c = counts[r];
             const double share = c.grains > 0 ? 100.0 * c.counts[b] / c.grains : 0.0;

@@ -86,7 +86,7 @@ void addRowLabel(QCustomPlot& chart, const FigureSample& sample, double base,
                        : sample.name + "\nn = " + QString::number(sample.ages.size()));
 }
 
-void addPeakLabels(QCustomPlot& chart, const FigureSample& sample, double base,
+void addPeakLabels(QCustomPlot& chart, const FigureSample& sample, double base, int row,
                    const FigureStyle& style) {
     for (const ProfilePeak& peak : sample.peaks) {
         if (style.logAge && !(peak.age > 0)) continue;
@@ -98,31 +98,43 @@ void addPeakLabels(QCustomPlot& chart, const FigureSample& sample, double base,
         label->setText(ageText(peak.age));
         label->setClipToAxisRect(false);
         label->setProperty("peakHeight", peak.height);
+        label->setProperty("peakRow", row);
     }
 }
 
-// The labels of the higher peaks first; one that would overlap a label already shown is
-// hidden (its peak is still drawn).
+// The labels of the higher peaks first; one that would overlap a label already shown in its own
+// row or the rows beside it is hidden (its peak is still drawn).
 void hideCrowdedPeakLabels(QCustomPlot& chart) {
-    std::vector<QCPItemText*> labels;
+    struct Label {
+        double height;
+        int row;
+        QCPItemText* item;
+    };
+    std::vector<Label> labels;
+    int rows = 0;
     for (int i = 0; i < chart.itemCount(); ++i) {
         auto* label = qobject_cast<QCPItemText*>(chart.item(i));
-        if (label && label->property("peakHeight").isValid()) labels.push_back(label);
+        const QVariant height = label ? label->property("peakHeight") : QVariant();
+        if (!height.isValid()) continue;
+        labels.push_back({height.toDouble(), label->property("peakRow").toInt(), label});
+        rows = std::max(rows, labels.back().row + 1);
     }
-    std::stable_sort(labels.begin(), labels.end(), [](QCPItemText* a, QCPItemText* b) {
-        return a->property("peakHeight").toDouble() > b->property("peakHeight").toDouble();
-    });
-    std::vector<QRectF> shown;
-    for (QCPItemText* label : labels) {
-        const QPointF at = label->position->pixelPosition();
+    std::stable_sort(labels.begin(), labels.end(),
+                     [](const Label& a, const Label& b) { return a.height > b.height; });
+    std::vector<std::vector<QRectF>> shown(static_cast<size_t>(rows));
+    for (const Label& label : labels) {
+        const QPointF at = label.item->position->pixelPosition();
         const QSizeF size =
-            QFontMetricsF(label->font()).boundingRect(label->text()).size() + QSizeF(4, 0);
+            QFontMetricsF(label.item->font()).boundingRect(label.item->text()).size() +
+            QSizeF(4, 0);
         const QRectF box(at.x() - size.width() / 2, at.y() - size.height(), size.width(),
                          size.height());
-        const bool crowded = std::any_of(
-            shown.begin(), shown.end(), [&](const QRectF& other) { return other.intersects(box); });
-        label->setVisible(!crowded);
-        if (!crowded) shown.push_back(box);
+        bool crowded = false;
+        for (int row = std::max(0, label.row - 1); row <= std::min(rows - 1, label.row + 1); ++row)
+            for (const QRectF& other : shown[static_cast<size_t>(row)])
+                crowded = crowded || other.intersects(box);
+        label.item->setVisible(!crowded);
+        if (!crowded) shown[static_cast<size_t>(label.row)].push_back(box);
     }
 }
 
@@ -189,6 +201,7 @@ void fillStackedFigure(QCustomPlot& chart, const std::vector<double>& grid,
                          [&chart] { hideCrowdedPeakLabels(chart); });
     }
     chart.legend->setVisible(false);
+    chart.setAutoAddPlottableToLegend(false);
     chart.setBackground(Qt::white);
     if (grid.size() < 2) return;
     setAgeAxis(chart, grid, style);
@@ -215,8 +228,9 @@ void fillStackedFigure(QCustomPlot& chart, const std::vector<double>& grid,
         if (choices.binWidth > 0 && !sample.ages.empty()) {
             auto* histogram = new FilledShape(chart.xAxis, chart.yAxis);
             histogram->setOutline(histogramOutline(sample.ages, choices.binWidth, base));
-            histogram->setPen(QPen(withAlpha(colour, 120), 0.6));
+            histogram->setPen(QPen(withAlpha(colour, 90), 1.0));
             histogram->setBrush(withAlpha(colour, 45));
+            histogram->setAntialiased(false);  // steps: edges on the pixel grid
         }
         if (sample.profile.size() == grid.size()) {
             auto* profile = new FilledShape(chart.xAxis, chart.yAxis);
@@ -225,7 +239,7 @@ void fillStackedFigure(QCustomPlot& chart, const std::vector<double>& grid,
             profile->setBrush(withAlpha(colour, 150));
         }
         addRowLabel(chart, sample, base, style);
-        if (choices.peaks) addPeakLabels(chart, sample, base, style);
+        if (choices.peaks) addPeakLabels(chart, sample, base, static_cast<int>(r), style);
     }
 }
 

@@ -107,8 +107,12 @@ TEST_F(DistributionsPageTest, AgesDrawnRedrawnOnChoicesExportedAndKept) {
         peakRows += static_cast<int>(peaks.size());
         EXPECT_EQ(page().binCounts()[s].counts, countInBins(samples[s].ages, edges).counts);
     }
+    // The tables are filled when their tabs come to the front.
+    page().tcFigures->setCurrentIndex(3);
     EXPECT_EQ(page().PeaksGrid->model()->rowCount(), peakRows);
+    page().tcFigures->setCurrentIndex(2);
     EXPECT_EQ(page().BinsGrid->model()->rowCount(), 8);
+    page().tcFigures->setCurrentIndex(0);
 
     // A bin width of 0 only redraws (no histograms); PDP builds the profiles again.
     const int builds = page().profileBuilds();
@@ -129,6 +133,7 @@ TEST_F(DistributionsPageTest, AgesDrawnRedrawnOnChoicesExportedAndKept) {
     EXPECT_EQ(page().StackedFigure->itemCount(), items + 2) << "the band and its label";
 
     // A DKW band for the first sample: its shape behind the eight curves.
+    page().tcFigures->setCurrentIndex(1);
     page().lwBands->item(0)->setCheckState(Qt::Checked);
     EXPECT_EQ(page().CumulativeFigure->graphCount(), 8);
     EXPECT_EQ(filledShapes(*page().CumulativeFigure), 1);
