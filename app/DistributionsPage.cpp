@@ -385,10 +385,36 @@ void DistributionsPage::showData(DistributionsData data) {
         setChoices(DistributionsFields{});
         readChoices();
     }
-    buildProfiles();
+    buildProfilesOrKde();
     findPeaksAndBins();
     drawAll();
     emit tcFigures->currentChanged(tcFigures->currentIndex());
+}
+
+// Profiles the samples cannot give (a PDP of ages without uncertainties, say) are said, and the
+// samples drawn by KDE with their own bandwidths instead; when even those fail the page is left
+// empty and the error goes on to the caller.
+void DistributionsPage::buildProfilesOrKde() {
+    try {
+        buildProfiles();
+        return;
+    } catch (const KestrelError& error) {
+        if (!m_data.fromAges) throw;
+        showProblem(QString::fromUtf8(error.what()) +
+                    ". The profiles are drawn by KDE with each sample's own bandwidth.");
+    }
+    {
+        const QSignalBlocker quiet(cbProfile);
+        cbProfile->setCurrentIndex(std::max(0, cbProfile->findData("KDE")));
+        eBandwidth->clear();
+    }
+    m_bandwidth.reset();
+    try {
+        buildProfiles();
+    } catch (const KestrelError&) {
+        m_data = DistributionsData{};
+        throw;
+    }
 }
 
 void DistributionsPage::showNote() {
@@ -424,7 +450,11 @@ void DistributionsPage::choiceEdited(bool profilesToo) {
     try {
         if (profilesToo) buildProfiles();
     } catch (const KestrelError& error) {
+        // The figures keep the profiles they were drawn with, and the fields say which.
         showProblem(QString::fromUtf8(error.what()));
+        const QSignalBlocker quiet(cbProfile);
+        cbProfile->setCurrentIndex(std::max(0, cbProfile->findData(m_builtProfile)));
+        eBandwidth->setText(m_builtBandwidth);
         return;
     }
     findPeaksAndBins();
@@ -498,6 +528,8 @@ void DistributionsPage::buildProfiles() {
     options.kind = method ? method->kind : DensityKind::Kde;
     options.bandwidth = m_bandwidth;
     m_profiles = buildDensityProfiles(m_data.samples, options);
+    m_builtProfile = cbProfile->currentData().toString();
+    m_builtBandwidth = eBandwidth->text();
     ++m_profileBuilds;
 }
 

@@ -111,6 +111,7 @@ class DistributionsPage : public QWidget {
     /// Reads every field; on the first that does not read, says so and returns false.
     bool readChoices();
     void buildProfiles();
+    void buildProfilesOrKde();
     void findPeaksAndBins();
     void drawAll();
     void drawInFront();
@@ -138,6 +139,7 @@ class DistributionsPage : public QWidget {
     std::vector<double> m_edges;
     double m_widthMm = 170.0, m_fontPoints = 9.0;
     int m_profileBuilds = 0;
+    QString m_builtProfile, m_builtBandwidth;  // what the profiles shown were built with
     int m_stale = 0;  // the views not drawn since the samples or choices changed
     QScrollArea* m_stackedScroll = nullptr;
     QScrollArea* m_binsScroll = nullptr;

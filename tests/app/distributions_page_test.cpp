@@ -156,6 +156,23 @@ TEST_F(DistributionsPageTest, AgesDrawnRedrawnOnChoicesExportedAndKept) {
     QTest::mouseClick(page().bbExportTable, Qt::LeftButton);
     EXPECT_EQ(readAll(peaksFile).rfind("Sample,Peak,Age,Height,Grains\r\n", 0), 0u);
 
+    // Ages without uncertainties cannot give a PDP: said, and drawn by KDE; asking for a PDP
+    // again keeps the KDE profiles and says why.
+    DistributionsData bare;
+    bare.subject = "bare";
+    for (const GrainSample& sample : samples)
+        bare.samples.push_back({sample.name, sample.ages, {}});
+    page().tcFigures->setCurrentIndex(0);
+    page().showData(bare);
+    EXPECT_TRUE(page().lProblem->isVisible());
+    EXPECT_NE(page().lProblem->text().indexOf("drawn by KDE"), -1) << page().lProblem->text().toStdString();
+    EXPECT_EQ(page().cbProfile->currentData().toString(), "KDE");
+    EXPECT_EQ(filledShapes(*page().StackedFigure), 8);
+    page().cbProfile->setCurrentIndex(page().cbProfile->findData("PDP"));
+    EXPECT_EQ(page().cbProfile->currentData().toString(), "KDE");
+    EXPECT_TRUE(page().lProblem->isVisible());
+    page().cbProfile->setCurrentIndex(page().cbProfile->findData("PDP"));
+
     // The choices are kept in their own section and come back with the next window.
     m_form->close();
     const std::string written = readAll(settingsPath());
