@@ -176,7 +176,7 @@ double mixtureDistance(const CdfTable& table, const std::vector<double>& proport
     return distance == CdfDistance::D ? std::max(above, below) : above + below;
 }
 
-MixtureFit fitCdfMixture(const CdfTable& table, CdfDistance distance) {
+SourceMixture fitCdfMixture(const CdfTable& table, CdfDistance distance) {
     const size_t m = table.sources, rows = table.rows();
     Programme programme;
     glp_prob* lp = programme.get();

@@ -43,7 +43,7 @@ CdfTable cdfTable(const std::vector<double>& sinkAges,
 
 /// @brief A mixture: the proportions of the sources (in their order, each >= 0, summing to 1)
 /// and how well it fits (D, V, or the profiles' R^2).
-struct MixtureFit {
+struct SourceMixture {
     std::vector<double> proportions;
     double value = 0.0;
 };
@@ -54,6 +54,6 @@ double mixtureDistance(const CdfTable& table, const std::vector<double>& proport
 
 /// @brief The proportions that minimise D or V, and that minimum (recomputed from the
 /// proportions over every row). Throws KestrelError if the solver fails.
-MixtureFit fitCdfMixture(const CdfTable& table, CdfDistance distance);
+SourceMixture fitCdfMixture(const CdfTable& table, CdfDistance distance);
 
 }  // namespace kestrel

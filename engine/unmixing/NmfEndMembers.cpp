@@ -142,6 +142,9 @@ int fitFactors(const MatrixXd& x, MatrixXd& w, MatrixXd& ht, const NmfOptions& o
 
 // End-members at unit sum, youngest peak first; weights summing to 1; the residuals.
 NmfFit reportedFit(const MatrixXd& x, MatrixXd w, MatrixXd ht, int k) {
+    // The floor that kept every entry alive stands for 0.
+    w = w.unaryExpr([](double v) { return v <= kFloor ? 0.0 : v; });
+    ht = ht.unaryExpr([](double v) { return v <= kFloor ? 0.0 : v; });
     for (Index l = 0; l < k; ++l) {
         const double sum = w.col(l).sum();
         w.col(l) /= sum;
@@ -207,8 +210,13 @@ std::vector<NmfFit> nmfEndMembersByK(const std::vector<std::vector<double>>& pro
                                      const std::vector<std::string>& names, int kFrom, int kTo,
                                      const NmfOptions& options) {
     const MatrixXd x = unitSumColumns(profiles, names);
-    checkK(x, kFrom);
-    kTo = std::min<int>(kTo, static_cast<int>(std::min(x.rows(), x.cols())));
+    // k = samples fits exactly (each sample its own end-member) and says nothing.
+    kTo = std::min<int>(kTo, static_cast<int>(std::min(x.rows(), x.cols() - 1)));
+    if (kTo < kFrom) {
+        throw KestrelError("End-members: trying " + std::to_string(kFrom) +
+                           " end-members and more needs at least " + std::to_string(kFrom + 1) +
+                           " samples, " + std::to_string(x.cols()) + " given");
+    }
     const LeadingSvd svd = leadingSvd(x, kTo);
     std::vector<NmfFit> fits(static_cast<size_t>(kTo - kFrom + 1));
     // The largest k first: it takes longest, so the others fill in around it.

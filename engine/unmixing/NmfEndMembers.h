@@ -58,8 +58,9 @@ struct NmfFit {
 NmfFit nmfEndMembers(const std::vector<std::vector<double>>& profiles,
                      const std::vector<std::string>& names, int k, const NmfOptions& options);
 
-/// @brief The fits for every k from kFrom to kTo (within 1..samples), the k values fitted in
-/// parallel, in k order.
+/// @brief The fits for every k from kFrom to kTo, but below the number of samples (k = samples
+/// fits every sample exactly and tells nothing), the k values fitted in parallel, in k order.
+/// Throws KestrelError as nmfEndMembers does, and for fewer than kFrom + 1 samples.
 std::vector<NmfFit> nmfEndMembersByK(const std::vector<std::vector<double>>& profiles,
                                      const std::vector<std::string>& names, int kFrom, int kTo,
                                      const NmfOptions& options);

@@ -110,8 +110,8 @@ std::vector<double> simplexQuadraticMinimum(const std::vector<double>& gram,
     return weights;
 }
 
-MixtureFit fitProfileMixture(const std::vector<double>& sink,
-                             const std::vector<std::vector<double>>& sources) {
+SourceMixture fitProfileMixture(const std::vector<double>& sink,
+                                const std::vector<std::vector<double>>& sources) {
     const std::vector<double> target = unitSum(sink);
     std::vector<std::vector<double>> scaled;
     for (const auto& source : sources) scaled.push_back(unitSum(source));
@@ -124,7 +124,7 @@ MixtureFit fitProfileMixture(const std::vector<double>& sink,
                 std::inner_product(scaled[a].begin(), scaled[a].end(), scaled[b].begin(), 0.0);
         }
     }
-    MixtureFit fit{simplexQuadraticMinimum(gram, c), 0.0};
+    SourceMixture fit{simplexQuadraticMinimum(gram, c), 0.0};
     std::vector<double> mixture(target.size(), 0.0);
     for (size_t a = 0; a < m; ++a) {
         for (size_t r = 0; r < mixture.size(); ++r) mixture[r] += fit.proportions[a] * scaled[a][r];

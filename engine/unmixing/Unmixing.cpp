@@ -68,19 +68,19 @@ std::vector<std::vector<double>> profilesOf(const std::vector<GrainSample>& samp
     return profiles;
 }
 
-MixtureFit profileFit(const std::vector<std::vector<double>>& profiles) {
+SourceMixture profileFit(const std::vector<std::vector<double>>& profiles) {
     return fitProfileMixture(profiles.front(), {profiles.begin() + 1, profiles.end()});
 }
 
 // Every asked fit of the samples (sink first); `profiles` the samples' profiles when the
 // profile fit is asked (else empty).
-std::vector<MixtureFit> fitAll(const std::vector<GrainSample>& samples,
-                               const std::vector<UnmixingFit>& fits,
-                               const std::vector<std::vector<double>>& profiles) {
+std::vector<SourceMixture> fitAll(const std::vector<GrainSample>& samples,
+                                  const std::vector<UnmixingFit>& fits,
+                                  const std::vector<std::vector<double>>& profiles) {
     std::vector<std::vector<double>> sourceAges;
     for (size_t s = 1; s < samples.size(); ++s) sourceAges.push_back(samples[s].ages);
     std::optional<CdfTable> table;
-    std::vector<MixtureFit> result;
+    std::vector<SourceMixture> result;
     for (UnmixingFit fit : fits) {
         if (fit == UnmixingFit::Profiles) {
             result.push_back(profileFit(profiles));
@@ -179,7 +179,7 @@ UnmixingResult unmixSample(const GrainSample& sink, const std::vector<GrainSampl
         profiles = std::move(built.profiles);
     }
     UnmixingResult result;
-    const std::vector<MixtureFit> fits = fitAll(samples, options.fits, profiles);
+    const std::vector<SourceMixture> fits = fitAll(samples, options.fits, profiles);
     for (size_t f = 0; f < fits.size(); ++f)
         result.estimates.push_back({options.fits[f],
                                     fits[f].proportions,

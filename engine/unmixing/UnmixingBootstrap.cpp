@@ -44,7 +44,7 @@ double linearPercentile(std::vector<double> values, double q) {
 
 BootstrapFits bootstrapFits(
     const std::vector<GrainSample>& samples, int64_t resamples, uint64_t seed, unsigned threads,
-    const std::function<std::vector<MixtureFit>(const std::vector<GrainSample>&)>& refit,
+    const std::function<std::vector<SourceMixture>(const std::vector<GrainSample>&)>& refit,
     const UnmixingProgress& progress) {
     BootstrapFits result;
     result.fits.resize(static_cast<size_t>(resamples));

@@ -36,7 +36,7 @@ double linearPercentile(std::vector<double> values, double q);
 /// @brief The fits of every resample, in resample order ([resample][fit]); when the progress
 /// callback stopped the run, `cancelled` and `fits` empty.
 struct BootstrapFits {
-    std::vector<std::vector<MixtureFit>> fits;
+    std::vector<std::vector<SourceMixture>> fits;
     bool cancelled = false;
 };
 
@@ -44,7 +44,7 @@ struct BootstrapFits {
 /// (0: one per core). refit must be safe to call from several threads at once.
 BootstrapFits bootstrapFits(
     const std::vector<GrainSample>& samples, int64_t resamples, uint64_t seed, unsigned threads,
-    const std::function<std::vector<MixtureFit>(const std::vector<GrainSample>&)>& refit,
+    const std::function<std::vector<SourceMixture>(const std::vector<GrainSample>&)>& refit,
     const UnmixingProgress& progress);
 
 }  // namespace kestrel

@@ -129,6 +129,7 @@ void refuseAgesOptions(const BatchOptions& options) {
         if (given) throw UsageError{std::string(name) + " needs --ages"};
     }
     refuseDepositionalOptions(options);
+    refuseUnmixingOptions(options);
 }
 
 namespace {
@@ -206,6 +207,40 @@ BatchSettings checkDepositionalRun(const BatchOptions& options, AgesSettings& se
     return run;
 }
 
+// --ages --unmix / --nmf: the sink and its sources, or every sample; the profile options serve
+// the profile fit and the end-members, the other runs' options are refused.
+BatchSettings checkUnmixingRun(const BatchOptions& options, AgesSettings& settings) {
+    const std::pair<bool, const char*> elsewhere[] = {
+        {options.samples.has_value(), "--samples"},
+        {options.matrix, "--matrix"},
+        {options.summary.has_value(), "--summary"},
+        {options.windows.has_value(), "--windows"},
+        {options.excel5, "--excel5"},
+        {options.graphs.has_value(), "--graphs"},
+        {options.graphFormat.has_value(), "--graph-format"},
+        {options.matrixOut.has_value(), "--matrix-out"},
+        {options.measure.has_value(), "--measure"},
+        {options.mds.has_value(), "--mds"},
+        {options.columns.has_value(), "--columns"},
+        {options.grainsRow.has_value(), "--grains-row"},
+        {options.profilesOut.has_value(), "--profiles-out"},
+        {options.mda.has_value(), "--mda"},
+        {options.mdaMethods.has_value(), "--mda-methods"},
+        {options.mlaParameters.has_value(), "--mla-parameters"},
+        {options.components.has_value(), "--components"},
+        {options.componentsOut.has_value(), "--components-out"}};
+    for (const auto& [given, name] : elsewhere) {
+        if (given) throw UsageError{std::string(name) + " does not go with --unmix or --nmf"};
+    }
+    settings.unmixing = checkUnmixingOptions(options);
+    BatchSettings run;
+    run.workbook = options.workbook;
+    if (options.sheet) {
+        run.sheet = wholeNumber(*options.sheet, "Incorrect value entered for sheet index");
+    }
+    return run;
+}
+
 }  // namespace
 
 AgesSettings checkAgesOptions(const BatchOptions& options, const std::string& defaultTable) {
@@ -213,7 +248,9 @@ AgesSettings checkAgesOptions(const BatchOptions& options, const std::string& de
         throw UsageError{"--grains does not go with --ages: the grains are counted"};
     }
     AgesSettings settings;
-    if (wantsDepositional(options)) {
+    if (wantsUnmixing(options)) {
+        settings.run = checkUnmixingRun(options, settings);
+    } else if (wantsDepositional(options)) {
         settings.run = checkDepositionalRun(options, settings);
     } else if (options.matrix) {
         settings.run = checkAgesMatrixRun(options, settings);

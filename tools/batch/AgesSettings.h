@@ -14,6 +14,7 @@
 #include "tools/batch/BatchSettings.h"
 #include "tools/batch/DepositionalSettings.h"
 #include "tools/batch/MatrixSettings.h"
+#include "tools/batch/UnmixingSettings.h"
 
 namespace kestrel::batch {
 
@@ -31,6 +32,8 @@ struct AgesSettings {
     std::optional<MdsKind> mds;  // --mds
     // --mda / --components: every sample's depositional ages or components, nothing else.
     std::optional<DepositionalSettings> depositional;
+    // --unmix / --nmf: a sink's sources and every sample's end-members, nothing else.
+    std::optional<UnmixingSettings> unmixing;
 };
 
 /// @brief The --ages options other than --ages itself, given without it, are refused.
