@@ -47,7 +47,12 @@ MatrixXd unitSumColumns(const std::vector<std::vector<double>>& profiles,
         }
         if (!(sum > 0.0))
             throw KestrelError(sample + "its profile is 0 on the whole age grid; widen the grid");
-        for (Index r = 0; r < rows; ++r) x(r, static_cast<Index>(s)) = profile[r] / sum;
+        // A kernel's far tail (below 1e-200 of the sample) counts as 0: it changes nothing, and
+        // products with it would run in subnormal numbers, a hundred times slower.
+        for (Index r = 0; r < rows; ++r) {
+            const double share = profile[static_cast<size_t>(r)] / sum;
+            x(r, static_cast<Index>(s)) = share < 1e-200 ? 0.0 : share;
+        }
     }
     return x;
 }
@@ -98,9 +103,13 @@ void nndsvda(const LeadingSvd& svd, int k, double mean, MatrixXd& w, MatrixXd& h
 }
 
 // HALS sweeps of one factor F (n x k) for min ||X - F G'||: a = X G (n x k), b = G'G (k x k).
-void halsSweeps(MatrixXd& f, const MatrixXd& a, const MatrixXd& b) {
+// A sweep costs n k^2 against the n m k of the product a (m the other dimension of X): Gillis and
+// Glineur's 1 + m / (2 k) sweeps, at most kMaxInnerSweeps, keep the repeats cheaper than it.
+void halsSweeps(MatrixXd& f, const MatrixXd& a, const MatrixXd& b, Index otherDimension) {
+    const int sweeps = static_cast<int>(
+        std::min<Index>(kMaxInnerSweeps, 1 + otherDimension / (2 * std::max<Index>(1, f.cols()))));
     double firstChange = 0.0;
-    for (int sweep = 0; sweep < kMaxInnerSweeps; ++sweep) {
+    for (int sweep = 0; sweep < sweeps; ++sweep) {
         double change = 0.0;
         for (Index l = 0; l < f.cols(); ++l) {
             if (!(b(l, l) > 0.0)) continue;
@@ -114,29 +123,62 @@ void halsSweeps(MatrixXd& f, const MatrixXd& a, const MatrixXd& b) {
     }
 }
 
-// The factors' HALS iterations until the objective settles; returns the iterations made and
-// sets `converged`.
+// Ang and Gillis's extrapolation: each new factor is pushed on by beta times its last step;
+// beta grows by kGrow while the objective falls (up to a ceiling that grows by kCeilingGrow, at
+// most 1) and is divided by kShrink, the push dropped, when it rises.
+constexpr double kBetaStart = 0.5, kShrink = 1.5, kGrow = 1.01, kCeilingGrow = 1.005;
+
+MatrixXd pushedOn(const MatrixXd& now, const MatrixXd& before, double beta) {
+    return (now + beta * (now - before)).cwiseMax(kFloor);
+}
+
+// The factors' HALS iterations with extrapolation until the objective settles; returns the
+// iterations made and sets `converged`. Ends with a plain update of the weights, so the
+// factors returned are a HALS step's, not a pushed guess.
 int fitFactors(const MatrixXd& x, MatrixXd& w, MatrixXd& ht, const NmfOptions& options,
                bool& converged) {
     const double xNorm2 = x.squaredNorm();
     double previous = std::numeric_limits<double>::infinity();
+    double beta = kBetaStart, ceiling = 1.0, betaBefore = kBetaStart;
+    MatrixXd wHat = w, htHat = ht;
     converged = false;
     int iteration = 0;
     while (iteration < options.maxIterations) {
         ++iteration;
-        halsSweeps(w, x * ht, ht.transpose() * ht);
-        const MatrixXd c = x.transpose() * w;  // X'W, samples x k
-        const MatrixXd d = w.transpose() * w;
-        halsSweeps(ht, c, d);
-        const double objective = std::max(0.0, xNorm2 - 2.0 * ht.cwiseProduct(c).sum() +
-                                                   d.cwiseProduct(ht.transpose() * ht).sum());
-        const double change = std::abs(previous - objective);
+        MatrixXd htNew = htHat;
+        halsSweeps(htNew, x.transpose() * wHat, wHat.transpose() * wHat, x.rows());
+        const MatrixXd htPushed = pushedOn(htNew, ht, beta);
+        const MatrixXd a = x * htPushed;  // X H', rows x k
+        const MatrixXd b = htPushed.transpose() * htPushed;
+        MatrixXd wNew = wHat;
+        halsSweeps(wNew, a, b, x.cols());
+        const double objective = std::max(0.0, xNorm2 - 2.0 * wNew.cwiseProduct(a).sum() +
+                                                   (wNew.transpose() * wNew).cwiseProduct(b).sum());
+        if (objective > previous) {
+            // The push overshot: start again from the plain steps, with a smaller push.
+            ceiling = betaBefore;
+            beta /= kShrink;
+            wHat = wNew;
+            htHat = htNew;
+            w = std::move(wNew);
+            ht = std::move(htNew);
+            continue;
+        }
+        const double change = previous - objective;
         previous = objective;
+        wHat = pushedOn(wNew, w, beta);
+        htHat = htPushed;
+        w = std::move(wNew);
+        ht = std::move(htNew);
+        betaBefore = beta;
+        beta = std::min(ceiling, kGrow * beta);
+        ceiling = std::min(1.0, kCeilingGrow * ceiling);
         if (change <= options.tolerance * objective || change <= 1e-15 * xNorm2) {
             converged = true;
             break;
         }
     }
+    halsSweeps(ht, x.transpose() * w, w.transpose() * w, x.rows());
     return iteration;
 }
 
