@@ -69,8 +69,11 @@ const Unmixing& benchUnmixing() {
     static const Unmixing made = [] {
         std::mt19937_64 random(20240517);
         Unmixing u;
-        for (int s = 1; s <= 5; ++s)
-            u.sources.push_back(spectrum(std::string("S") + std::to_string(s), 1000, random));
+        for (int s = 1; s <= 5; ++s) {
+            std::string name = "S";  // appended: GCC 12 warns falsely on "literal" + string
+            name += std::to_string(s);
+            u.sources.push_back(spectrum(name, 1000, random));
+        }
         u.sink = mixtureOf("sink", u.sources, {0.35, 0.25, 0.2, 0.15, 0.05}, 1000, random);
         std::ofstream out(benchFolder() / "sources.csv");
         out << std::setprecision(17) << "sink";
@@ -98,8 +101,9 @@ const std::vector<std::vector<double>>& benchProfiles() {
         for (int s = 0; s < 200; ++s) {
             std::vector<double> shares(4);
             for (double& share : shares) share = gamma1(random);
-            samples.push_back(
-                mixtureOf(std::string("P") + std::to_string(s + 1), members, shares, 300, random));
+            std::string name = "P";  // appended: GCC 12 warns falsely on "literal" + string
+            name += std::to_string(s + 1);
+            samples.push_back(mixtureOf(name, members, shares, 300, random));
         }
         kestrel::DensityOptions options;
         options.grid = kestrel::AgeGrid{0.0, 4000.0, 0.8};
