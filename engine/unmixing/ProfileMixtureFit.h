@@ -24,7 +24,7 @@ namespace kestrel {
 /// any positive scale) and its R^2: the square of Pearson's r between the sink's profile and
 /// the mixture's, both at unit sum (0 when either is flat).
 SourceMixture fitProfileMixture(const std::vector<double>& sink,
-                             const std::vector<std::vector<double>>& sources);
+                                const std::vector<std::vector<double>>& sources);
 
 /// @brief The minimiser of 1/2 w'Gw - c'w over w >= 0, sum w = 1, for a positive
 /// semi-definite m x m G (row-major) and c of length m.

@@ -220,7 +220,7 @@ const std::vector<OptionSpec>& optionTable() {
          "                   matches the sample SINK, by each --fit, with bootstrap 95%\n"
          "                   intervals, written to --unmix-out",
          [](BatchOptions& o, const std::string& v) { o.unmix = v; }},
-        {"--sources", "A,B,...", "with --unmix: two or more source samples, by name",
+        {"--sources", "A,B", "with --unmix: two or more source samples, by name",
          [](BatchOptions& o, const std::string& v) { o.sources = v; }},
         {"--fit", "LIST",
          "with --unmix: any of d (the least Kolmogorov-Smirnov D of the\n"
