@@ -136,7 +136,7 @@ MatrixXd pushedOn(const MatrixXd& now, const MatrixXd& before, double beta) {
 // iterations made and sets `converged`. Ends with a plain update of the weights, so the
 // factors returned are a HALS step's, not a pushed guess.
 int fitFactors(const MatrixXd& x, MatrixXd& w, MatrixXd& ht, const NmfOptions& options,
-               bool& converged) {
+               bool& converged, bool& cancelled) {
     const double xNorm2 = x.squaredNorm();
     double previous = std::numeric_limits<double>::infinity();
     double beta = kBetaStart, ceiling = 1.0, betaBefore = kBetaStart;
@@ -144,6 +144,10 @@ int fitFactors(const MatrixXd& x, MatrixXd& w, MatrixXd& ht, const NmfOptions& o
     converged = false;
     int iteration = 0;
     while (iteration < options.maxIterations) {
+        if (options.progress && !options.progress(static_cast<int>(w.cols()), iteration)) {
+            cancelled = true;
+            break;
+        }
         ++iteration;
         MatrixXd htNew = htHat;
         halsSweeps(htNew, x.transpose() * wHat, wHat.transpose() * wHat, x.rows());
@@ -222,11 +226,12 @@ NmfFit reportedFit(const MatrixXd& x, MatrixXd w, MatrixXd ht, int k) {
 NmfFit fitK(const MatrixXd& x, const LeadingSvd& svd, int k, const NmfOptions& options) {
     MatrixXd w, ht;
     nndsvda(svd, k, x.mean(), w, ht);
-    bool converged = false;
-    const int iterations = fitFactors(x, w, ht, options, converged);
+    bool converged = false, cancelled = false;
+    const int iterations = fitFactors(x, w, ht, options, converged, cancelled);
     NmfFit fit = reportedFit(x, std::move(w), std::move(ht), k);
     fit.iterations = iterations;
     fit.converged = converged;
+    fit.cancelled = cancelled;
     return fit;
 }
 

@@ -35,6 +35,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,10 @@ struct NmfOptions {
     int maxIterations = 10000;
     double tolerance = 1e-9;  ///< relative change of the objective that ends the fit
     unsigned threads = 0;     ///< nmfEndMembersByK: k values fitted at once; 0: one per core
+    /// Optional: called after every iteration of every fit with its k and the iterations done,
+    /// from the worker threads, several at once (read an atomic flag, say); returning false
+    /// stops that fit, which is then marked `cancelled`.
+    std::function<bool(int k, int iterations)> progress;
 };
 
 struct NmfFit {
@@ -56,6 +61,7 @@ struct NmfFit {
     double residual = 0.0;                ///< ||X - W H||_F / ||X||_F
     int iterations = 0;
     bool converged = false;  ///< the tolerance was met before maxIterations
+    bool cancelled = false;  ///< NmfOptions::progress stopped it: the factors are unfinished
 };
 
 /// @brief The k end-members of the profiles (one per sample, all as long, any positive

@@ -237,6 +237,13 @@ TEST(Unmixing, NmfRecoversKnownEndMembers) {
         for (size_t l = 0; l < 3; ++l) EXPECT_NEAR(three.weights[s][l], weights[s][l], 1e-3);
         EXPECT_LT(three.sampleResiduals[s], 1e-3);
     }
+    // Stopped from outside (the window's Esc): every fit says so, none ran on.
+    NmfOptions stopping;
+    stopping.progress = [](int, int iterations) { return iterations < 3; };
+    for (const NmfFit& fit : nmfEndMembersByK(profiles, names, 2, 4, stopping)) {
+        EXPECT_TRUE(fit.cancelled);
+        EXPECT_EQ(fit.iterations, 3);
+    }
 }
 
 TEST(Unmixing, RefusalsNameTheSample) {
