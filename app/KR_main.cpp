@@ -19,6 +19,7 @@
 
 #include "app/CriticalValueTableModel.h"
 #include "app/DepositionalAgeController.h"
+#include "app/DistributionsController.h"
 #include "app/GrainAgesController.h"
 #include "app/KR_About.h"
 #include "app/KR_var.h"
@@ -53,7 +54,9 @@ TForm1::TForm1(kestrel::UserInteraction& ui, QWidget* parent)
       m_manyProfiles(std::make_unique<kestrel::ManyProfilesController>(*this, ui, sharedState())),
       m_grainAges(std::make_unique<kestrel::GrainAgesController>(*this, ui, sharedState())),
       m_depositionalAge(
-          std::make_unique<kestrel::DepositionalAgeController>(*this, ui, sharedState())) {
+          std::make_unique<kestrel::DepositionalAgeController>(*this, ui, sharedState())),
+      m_distributions(
+          std::make_unique<kestrel::DistributionsController>(*this, ui, sharedState())) {
     setWindowTitle("Compare two probability distributions");
     move(4, 3);
     resize(818, 480);
@@ -97,6 +100,7 @@ TForm1::TForm1(kestrel::UserInteraction& ui, QWidget* parent)
     addCompareMany();
     addGrainAges();
     addDepositionalAge();
+    addDistributions();
     setAcceptDrops(true);
 }
 
@@ -120,6 +124,7 @@ void TForm1::createMenu() {
     file->addSeparator();
     CompareMany1 = file->addAction("Compare &many...");
     DepositionalAge1 = file->addAction("&Depositional age...");
+    Distributions1 = file->addAction("Dis&tributions...");
     file->addSeparator();
     Exit1 = file->addAction("E&xit");
 

@@ -30,6 +30,8 @@ class WindowsTableModel;
 class CriticalValueTableModel;
 class DepositionalAgeController;
 class DepositionalAgePage;
+class DistributionsController;
+class DistributionsPage;
 class GrainAgesController;
 class ManyProfilesController;
 class ManyResultsPage;
@@ -108,6 +110,9 @@ class TForm1 : public QMainWindow {
     QWidget* tsDepositionalAge =
         nullptr;  // "Depositional age": its results, shown once there are some
     kestrel::DepositionalAgePage* DepositionalAges = nullptr;
+    QAction* Distributions1 = nullptr;   // "Distributions...": the figures of every sample
+    QWidget* tsDistributions = nullptr;  // "Distributions": the figures, shown once drawn
+    kestrel::DistributionsPage* Distributions = nullptr;
 
     /// @brief The critical value table: created open and empty, loaded when the window is shown.
     kestrel::CriticalValueTable cdsKS;
@@ -168,6 +173,9 @@ class TForm1 : public QMainWindow {
     /// @brief File > Depositional age...: every sample of the grain ages in use (opened first
     /// when there are none) estimated and shown on the Depositional age page.
     void DepositionalAge1Click();
+    /// @brief File > Distributions...: every sample of the grain ages in use (opened first when
+    /// there are none) drawn on the Distributions page.
+    void Distributions1Click();
     /// File > Export profiles...: every sample's profile as built from its grain ages, with its
     /// bandwidth, to a .csv or .xlsx file (kestrel-batch's --profiles-out file).
     void ExportProfiles1Click();
@@ -179,6 +187,7 @@ class TForm1 : public QMainWindow {
     kestrel::ManyProfilesController& manyProfiles() { return *m_manyProfiles; }
     kestrel::GrainAgesController& grainAges() { return *m_grainAges; }
     kestrel::DepositionalAgeController& depositionalAge() { return *m_depositionalAge; }
+    kestrel::DistributionsController& distributions() { return *m_distributions; }
     /// @brief Both spreadsheets and the graph tabs hidden, Calculate and Save disabled: the
     /// state in which the start and Open leave the results until a calculation.
     void hideWorkbookAndResults();
@@ -216,6 +225,7 @@ class TForm1 : public QMainWindow {
     void addCompareMany();
     void addGrainAges();
     void addDepositionalAge();
+    void addDistributions();
     /// Shows the grains of the two compared samples, unless the Many profiles page is in view.
     void showSampleSizesNote();
     QLabel* m_emptyCellsNote = nullptr;  // "N empty profile cells read as 0 (...)" when there are
@@ -225,6 +235,7 @@ class TForm1 : public QMainWindow {
     std::unique_ptr<kestrel::ManyProfilesController> m_manyProfiles;
     std::unique_ptr<kestrel::GrainAgesController> m_grainAges;
     std::unique_ptr<kestrel::DepositionalAgeController> m_depositionalAge;
+    std::unique_ptr<kestrel::DistributionsController> m_distributions;
     kestrel::WindowsTableModel* m_windowsModel = nullptr;
     QLabel* m_sampleSizesNote = nullptr;  // "Sample sizes: N1 and N2 grains" while they are used
     QList<QLabel*> m_panels;

@@ -10,6 +10,8 @@
 
 #include "app/DepositionalAgeController.h"
 #include "app/DepositionalAgePage.h"
+#include "app/DistributionsController.h"
+#include "app/DistributionsPage.h"
 #include "app/GrainAgesController.h"
 #include "app/KR_chng.h"
 #include "app/KR_main.h"
@@ -107,6 +109,37 @@ void TForm1::addDepositionalAge() {
 
 void TForm1::DepositionalAge1Click() {
     m_depositionalAge->run();
+}
+
+void TForm1::addDistributions() {
+    tsDistributions = new QWidget;
+    tsDistributions->setObjectName("tsDistributions");
+    Distributions = new kestrel::DistributionsPage(tsDistributions);
+    (new QVBoxLayout(tsDistributions))->addWidget(Distributions);
+    // As the other results pages: the window's least size stays what it was without it.
+    tsDistributions->setMinimumSize(1, 1);
+    const int tab = PageControl1->addTab(tsDistributions, "Distributions");
+    PageControl1->setTabVisible(tab, false);
+    connect(Distributions1, &QAction::triggered, this, &TForm1::Distributions1Click);
+    connect(ManyResults, &kestrel::ManyResultsPage::distributionsRequested, this,
+            [this] { m_manyProfiles->showDistributions(); });
+    for (QCustomPlot* chart : {Distributions->StackedFigure, Distributions->CumulativeFigure,
+                               Distributions->BinsFigure}) {
+        auto* exportFigure = new QAction("Export figure...", chart);
+        exportFigure->setObjectName(chart->objectName() + "Export");
+        chart->insertAction(chart->actions().value(0), exportFigure);
+        connect(exportFigure, &QAction::triggered, this,
+                [this] { m_distributions->exportFigure(); });
+        auto* print = new QAction("Print figure", chart);
+        print->setObjectName(chart->objectName() + "Print");
+        chart->addAction(print);
+        connect(print, &QAction::triggered, this,
+                [this, chart] { m_distributions->printFigure(*chart); });
+    }
+}
+
+void TForm1::Distributions1Click() {
+    m_distributions->run();
 }
 
 const kestrel::GrainAgesSource* TForm1::agesSourceInUse() const {

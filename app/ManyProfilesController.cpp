@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "app/CompareManyDialog.h"
+#include "app/DistributionsController.h"
 #include "app/GrainAgesChoices.h"
 #include "app/GrainAgesController.h"
 #include "app/KR_main.h"
@@ -80,7 +81,8 @@ void ManyProfilesController::compareMany() {
     }
     kestrel::SpreadsheetCore& book = own ? *own : *m_window.SprdSheetSource;
     kestrel::EmptyProfileCells empty;
-    const kestrel::ProfileSamples samples = readRequest(book, request, empty);
+    auto read = std::make_shared<kestrel::ProfileSamples>(readRequest(book, request, empty));
+    const kestrel::ProfileSamples& samples = *read;
     kestrel::ManyProfilesResults results;
     kestrel::ComparisonRequest comparing;
     comparing.profileColumns = &samples;
@@ -96,7 +98,8 @@ void ManyProfilesController::compareMany() {
                     request.range.ToRow,
                     request.range.columns,
                     samples.grains,
-                    nullptr};
+                    nullptr,
+                    std::move(read)};
     show(std::move(results), QString::fromStdString(empty.note()));
 }
 
@@ -114,6 +117,17 @@ void ManyProfilesController::show(ManyProfilesResults results, const QString& em
     m_window.showPage(m_window.tsManyProfiles);
     m_window.ManyResults->showResults(std::move(results));
     m_window.showEmptyCellsNote(emptyCellsNote);
+}
+
+void ManyProfilesController::showDistributions() {
+    if (m_manySource.ages) return m_window.distributions().run();
+    if (!m_manySource.profiles) return;
+    std::vector<double> mapAxis;
+    for (const auto& point : m_window.ManyResults->mapView().map.points)
+        mapAxis.push_back(point[0]);
+    m_window.distributions().showProfiles(
+        *m_manySource.profiles, QFile::encodeName(m_manySource.workbookPath).toStdString(),
+        mapAxis);
 }
 
 const GrainAgesSource* ManyProfilesController::agesSourceShown() const {

@@ -14,6 +14,7 @@ struct SharedState;
 namespace kestrel {
 
 struct GrainAgesSource;
+struct ProfileSamples;
 struct ManyProfilesResults;
 class UserInteraction;
 
@@ -33,6 +34,9 @@ class ManyProfilesController {
     /// @brief Shows `results` of every sample of `source` compared by its grains.
     void showAgesResults(ManyProfilesResults results,
                          std::shared_ptr<const GrainAgesSource> source);
+    /// @brief "Distributions...": the figures of the page's samples, from their grain ages or
+    /// from the profiles read.
+    void showDistributions();
     /// @brief The grain ages behind the page, while the page is shown and they are ages.
     const GrainAgesSource* agesSourceShown() const;
 
@@ -48,6 +52,7 @@ class ManyProfilesController {
         std::vector<int32_t> columns;                 // the sheet column of each sample
         std::optional<std::vector<int32_t>> grains;   // from the Grains row, one per sample
         std::shared_ptr<const GrainAgesSource> ages;  // grain ages: columns are samples
+        std::shared_ptr<const ProfileSamples> profiles;  // profile columns, as read
     } m_manySource;
 };
 

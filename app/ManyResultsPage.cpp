@@ -111,6 +111,12 @@ ManyResultsPage::ManyResultsPage(QWidget* parent) : QWidget(parent) {
     bar->addWidget(lPair, 1);
     bar->addWidget(bbCompareTwo);
     bar->addWidget(bbSaveMatrix);
+    bbDistributions = new QPushButton("Distributions...");
+    bbDistributions->setObjectName("bbDistributions");
+    bbDistributions->setToolTip(
+        "Every sample's profile stacked on one age axis, and with grain "
+        "ages their cumulative curves, age bins and peaks");
+    bar->addWidget(bbDistributions);
     layout->addLayout(bar);
 
     auto* copy = new QAction("Copy", MatrixGrid);
@@ -129,6 +135,7 @@ ManyResultsPage::ManyResultsPage(QWidget* parent) : QWidget(parent) {
                                  m_results.columns[static_cast<size_t>(m_chosen[1])]);
     });
     connect(bbSaveMatrix, &QPushButton::clicked, this, &ManyResultsPage::saveMatrixRequested);
+    connect(bbDistributions, &QPushButton::clicked, this, &ManyResultsPage::distributionsRequested);
     for (QCustomPlot* chart : {MdsMap, HeatMap}) {
         chart->setMouseTracking(true);
         chart->installEventFilter(this);

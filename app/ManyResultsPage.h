@@ -84,11 +84,13 @@ class ManyResultsPage : public QWidget {
     QLabel* lPair = nullptr;
     QPushButton* bbCompareTwo = nullptr;
     QPushButton* bbSaveMatrix = nullptr;
+    QPushButton* bbDistributions = nullptr;  // "Distributions...": the samples' figures
 
   signals:
     /// The user asked for the two-profile comparison of these sheet columns.
     void compareTwoRequested(int32_t firstColumn, int32_t secondColumn);
     void saveMatrixRequested();
+    void distributionsRequested();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

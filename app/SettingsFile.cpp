@@ -42,6 +42,8 @@ constexpr const char* kMeasures = "Measures";
 constexpr const char* kWindowsTableKey = "Windows table";
 // The Depositional age page's choices, a section present once the page was filled.
 constexpr const char* kDepositionalAge = "Depositional age";
+// The Distributions page's choices, likewise.
+constexpr const char* kDistributions = "Distributions";
 // Keys "File1" .. "File8", the latest first.
 constexpr int kRecentWorkbookKeys = static_cast<int>(kMaxRecentWorkbooks);
 
@@ -331,36 +333,54 @@ void setWindowsMeasures(CSimpleIniA& ini, bool on) {
     if (on) ini.SetValue(kMeasures, kWindowsTableKey, "all");
 }
 
-struct DepositionalAgeKey {
+template <class Fields>
+struct SectionKey {
     const char* key;
-    std::string DepositionalAgeFields::*field;
+    std::string Fields::*field;
 };
 
-const DepositionalAgeKey kDepositionalAgeKeys[] = {
+const SectionKey<DepositionalAgeFields> kDepositionalAgeKeys[] = {
     {"Methods", &DepositionalAgeFields::methods},
     {"Seed", &DepositionalAgeFields::seed},
     {"MLA parameters", &DepositionalAgeFields::mlaParameters},
     {"Components", &DepositionalAgeFields::components},
 };
 
-// A key the file lacks keeps its default; the page judges the values.
-void readDepositionalChoices(const CSimpleIniA& ini, SettingsFields& fields) {
-    fields.DepositionalChoices.reset();
-    if (ini.GetSectionSize(kDepositionalAge) < 0) return;
-    DepositionalAgeFields choices;
-    for (const DepositionalAgeKey& key : kDepositionalAgeKeys) {
-        if (const char* value = ini.GetValue(kDepositionalAge, key.key, nullptr))
-            choices.*key.field = clippedText(value);
+const SectionKey<DistributionsFields> kDistributionsKeys[] = {
+    {"Profile", &DistributionsFields::profile},
+    {"Bandwidth", &DistributionsFields::bandwidth},
+    {"Bin width", &DistributionsFields::binWidth},
+    {"Bands", &DistributionsFields::bands},
+    {"Order", &DistributionsFields::order},
+    {"Log age", &DistributionsFields::logAge},
+    {"Peak threshold", &DistributionsFields::peakThreshold},
+    {"Bin edges", &DistributionsFields::binEdges},
+    {"Width", &DistributionsFields::width},
+    {"Font", &DistributionsFields::font},
+};
+
+// A page's section: present once the page was filled. A key the file lacks keeps its default;
+// the page judges the values.
+template <class Fields, size_t N>
+void readSection(const CSimpleIniA& ini, const char* section, const SectionKey<Fields> (&keys)[N],
+                 std::optional<Fields>& choices) {
+    choices.reset();
+    if (ini.GetSectionSize(section) < 0) return;
+    Fields read;
+    for (const SectionKey<Fields>& key : keys) {
+        if (const char* value = ini.GetValue(section, key.key, nullptr))
+            read.*key.field = clippedText(value);
     }
-    fields.DepositionalChoices = std::move(choices);
+    choices = std::move(read);
 }
 
-void setDepositionalChoices(CSimpleIniA& ini, const std::optional<DepositionalAgeFields>& choices,
-                            std::vector<std::string>* notes) {
-    ini.Delete(kDepositionalAge, nullptr);
+template <class Fields, size_t N>
+void setSection(CSimpleIniA& ini, const char* section, const SectionKey<Fields> (&keys)[N],
+                const std::optional<Fields>& choices, std::vector<std::string>* notes) {
+    ini.Delete(section, nullptr);
     if (!choices) return;
-    for (const DepositionalAgeKey& key : kDepositionalAgeKeys)
-        setText(ini, kDepositionalAge, key.key, (*choices).*key.field, notes);
+    for (const SectionKey<Fields>& key : keys)
+        setText(ini, section, key.key, (*choices).*key.field, notes);
 }
 
 }  // namespace
@@ -377,7 +397,8 @@ void readSettingsText(std::string_view iniText, SettingsFields& fields, const Se
     readGrainCounts(ini, fields, warn);
     readGrainAgesChoices(ini, fields);
     readWindowsMeasures(ini, fields);
-    readDepositionalChoices(ini, fields);
+    readSection(ini, kDepositionalAge, kDepositionalAgeKeys, fields.DepositionalChoices);
+    readSection(ini, kDistributions, kDistributionsKeys, fields.DistributionsChoices);
 }
 
 void readSettingsFile(const std::string& path, SettingsFields& fields, const SettingsWarning& warn,
@@ -405,7 +426,8 @@ std::string settingsText(std::string_view existingText, const SettingsFields& fi
     setGrainCounts(ini, fields.Grains);
     setGrainAgesChoices(ini, fields, notes);
     setWindowsMeasures(ini, fields.WindowsMeasures);
-    setDepositionalChoices(ini, fields.DepositionalChoices, notes);
+    setSection(ini, kDepositionalAge, kDepositionalAgeKeys, fields.DepositionalChoices, notes);
+    setSection(ini, kDistributions, kDistributionsKeys, fields.DistributionsChoices, notes);
     std::string text;
     ini.Save(text);
     return text;

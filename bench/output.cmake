@@ -16,3 +16,11 @@ if(TARGET kestrel_app)
   target_link_libraries(kestrel_window_bench PRIVATE kestrel_app benchmark::benchmark)
   add_dependencies(kestrel_window_bench kestrel_critical_value_table)
 endif()
+
+# The distribution figures of 100 samples of 1,000 grains: written as SVG and PDF, and the
+# Distributions page redrawn.
+if(TARGET kestrel_app)
+  add_executable(kestrel_figures_bench ${CMAKE_CURRENT_SOURCE_DIR}/figures_bench.cpp)
+  target_include_directories(kestrel_figures_bench PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(kestrel_figures_bench PRIVATE kestrel_app benchmark::benchmark)
+endif()

@@ -109,8 +109,8 @@ QByteArray pdfBytes(QCustomPlot& chart, QSize layout, const std::string& path) {
     return bytes;
 }
 
-QByteArray graphBytes(QCustomPlot& chart, GraphFormat format, int dpi, const std::string& path) {
-    const QSize layout = graphExportLayoutSize(chart);
+QByteArray graphBytes(QCustomPlot& chart, QSize layout, GraphFormat format, int dpi,
+                      const std::string& path) {
     switch (format) {
         case GraphFormat::Png:
             return pngBytes(chart, layout, dpi, path);
@@ -160,9 +160,14 @@ QSize graphPngPixelSize(QSize layoutSize, int dpi) {
 }
 
 void exportGraph(QCustomPlot& chart, const std::string& path, GraphFormat format, int dpi) {
+    exportGraphAtSize(chart, path, format, graphExportLayoutSize(chart), dpi);
+}
+
+void exportGraphAtSize(QCustomPlot& chart, const std::string& path, GraphFormat format,
+                       QSize layout, int dpi) {
     QByteArray bytes;
     try {
-        bytes = graphBytes(chart, format, dpi, path);
+        bytes = graphBytes(chart, layout, format, dpi, path);
     } catch (...) {
         chart.replot(QCustomPlot::rpQueuedReplot);
         throw;

@@ -46,4 +46,9 @@ QSize graphPngPixelSize(QSize layoutSize, int dpi);
 void exportGraph(QCustomPlot& chart, const std::string& path, GraphFormat format,
                  int dpi = kDefaultGraphDpi);
 
+/// @brief As exportGraph, laid out at `layout` screen pixels (96 per inch) instead of the
+/// graph's size on screen: a figure exported at a chosen width.
+void exportGraphAtSize(QCustomPlot& chart, const std::string& path, GraphFormat format,
+                       QSize layout, int dpi = kDefaultGraphDpi);
+
 }  // namespace kestrel

@@ -42,7 +42,7 @@ for target in kestrel_reader_bench kestrel_engine_bench kestrel_density_bench \
   kestrel_depositional_bench kestrel_unmixing_bench kestrel_replot_bench; do
   if grep -q "^$target:" <<<"$known"; then benches+=("$target"); fi
 done
-for target in kestrel kestrel_window_bench; do
+for target in kestrel kestrel_window_bench kestrel_figures_bench; do
   if grep -q "^$target:" <<<"$known"; then benches+=("$target"); fi
 done
 cmake --build "$build" -j 2 --target kestrel-batch kestrel-make-samples \
@@ -63,6 +63,9 @@ declare -A aims=(
   [kestrel_unmixing_bench/BM_BootstrapD1000/iterations:1/real_time]=10000
   [kestrel_unmixing_bench/BM_Nmf200x5001K2to8/iterations:1/real_time]=5000
   [kestrel_window_bench/BM_GrainAgesPreview16x100]=100
+  [kestrel_figures_bench/BM_StackedFigure100x1000/Svg/real_time]=1000
+  [kestrel_figures_bench/BM_StackedFigure100x1000/Pdf/real_time]=2000
+  [kestrel_figures_bench/BM_DistributionsRedraw100x1000/real_time]=200
   [kestrel_window_bench/BM_FindEnd65535AgeCells]=5000
   [kestrel_window_bench/BM_SpreadsheetFillScrollZoom65536]=10000
 )

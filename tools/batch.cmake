@@ -26,7 +26,8 @@ file(RELATIVE_PATH plugin_from_bin ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDI
 target_compile_definitions(kestrel-batch PRIVATE KESTREL_BATCH_PLUGIN_FROM_BIN="${plugin_from_bin}")
 if(TARGET kestrel_output)
   add_library(kestrel-batch-graphs MODULE ${CMAKE_CURRENT_SOURCE_DIR}/batch/plugin/GraphsPlugin.cpp
-              ${CMAKE_CURRENT_SOURCE_DIR}/batch/plugin/MatrixGraphsPlugin.cpp)
+              ${CMAKE_CURRENT_SOURCE_DIR}/batch/plugin/MatrixGraphsPlugin.cpp
+              ${CMAKE_CURRENT_SOURCE_DIR}/batch/plugin/FigurePlugin.cpp)
   set_target_properties(kestrel-batch-graphs PROPERTIES PREFIX "" CXX_VISIBILITY_PRESET hidden
                         LIBRARY_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   set_target_properties(kestrel_output PROPERTIES POSITION_INDEPENDENT_CODE ON)

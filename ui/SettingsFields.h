@@ -43,6 +43,22 @@ struct DepositionalAgeFields {
     bool operator==(const DepositionalAgeFields&) const = default;
 };
 
+/// @brief The Distributions page's choices, as the settings file keeps them (texts; the page
+/// reads what it understands and falls back to its defaults).
+struct DistributionsFields {
+    std::string profile = "KDE";      // a profile method's label
+    std::string bandwidth;            // empty: each sample's own
+    std::string binWidth;             // the stacked histograms'; empty: about 50 bins
+    std::string bands;                // "Grenville:1000-1300,Pan-African:500-650"
+    std::string order = "workbook";   // "workbook", "map", or names separated by commas
+    std::string logAge = "no";        // "yes" or "no"
+    std::string peakThreshold = "5";  // per cent
+    std::string binEdges = "0,300,600,1000,1300,2000,4500";
+    std::string width = "170";  // exported figures, mm
+    std::string font = "9";     // exported figures, points
+    bool operator==(const DistributionsFields&) const = default;
+};
+
 struct SettingsFields {
     std::string IniBaseName;
     double MinPeakHeight = 0;
@@ -80,6 +96,8 @@ struct SettingsFields {
     bool WindowsMeasures = false;
     /// The Depositional age page's last choices; none until the page was first filled.
     std::optional<DepositionalAgeFields> DepositionalChoices;
+    /// The Distributions page's last choices; none until the page was first filled.
+    std::optional<DistributionsFields> DistributionsChoices;
 };
 
 }  // namespace kestrel

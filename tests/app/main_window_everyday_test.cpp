@@ -105,7 +105,7 @@ TEST_F(MainWindowEveryday, ShortcutsAreShownInTheMenusAndRunTheirCommands) {
               QStringList({"&Open\tCtrl+O", "Open gra&in ages...\tCtrl+Shift+O",
                            "&Recent workbooks", "", "Save summary &as\tCtrl+S", "Export &graph...",
                            "Export pro&files...", "&Print graph\tCtrl+P", "", "Compare &many...",
-                           "&Depositional age...", "", "E&xit\tCtrl+Q"}));
+                           "&Depositional age...", "Dis&tributions...", "", "E&xit\tCtrl+Q"}));
     EXPECT_EQ(m_form->Edit2->text() + "\t" + m_form->Edit2->shortcut().toString(), "&Edit\tCtrl+E");
     EXPECT_EQ(m_form->About1->text() + "\t" + m_form->About1->shortcut().toString(), "&About\tF1");
 

@@ -129,6 +129,7 @@ void refuseAgesOptions(const BatchOptions& options) {
         if (given) throw UsageError{std::string(name) + " needs --ages"};
     }
     refuseDepositionalOptions(options);
+    refuseFigureOptions(options);
     refuseUnmixingOptions(options);
 }
 
@@ -168,12 +169,10 @@ BatchSettings checkAgesMatrixRun(const BatchOptions& options, AgesSettings& sett
     return run;
 }
 
-// --ages --mda / --components: every sample estimated; the options of the other runs refused.
-BatchSettings checkDepositionalRun(const BatchOptions& options, AgesSettings& settings) {
-    if (options.samples || options.matrix) {
-        throw UsageError{"--mda and --components estimate every sample: leave out " +
-                         std::string(options.matrix ? "--matrix" : "--samples")};
-    }
+// The options of the two-sample and matrix runs (and, unless the run builds profiles, those of
+// the profiles), refused by name in a run that takes every sample on its own terms.
+void refuseOtherRunsOptions(const BatchOptions& options, const std::string& run,
+                            bool buildsProfiles) {
     const std::pair<bool, const char*> elsewhere[] = {
         {options.summary.has_value(), "--summary"},
         {options.windows.has_value(), "--windows"},
@@ -185,14 +184,23 @@ BatchSettings checkDepositionalRun(const BatchOptions& options, AgesSettings& se
         {options.mds.has_value(), "--mds"},
         {options.columns.has_value(), "--columns"},
         {options.grainsRow.has_value(), "--grains-row"},
-        {options.profile != "kde", "--profile"},
-        {options.bandwidth != "auto", "--bandwidth"},
-        {options.commonBandwidth, "--common-bandwidth"},
-        {options.grid.has_value(), "--grid"},
+        {!buildsProfiles && options.profile != "kde", "--profile"},
+        {!buildsProfiles && options.bandwidth != "auto", "--bandwidth"},
+        {!buildsProfiles && options.commonBandwidth, "--common-bandwidth"},
+        {!buildsProfiles && options.grid.has_value(), "--grid"},
         {options.profilesOut.has_value(), "--profiles-out"}};
     for (const auto& [given, name] : elsewhere) {
-        if (given) throw UsageError{std::string(name) + " does not go with --mda or --components"};
+        if (given) throw UsageError{std::string(name) + " does not go with " + run};
     }
+}
+
+// --ages --mda / --components: every sample estimated; the options of the other runs refused.
+BatchSettings checkDepositionalRun(const BatchOptions& options, AgesSettings& settings) {
+    if (options.samples || options.matrix) {
+        throw UsageError{"--mda and --components estimate every sample: leave out " +
+                         std::string(options.matrix ? "--matrix" : "--samples")};
+    }
+    refuseOtherRunsOptions(options, "--mda or --components", false);
     if (options.layout != "rows" && options.errors == "none") {
         throw UsageError{
             "--mda and --components need the grains' uncertainties: give --errors "
@@ -213,17 +221,6 @@ BatchSettings checkUnmixingRun(const BatchOptions& options, AgesSettings& settin
     const std::pair<bool, const char*> elsewhere[] = {
         {options.samples.has_value(), "--samples"},
         {options.matrix, "--matrix"},
-        {options.summary.has_value(), "--summary"},
-        {options.windows.has_value(), "--windows"},
-        {options.excel5, "--excel5"},
-        {options.graphs.has_value(), "--graphs"},
-        {options.graphFormat.has_value(), "--graph-format"},
-        {options.matrixOut.has_value(), "--matrix-out"},
-        {options.measure.has_value(), "--measure"},
-        {options.mds.has_value(), "--mds"},
-        {options.columns.has_value(), "--columns"},
-        {options.grainsRow.has_value(), "--grains-row"},
-        {options.profilesOut.has_value(), "--profiles-out"},
         {options.mda.has_value(), "--mda"},
         {options.mdaMethods.has_value(), "--mda-methods"},
         {options.mlaParameters.has_value(), "--mla-parameters"},
@@ -232,7 +229,29 @@ BatchSettings checkUnmixingRun(const BatchOptions& options, AgesSettings& settin
     for (const auto& [given, name] : elsewhere) {
         if (given) throw UsageError{std::string(name) + " does not go with --unmix or --nmf"};
     }
+    if (wantsFigures(options)) {
+        throw UsageError{"--figure, --peaks-out and --bins-out do not go with --unmix or --nmf"};
+    }
+    refuseOtherRunsOptions(options, "--unmix or --nmf", true);
     settings.unmixing = checkUnmixingOptions(options);
+    BatchSettings run;
+    run.workbook = options.workbook;
+    if (options.sheet) {
+        run.sheet = wholeNumber(*options.sheet, "Incorrect value entered for sheet index");
+    }
+    return run;
+}
+
+// --ages --figure / --peaks-out / --bins-out: every sample drawn; the other runs' options refused.
+BatchSettings checkFiguresRun(const BatchOptions& options, AgesSettings& settings) {
+    if (options.samples || options.matrix || wantsDepositional(options)) {
+        throw UsageError{"--figure, --peaks-out and --bins-out take every sample: leave out " +
+                         std::string(options.matrix    ? "--matrix"
+                                     : options.samples ? "--samples"
+                                                       : "--mda and --components")};
+    }
+    refuseOtherRunsOptions(options, "--figure", true);
+    settings.figures = checkFigureOptions(options);
     BatchSettings run;
     run.workbook = options.workbook;
     if (options.sheet) {
@@ -250,6 +269,8 @@ AgesSettings checkAgesOptions(const BatchOptions& options, const std::string& de
     AgesSettings settings;
     if (wantsUnmixing(options)) {
         settings.run = checkUnmixingRun(options, settings);
+    } else if (wantsFigures(options)) {
+        settings.run = checkFiguresRun(options, settings);
     } else if (wantsDepositional(options)) {
         settings.run = checkDepositionalRun(options, settings);
     } else if (options.matrix) {

@@ -13,6 +13,7 @@
 #include "tools/batch/BatchOptions.h"
 #include "tools/batch/BatchSettings.h"
 #include "tools/batch/DepositionalSettings.h"
+#include "tools/batch/FigureSettings.h"
 #include "tools/batch/MatrixSettings.h"
 #include "tools/batch/UnmixingSettings.h"
 
@@ -32,6 +33,8 @@ struct AgesSettings {
     std::optional<MdsKind> mds;  // --mds
     // --mda / --components: every sample's depositional ages or components, nothing else.
     std::optional<DepositionalSettings> depositional;
+    // --figure / --peaks-out / --bins-out: every sample's figure and tables, nothing else.
+    std::optional<FigureSettings> figures;
     // --unmix / --nmf: a sink's sources and every sample's end-members, nothing else.
     std::optional<UnmixingSettings> unmixing;
 };

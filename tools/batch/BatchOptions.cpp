@@ -215,6 +215,52 @@ const std::vector<OptionSpec>& optionTable() {
          "with --components: write each sample's components (age, 95%\n"
          "                   interval, proportion) to FILE (.csv or .xlsx)",
          [](BatchOptions& o, const std::string& v) { o.componentsOut = v; }},
+        {"--figure", "KIND",
+         "with --ages: draw stacked (every sample's profile, histogram and\n"
+         "                   peaks in a row), cumulative (the samples' cumulative curves)\n"
+         "                   or bins (each sample's shares of grains per --bins bin)",
+         [](BatchOptions& o, const std::string& v) { o.figure = v; }},
+        {"--figure-out", "FILE", "with --figure: write it to FILE, .svg, .pdf or .png",
+         [](BatchOptions& o, const std::string& v) { o.figureOut = v; }},
+        {"--bins", "EDGES",
+         "with --figure bins or --bins-out: the bins' ascending edges,\n"
+         "                   e.g. 0,300,600,1000 (a bin holds its lower edge; the last\n"
+         "                   also its upper one)",
+         [](BatchOptions& o, const std::string& v) { o.bins = v; }},
+        {"--bands", "LIST",
+         "with --figure stacked: age bands shaded across the rows, e.g.\n"
+         "                   Grenville:1000-1300,Pan-African:500-650",
+         [](BatchOptions& o, const std::string& v) { o.bands = v; }},
+        {"--order", "ORDER",
+         "with --figure: the samples as the workbook has them (default),\n"
+         "                   along the map's first axis (map), or named: A,B,C",
+         [](BatchOptions& o, const std::string& v) { o.order = v; }},
+        {"--log-age", "", "with --figure: a logarithmic age axis",
+         [](BatchOptions& o, const std::string&) { o.logAge = true; }},
+        {"--figure-width", "MM", "with --figure: the figure's width, 40 to 1000 mm (default 170)",
+         [](BatchOptions& o, const std::string& v) { o.figureWidth = v; }},
+        {"--figure-font", "PT", "with --figure: the font size, 5 to 24 points (default 9)",
+         [](BatchOptions& o, const std::string& v) { o.figureFont = v; }},
+        {"--bin-width", "AGE",
+         "with --figure stacked: the histograms' bin width (default: a\n"
+         "                   round width giving about 50 bins over the ages), or 0 for none",
+         [](BatchOptions& o, const std::string& v) { o.binWidth = v; }},
+        {"--peak-threshold", "PCT",
+         "with --figure stacked or --peaks-out: the least height of a\n"
+         "                   peak, in per cent of the profile's highest point (default 5)",
+         [](BatchOptions& o, const std::string& v) { o.peakThreshold = v; }},
+        {"--dkw", "LIST",
+         "with --figure cumulative: the samples drawn with their 95%\n"
+         "                   Dvoretzky-Kiefer-Wolfowitz band (names, or all)",
+         [](BatchOptions& o, const std::string& v) { o.dkw = v; }},
+        {"--peaks-out", "FILE",
+         "with --ages: write every sample's profile peaks (age, height,\n"
+         "                   grains) to FILE (.csv or .xlsx)",
+         [](BatchOptions& o, const std::string& v) { o.peaksOut = v; }},
+        {"--bins-out", "FILE",
+         "with --bins: write every sample's grains per bin, counts and per\n"
+         "                   cents, to FILE (.csv or .xlsx)",
+         [](BatchOptions& o, const std::string& v) { o.binsOut = v; }},
         {"--unmix", "SINK",
          "with --ages: the proportions of the --sources whose mixture best\n"
          "                   matches the sample SINK, by each --fit, with bootstrap 95%\n"

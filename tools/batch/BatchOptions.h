@@ -53,6 +53,20 @@ struct BatchOptions {
     std::optional<std::string> mlaParameters;  // 3 (default) or 4
     std::optional<std::string> components;     // K or auto
     std::optional<std::string> componentsOut;  // the components' file, .csv or .xlsx
+    // --figure, --peaks-out, --bins-out: the distribution figures and their tables.
+    std::optional<std::string> figure;         // stacked, cumulative or bins
+    std::optional<std::string> figureOut;      // .svg, .pdf or .png
+    std::optional<std::string> bins;           // ascending edges "0,300,600"
+    std::optional<std::string> bands;          // "Grenville:1000-1300,Pan-African:500-650"
+    std::optional<std::string> order;          // workbook (default), map or names
+    bool logAge = false;                       // a logarithmic age axis
+    std::optional<std::string> figureWidth;    // millimetres; absent: 170
+    std::optional<std::string> figureFont;     // points; absent: 9
+    std::optional<std::string> binWidth;       // the stacked histograms'; absent: about 50 bins
+    std::optional<std::string> peakThreshold;  // per cent of the highest point; absent: 5
+    std::optional<std::string> dkw;            // the samples with a DKW band, or all
+    std::optional<std::string> peaksOut;       // .csv or .xlsx
+    std::optional<std::string> binsOut;        // .csv or .xlsx
     // Unmixing a sink sample into sources, and end-members of every sample (--ages).
     std::optional<std::string> unmix;      // the sink's name
     std::optional<std::string> sources;    // "A,B,C"

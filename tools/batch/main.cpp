@@ -19,6 +19,7 @@
 #include "tools/batch/BatchSettings.h"
 #include "tools/batch/DataFolder.h"
 #include "tools/batch/DepositionalRun.h"
+#include "tools/batch/FigureRun.h"
 #include "tools/batch/HeapReserve.h"
 #include "tools/batch/MatrixGraphs.h"
 #include "tools/batch/MatrixRun.h"
@@ -49,6 +50,12 @@ int main(int argc, char** argv) {
         }
         if (options.ages && wantsUnmixing(options)) {
             runUnmixing(checkAgesOptions(options, {}), std::cout, std::cerr);
+            std::cout.flush();
+            return std::cout.good() ? 0 : fail("cannot write to standard output", 1);
+        }
+        if (options.ages && wantsFigures(options)) {
+            const AgesSettings settings = checkAgesOptions(options, {});
+            runFigures(settings, std::cout, std::cerr, loadFigureWriterIfAsked(settings));
             std::cout.flush();
             return std::cout.good() ? 0 : fail("cannot write to standard output", 1);
         }
