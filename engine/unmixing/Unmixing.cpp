@@ -203,4 +203,19 @@ UnmixingResult unmixSample(const GrainSample& sink, const std::vector<GrainSampl
     return result;
 }
 
+EndMembers endMembersOfSamples(const std::vector<GrainSample>& samples,
+                               const DensityOptions& density, int k, const NmfOptions& options) {
+    EndMembers result;
+    for (const GrainSample& sample : samples) result.samples.push_back(sample.name);
+    DensityProfiles profiles = buildDensityProfiles(samples, density);
+    result.ages = std::move(profiles.ages);
+    if (k > 0) {
+        result.fit = nmfEndMembers(profiles.profiles, result.samples, k, options);
+        return result;
+    }
+    result.byK = nmfEndMembersByK(profiles.profiles, result.samples, 2, 8, options);
+    result.fit = result.byK[chooseEndMemberCount(result.byK)];
+    return result;
+}
+
 }  // namespace kestrel

@@ -19,6 +19,7 @@
 
 #include "engine/density/DensityProfiles.h"
 #include "engine/density/GrainSample.h"
+#include "engine/unmixing/NmfEndMembers.h"
 #include "engine/unmixing/UnmixingBootstrap.h"
 
 namespace kestrel {
@@ -88,5 +89,20 @@ void checkUnmixingSamples(const GrainSample& sink, const std::vector<GrainSample
 /// method's own checks, and a profile that is 0 on the whole grid). Throws KestrelError.
 UnmixingResult unmixSample(const GrainSample& sink, const std::vector<GrainSample>& sources,
                            const UnmixingOptions& options);
+
+/// The end-members of many samples, as the window and kestrel-batch show them.
+struct EndMembers {
+    std::vector<double> ages;          ///< the profiles' grid, the end-members' rows
+    std::vector<std::string> samples;  ///< the samples' names, the weights' rows
+    NmfFit fit;                        ///< the fit reported: k as asked, or chosen by auto
+    std::vector<NmfFit> byK;           ///< auto: every k tried (2 to 8, below the samples)
+};
+
+/// @brief Every sample's profile (options.density: method, bandwidth, grid) factorised into k
+/// end-members, or with k = 0 (auto) into 2 to 8 and the k chooseEndMemberCount picks. Throws
+/// KestrelError naming the sample (the profile method's checks, a profile 0 on the whole
+/// grid) or saying why k cannot be had.
+EndMembers endMembersOfSamples(const std::vector<GrainSample>& samples,
+                               const DensityOptions& density, int k, const NmfOptions& options);
 
 }  // namespace kestrel

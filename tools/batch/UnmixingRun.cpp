@@ -2,7 +2,6 @@
 #include "tools/batch/UnmixingRun.h"
 
 #include "engine/KestrelError.h"
-#include "engine/unmixing/NmfEndMembers.h"
 #include "sheet/core/UnmixingSheet.h"
 #include "tools/batch/AgesRun.h"
 
@@ -45,33 +44,22 @@ void unmix(const GrainAges& ages, const AgesSettings& settings, std::ostream& ou
 void endMembers(const GrainAges& ages, const AgesSettings& settings, std::ostream& out,
                 std::ostream& err) {
     const UnmixingSettings& asked = *settings.unmixing;
-    const std::string& workbook = settings.run.workbook;
-    std::vector<std::string> names;
-    for (const GrainSample& sample : ages.samples) names.push_back(sample.name);
-    std::vector<NmfFit> byK;
-    NmfFit fit;
-    std::vector<double> grid;
+    EndMembers found;
     try {
-        DensityProfiles profiles = buildDensityProfiles(ages.samples, settings.density);
-        grid = std::move(profiles.ages);
-        if (*asked.nmf == 0) {
-            byK = nmfEndMembersByK(profiles.profiles, names, 2, 8, {});
-            fit = byK[chooseEndMemberCount(byK)];
-        } else {
-            fit = nmfEndMembers(profiles.profiles, names, *asked.nmf, {});
-        }
+        found = endMembersOfSamples(ages.samples, settings.density, *asked.nmf, {});
     } catch (const KestrelError& error) {
-        throw KestrelError(workbook + ": " + error.what());
+        throw KestrelError(settings.run.workbook + ": " + error.what());
     }
-    for (const NmfFit& tried : byK.empty() ? std::vector<NmfFit>{fit} : byK) {
+    for (const NmfFit& tried : found.byK.empty() ? std::vector<NmfFit>{found.fit} : found.byK) {
         if (tried.converged) continue;
         err << "kestrel-batch: note: the factorisation with k = " << tried.k << " stopped after "
             << tried.iterations << " iterations before settling\n";
     }
-    out << "end-members of " << names.size() << " samples: k = " << fit.k
-        << (byK.empty() ? "" : " (chosen from 2 to " + std::to_string(byK.back().k) + ")")
-        << ", residual " << fit.residual;
-    writeEndMembersFile(*asked.nmfOut, grid, names, fit, byK);
+    out << "end-members of " << found.samples.size() << " samples: k = " << found.fit.k
+        << (found.byK.empty() ? ""
+                              : " (chosen from 2 to " + std::to_string(found.byK.back().k) + ")")
+        << ", residual " << found.fit.residual;
+    writeEndMembersFile(*asked.nmfOut, found.ages, found.samples, found.fit, found.byK);
 }
 
 }  // namespace
