@@ -13,3 +13,7 @@ target_link_libraries(kestrel_density_bench PRIVATE kestrel_engine benchmark::be
 add_executable(kestrel_depositional_bench ${CMAKE_CURRENT_SOURCE_DIR}/depositional_bench.cpp)
 target_include_directories(kestrel_depositional_bench PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(kestrel_depositional_bench PRIVATE kestrel_engine benchmark::benchmark)
+# Unmixing: exact D and V fits of a sink and five sources, their bootstrap, NMF end-members.
+add_executable(kestrel_unmixing_bench ${CMAKE_CURRENT_SOURCE_DIR}/unmixing_bench.cpp)
+target_include_directories(kestrel_unmixing_bench PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(kestrel_unmixing_bench PRIVATE kestrel_engine benchmark::benchmark)

@@ -12,8 +12,9 @@ set(allowed_engine/density "engine")
 set(allowed_engine/measures "engine;engine/density")
 set(allowed_engine/comparison "engine;engine/density;engine/measures")
 set(allowed_engine/depositional "engine;engine/density")
+set(allowed_engine/unmixing "engine;engine/density;engine/depositional")
 set(allowed_engine/figures "engine;engine/density;engine/measures;engine/comparison")
-set(engine_all "engine;engine/density;engine/measures;engine/comparison;engine/depositional;engine/figures")
+set(engine_all "engine;engine/density;engine/measures;engine/comparison;engine/depositional;engine/unmixing;engine/figures")
 set(allowed_ui "${engine_all}")
 set(allowed_sheet/core "${engine_all}")
 set(allowed_sheet/packages "sheet/core;${engine_all}")
@@ -24,7 +25,8 @@ set(allowed_tools/batch/plugin "output;sheet/core;${engine_all}")
 set(allowed_tools/batch "tools/batch/plugin;sheet/core;${engine_all}")
 set(allowed_tools/critvalues "sheet/core;${engine_all}")
 set(allowed_tools/samples "sheet/core;${engine_all}")
-set(modules engine engine/density engine/measures engine/comparison engine/depositional engine/figures ui sheet/core sheet/packages
+set(modules engine engine/density engine/measures engine/comparison engine/depositional engine/unmixing engine/figures ui
+            sheet/core sheet/packages
             sheet/widgets output app tools/batch/plugin tools/batch tools/critvalues tools/samples)
 
 set(faults "")

@@ -2,7 +2,9 @@
 # Runs every benchmark and prints one markdown table:
 #   - the Google Benchmark programs of bench/ (reader, engine, graph replot: whichever exist),
 #     median of 5 repetitions; the 200-sample nonmetric MDS beside scikit-learn's; depositional
-#     ages and age components of 200 samples x 1,000 grains beside numpy and scipy;
+#     ages and age components of 200 samples x 1,000 grains beside numpy and scipy; unmixing (exact
+#     D fits, their bootstrap, NMF end-members) beside scipy's linprog, a random search and
+#     scikit-learn's NMF;
 #   - kestrel-batch as a whole process on generated 5,000- and 65,535-row workbooks
 #     (kestrel-make-samples --rows), timed by hyperfine, peak memory by /usr/bin/time -v.
 # Usage: scripts/bench.sh [BUILD_DIR]   (default build-hardening; a Release build)
@@ -37,7 +39,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTREL_BENCH=ON >/
 benches=()
 known=$(cmake --build "$build" --target help)
 for target in kestrel_reader_bench kestrel_engine_bench kestrel_density_bench \
-  kestrel_depositional_bench kestrel_replot_bench; do
+  kestrel_depositional_bench kestrel_unmixing_bench kestrel_replot_bench; do
   if grep -q "^$target:" <<<"$known"; then benches+=("$target"); fi
 done
 for target in kestrel kestrel_window_bench kestrel_figures_bench; do
@@ -57,6 +59,9 @@ declare -A aims=(
   [kestrel_depositional_bench/BM_DepositionalAges/real_time]=1000
   [kestrel_depositional_bench/BM_MaximumLikelihoodAges/real_time]=500
   [kestrel_depositional_bench/BM_ComponentsAuto]=500
+  [kestrel_unmixing_bench/BM_ExactD]=20
+  [kestrel_unmixing_bench/BM_BootstrapD1000/iterations:1/real_time]=10000
+  [kestrel_unmixing_bench/BM_Nmf200x5001K2to8/iterations:1/real_time]=5000
   [kestrel_window_bench/BM_GrainAgesPreview16x100]=100
   [kestrel_figures_bench/BM_StackedFigure100x1000/Svg/real_time]=1000
   [kestrel_figures_bench/BM_StackedFigure100x1000/Pdf/real_time]=2000
@@ -111,6 +116,17 @@ PY
     rows+=("| Python (numpy, scipy) | the same ten estimators of 200 samples x 1,000 grains (bench/python/depositional_ages.py) | $pyall ms | |")
     rows+=("| Python (scipy.optimize) | the same maximum likelihood ages of the 200 samples | $pymla ms | |")
     rows+=("| Python (scipy.optimize) | the same age components of one sample, k = $pyk by BIC | $pymix ms | |")
+  fi
+  # Beside unmixing, scipy's linprog on the same grains (the bootstrap timed on 100 resamples and
+  # scaled to 1,000), the field's random search, and scikit-learn's NMF of the same profiles.
+  unmixing_data=${TMPDIR:-/tmp}/kestrel-unmixing-bench
+  if [ "$target" = kestrel_unmixing_bench ] && [ -f "$unmixing_data/sources.csv" ]; then
+    read -r pyexact pyd pyrandom pyrandomd pyboot pynmf < <("$python" bench/python/unmixing.py \
+      "$unmixing_data/sources.csv" "$unmixing_data/profiles.csv" 100)
+    rows+=("| Python (scipy.optimize.linprog) | the same exact D fit of a sink and five sources of 1,000 grains (D = $pyd; bench/python/unmixing.py) | $pyexact ms | |")
+    rows+=("| Python (numpy) | the field's random search: the best of 10,000 Dirichlet(1) mixtures (D = $pyrandomd) | $pyrandom ms | |")
+    rows+=("| Python (scipy.optimize.linprog) | 1,000 bootstrap D fits (100 timed, scaled) | $pyboot ms | |")
+    rows+=("| Python (scikit-learn) | NMF of the same 200 profiles x 5,001 rows, k = 2 to 8 | $pynmf ms | |")
   fi
 done
 

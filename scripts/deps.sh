@@ -12,7 +12,7 @@ packages=(
   xvfb xauth imagemagick
   libqt6svg6 appstream desktop-file-utils man-db dpkg-dev file librsvg2-bin
   qt6-svg-dev poppler-utils
-  libeigen3-dev libisal-dev libnlopt-dev
+  libeigen3-dev libisal-dev libnlopt-dev libglpk-dev
 )
 missing=()
 for p in "${packages[@]}"; do

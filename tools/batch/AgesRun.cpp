@@ -21,8 +21,6 @@
 #include "tools/batch/BatchSteps.h"
 
 namespace kestrel::batch {
-namespace {
-
 // A sample left out refuses the run that names it, with the reason it was left out for.
 const GrainSample& sampleNamed(const GrainAges& ages, const std::string& name,
                                const std::string& workbook) {
@@ -38,8 +36,6 @@ const GrainSample& sampleNamed(const GrainAges& ages, const std::string& name,
     throw KestrelError(workbook + ": no sample is named \"" + name + "\" (the samples are " +
                        known + ")");
 }
-
-}  // namespace
 
 GrainAges readAgesOf(const AgesSettings& settings, size_t fewestSamples) {
     SpreadsheetCore source;

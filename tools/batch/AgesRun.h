@@ -22,6 +22,11 @@ void runAges(const AgesSettings& settings, std::ostream& out, std::ostream& err,
 /// unless fewer than `fewestSamples` are left: the first one's reason is then thrown.
 GrainAges readAgesOf(const AgesSettings& settings, size_t fewestSamples = 2);
 
+/// @brief The sample of that name; a sample left out refuses the run with the reason it was left
+/// out for, and a name no sample has with the names there are.
+const GrainSample& sampleNamed(const GrainAges& ages, const std::string& name,
+                               const std::string& workbook);
+
 /// @brief One warning line on `err` per sample set aside, with its reason.
 void warnOfUnusableSamples(const GrainAges& ages, std::ostream& err);
 

@@ -130,6 +130,7 @@ void refuseAgesOptions(const BatchOptions& options) {
     }
     refuseDepositionalOptions(options);
     refuseFigureOptions(options);
+    refuseUnmixingOptions(options);
 }
 
 namespace {
@@ -214,6 +215,33 @@ BatchSettings checkDepositionalRun(const BatchOptions& options, AgesSettings& se
     return run;
 }
 
+// --ages --unmix / --nmf: the sink and its sources, or every sample; the profile options serve
+// the profile fit and the end-members, the other runs' options are refused.
+BatchSettings checkUnmixingRun(const BatchOptions& options, AgesSettings& settings) {
+    const std::pair<bool, const char*> elsewhere[] = {
+        {options.samples.has_value(), "--samples"},
+        {options.matrix, "--matrix"},
+        {options.mda.has_value(), "--mda"},
+        {options.mdaMethods.has_value(), "--mda-methods"},
+        {options.mlaParameters.has_value(), "--mla-parameters"},
+        {options.components.has_value(), "--components"},
+        {options.componentsOut.has_value(), "--components-out"}};
+    for (const auto& [given, name] : elsewhere) {
+        if (given) throw UsageError{std::string(name) + " does not go with --unmix or --nmf"};
+    }
+    if (wantsFigures(options)) {
+        throw UsageError{"--figure, --peaks-out and --bins-out do not go with --unmix or --nmf"};
+    }
+    refuseOtherRunsOptions(options, "--unmix or --nmf", true);
+    settings.unmixing = checkUnmixingOptions(options);
+    BatchSettings run;
+    run.workbook = options.workbook;
+    if (options.sheet) {
+        run.sheet = wholeNumber(*options.sheet, "Incorrect value entered for sheet index");
+    }
+    return run;
+}
+
 // --ages --figure / --peaks-out / --bins-out: every sample drawn; the other runs' options refused.
 BatchSettings checkFiguresRun(const BatchOptions& options, AgesSettings& settings) {
     if (options.samples || options.matrix || wantsDepositional(options)) {
@@ -239,7 +267,9 @@ AgesSettings checkAgesOptions(const BatchOptions& options, const std::string& de
         throw UsageError{"--grains does not go with --ages: the grains are counted"};
     }
     AgesSettings settings;
-    if (wantsFigures(options)) {
+    if (wantsUnmixing(options)) {
+        settings.run = checkUnmixingRun(options, settings);
+    } else if (wantsFigures(options)) {
         settings.run = checkFiguresRun(options, settings);
     } else if (wantsDepositional(options)) {
         settings.run = checkDepositionalRun(options, settings);

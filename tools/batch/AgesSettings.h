@@ -15,6 +15,7 @@
 #include "tools/batch/DepositionalSettings.h"
 #include "tools/batch/FigureSettings.h"
 #include "tools/batch/MatrixSettings.h"
+#include "tools/batch/UnmixingSettings.h"
 
 namespace kestrel::batch {
 
@@ -34,6 +35,8 @@ struct AgesSettings {
     std::optional<DepositionalSettings> depositional;
     // --figure / --peaks-out / --bins-out: every sample's figure and tables, nothing else.
     std::optional<FigureSettings> figures;
+    // --unmix / --nmf: a sink's sources and every sample's end-members, nothing else.
+    std::optional<UnmixingSettings> unmixing;
 };
 
 /// @brief The --ages options other than --ages itself, given without it, are refused.

@@ -199,7 +199,9 @@ const std::vector<OptionSpec>& optionTable() {
          [](BatchOptions& o, const std::string& v) { o.mda = v; }},
         {"--mda-methods", "LIST", mdaMethodsHelp,
          [](BatchOptions& o, const std::string& v) { o.mdaMethods = v; }},
-        {"--seed", "N", "with --mda: the seed of YDZ's random draws (default 1)",
+        {"--seed", "N",
+         "with --mda: the seed of YDZ's random draws; with --unmix: of\n"
+         "                   the bootstrap's resamples (default 1)",
          [](BatchOptions& o, const std::string& v) { o.seed = v; }},
         {"--mla-parameters", "3|4",
          "with --mda: the minimum age model of the MLA with 3 parameters\n"
@@ -259,6 +261,37 @@ const std::vector<OptionSpec>& optionTable() {
          "with --bins: write every sample's grains per bin, counts and per\n"
          "                   cents, to FILE (.csv or .xlsx)",
          [](BatchOptions& o, const std::string& v) { o.binsOut = v; }},
+        {"--unmix", "SINK",
+         "with --ages: the proportions of the --sources whose mixture best\n"
+         "                   matches the sample SINK, by each --fit, with bootstrap 95%\n"
+         "                   intervals, written to --unmix-out",
+         [](BatchOptions& o, const std::string& v) { o.unmix = v; }},
+        {"--sources", "A,B", "with --unmix: two or more source samples, by name",
+         [](BatchOptions& o, const std::string& v) { o.sources = v; }},
+        {"--fit", "LIST",
+         "with --unmix: any of d (the least Kolmogorov-Smirnov D of the\n"
+         "                   cumulative curves), v (the least Kuiper V), profiles (the\n"
+         "                   least-squares mixture of the --profile profiles, with its\n"
+         "                   R2), or all (the default), in that order",
+         [](BatchOptions& o, const std::string& v) { o.fit = v; }},
+        {"--bootstrap", "N",
+         "with --unmix: resamples of the grains for the intervals\n"
+         "                   (default 1000; 0 for none); --seed N sets their seed",
+         [](BatchOptions& o, const std::string& v) { o.bootstrap = v; }},
+        {"--unmix-out", "FILE",
+         "with --unmix: write Fit,Item,Estimate,Lower,Upper (one row per\n"
+         "                   source and the fit's value) to FILE (.csv or .xlsx)",
+         [](BatchOptions& o, const std::string& v) { o.unmixOut = v; }},
+        {"--nmf", "K|auto",
+         "with --ages: K end-member profiles of all samples by\n"
+         "                   non-negative matrix factorisation, or auto: k = 2 to 8 and\n"
+         "                   the first k after which one more lowers the residual by less\n"
+         "                   than a tenth (or whose residual is below 0.001)",
+         [](BatchOptions& o, const std::string& v) { o.nmf = v; }},
+        {"--nmf-out", "FILE",
+         "with --nmf: write the sheets End-members, Weights (and with\n"
+         "                   auto Residual by k) to FILE (.xlsx)",
+         [](BatchOptions& o, const std::string& v) { o.nmfOut = v; }},
         {"--help", "", "show this text and exit",
          [](BatchOptions& o, const std::string&) { o.help = true; }},
     };

@@ -67,6 +67,14 @@ struct BatchOptions {
     std::optional<std::string> dkw;            // the samples with a DKW band, or all
     std::optional<std::string> peaksOut;       // .csv or .xlsx
     std::optional<std::string> binsOut;        // .csv or .xlsx
+    // Unmixing a sink sample into sources, and end-members of every sample (--ages).
+    std::optional<std::string> unmix;      // the sink's name
+    std::optional<std::string> sources;    // "A,B,C"
+    std::optional<std::string> fit;        // "d,v,profiles" or "all"; absent: all
+    std::optional<std::string> bootstrap;  // resamples; absent: 1000
+    std::optional<std::string> unmixOut;   // the fits' file, .csv or .xlsx
+    std::optional<std::string> nmf;        // K or auto
+    std::optional<std::string> nmfOut;     // the end-members' workbook, .xlsx
 
     bool help = false;
 };

@@ -23,6 +23,7 @@
 #include "tools/batch/HeapReserve.h"
 #include "tools/batch/MatrixGraphs.h"
 #include "tools/batch/MatrixRun.h"
+#include "tools/batch/UnmixingRun.h"
 
 namespace {
 
@@ -46,6 +47,11 @@ int main(int argc, char** argv) {
         if (options.help) {
             std::cout << batchUsage();
             return 0;
+        }
+        if (options.ages && wantsUnmixing(options)) {
+            runUnmixing(checkAgesOptions(options, {}), std::cout, std::cerr);
+            std::cout.flush();
+            return std::cout.good() ? 0 : fail("cannot write to standard output", 1);
         }
         if (options.ages && wantsFigures(options)) {
             const AgesSettings settings = checkAgesOptions(options, {});
