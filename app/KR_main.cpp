@@ -27,6 +27,7 @@
 #include "app/ProgramPaths.h"
 #include "app/SettingsFile.h"
 #include "app/TwoProfileController.h"
+#include "app/UnmixingController.h"
 #include "app/WindowGeometry.h"
 #include "output/ProbabilityGraphs.h"
 #include "sheet/widgets/SpreadsheetWidget.h"
@@ -55,8 +56,8 @@ TForm1::TForm1(kestrel::UserInteraction& ui, QWidget* parent)
       m_grainAges(std::make_unique<kestrel::GrainAgesController>(*this, ui, sharedState())),
       m_depositionalAge(
           std::make_unique<kestrel::DepositionalAgeController>(*this, ui, sharedState())),
-      m_distributions(
-          std::make_unique<kestrel::DistributionsController>(*this, ui, sharedState())) {
+      m_distributions(std::make_unique<kestrel::DistributionsController>(*this, ui, sharedState())),
+      m_unmixing(std::make_unique<kestrel::UnmixingController>(*this, ui, sharedState())) {
     setWindowTitle("Compare two probability distributions");
     move(4, 3);
     resize(818, 480);
@@ -101,6 +102,7 @@ TForm1::TForm1(kestrel::UserInteraction& ui, QWidget* parent)
     addGrainAges();
     addDepositionalAge();
     addDistributions();
+    addUnmixing();
     setAcceptDrops(true);
 }
 

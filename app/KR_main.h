@@ -32,6 +32,9 @@ class DepositionalAgeController;
 class DepositionalAgePage;
 class DistributionsController;
 class DistributionsPage;
+class EndMembersPage;
+class UnmixingController;
+class UnmixingPage;
 class GrainAgesController;
 class ManyProfilesController;
 class ManyResultsPage;
@@ -113,6 +116,10 @@ class TForm1 : public QMainWindow {
     QAction* Distributions1 = nullptr;   // "Distributions...": the figures of every sample
     QWidget* tsDistributions = nullptr;  // "Distributions": the figures, shown once drawn
     kestrel::DistributionsPage* Distributions = nullptr;
+    QWidget* tsUnmixing = nullptr;  // "Unmixing": a sink's sources, shown once unmixed
+    kestrel::UnmixingPage* Unmixing = nullptr;
+    QWidget* tsEndMembers = nullptr;  // "End-members": every sample's end-members
+    kestrel::EndMembersPage* EndMembers = nullptr;
 
     /// @brief The critical value table: created open and empty, loaded when the window is shown.
     kestrel::CriticalValueTable cdsKS;
@@ -188,6 +195,7 @@ class TForm1 : public QMainWindow {
     kestrel::GrainAgesController& grainAges() { return *m_grainAges; }
     kestrel::DepositionalAgeController& depositionalAge() { return *m_depositionalAge; }
     kestrel::DistributionsController& distributions() { return *m_distributions; }
+    kestrel::UnmixingController& unmixing() { return *m_unmixing; }
     /// @brief Both spreadsheets and the graph tabs hidden, Calculate and Save disabled: the
     /// state in which the start and Open leave the results until a calculation.
     void hideWorkbookAndResults();
@@ -226,6 +234,7 @@ class TForm1 : public QMainWindow {
     void addGrainAges();
     void addDepositionalAge();
     void addDistributions();
+    void addUnmixing();
     /// Shows the grains of the two compared samples, unless the Many profiles page is in view.
     void showSampleSizesNote();
     QLabel* m_emptyCellsNote = nullptr;  // "N empty profile cells read as 0 (...)" when there are
@@ -236,6 +245,7 @@ class TForm1 : public QMainWindow {
     std::unique_ptr<kestrel::GrainAgesController> m_grainAges;
     std::unique_ptr<kestrel::DepositionalAgeController> m_depositionalAge;
     std::unique_ptr<kestrel::DistributionsController> m_distributions;
+    std::unique_ptr<kestrel::UnmixingController> m_unmixing;
     kestrel::WindowsTableModel* m_windowsModel = nullptr;
     QLabel* m_sampleSizesNote = nullptr;  // "Sample sizes: N1 and N2 grains" while they are used
     QList<QLabel*> m_panels;

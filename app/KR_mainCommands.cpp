@@ -12,6 +12,7 @@
 #include "app/DepositionalAgePage.h"
 #include "app/DistributionsController.h"
 #include "app/DistributionsPage.h"
+#include "app/EndMembersPage.h"
 #include "app/GrainAgesController.h"
 #include "app/KR_chng.h"
 #include "app/KR_main.h"
@@ -19,6 +20,8 @@
 #include "app/ManyProfilesController.h"
 #include "app/ManyResultsPage.h"
 #include "app/TwoProfileController.h"
+#include "app/UnmixingController.h"
+#include "app/UnmixingPage.h"
 #include "output/GraphPrint.h"
 #include "output/ProbabilityGraphs.h"
 
@@ -135,6 +138,35 @@ void TForm1::addDistributions() {
         chart->addAction(print);
         connect(print, &QAction::triggered, this,
                 [this, chart] { m_distributions->printFigure(*chart); });
+    }
+}
+
+// Unmixing and end-members, from the Many profiles page of a workbook of grain ages.
+void TForm1::addUnmixing() {
+    const auto addPage = [this](QWidget*& tab, const char* name, QWidget* page,
+                                const QString& caption) {
+        tab = new QWidget;
+        tab->setObjectName(name);
+        page->setParent(tab);
+        (new QVBoxLayout(tab))->addWidget(page);
+        tab->setMinimumSize(1, 1);
+        PageControl1->setTabVisible(PageControl1->addTab(tab, caption), false);
+    };
+    Unmixing = new kestrel::UnmixingPage;
+    addPage(tsUnmixing, "tsUnmixing", Unmixing, "Unmixing");
+    EndMembers = new kestrel::EndMembersPage;
+    addPage(tsEndMembers, "tsEndMembers", EndMembers, "End-members");
+    connect(ManyResults, &kestrel::ManyResultsPage::unmixRequested, this,
+            [this] { m_unmixing->unmix(); });
+    connect(ManyResults, &kestrel::ManyResultsPage::endMembersRequested, this,
+            [this] { m_unmixing->endMembers(); });
+    for (QCustomPlot* chart :
+         {Unmixing->ProportionsGraph, Unmixing->CumulativeGraph, Unmixing->ProfilesGraph,
+          EndMembers->EndMembersGraph, EndMembers->ResidualGraph}) {
+        auto* action = new QAction("Export graph...", chart);
+        action->setObjectName(chart->objectName() + "Export");
+        chart->addAction(action);
+        connect(action, &QAction::triggered, this, [this, chart] { exportGraph(*chart); });
     }
 }
 

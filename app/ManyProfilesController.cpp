@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -116,6 +117,8 @@ void ManyProfilesController::show(ManyProfilesResults results, const QString& em
     pages.setTabVisible(pages.indexOf(m_window.tsManyProfiles), true);
     m_window.showPage(m_window.tsManyProfiles);
     m_window.ManyResults->showResults(std::move(results));
+    m_window.ManyResults->bbUnmix->setVisible(m_manySource.ages != nullptr);
+    m_window.ManyResults->bbEndMembers->setVisible(m_manySource.ages != nullptr);
     m_window.showEmptyCellsNote(emptyCellsNote);
 }
 

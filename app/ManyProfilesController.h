@@ -49,9 +49,9 @@ class ManyProfilesController {
     struct ManySource {  // where the last Compare many read its profiles
         QString workbookPath, ageColumn;
         int32_t fromRow = 0, toRow = 0;
-        std::vector<int32_t> columns;                 // the sheet column of each sample
-        std::optional<std::vector<int32_t>> grains;   // from the Grains row, one per sample
-        std::shared_ptr<const GrainAgesSource> ages;  // grain ages: columns are samples
+        std::vector<int32_t> columns;                    // the sheet column of each sample
+        std::optional<std::vector<int32_t>> grains;      // from the Grains row, one per sample
+        std::shared_ptr<const GrainAgesSource> ages;     // grain ages: columns are samples
         std::shared_ptr<const ProfileSamples> profiles;  // profile columns, as read
     } m_manySource;
 };

@@ -105,6 +105,7 @@ ManyResultsPage::ManyResultsPage(QWidget* parent) : QWidget(parent) {
 
     auto* bar = new QHBoxLayout;
     lPair = new QLabel("Click two samples on the map, or a cell of the heat map or the table");
+    lPair->setWordWrap(true);  // beside the buttons in a narrow window
     bbCompareTwo = new QPushButton("Compare these two");
     bbCompareTwo->setEnabled(false);
     bbSaveMatrix = new QPushButton("Save matrix...");
@@ -117,6 +118,20 @@ ManyResultsPage::ManyResultsPage(QWidget* parent) : QWidget(parent) {
         "Every sample's profile stacked on one age axis, and with grain "
         "ages their cumulative curves, age bins and peaks");
     bar->addWidget(bbDistributions);
+    bbUnmix = new QPushButton("Unmix...");
+    bbUnmix->setObjectName("bbUnmix");
+    bbUnmix->setToolTip(
+        "A sink sample's proportions of its sources, by the curves' D and V and by "
+        "the profiles, with bootstrap intervals");
+    bbEndMembers = new QPushButton("End-members...");
+    bbEndMembers->setObjectName("bbEndMembers");
+    bbEndMembers->setToolTip(
+        "Every sample as a mixture of end-member profiles (non-negative "
+        "matrix factorisation), for 2 to 8 end-members");
+    for (QPushButton* ages : {bbUnmix, bbEndMembers}) {
+        ages->setVisible(false);  // shown for samples of grain ages
+        bar->addWidget(ages);
+    }
     layout->addLayout(bar);
 
     auto* copy = new QAction("Copy", MatrixGrid);
@@ -136,6 +151,8 @@ ManyResultsPage::ManyResultsPage(QWidget* parent) : QWidget(parent) {
     });
     connect(bbSaveMatrix, &QPushButton::clicked, this, &ManyResultsPage::saveMatrixRequested);
     connect(bbDistributions, &QPushButton::clicked, this, &ManyResultsPage::distributionsRequested);
+    connect(bbUnmix, &QPushButton::clicked, this, &ManyResultsPage::unmixRequested);
+    connect(bbEndMembers, &QPushButton::clicked, this, &ManyResultsPage::endMembersRequested);
     for (QCustomPlot* chart : {MdsMap, HeatMap}) {
         chart->setMouseTracking(true);
         chart->installEventFilter(this);

@@ -85,12 +85,16 @@ class ManyResultsPage : public QWidget {
     QPushButton* bbCompareTwo = nullptr;
     QPushButton* bbSaveMatrix = nullptr;
     QPushButton* bbDistributions = nullptr;  // "Distributions...": the samples' figures
+    QPushButton* bbUnmix = nullptr;          // "Unmix...": grain ages only
+    QPushButton* bbEndMembers = nullptr;     // "End-members...": grain ages only
 
   signals:
     /// The user asked for the two-profile comparison of these sheet columns.
     void compareTwoRequested(int32_t firstColumn, int32_t secondColumn);
     void saveMatrixRequested();
     void distributionsRequested();
+    void unmixRequested();
+    void endMembersRequested();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
