@@ -4,17 +4,12 @@
 #include <cmath>
 
 #include "engine/KestrelError.h"
+#include "engine/ListText.h"
 #include "engine/MessageText.h"
 #include "engine/NumberText.h"
 
 namespace kestrel {
 namespace {
-
-std::string trimmed(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 [[noreturn]] void refuse(const std::string& band, const std::string& why) {
     throw KestrelError("The age band \"" + messageExcerpt(band) + "\" " + why +
@@ -26,7 +21,7 @@ AgeBand parseBand(const std::string& text) {
     AgeBand band;
     std::string range = text;
     if (const size_t colon = text.rfind(':'); colon != std::string::npos) {
-        band.label = trimmed(text.substr(0, colon));
+        band.label = withoutEndSpaces(text.substr(0, colon));
         range = text.substr(colon + 1);
     }
     // The ends' dash: the first after the low end's own sign.
@@ -34,8 +29,8 @@ AgeBand parseBand(const std::string& text) {
                                             ? 0
                                             : range.find_first_not_of(" \t-+"));
     if (dash == std::string::npos) refuse(text, "has no range LOW-HIGH");
-    const auto low = parseRealNumber(trimmed(range.substr(0, dash)));
-    const auto high = parseRealNumber(trimmed(range.substr(dash + 1)));
+    const auto low = parseRealNumber(withoutEndSpaces(range.substr(0, dash)));
+    const auto high = parseRealNumber(withoutEndSpaces(range.substr(dash + 1)));
     if (!low || !high || !std::isfinite(*low) || !std::isfinite(*high))
         refuse(text, "does not read as LOW-HIGH with two numbers");
     if (!(*high > *low)) refuse(text, "has its ends swapped: the low end comes first");
@@ -48,14 +43,11 @@ AgeBand parseBand(const std::string& text) {
 
 std::vector<AgeBand> parseAgeBands(const std::string& text) {
     std::vector<AgeBand> bands;
-    if (trimmed(text).empty()) return bands;
-    size_t from = 0;
-    while (from <= text.size()) {
-        const size_t comma = std::min(text.find(',', from), text.size());
-        const std::string item = trimmed(text.substr(from, comma - from));
+    if (withoutEndSpaces(text).empty()) return bands;
+    for (const std::string& typed : commaSeparated(text)) {
+        const std::string item = withoutEndSpaces(typed);
         if (item.empty()) refuse(text, "has an empty band between commas");
         bands.push_back(parseBand(item));
-        from = comma + 1;
     }
     return bands;
 }

@@ -6,17 +6,12 @@
 #include <cmath>
 
 #include "engine/KestrelError.h"
+#include "engine/ListText.h"
 #include "engine/MessageText.h"
 #include "engine/NumberText.h"
 
 namespace kestrel {
 namespace {
-
-std::string trimmed(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 std::string shortest(double value) {
     char buffer[32];
@@ -28,10 +23,8 @@ std::string shortest(double value) {
 
 std::vector<double> parseBinEdges(const std::string& text) {
     std::vector<double> edges;
-    size_t from = 0;
-    while (from <= text.size()) {
-        const size_t comma = std::min(text.find(',', from), text.size());
-        const std::string item = trimmed(text.substr(from, comma - from));
+    for (const std::string& typed : commaSeparated(text)) {
+        const std::string item = withoutEndSpaces(typed);
         const std::optional<double> edge = parseRealNumber(item);
         if (!edge || !std::isfinite(*edge)) {
             throw KestrelError("The bin edge \"" + messageExcerpt(item) +
@@ -43,7 +36,6 @@ std::vector<double> parseBinEdges(const std::string& text) {
                                shortest(edges.back()));
         }
         edges.push_back(*edge);
-        from = comma + 1;
     }
     if (edges.size() < 2) {
         throw KestrelError("The bins need at least two edges, e.g. 0,300,600,1000");

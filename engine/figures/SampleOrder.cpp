@@ -5,26 +5,18 @@
 #include <numeric>
 
 #include "engine/KestrelError.h"
+#include "engine/ListText.h"
 #include "engine/MessageText.h"
 #include "engine/comparison/SampleComparison.h"
 
 namespace kestrel {
 namespace {
 
-std::string trimmed(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 std::vector<size_t> typedOrder(const std::vector<GrainSample>& samples, const std::string& text) {
     std::vector<size_t> order;
     std::vector<bool> named(samples.size(), false);
-    size_t from = 0;
-    while (from <= text.size()) {
-        const size_t comma = std::min(text.find(',', from), text.size());
-        const std::string name = trimmed(text.substr(from, comma - from));
-        from = comma + 1;
+    for (const std::string& typed : commaSeparated(text)) {
+        const std::string name = withoutEndSpaces(typed);
         if (name.empty()) continue;
         const auto found = std::find_if(samples.begin(), samples.end(),
                                         [&](const GrainSample& s) { return s.name == name; });
@@ -54,7 +46,7 @@ std::vector<size_t> orderAlongAxis(const std::vector<double>& firstAxis) {
 }
 
 std::vector<size_t> sampleOrder(const std::vector<GrainSample>& samples, const std::string& order) {
-    const std::string how = trimmed(order);
+    const std::string how = withoutEndSpaces(order);
     if (how.empty() || how == "workbook") {
         std::vector<size_t> asRead(samples.size());
         std::iota(asRead.begin(), asRead.end(), size_t{0});

@@ -169,6 +169,16 @@ BatchSettings checkAgesMatrixRun(const BatchOptions& options, AgesSettings& sett
     return run;
 }
 
+// The workbook and sheet of a run that takes every sample and writes only its own files.
+BatchSettings workbookRun(const BatchOptions& options) {
+    BatchSettings run;
+    run.workbook = options.workbook;
+    if (options.sheet) {
+        run.sheet = wholeNumber(*options.sheet, "Incorrect value entered for sheet index");
+    }
+    return run;
+}
+
 // The options of the two-sample and matrix runs (and, unless the run builds profiles, those of
 // the profiles), refused by name in a run that takes every sample on its own terms.
 void refuseOtherRunsOptions(const BatchOptions& options, const std::string& run,
@@ -207,12 +217,7 @@ BatchSettings checkDepositionalRun(const BatchOptions& options, AgesSettings& se
             "beside or sheet:NAME (or --layout rows with an uncertainty column)"};
     }
     settings.depositional = checkDepositionalOptions(options);
-    BatchSettings run;
-    run.workbook = options.workbook;
-    if (options.sheet) {
-        run.sheet = wholeNumber(*options.sheet, "Incorrect value entered for sheet index");
-    }
-    return run;
+    return workbookRun(options);
 }
 
 // --ages --unmix / --nmf: the sink and its sources, or every sample; the profile options serve
@@ -234,12 +239,7 @@ BatchSettings checkUnmixingRun(const BatchOptions& options, AgesSettings& settin
     }
     refuseOtherRunsOptions(options, "--unmix or --nmf", true);
     settings.unmixing = checkUnmixingOptions(options);
-    BatchSettings run;
-    run.workbook = options.workbook;
-    if (options.sheet) {
-        run.sheet = wholeNumber(*options.sheet, "Incorrect value entered for sheet index");
-    }
-    return run;
+    return workbookRun(options);
 }
 
 // --ages --figure / --peaks-out / --bins-out: every sample drawn; the other runs' options refused.
@@ -252,12 +252,7 @@ BatchSettings checkFiguresRun(const BatchOptions& options, AgesSettings& setting
     }
     refuseOtherRunsOptions(options, "--figure", true);
     settings.figures = checkFigureOptions(options);
-    BatchSettings run;
-    run.workbook = options.workbook;
-    if (options.sheet) {
-        run.sheet = wholeNumber(*options.sheet, "Incorrect value entered for sheet index");
-    }
-    return run;
+    return workbookRun(options);
 }
 
 }  // namespace

@@ -4,26 +4,16 @@
 #include <charconv>
 #include <utility>
 
+#include "engine/ListText.h"
 #include "sheet/core/WorkbookWriter.h"
 
 namespace kestrel::batch {
 namespace {
 
-std::vector<std::string> listItems(const std::string& list) {
-    std::vector<std::string> items;
-    size_t start = 0;
-    while (true) {
-        const size_t comma = list.find(',', start);
-        items.push_back(list.substr(start, comma - start));
-        if (comma == std::string::npos) return items;
-        start = comma + 1;
-    }
-}
-
 std::vector<DepositionalMethod> methodsOf(const std::optional<std::string>& list) {
     if (!list || *list == "all") return everyDepositionalMethod();
     std::vector<DepositionalMethod> methods;
-    for (const std::string& item : listItems(*list)) {
+    for (const std::string& item : commaSeparated(*list)) {
         const DepositionalMethodInfo* info = depositionalMethodByKey(item);
         if (info == nullptr) {
             throw UsageError{"--mda-methods takes " + depositionalMethodKeys() +

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/KestrelError.h"
+#include "engine/ListText.h"
 #include "engine/MessageText.h"
 #include "engine/density/DensityProfiles.h"
 #include "engine/figures/AgeBins.h"
@@ -22,11 +23,7 @@ std::vector<bool> bandedSamples(const std::vector<GrainSample>& samples,
                                 const std::optional<std::string>& list) {
     std::vector<bool> banded(samples.size(), list && *list == "all");
     if (!list || *list == "all") return banded;
-    size_t from = 0;
-    while (from <= list->size()) {
-        const size_t comma = std::min(list->find(',', from), list->size());
-        const std::string name = list->substr(from, comma - from);
-        from = comma + 1;
+    for (const std::string& name : commaSeparated(*list)) {
         const auto found = std::find_if(samples.begin(), samples.end(),
                                         [&](const GrainSample& s) { return s.name == name; });
         if (found == samples.end())

@@ -4,28 +4,18 @@
 #include <charconv>
 #include <utility>
 
+#include "engine/ListText.h"
 #include "sheet/core/WorkbookWriter.h"
 
 namespace kestrel::batch {
 namespace {
-
-std::vector<std::string> listItems(const std::string& list) {
-    std::vector<std::string> items;
-    size_t start = 0;
-    while (true) {
-        const size_t comma = list.find(',', start);
-        items.push_back(list.substr(start, comma - start));
-        if (comma == std::string::npos) return items;
-        start = comma + 1;
-    }
-}
 
 // The fits asked for, always in the table's order (d, v, profiles), whatever the list's order.
 std::vector<UnmixingFit> fitsOf(const std::optional<std::string>& list) {
     std::vector<UnmixingFit> fits;
     std::vector<bool> asked(allUnmixingFits().size(), !list || *list == "all");
     if (list && *list != "all") {
-        for (const std::string& item : listItems(*list)) {
+        for (const std::string& item : commaSeparated(*list)) {
             const UnmixingFitInfo* info = unmixingFitByKey(item);
             if (info == nullptr) {
                 throw UsageError{"--fit takes " + unmixingFitKeys() + " (a list, or all), not \"" +
@@ -52,7 +42,7 @@ Number wholeOf(const std::string& text, Number least, const std::string& wanted)
 }
 
 std::vector<std::string> sourcesOf(const std::string& list) {
-    std::vector<std::string> names = listItems(list);
+    std::vector<std::string> names = commaSeparated(list);
     for (const std::string& name : names) {
         if (name.empty()) throw UsageError{"--sources takes sample names separated by commas"};
     }
