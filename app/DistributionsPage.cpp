@@ -509,9 +509,8 @@ std::vector<size_t> DistributionsPage::order() const {
         if (m_data.mapAxis.size() == m_data.samples.size()) return orderAlongAxis(m_data.mapAxis);
         return sampleOrder(m_data.samples, "workbook");
     }
-    auto& cached = const_cast<std::optional<std::vector<size_t>>&>(m_mapOrder);
-    if (!cached) cached = sampleOrder(m_data.samples, "map");
-    return *cached;
+    if (!m_mapOrder) m_mapOrder = sampleOrder(m_data.samples, "map");
+    return *m_mapOrder;
 }
 
 void DistributionsPage::buildProfiles() {

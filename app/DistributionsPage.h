@@ -134,7 +134,7 @@ class DistributionsPage : public QWidget {
     double m_binWidth = 0.0;
     std::vector<AgeBand> m_bands;
     std::vector<size_t> m_order;
-    std::optional<std::vector<size_t>> m_mapOrder;  // found once per data
+    mutable std::optional<std::vector<size_t>> m_mapOrder;  // found once per data
     double m_threshold = kDefaultPeakThresholdPercent;
     std::vector<double> m_edges;
     double m_widthMm = 170.0, m_fontPoints = 9.0;
