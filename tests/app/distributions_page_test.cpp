@@ -165,7 +165,8 @@ TEST_F(DistributionsPageTest, AgesDrawnRedrawnOnChoicesExportedAndKept) {
     page().tcFigures->setCurrentIndex(0);
     page().showData(bare);
     EXPECT_TRUE(page().lProblem->isVisible());
-    EXPECT_NE(page().lProblem->text().indexOf("drawn by KDE"), -1) << page().lProblem->text().toStdString();
+    EXPECT_NE(page().lProblem->text().indexOf("drawn by KDE"), -1)
+        << page().lProblem->text().toStdString();
     EXPECT_EQ(page().cbProfile->currentData().toString(), "KDE");
     EXPECT_EQ(filledShapes(*page().StackedFigure), 8);
     page().cbProfile->setCurrentIndex(page().cbProfile->findData("PDP"));
