@@ -26,7 +26,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
+#include "app/TableCells.h"
 #include "engine/KestrelError.h"
 #include "engine/density/ProfileMethods.h"
 #include "engine/figures/AgeBands.h"
@@ -76,26 +78,6 @@ double typedIn(const QLineEdit& edit, double low, double high, const QString& wh
     const auto value = typedNumber(edit.text());
     if (!value || *value < low || *value > high) throw KestrelError(what.toStdString());
     return *value;
-}
-
-QString numberText(double value, int decimals) {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(value, 'f', decimals);
-}
-
-QStandardItem* numberItem(double value, int decimals) {
-    auto* item = new QStandardItem(numberText(value, decimals));
-    item->setData(value, Qt::UserRole);
-    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    item->setEditable(false);
-    return item;
-}
-
-QStandardItem* textItem(const QString& text) {
-    auto* item = new QStandardItem(text);
-    item->setEditable(false);
-    return item;
 }
 
 QTableView* tableView(const char* name, QStandardItemModel* model) {
@@ -542,9 +524,14 @@ void DistributionsPage::findPeaksAndBins() {
     }
 }
 
-std::vector<FigureSampleData> DistributionsPage::samplesInOrder(bool withBands) const {
+// The stacked and bins figures stack the samples in the chosen order; the cumulative one draws
+// them as read (its legend likewise), each with its DKW band when ticked.
+std::vector<FigureSampleData> DistributionsPage::figureSamplesFor(FigureKind kind) const {
+    const bool withBands = kind == FigureKind::Cumulative;
+    std::vector<size_t> asRead(m_data.samples.size());
+    std::iota(asRead.begin(), asRead.end(), size_t{0});
     std::vector<FigureSampleData> samples;
-    for (size_t s : m_order) {
+    for (size_t s : withBands ? asRead : m_order) {
         if (s >= m_profiles.profiles.size()) continue;
         const bool band = withBands && lwBands->item(static_cast<int>(s)) &&
                           lwBands->item(static_cast<int>(s))->checkState() == Qt::Checked;
@@ -562,13 +549,7 @@ std::optional<FigureRequest> DistributionsPage::figureRequest() const {
                    : tab == kBinsTab     ? FigureKind::Bins
                                          : FigureKind::Stacked;
     request.grid = m_profiles.ages;
-    // The cumulative figure draws every sample in the order read, its legend likewise.
-    request.samples = samplesInOrder(request.kind == FigureKind::Cumulative);
-    if (request.kind == FigureKind::Cumulative)
-        std::sort(request.samples.begin(), request.samples.end(),
-                  [](const FigureSampleData& a, const FigureSampleData& b) {
-                      return a.colour < b.colour;
-                  });
+    request.samples = figureSamplesFor(request.kind);
     request.bands = m_bands;
     request.binWidth = m_data.fromAges ? m_binWidth : 0.0;
     request.edges = m_edges;
@@ -621,8 +602,8 @@ void DistributionsPage::drawStacked() {
     choices.binWidth = m_data.fromAges ? m_binWidth : 0.0;
     choices.bands = m_bands;
     const FigureStyle style{m_fontPoints, chkLogAge->isChecked()};
-    fillStackedFigure(*StackedFigure, m_profiles.ages, figureSamples(samplesInOrder(false)),
-                      choices, style);
+    fillStackedFigure(*StackedFigure, m_profiles.ages,
+                      figureSamples(figureSamplesFor(FigureKind::Stacked)), choices, style);
     fitStackedHeight();
     StackedFigure->replot(QCustomPlot::rpQueuedReplot);
 }
@@ -635,10 +616,7 @@ void DistributionsPage::fitStackedHeight() {
 
 void DistributionsPage::drawCumulative() {
     if (!m_data.fromAges || !filled()) return;
-    std::vector<FigureSampleData> all = samplesInOrder(true);
-    std::sort(all.begin(), all.end(), [](const FigureSampleData& a, const FigureSampleData& b) {
-        return a.colour < b.colour;
-    });
+    const std::vector<FigureSampleData> all = figureSamplesFor(FigureKind::Cumulative);
     std::vector<bool> bands;
     for (const FigureSampleData& sample : all) bands.push_back(sample.band);
     fillCumulativeFigure(*CumulativeFigure, figureSamples(all), bands,
@@ -647,7 +625,7 @@ void DistributionsPage::drawCumulative() {
 }
 
 void DistributionsPage::drawBins() {
-    fillAgeBinsFigure(*BinsFigure, figureSamples(samplesInOrder(false)), m_edges,
+    fillAgeBinsFigure(*BinsFigure, figureSamples(figureSamplesFor(FigureKind::Bins)), m_edges,
                       FigureStyle{m_fontPoints, false});
     BinsFigure->replot(QCustomPlot::rpQueuedReplot);
 }
@@ -658,9 +636,9 @@ void DistributionsPage::fillPeaksTable() {
     for (size_t s = 0; s < m_peaks.size(); ++s) {
         int number = 0;
         for (const ProfilePeak& peak : m_peaks[s]) {
-            m_peaksModel->appendRow({textItem(QString::fromStdString(m_data.samples[s].name)),
-                                     numberItem(++number, 0), numberItem(peak.age, 1),
-                                     numberItem(peak.height, 1), numberItem(peak.grains, 0)});
+            m_peaksModel->appendRow({textCell(QString::fromStdString(m_data.samples[s].name)),
+                                     numberCell(++number, 0), numberCell(peak.age, 1),
+                                     numberCell(peak.height, 1), numberCell(peak.grains, 0)});
         }
     }
     PeaksGrid->resizeColumnsToContents();
@@ -677,13 +655,13 @@ void DistributionsPage::fillBinsTable() {
     m_binsModel->setHorizontalHeaderLabels(headings);
     for (size_t s = 0; s < m_binCounts.size(); ++s) {
         const BinCounts& counts = m_binCounts[s];
-        QList<QStandardItem*> row{textItem(QString::fromStdString(m_data.samples[s].name)),
-                                  numberItem(counts.grains, 0)};
+        QList<QStandardItem*> row{textCell(QString::fromStdString(m_data.samples[s].name)),
+                                  numberCell(counts.grains, 0)};
         for (int count : counts.counts) {
-            row << numberItem(count, 0)
-                << numberItem(counts.grains > 0 ? 100.0 * count / counts.grains : 0.0, 1);
+            row << numberCell(count, 0)
+                << numberCell(counts.grains > 0 ? 100.0 * count / counts.grains : 0.0, 1);
         }
-        row << numberItem(counts.outside, 0);
+        row << numberCell(counts.outside, 0);
         m_binsModel->appendRow(row);
     }
     BinsGrid->resizeColumnsToContents();

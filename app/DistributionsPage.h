@@ -122,7 +122,7 @@ class DistributionsPage : public QWidget {
     void fillBinsTable();
     void showNote();
     std::vector<size_t> order() const;
-    std::vector<FigureSampleData> samplesInOrder(bool withBands) const;
+    std::vector<FigureSampleData> figureSamplesFor(FigureKind kind) const;
     void fitStackedHeight();
 
     DistributionsData m_data;

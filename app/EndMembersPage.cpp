@@ -13,29 +13,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "app/TableCells.h"
 #include "output/SamplePalette.h"
 
 namespace kestrel {
-namespace {
-
-QStandardItem* cell(const QString& text, const QVariant& value = {}) {
-    auto* item = new QStandardItem(text);
-    if (value.isValid()) {
-        item->setData(value, Qt::UserRole);
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
-    item->setEditable(false);
-    return item;
-}
-
-QStandardItem* number(double value) {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return cell(locale.toString(value, 'f', 4), value);
-}
-
-}  // namespace
-
 EndMembersPage::EndMembersPage(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     lNote = new QLabel;
@@ -143,9 +124,9 @@ void EndMembersPage::showFit() {
     headings << "Residual";
     m_model->setHorizontalHeaderLabels(headings);
     for (size_t s = 0; s < m_shown.samples.size() && s < fit.weights.size(); ++s) {
-        QList<QStandardItem*> row{cell(QString::fromStdString(m_shown.samples[s]))};
-        for (double weight : fit.weights[s]) row << number(weight);
-        row << number(fit.sampleResiduals[s]);
+        QList<QStandardItem*> row{textCell(QString::fromStdString(m_shown.samples[s]))};
+        for (double weight : fit.weights[s]) row << numberCell(weight, 4);
+        row << numberCell(fit.sampleResiduals[s], 4);
         m_model->appendRow(row);
     }
     WeightsGrid->resizeColumnsToContents();

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/TableCells.h"
 #include "output/SamplePalette.h"
 
 namespace kestrel {
@@ -71,21 +72,6 @@ const UnmixingEstimate* estimateOf(const UnmixingResult& result, UnmixingFit fit
     for (const UnmixingEstimate& estimate : result.estimates)
         if (estimate.fit == fit) return &estimate;
     return nullptr;
-}
-
-QStandardItem* cell(const QVariant& value) {
-    auto* item = new QStandardItem;
-    if (value.typeId() == QMetaType::Double) {
-        QLocale locale;
-        locale.setNumberOptions(QLocale::OmitGroupSeparator);
-        item->setText(locale.toString(value.toDouble(), 'f', 4));
-        item->setData(value, Qt::UserRole);
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    } else {
-        item->setText(value.toString());
-    }
-    item->setEditable(false);
-    return item;
 }
 
 }  // namespace
@@ -267,19 +253,22 @@ void UnmixingPage::drawProfiles() {
 void UnmixingPage::fillTable() {
     m_model->clear();
     m_model->setHorizontalHeaderLabels({"Fit", "Item", "Estimate", "Lower", "Upper"});
+    // A bound the bootstrap did not give is an empty cell.
+    const auto bound = [](const std::optional<double>& value) {
+        return value ? numberCell(*value, 4) : textCell(QString());
+    };
     for (const UnmixingEstimate& estimate : m_shown.result.estimates) {
         const QString fit = unmixingFit(estimate.fit).name;
         const bool intervals = estimate.lower.size() == estimate.proportions.size();
         for (size_t s = 0; s < estimate.proportions.size(); ++s) {
-            m_model->appendRow({cell(fit), cell(QString::fromStdString(m_shown.sources[s].name)),
-                                cell(estimate.proportions[s]),
-                                cell(intervals ? QVariant(estimate.lower[s]) : QVariant("")),
-                                cell(intervals ? QVariant(estimate.upper[s]) : QVariant(""))});
+            m_model->appendRow(
+                {textCell(fit), textCell(QString::fromStdString(m_shown.sources[s].name)),
+                 numberCell(estimate.proportions[s], 4),
+                 bound(intervals ? std::optional(estimate.lower[s]) : std::nullopt),
+                 bound(intervals ? std::optional(estimate.upper[s]) : std::nullopt)});
         }
-        m_model->appendRow(
-            {cell(fit), cell(QString("value")), cell(estimate.value),
-             cell(estimate.valueLower ? QVariant(*estimate.valueLower) : QVariant("")),
-             cell(estimate.valueUpper ? QVariant(*estimate.valueUpper) : QVariant(""))});
+        m_model->appendRow({textCell(fit), textCell("value"), numberCell(estimate.value, 4),
+                            bound(estimate.valueLower), bound(estimate.valueUpper)});
     }
     UnmixingGrid->resizeColumnsToContents();
 }

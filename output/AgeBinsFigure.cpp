@@ -9,16 +9,6 @@
 #include "output/SamplePalette.h"
 
 namespace kestrel {
-namespace {
-
-QFont figureFont(const FigureStyle& style) {
-    QFont font("DejaVu Sans");
-    font.setPointSizeF(style.fontPoints);
-    return font;
-}
-
-}  // namespace
-
 int ageBinsFigureHeight(size_t rows, const FigureStyle& style) {
     const int line = QFontMetrics(figureFont(style)).height();
     return static_cast<int>(rows) * 2 * line + 8 * line;

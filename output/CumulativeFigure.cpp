@@ -16,12 +16,6 @@ namespace {
 constexpr size_t kMostInLegend = 30;
 constexpr size_t kOneColumnLegend = 12;
 
-QFont figureFont(const FigureStyle& style) {
-    QFont font("DejaVu Sans");
-    font.setPointSizeF(style.fontPoints);
-    return font;
-}
-
 // The steps as a polyline: flat from each age to the next, rising at each.
 std::vector<QPointF> stepLine(const CumulativeSteps& steps, double offset, double low,
                               double high) {

@@ -1,6 +1,7 @@
 // What the distribution figures draw of each sample, and the choices they share.
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <vector>
 
@@ -36,6 +37,10 @@ inline constexpr double kDefaultFigureWidth = 170.0;
 
 /// @brief Screen pixels (96 per inch) of a width in millimetres.
 int figurePixels(double millimetres);
+
+/// @brief The figures' font at the style's size, `scale` times it (peak and band labels are
+/// smaller than the axes' text).
+QFont figureFont(const FigureStyle& style, double scale = 1.0);
 
 struct StackedChoices {
     /// The histogram's bin width in age units; 0 draws no histogram.

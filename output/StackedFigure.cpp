@@ -16,12 +16,6 @@ namespace {
 
 constexpr double kRowFill = 0.82;  // of a row's height: what the highest point reaches
 
-QFont figureFont(const FigureStyle& style, double scale = 1.0) {
-    QFont font("DejaVu Sans");
-    font.setPointSizeF(style.fontPoints * scale);
-    return font;
-}
-
 int lineHeight(const FigureStyle& style) {
     return QFontMetrics(figureFont(style)).height();
 }
@@ -180,6 +174,12 @@ void setAgeAxis(QCustomPlot& chart, const std::vector<double>& grid, const Figur
 }
 
 }  // namespace
+
+QFont figureFont(const FigureStyle& style, double scale) {
+    QFont font("DejaVu Sans");
+    font.setPointSizeF(style.fontPoints * scale);
+    return font;
+}
 
 int figurePixels(double millimetres) {
     return static_cast<int>(std::lround(millimetres / 25.4 * 96.0));
